@@ -1,0 +1,56 @@
+# Shared by scripts/run and scripts/test: installs what is missing and builds.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
+
+# Debian 12 packages the build, the program and the tests need.
+PACKAGES=(
+    build-essential cmake pkg-config
+    freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libepoxy-dev libdevil-dev
+    glslang-dev libspirv-cross-c-shared-dev
+    libgtest-dev libbenchmark-dev clang libclang-rt-14-dev valgrind
+    xvfb xauth xdotool x11-apps imagemagick
+)
+
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "${PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# build_tree DIR [cmake options...]: configures and builds the project in DIR (only the targets
+# named in BUILD_TARGETS when it is set).
+build_tree() {
+    local dir=$1
+    shift
+    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    local targets=()
+    if [ -n "${BUILD_TARGETS:-}" ]; then
+        targets=(--target ${BUILD_TARGETS})
+    fi
+    cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+}
+
+# with_display CMD...: runs CMD on the current display, or on a virtual one when there is none.
+with_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        "$@"
+    else
+        xvfb-run "${XVFB_ARGS[@]}" "$@"
+    fi
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs on an X display from the build folder: starts the demo, waits, saves its window as a PNG,
+# and ends it with Esc.
+set -euo pipefail
+out=$1
+./shadow-demo &
+demo=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Navigation Example$' | head -n 1)
+# No window manager places the window: move it where a capture sees all of it.
+xdotool windowmove "$window" 0 0
+sleep 4
+xwd -silent -id "$window" | convert xwd:- "$out"
+xdotool key --window "$window" Escape 2>/dev/null
+status=0
+wait "$demo" || status=$?
+echo "Screenshot saved: $out (the demo ended with status $status)"

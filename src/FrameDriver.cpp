@@ -1,0 +1,37 @@
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+
+#include "Clock.h"
+#include "FrameDriver.h"
+#include "Navigation.h"
+
+std::int64_t lastFrameClock = 0;
+double frameSeconds = 0.0;
+bool shadowPass = false;
+
+double startFrame(std::int64_t now) {
+    const std::int64_t elapsed = now - lastFrameClock;
+    lastFrameClock = now;
+    return static_cast<double>(elapsed) / 1000.0;
+}
+
+std::int64_t framePause(std::int64_t frameStart, std::int64_t afterSwap,
+                        std::int64_t (*readClock)()) {
+    if (afterSwap - frameStart >= FRAME_MILLIS) {
+        return 0;
+    }
+    const std::int64_t pause = FRAME_MILLIS - (readClock() - frameStart);
+    return pause > 0 ? pause : 0;
+}
+
+void display() {
+    frameSeconds = startFrame(clockMillis());
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    setViewerCamera();
+
+    glutSwapBuffers();
+
+    sleepMillis(framePause(lastFrameClock, clockMillis(), clockMillis));
+}

@@ -1,0 +1,17 @@
+// The window's fixed render state and the viewer's viewport and projection.
+#pragma once
+
+constexpr int WINDOW_WIDTH = 800;
+constexpr int WINDOW_HEIGHT = 600;
+constexpr double VIEWER_FIELD_OF_VIEW = 60.0;
+constexpr double VIEWER_NEAR = 1.0;
+constexpr double VIEWER_FAR = 50.0;
+
+// Sets the render state that every drawing step starts from and puts back when it is done.
+void initGL();
+// The viewer's viewport and projection for a window of this size; leaves an identity modelview
+// current. Also called by the shadow pass to put the viewer's view back.
+void reshape(int width, int height);
+// Width over height for the projection; a window of height 0 is treated as height 1 so that
+// the projection stays finite.
+double viewerAspect(int width, int height);

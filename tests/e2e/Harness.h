@@ -1,0 +1,89 @@
+// Runs the built program as a user would: in a working directory that is a sibling of a `src/`
+// tree, on the X display of the test run, with its standard output captured.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// A temporary tree laid out like the project: <root>/src/ShadowMapping/resource/cg/ holds copies
+// of the real shader sources and <root>/run is where the program starts. Removed on destruction.
+class TempTree {
+public:
+    TempTree();
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
+
+    const std::string& root() const { return root_; }
+    const std::string& runDir() const { return runDir_; }
+    const std::string& cgDir() const { return cgDir_; }
+    // Replaces (or creates) a file in the shader folder.
+    void writeShader(const std::string& name, const std::string& contents) const;
+    void removeShader(const std::string& name) const;
+    std::string readShader(const std::string& name) const;
+
+private:
+    std::string root_, runDir_, cgDir_;
+};
+
+// The program, started in `workDir` with extra arguments; killed on destruction if still running.
+class DemoProcess {
+public:
+    explicit DemoProcess(const std::string& workDir, const std::vector<std::string>& args = {});
+    ~DemoProcess();
+    DemoProcess(const DemoProcess&) = delete;
+    DemoProcess& operator=(const DemoProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    // Waits up to `seconds` for the process to end; true when it ended.
+    bool waitExit(double seconds);
+    bool running();
+    // The exit status as the shell sees it (0..255), or 128 + signal when it was killed.
+    int exitStatus() const { return status_; }
+    bool signalled() const { return signalled_; }
+    // Everything written to standard output so far (standard error goes to the test's own).
+    std::string output() const;
+    // Resident set size in KiB from /proc, or -1 when the process is gone.
+    long residentKiB() const;
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+    bool signalled_ = false;
+    std::string outPath_;
+};
+
+// Runs the program to its end (at most `seconds`) and returns its status; output in `out`.
+int runToExit(const std::string& workDir, std::string& out, double seconds = 30.0);
+
+// The window titled "Navigation Example", found by xdotool within `seconds`; "" when none.
+std::string findWindow(double seconds = 20.0);
+// Moves the window to (0, 0) (no window manager places it) and gives it the keyboard focus.
+void prepareWindow(const std::string& window);
+// Runs an xdotool command line, e.g. "keydown Up"; returns its exit status.
+int xdotool(const std::string& args);
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // row-major, top row first
+    // Colour at (x, y), x to the right and y downwards from the top-left corner.
+    std::uint8_t r(int x, int y) const { return rgb[3 * (y * width + x)]; }
+    std::uint8_t g(int x, int y) const { return rgb[3 * (y * width + x) + 1]; }
+    std::uint8_t b(int x, int y) const { return rgb[3 * (y * width + x) + 2]; }
+};
+// Captures the window's contents from outside the process; saves a PNG too when `png` is given.
+Image capture(const std::string& window, const std::string& png = "");
+
+// Runs a shell command, returns its exit status; its standard output goes to `out` if given.
+int shell(const std::string& command, std::string* out = nullptr);
+
+std::string demoBinary();
+std::string sourceDir();
+
+}  // namespace e2e
