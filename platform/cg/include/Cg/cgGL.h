@@ -1,0 +1,75 @@
+/* The OpenGL binding of our shader runtime. Every call here needs the GL context current. */
+#ifndef SHADOW_CG_GL_H
+#define SHADOW_CG_GL_H
+
+#include <epoxy/gl.h>
+
+#include <Cg/cg.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef enum {
+    CG_GL_MATRIX_IDENTITY = 0,
+    CG_GL_MATRIX_TRANSPOSE = 1,
+    CG_GL_MATRIX_INVERSE = 2,
+    CG_GL_MATRIX_INVERSE_TRANSPOSE = 3,
+    CG_GL_MODELVIEW_MATRIX = 4,
+    CG_GL_PROJECTION_MATRIX = 5,
+    CG_GL_TEXTURE_MATRIX = 6,
+    CG_GL_MODELVIEW_PROJECTION_MATRIX = 7,
+    CG_GL_VERTEX = 8,
+    CG_GL_FRAGMENT = 9
+} CGGLenum;
+
+/* The best profile that the current GL context supports for CG_GL_VERTEX or CG_GL_FRAGMENT;
+ * CG_PROFILE_UNKNOWN when it supports none (or no context is current). */
+CGprofile cgGLGetLatestProfile(CGGLenum profileClass);
+/* Recorded per profile; the compiler has no option that depends on it. */
+void cgGLSetOptimalOptions(CGprofile profile);
+CGbool cgGLIsProfileSupported(CGprofile profile);
+
+void cgGLLoadProgram(CGprogram program);
+CGbool cgGLIsProgramLoaded(CGprogram program);
+/* The bound program of its profile replaces the fixed-function stage while the profile is
+ * enabled. With both profiles disabled, GL's fixed-function pipeline is back. */
+void cgGLBindProgram(CGprogram program);
+void cgGLEnableProfile(CGprofile profile);
+void cgGLDisableProfile(CGprofile profile);
+CGbool cgGLIsProfileEnabled(CGprofile profile);
+
+/* Values are copied at the call and reach every later draw that uses the parameter's program. */
+void cgGLSetParameter1f(CGparameter param, float x);
+void cgGLSetParameter2f(CGparameter param, float x, float y);
+void cgGLSetParameter3f(CGparameter param, float x, float y, float z);
+void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w);
+void cgGLSetParameter4fv(CGparameter param, const float* v);
+/* Reads back up to four values; the ones the parameter does not have are 0. */
+void cgGLGetParameter4f(CGparameter param, float* v);
+
+/* Square matrices, column by column (fc) or row by row (fr). */
+void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix);
+void cgGLSetMatrixParameterfr(CGparameter param, const float* matrix);
+void cgGLGetMatrixParameterfc(CGparameter param, float* matrix);
+void cgGLGetMatrixParameterfr(CGparameter param, float* matrix);
+/* GL's modelview, projection, texture or projection * modelview matrix as it stands at the call,
+ * as is, transposed, inverted or both. The parameter must be a 4x4 matrix. */
+void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform);
+
+/* Samplers get texture units in the order the program declares them. Enabling a sampler binds
+ * its texture on its unit; disabling only marks it, the binding stays for whatever GL draws
+ * next. */
+void cgGLSetTextureParameter(CGparameter param, GLuint texture);
+GLuint cgGLGetTextureParameter(CGparameter param);
+void cgGLEnableTextureParameter(CGparameter param);
+void cgGLDisableTextureParameter(CGparameter param);
+CGbool cgGLIsTextureParameterEnabled(CGparameter param);
+/* GL_TEXTURE0 + the sampler's unit. */
+GLenum cgGLGetTextureEnum(CGparameter param);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,598 @@
+// The GL binding: GLSL shader objects, one GL program per pair of programs in use, parameter
+// uploads and texture samplers. Nothing here allocates once every pair in use has been linked:
+// the program calls enable/setParameters/disable around every draw.
+#include "CgState.h"
+
+#include <Cg/cgGL.h>
+#include <epoxy/glx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+struct Slot {
+    CgParameterState* param;
+    GLint location;
+    unsigned uploaded;  // the parameter's version that this GL program holds (0: none)
+};
+
+// A GL program made of the programs bound to the enabled profiles (one of them may be null: GL's
+// fixed function does that stage). GL keeps uniform values per program object, so each one
+// remembers what it was sent.
+struct Linked {
+    CgProgramState* stages[2];
+    GLuint program;
+    std::vector<Slot> slots;  // the vertex program's parameters, then the fragment program's
+    std::size_t fragmentFirst;
+};
+
+std::vector<std::unique_ptr<Linked>> linked;
+Linked* current = nullptr;
+CgProgramState* bound[2] = {nullptr, nullptr};
+bool enabled[2] = {false, false};
+bool optimal[2] = {false, false};
+
+void upload(Slot& slot) {
+    const CgParameterState& p = *slot.param;
+    slot.uploaded = p.version;
+    if (slot.location < 0) {
+        return;
+    }
+    switch (p.kind) {
+        case cgrt::UniformKind::Vector:
+            switch (p.components) {
+                case 1:
+                    glUniform1fv(slot.location, 1, p.values);
+                    break;
+                case 2:
+                    glUniform2fv(slot.location, 1, p.values);
+                    break;
+                case 3:
+                    glUniform3fv(slot.location, 1, p.values);
+                    break;
+                default:
+                    glUniform4fv(slot.location, 1, p.values);
+                    break;
+            }
+            break;
+        case cgrt::UniformKind::Matrix:
+            // The generated code multiplies matrix * vector, so column-major goes in as it is.
+            if (p.components == 4) {
+                glUniformMatrix2fv(slot.location, 1, GL_FALSE, p.values);
+            } else if (p.components == 9) {
+                glUniformMatrix3fv(slot.location, 1, GL_FALSE, p.values);
+            } else {
+                glUniformMatrix4fv(slot.location, 1, GL_FALSE, p.values);
+            }
+            break;
+        case cgrt::UniformKind::Sampler:
+            glUniform1i(slot.location, p.unit);
+            break;
+        case cgrt::UniformKind::Other:
+            break;
+    }
+}
+
+Slot* slotOf(Linked& l, const CgParameterState& param) {
+    if (param.program == l.stages[0]) {
+        return &l.slots[param.index];
+    }
+    if (param.program == l.stages[1]) {
+        return &l.slots[l.fragmentFirst + param.index];
+    }
+    return nullptr;
+}
+
+Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
+    const GLuint program = glCreateProgram();
+    CgProgramState* stages[2] = {vertex, fragment};
+    for (CgProgramState* stage : stages) {
+        if (stage != nullptr) {
+            glAttachShader(program, stage->shader);
+        }
+    }
+    glLinkProgram(program);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        GLint length = 0;
+        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+        std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
+        glGetProgramInfoLog(program, length, nullptr, log.data());
+        glDeleteProgram(program);
+        CgContextState* context = (vertex != nullptr ? vertex : fragment)->context;
+        context->lastListing = "error: the vertex and fragment programs cannot be linked:\n" +
+                               std::string(log.c_str());
+        return nullptr;
+    }
+    auto l = std::make_unique<Linked>();
+    l->stages[0] = vertex;
+    l->stages[1] = fragment;
+    l->program = program;
+    l->fragmentFirst = vertex != nullptr ? vertex->parameters.size() : 0;
+    for (CgProgramState* stage : stages) {
+        if (stage == nullptr) {
+            continue;
+        }
+        for (const auto& param : stage->parameters) {
+            const GLint location = param->kind == cgrt::UniformKind::Other
+                                       ? -1
+                                       : glGetUniformLocation(program, param->glslName.c_str());
+            l->slots.push_back(Slot{param.get(), location, 0});
+        }
+    }
+    linked.push_back(std::move(l));
+    return linked.back().get();
+}
+
+// Makes GL run what the bound programs of the enabled profiles say, or the fixed-function
+// pipeline when no profile is enabled.
+void updatePipeline() {
+    CgProgramState* vertex = enabled[0] ? bound[0] : nullptr;
+    CgProgramState* fragment = enabled[1] ? bound[1] : nullptr;
+    if (vertex == nullptr && fragment == nullptr) {
+        if (current != nullptr) {
+            glUseProgram(0);
+            current = nullptr;
+        }
+        return;
+    }
+    if (current != nullptr && current->stages[0] == vertex && current->stages[1] == fragment) {
+        return;
+    }
+    Linked* next = nullptr;
+    for (const auto& l : linked) {
+        if (l->stages[0] == vertex && l->stages[1] == fragment) {
+            next = l.get();
+            break;
+        }
+    }
+    if (next == nullptr) {
+        next = link(vertex, fragment);
+    }
+    if (next == nullptr) {
+        glUseProgram(0);
+        current = nullptr;
+        cgrt::raise(CG_PROGRAM_BIND_ERROR);
+        return;
+    }
+    glUseProgram(next->program);
+    current = next;
+    for (Slot& slot : next->slots) {
+        if (slot.uploaded != slot.param->version) {
+            upload(slot);
+        }
+    }
+}
+
+// Stores the change and sends it at once when the parameter's program is in use.
+void changed(CgParameterState& param) {
+    ++param.version;
+    if (current != nullptr) {
+        if (Slot* slot = slotOf(*current, param)) {
+            upload(*slot);
+        }
+    }
+}
+
+void bindTexture(const CgParameterState& param) {
+    GLint active = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    const GLenum unit = GL_TEXTURE0 + static_cast<GLenum>(param.unit);
+    if (static_cast<GLenum>(active) != unit) {
+        glActiveTexture(unit);
+    }
+    glBindTexture(param.textureTarget, param.texture);
+    if (static_cast<GLenum>(active) != unit) {
+        glActiveTexture(static_cast<GLenum>(active));
+    }
+}
+
+// Validates a parameter for a call that needs values of `kind`.
+CgParameterState* checked(CGparameter param, cgrt::UniformKind kind) {
+    if (!cgrt::isValid(param)) {
+        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return nullptr;
+    }
+    if (param->kind != kind) {
+        cgrt::raise(kind == cgrt::UniformKind::Matrix    ? CG_NOT_MATRIX_PARAM_ERROR
+                    : kind == cgrt::UniformKind::Sampler ? CG_NOT_SAMPLER_PARAM_ERROR
+                                                         : CG_INVALID_VALUE_TYPE_ERROR);
+        return nullptr;
+    }
+    return param;
+}
+
+void setVector(CGparameter param, int count, const float* v) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Vector);
+    if (p == nullptr) {
+        return;
+    }
+    std::copy(v, v + std::min(count, p->components), p->values);
+    changed(*p);
+}
+
+int matrixSize(const CgParameterState& p) {
+    return p.components == 4 ? 2 : p.components == 9 ? 3 : 4;
+}
+
+void setMatrix(CGparameter param, const float* m, bool columnMajor) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
+    if (p == nullptr) {
+        return;
+    }
+    if (m == nullptr) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return;
+    }
+    const int n = matrixSize(*p);
+    for (int column = 0; column < n; ++column) {
+        for (int row = 0; row < n; ++row) {
+            p->values[column * n + row] = columnMajor ? m[column * n + row] : m[row * n + column];
+        }
+    }
+    changed(*p);
+}
+
+void getMatrix(CGparameter param, float* m, bool columnMajor) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
+    if (p == nullptr || m == nullptr) {
+        return;
+    }
+    const int n = matrixSize(*p);
+    for (int column = 0; column < n; ++column) {
+        for (int row = 0; row < n; ++row) {
+            (columnMajor ? m[column * n + row] : m[row * n + column]) = p->values[column * n + row];
+        }
+    }
+}
+
+// Column-major 4x4 helpers for the state matrices.
+void multiply(const float* a, const float* b, float* out) {
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0.0f;
+            for (int k = 0; k < 4; ++k) {
+                sum += a[k * 4 + row] * b[column * 4 + k];
+            }
+            out[column * 4 + row] = sum;
+        }
+    }
+}
+
+void transpose(const float* m, float* out) {
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            out[row * 4 + column] = m[column * 4 + row];
+        }
+    }
+}
+
+// Gauss-Jordan with partial pivoting, in double precision; false for a singular matrix.
+bool invert(const float* m, float* out) {
+    double a[4][8];
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            a[row][column] = m[column * 4 + row];
+            a[row][column + 4] = row == column ? 1.0 : 0.0;
+        }
+    }
+    for (int column = 0; column < 4; ++column) {
+        int pivot = column;
+        for (int row = column + 1; row < 4; ++row) {
+            if (std::fabs(a[row][column]) > std::fabs(a[pivot][column])) {
+                pivot = row;
+            }
+        }
+        if (std::fabs(a[pivot][column]) < 1e-12) {
+            return false;
+        }
+        std::swap(a[pivot], a[column]);
+        const double scale = 1.0 / a[column][column];
+        for (double& x : a[column]) {
+            x *= scale;
+        }
+        for (int row = 0; row < 4; ++row) {
+            if (row != column) {
+                const double factor = a[row][column];
+                for (int k = 0; k < 8; ++k) {
+                    a[row][k] -= factor * a[column][k];
+                }
+            }
+        }
+    }
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            out[column * 4 + row] = static_cast<float>(a[row][column + 4]);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace cgrt {
+
+bool glContextCurrent() {
+    return glXGetCurrentContext() != nullptr;
+}
+
+GLuint compileShader(Stage stage, const std::string& glsl, std::string& log) {
+    const GLuint shader =
+        glCreateShader(stage == Stage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
+    const char* text = glsl.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) {
+        return shader;
+    }
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::string buffer(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, buffer.data());
+    log = buffer.c_str();
+    glDeleteShader(shader);
+    return 0;
+}
+
+void releaseProgram(CgProgramState& program) {
+    for (int i = 0; i < 2; ++i) {
+        if (bound[i] == &program) {
+            bound[i] = nullptr;
+        }
+    }
+    updatePipeline();
+    for (auto it = linked.begin(); it != linked.end();) {
+        if ((*it)->stages[0] == &program || (*it)->stages[1] == &program) {
+            glDeleteProgram((*it)->program);
+            it = linked.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    glDeleteShader(program.shader);
+    program.shader = 0;
+}
+
+}  // namespace cgrt
+
+extern "C" {
+
+CGprofile cgGLGetLatestProfile(CGGLenum profileClass) {
+    if (profileClass != CG_GL_VERTEX && profileClass != CG_GL_FRAGMENT) {
+        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+        return CG_PROFILE_UNKNOWN;
+    }
+    if (!cgrt::glContextCurrent() || epoxy_gl_version() < 20) {
+        return CG_PROFILE_UNKNOWN;
+    }
+    return profileClass == CG_GL_VERTEX ? CG_PROFILE_GLSLV : CG_PROFILE_GLSLF;
+}
+
+void cgGLSetOptimalOptions(CGprofile profile) {
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return;
+    }
+    optimal[slot] = true;
+}
+
+CGbool cgGLIsProfileSupported(CGprofile profile) {
+    return cgrt::profileSlot(profile) >= 0 && cgrt::glContextCurrent() && epoxy_gl_version() >= 20
+               ? CG_TRUE
+               : CG_FALSE;
+}
+
+void cgGLLoadProgram(CGprogram program) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return;
+    }
+    program->loaded = true;
+}
+
+CGbool cgGLIsProgramLoaded(CGprogram program) {
+    return cgrt::isValid(program) && program->loaded ? CG_TRUE : CG_FALSE;
+}
+
+void cgGLBindProgram(CGprogram program) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return;
+    }
+    if (!program->loaded) {
+        cgrt::raise(CG_PROGRAM_NOT_LOADED_ERROR);
+        return;
+    }
+    bound[cgrt::profileSlot(program->profile)] = program;
+    updatePipeline();
+}
+
+void cgGLEnableProfile(CGprofile profile) {
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return;
+    }
+    enabled[slot] = true;
+    updatePipeline();
+}
+
+void cgGLDisableProfile(CGprofile profile) {
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return;
+    }
+    enabled[slot] = false;
+    updatePipeline();
+}
+
+CGbool cgGLIsProfileEnabled(CGprofile profile) {
+    const int slot = cgrt::profileSlot(profile);
+    return slot >= 0 && enabled[slot] ? CG_TRUE : CG_FALSE;
+}
+
+void cgGLSetParameter1f(CGparameter param, float x) {
+    setVector(param, 1, &x);
+}
+
+void cgGLSetParameter2f(CGparameter param, float x, float y) {
+    const float v[] = {x, y};
+    setVector(param, 2, v);
+}
+
+void cgGLSetParameter3f(CGparameter param, float x, float y, float z) {
+    const float v[] = {x, y, z};
+    setVector(param, 3, v);
+}
+
+void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w) {
+    const float v[] = {x, y, z, w};
+    setVector(param, 4, v);
+}
+
+void cgGLSetParameter4fv(CGparameter param, const float* v) {
+    if (v == nullptr) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return;
+    }
+    setVector(param, 4, v);
+}
+
+void cgGLGetParameter4f(CGparameter param, float* v) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Vector);
+    if (p == nullptr || v == nullptr) {
+        return;
+    }
+    for (int i = 0; i < 4; ++i) {
+        v[i] = i < p->components ? p->values[i] : 0.0f;
+    }
+}
+
+void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix) {
+    setMatrix(param, matrix, true);
+}
+
+void cgGLSetMatrixParameterfr(CGparameter param, const float* matrix) {
+    setMatrix(param, matrix, false);
+}
+
+void cgGLGetMatrixParameterfc(CGparameter param, float* matrix) {
+    getMatrix(param, matrix, true);
+}
+
+void cgGLGetMatrixParameterfr(CGparameter param, float* matrix) {
+    getMatrix(param, matrix, false);
+}
+
+void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
+    if (p == nullptr) {
+        return;
+    }
+    if (p->components != 16) {
+        cgrt::raise(CG_NOT_4x4_MATRIX_ERROR);
+        return;
+    }
+    float state[16];
+    switch (matrix) {
+        case CG_GL_MODELVIEW_MATRIX:
+            glGetFloatv(GL_MODELVIEW_MATRIX, state);
+            break;
+        case CG_GL_PROJECTION_MATRIX:
+            glGetFloatv(GL_PROJECTION_MATRIX, state);
+            break;
+        case CG_GL_TEXTURE_MATRIX:
+            glGetFloatv(GL_TEXTURE_MATRIX, state);
+            break;
+        case CG_GL_MODELVIEW_PROJECTION_MATRIX: {
+            float modelview[16];
+            float projection[16];
+            glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+            glGetFloatv(GL_PROJECTION_MATRIX, projection);
+            multiply(projection, modelview, state);
+            break;
+        }
+        default:
+            cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+            return;
+    }
+    float result[16];
+    switch (transform) {
+        case CG_GL_MATRIX_IDENTITY:
+            std::memcpy(result, state, sizeof result);
+            break;
+        case CG_GL_MATRIX_TRANSPOSE:
+            transpose(state, result);
+            break;
+        case CG_GL_MATRIX_INVERSE:
+        case CG_GL_MATRIX_INVERSE_TRANSPOSE: {
+            float inverse[16];
+            if (!invert(state, inverse)) {
+                cgrt::raise(CG_SINGULAR_MATRIX_ERROR);
+                return;
+            }
+            if (transform == CG_GL_MATRIX_INVERSE) {
+                std::memcpy(result, inverse, sizeof result);
+            } else {
+                transpose(inverse, result);
+            }
+            break;
+        }
+        default:
+            cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+            return;
+    }
+    std::memcpy(p->values, result, sizeof result);
+    changed(*p);
+}
+
+void cgGLSetTextureParameter(CGparameter param, GLuint texture) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
+    if (p == nullptr) {
+        return;
+    }
+    p->texture = texture;
+    if (p->textureEnabled) {
+        bindTexture(*p);
+    }
+}
+
+GLuint cgGLGetTextureParameter(CGparameter param) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
+    return p != nullptr ? p->texture : 0;
+}
+
+void cgGLEnableTextureParameter(CGparameter param) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
+    if (p == nullptr) {
+        return;
+    }
+    p->textureEnabled = true;
+    bindTexture(*p);
+}
+
+void cgGLDisableTextureParameter(CGparameter param) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
+    if (p != nullptr) {
+        p->textureEnabled = false;
+    }
+}
+
+CGbool cgGLIsTextureParameterEnabled(CGparameter param) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
+    return p != nullptr && p->textureEnabled ? CG_TRUE : CG_FALSE;
+}
+
+GLenum cgGLGetTextureEnum(CGparameter param) {
+    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
+    return p != nullptr ? GL_TEXTURE0 + static_cast<GLenum>(p->unit) : 0;
+}
+
+}  // extern "C"

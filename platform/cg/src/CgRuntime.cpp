@@ -1,0 +1,392 @@
+// Contexts, programs, parameters and the error state.
+#include "CgState.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace {
+
+std::vector<std::unique_ptr<CgContextState>> contexts;
+CGerror pendingError = CG_NO_ERROR;
+CGerrorCallbackFunc errorCallback = nullptr;
+
+// Reads at most one byte more than the translator accepts: that is enough to refuse the rest.
+// A file that is too long counts as a compile error, like any other source that is no program.
+CGerror readSource(const char* path, std::string& text, std::string& listing) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        listing =
+            std::string(path) + " : error: cannot read the file: " + std::strerror(errno) + "\n";
+        return CG_FILE_READ_ERROR;
+    }
+    char buffer[65536];
+    std::size_t got = 0;
+    while (text.size() <= cgrt::MAX_SOURCE_BYTES &&
+           (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text.append(buffer, got);
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    struct stat info {};
+    const bool sized = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    std::fclose(file);
+    if (failed) {
+        listing =
+            std::string(path) + " : error: cannot read the file: " + std::strerror(error) + "\n";
+        return CG_FILE_READ_ERROR;
+    }
+    if (text.size() > cgrt::MAX_SOURCE_BYTES) {
+        listing = std::string(path) + " : error: the file is too long" +
+                  (sized ? " (" + std::to_string(info.st_size) + " bytes)" : std::string()) +
+                  "; at most " + std::to_string(cgrt::MAX_SOURCE_BYTES) + " bytes are accepted\n";
+        return CG_COMPILER_ERROR;
+    }
+    return CG_NO_ERROR;
+}
+
+CGtype typeOf(const cgrt::Uniform& u) {
+    switch (u.kind) {
+        case cgrt::UniformKind::Vector: {
+            static const CGtype vectors[] = {CG_FLOAT, CG_FLOAT2, CG_FLOAT3, CG_FLOAT4};
+            return vectors[u.components - 1];
+        }
+        case cgrt::UniformKind::Matrix:
+            return u.components == 4 ? CG_FLOAT2x2 : u.components == 9 ? CG_FLOAT3x3 : CG_FLOAT4x4;
+        case cgrt::UniformKind::Sampler:
+            switch (u.samplerTarget) {
+                case cgrt::SamplerTarget::Texture1D:
+                    return CG_SAMPLER1D;
+                case cgrt::SamplerTarget::Texture3D:
+                    return CG_SAMPLER3D;
+                case cgrt::SamplerTarget::TextureCube:
+                    return CG_SAMPLERCUBE;
+                default:
+                    return CG_SAMPLER2D;
+            }
+        default:
+            return CG_UNKNOWN_TYPE;
+    }
+}
+
+GLenum targetOf(cgrt::SamplerTarget target) {
+    switch (target) {
+        case cgrt::SamplerTarget::Texture1D:
+            return GL_TEXTURE_1D;
+        case cgrt::SamplerTarget::Texture2D:
+            return GL_TEXTURE_2D;
+        case cgrt::SamplerTarget::Texture3D:
+            return GL_TEXTURE_3D;
+        case cgrt::SamplerTarget::TextureCube:
+            return GL_TEXTURE_CUBE_MAP;
+        default:
+            return 0;
+    }
+}
+
+CGprogram createProgram(CGcontext context, CGenum programType, const char* text, const char* path,
+                        CGprofile profile, const char* entry) {
+    if (!cgrt::isValid(context)) {
+        cgrt::raise(CG_INVALID_CONTEXT_HANDLE_ERROR);
+        return nullptr;
+    }
+    if (programType != CG_SOURCE) {
+        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+        return nullptr;
+    }
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return nullptr;
+    }
+    if (!cgrt::glContextCurrent()) {
+        cgrt::raise(CG_NO_GL_CONTEXT_ERROR);
+        return nullptr;
+    }
+    // Several steps below produce the listing; a stale one must not survive any of them.
+    context->lastListing.clear();
+    std::string source;
+    std::string name;
+    if (path != nullptr) {
+        name = path;
+        const CGerror readError = readSource(path, source, context->lastListing);
+        if (readError != CG_NO_ERROR) {
+            cgrt::raise(readError);
+            return nullptr;
+        }
+    } else {
+        name = "(program text)";
+        source = text;
+    }
+    const cgrt::Stage stage = slot == 0 ? cgrt::Stage::Vertex : cgrt::Stage::Fragment;
+    cgrt::Translation translation =
+        cgrt::translate(source, name, stage, entry != nullptr ? entry : "main");
+    context->lastListing = translation.listing;
+    if (!translation.ok) {
+        cgrt::raise(CG_COMPILER_ERROR);
+        return nullptr;
+    }
+    std::string driverLog;
+    const GLuint shader = cgrt::compileShader(stage, translation.glsl, driverLog);
+    if (shader == 0) {
+        context->lastListing +=
+            name + " : error: the GL driver rejected the translated program:\n" + driverLog;
+        cgrt::raise(CG_COMPILER_ERROR);
+        return nullptr;
+    }
+
+    auto program = std::make_unique<CgProgramState>();
+    program->context = context;
+    program->profile = profile;
+    program->shader = shader;
+    int unit = 0;
+    for (const cgrt::Uniform& u : translation.uniforms) {
+        auto param = std::make_unique<CgParameterState>();
+        param->program = program.get();
+        param->index = static_cast<int>(program->parameters.size());
+        param->name = u.name;
+        param->glslName = u.glslName;
+        param->type = typeOf(u);
+        param->kind = u.kind;
+        param->components = u.components;
+        if (u.kind == cgrt::UniformKind::Sampler) {
+            param->textureTarget = targetOf(u.samplerTarget);
+            param->unit = unit++;
+        }
+        program->parameters.push_back(std::move(param));
+    }
+    context->programs.push_back(std::move(program));
+    return context->programs.back().get();
+}
+
+}  // namespace
+
+namespace cgrt {
+
+void raise(CGerror error) {
+    pendingError = error;
+    if (errorCallback != nullptr) {
+        errorCallback();
+    }
+}
+
+bool isValid(CGcontext context) {
+    for (const auto& c : contexts) {
+        if (c.get() == context) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isValid(CGprogram program) {
+    for (const auto& c : contexts) {
+        for (const auto& p : c->programs) {
+            if (p.get() == program) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool isValid(CGparameter param) {
+    return param != nullptr && isValid(param->program) &&
+           static_cast<std::size_t>(param->index) < param->program->parameters.size() &&
+           param->program->parameters[param->index].get() == param;
+}
+
+int profileSlot(CGprofile profile) {
+    return profile == CG_PROFILE_GLSLV ? 0 : profile == CG_PROFILE_GLSLF ? 1 : -1;
+}
+
+}  // namespace cgrt
+
+extern "C" {
+
+void cgSetErrorCallback(CGerrorCallbackFunc func) {
+    errorCallback = func;
+}
+
+CGerrorCallbackFunc cgGetErrorCallback(void) {
+    return errorCallback;
+}
+
+CGerror cgGetError(void) {
+    const CGerror error = pendingError;
+    pendingError = CG_NO_ERROR;
+    return error;
+}
+
+const char* cgGetErrorString(CGerror error) {
+    switch (error) {
+        case CG_NO_ERROR:
+            return "No error has occurred.";
+        case CG_COMPILER_ERROR:
+            return "The program could not be compiled.";
+        case CG_INVALID_PARAMETER_ERROR:
+            return "The parameter cannot be used in this way.";
+        case CG_INVALID_PROFILE_ERROR:
+            return "The profile is not supported.";
+        case CG_PROGRAM_LOAD_ERROR:
+            return "The program could not be loaded.";
+        case CG_PROGRAM_BIND_ERROR:
+            return "The program could not be bound.";
+        case CG_PROGRAM_NOT_LOADED_ERROR:
+            return "The program must be loaded before this operation.";
+        case CG_UNSUPPORTED_GL_EXTENSION_ERROR:
+            return "An OpenGL extension that this needs is not supported.";
+        case CG_INVALID_VALUE_TYPE_ERROR:
+            return "The parameter does not hold values of this kind.";
+        case CG_NOT_MATRIX_PARAM_ERROR:
+            return "The parameter is not a matrix.";
+        case CG_INVALID_ENUMERANT_ERROR:
+            return "The enumerant is not valid here.";
+        case CG_NOT_4x4_MATRIX_ERROR:
+            return "The parameter must be a 4x4 matrix.";
+        case CG_FILE_READ_ERROR:
+            return "The file could not be read.";
+        case CG_INVALID_CONTEXT_HANDLE_ERROR:
+            return "Invalid context handle.";
+        case CG_INVALID_PROGRAM_HANDLE_ERROR:
+            return "Invalid program handle.";
+        case CG_INVALID_PARAM_HANDLE_ERROR:
+            return "Invalid parameter handle.";
+        case CG_NOT_SAMPLER_PARAM_ERROR:
+            return "The parameter is not a texture sampler.";
+        case CG_SINGULAR_MATRIX_ERROR:
+            return "The matrix cannot be inverted.";
+        case CG_NO_GL_CONTEXT_ERROR:
+            return "No OpenGL context is current.";
+    }
+    return "Unknown error.";
+}
+
+CGcontext cgCreateContext(void) {
+    contexts.push_back(std::make_unique<CgContextState>());
+    return contexts.back().get();
+}
+
+void cgDestroyContext(CGcontext context) {
+    if (!cgrt::isValid(context)) {
+        cgrt::raise(CG_INVALID_CONTEXT_HANDLE_ERROR);
+        return;
+    }
+    while (!context->programs.empty()) {
+        cgDestroyProgram(context->programs.back().get());
+    }
+    contexts.erase(std::find_if(contexts.begin(), contexts.end(),
+                                [context](const auto& c) { return c.get() == context; }));
+}
+
+const char* cgGetLastListing(CGcontext context) {
+    return cgrt::isValid(context) ? context->lastListing.c_str() : "";
+}
+
+CGprogram cgCreateProgram(CGcontext context, CGenum programType, const char* program,
+                          CGprofile profile, const char* entry, const char** /*args*/) {
+    if (program == nullptr) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return nullptr;
+    }
+    return createProgram(context, programType, program, nullptr, profile, entry);
+}
+
+CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const char* programFile,
+                                  CGprofile profile, const char* entry, const char** /*args*/) {
+    if (programFile == nullptr) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return nullptr;
+    }
+    return createProgram(context, programType, nullptr, programFile, profile, entry);
+}
+
+void cgDestroyProgram(CGprogram program) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return;
+    }
+    cgrt::releaseProgram(*program);
+    auto& programs = program->context->programs;
+    programs.erase(std::find_if(programs.begin(), programs.end(),
+                                [program](const auto& p) { return p.get() == program; }));
+}
+
+CGprofile cgGetProgramProfile(CGprogram program) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return CG_PROFILE_UNKNOWN;
+    }
+    return program->profile;
+}
+
+CGparameter cgGetNamedParameter(CGprogram program, const char* name) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return nullptr;
+    }
+    if (name == nullptr) {
+        return nullptr;
+    }
+    for (const auto& param : program->parameters) {
+        if (param->name == name) {
+            return param.get();
+        }
+    }
+    return nullptr;
+}
+
+const char* cgGetParameterName(CGparameter param) {
+    if (!cgrt::isValid(param)) {
+        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return nullptr;
+    }
+    return param->name.c_str();
+}
+
+CGtype cgGetParameterType(CGparameter param) {
+    if (!cgrt::isValid(param)) {
+        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return CG_UNKNOWN_TYPE;
+    }
+    return param->type;
+}
+
+CGprogram cgGetParameterProgram(CGparameter param) {
+    if (!cgrt::isValid(param)) {
+        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return nullptr;
+    }
+    return param->program;
+}
+
+int cgGetParameterValuefr(CGparameter param, int count, float* values) {
+    if (!cgrt::isValid(param)) {
+        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return 0;
+    }
+    if (param->kind != cgrt::UniformKind::Vector && param->kind != cgrt::UniformKind::Matrix) {
+        cgrt::raise(CG_INVALID_VALUE_TYPE_ERROR);
+        return 0;
+    }
+    if (values == nullptr || count < 0) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return 0;
+    }
+    const int n = std::min(count, param->components);
+    if (param->kind == cgrt::UniformKind::Vector) {
+        std::copy(param->values, param->values + n, values);
+        return n;
+    }
+    const int size = param->components == 4 ? 2 : param->components == 9 ? 3 : 4;
+    for (int i = 0; i < n; ++i) {
+        const int row = i / size;
+        const int column = i % size;
+        values[i] = param->values[column * size + row];
+    }
+    return n;
+}
+
+}  // extern "C"

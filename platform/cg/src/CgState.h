@@ -1,0 +1,65 @@
+// What the handles of cg.h point at, shared by the core (CgRuntime.cpp) and the GL binding
+// (CgGL.cpp).
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <Cg/cg.h>
+
+#include "CgTranslator.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct CgParameterState {
+    CgProgramState* program = nullptr;
+    int index = 0;  // position in its program's list, which follows declaration order
+    std::string name;
+    std::string glslName;
+    CGtype type = CG_UNKNOWN_TYPE;
+    cgrt::UniformKind kind = cgrt::UniformKind::Other;
+    int components = 0;
+    // Vectors as given, matrices column by column.
+    float values[16] = {};
+    // Bumped by every change, so that a GL program knows which values it lacks.
+    unsigned version = 1;
+    GLenum textureTarget = 0;
+    int unit = -1;
+    GLuint texture = 0;
+    bool textureEnabled = false;
+};
+
+struct CgProgramState {
+    CgContextState* context = nullptr;
+    CGprofile profile = CG_PROFILE_UNKNOWN;
+    GLuint shader = 0;
+    bool loaded = false;
+    std::vector<std::unique_ptr<CgParameterState>> parameters;
+};
+
+struct CgContextState {
+    std::vector<std::unique_ptr<CgProgramState>> programs;
+    std::string lastListing;
+};
+
+namespace cgrt {
+
+// Records `error` as pending, then calls the registered callback.
+void raise(CGerror error);
+
+bool isValid(CGcontext context);
+bool isValid(CGprogram program);
+bool isValid(CGparameter param);
+
+// 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
+int profileSlot(CGprofile profile);
+bool glContextCurrent();
+
+// GL side of program creation and destruction (CgGL.cpp). `compileShader` returns 0 and fills
+// `log` when the driver rejects the code.
+GLuint compileShader(Stage stage, const std::string& glsl, std::string& log);
+// Unbinds the program, drops the GL programs it was linked into and deletes its shader.
+void releaseProgram(CgProgramState& program);
+
+}  // namespace cgrt

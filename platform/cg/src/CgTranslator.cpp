@@ -1,0 +1,397 @@
+#include "CgTranslator.h"
+
+#include <glslang/Public/ResourceLimits.h>
+#include <glslang/Public/ShaderLang.h>
+#include <glslang/SPIRV/GlslangToSpv.h>
+#include <spirv_glsl.hpp>
+
+#include <cctype>
+#include <cstdlib>
+#include <exception>
+#include <optional>
+#include <sstream>
+
+namespace cgrt {
+namespace {
+
+// Cg knows `fixed` (a clamped low-precision float); HLSL does not. Being #defines, they add no
+// lines to the source, so diagnostics keep the file's own line numbers.
+const char* const PREAMBLE =
+    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"
+    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"
+    "#define fixed4x4 half4x4\n";
+
+void ensureGlslangReady() {
+    static const bool ready = glslang::InitializeProcess();
+    (void)ready;
+}
+
+std::string upper(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+// glslang says "ERROR: <name>:<line>: <text>"; Cg users read "<name>(<line>) : error: <text>".
+std::string rewriteLog(const std::string& log, const std::string& name) {
+    std::istringstream in(log);
+    std::string line, out;
+    while (std::getline(in, line)) {
+        if (line.empty()) {
+            continue;
+        }
+        std::string severity;
+        std::string rest;
+        if (line.rfind("ERROR: ", 0) == 0) {
+            severity = "error";
+            rest = line.substr(7);
+        } else if (line.rfind("WARNING: ", 0) == 0) {
+            severity = "warning";
+            rest = line.substr(9);
+        }
+        const std::string prefix = name + ":";
+        if (!severity.empty() && rest.rfind(prefix, 0) == 0) {
+            std::size_t digits = prefix.size();
+            std::size_t end = digits;
+            while (end < rest.size() && std::isdigit(static_cast<unsigned char>(rest[end]))) {
+                ++end;
+            }
+            if (end > digits && end < rest.size() && rest[end] == ':') {
+                std::size_t text = end + 1;
+                while (text < rest.size() && rest[text] == ' ') {
+                    ++text;
+                }
+                out += name + "(" + rest.substr(digits, end - digits) + ") : " + severity + ": " +
+                       rest.substr(text) + "\n";
+                continue;
+            }
+        }
+        // glslang's closing tally ("1 compilation errors. No code generated.") adds nothing.
+        if (line.find("compilation errors") != std::string::npos) {
+            continue;
+        }
+        out += (severity.empty() ? line : severity + ": " + rest) + "\n";
+    }
+    return out;
+}
+
+struct Builtin {
+    std::string glsl;
+    int width;
+};
+
+// Splits "TEXCOORD3" into ("TEXCOORD", 3); no digits means index 0.
+void splitSemantic(const std::string& semantic, std::string& base, int& index) {
+    std::size_t end = semantic.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(semantic[end - 1]))) {
+        --end;
+    }
+    base = semantic.substr(0, end);
+    index = end < semantic.size() ? std::atoi(semantic.c_str() + end) : 0;
+}
+
+// The GL built-in that carries a stage input or output of the given semantic.
+std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& semantic) {
+    std::string base;
+    int index = 0;
+    splitSemantic(upper(semantic), base, index);
+    const bool texcoord = (base == "TEXCOORD" || base == "TEX") && index < 8;
+    const bool color = (base == "COLOR" || base == "COL") && index < 2;
+    if (stage == Stage::Vertex && input) {
+        if (base == "POSITION" && index == 0) {
+            return Builtin{"gl_Vertex", 4};
+        }
+        if (base == "NORMAL" && index == 0) {
+            return Builtin{"gl_Normal", 3};
+        }
+        if ((base == "COLOR" && index == 0) || base == "DIFFUSE") {
+            return Builtin{"gl_Color", 4};
+        }
+        if ((base == "COLOR" && index == 1) || base == "SPECULAR") {
+            return Builtin{"gl_SecondaryColor", 4};
+        }
+        if (base == "TEXCOORD" && index < 8) {
+            return Builtin{"gl_MultiTexCoord" + std::to_string(index), 4};
+        }
+        if ((base == "FOG" || base == "FOGCOORD") && index == 0) {
+            return Builtin{"gl_FogCoord", 1};
+        }
+        return std::nullopt;
+    }
+    if (stage == Stage::Vertex) {
+        if ((base == "POSITION" || base == "HPOS") && index == 0) {
+            return Builtin{"gl_Position", 4};
+        }
+        if (color) {
+            return Builtin{index == 0 ? "gl_FrontColor" : "gl_FrontSecondaryColor", 4};
+        }
+        if (texcoord) {
+            return Builtin{"gl_TexCoord[" + std::to_string(index) + "]", 4};
+        }
+        if ((base == "FOG" || base == "FOGC") && index == 0) {
+            return Builtin{"gl_FogFragCoord", 1};
+        }
+        if (base == "PSIZE" && index == 0) {
+            return Builtin{"gl_PointSize", 1};
+        }
+        return std::nullopt;
+    }
+    if (input) {
+        if (color) {
+            return Builtin{index == 0 ? "gl_Color" : "gl_SecondaryColor", 4};
+        }
+        if (texcoord) {
+            return Builtin{"gl_TexCoord[" + std::to_string(index) + "]", 4};
+        }
+        if ((base == "FOG" || base == "FOGC") && index == 0) {
+            return Builtin{"gl_FogFragCoord", 1};
+        }
+        if ((base == "WPOS" || base == "VPOS") && index == 0) {
+            return Builtin{"gl_FragCoord", 4};
+        }
+        return std::nullopt;
+    }
+    if ((base == "COLOR" || base == "COL") && index < 4) {
+        return Builtin{"gl_FragData[" + std::to_string(index) + "]", 4};
+    }
+    if (base == "DEPTH" && index == 0) {
+        return Builtin{"gl_FragDepth", 1};
+    }
+    return std::nullopt;
+}
+
+const char* const SWIZZLES[] = {"", ".x", ".xy", ".xyz"};
+
+// What the generated code reads or writes in place of a stage variable of `width` components
+// carried by `builtin`. Narrower variables use the leading components; a wider input gets the
+// components GL would give a missing attribute (0, 0, 0, 1).
+std::optional<std::string> adapt(const Builtin& builtin, int width, bool input) {
+    if (width == builtin.width) {
+        return builtin.glsl;
+    }
+    if (width < builtin.width) {
+        return builtin.glsl + SWIZZLES[width];
+    }
+    if (!input) {
+        return std::nullopt;
+    }
+    std::string expr = "vec" + std::to_string(width) + "(" + builtin.glsl;
+    for (int i = builtin.width; i < width; ++i) {
+        expr += i == 3 ? ", 1.0" : ", 0.0";
+    }
+    return expr + ")";
+}
+
+const char* stageName(Stage stage) {
+    return stage == Stage::Vertex ? "vertex" : "fragment";
+}
+
+// Maps every stage input and output onto its built-in; false (with a message) for one that has
+// none.
+bool mapInterface(spirv_cross::CompilerGLSL& compiler,
+                  const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
+                  bool input, const std::string& name, std::string& defines, std::string& listing) {
+    int counter = 0;
+    for (const auto& var : vars) {
+        const std::string semantic =
+            compiler.get_decoration_string(var.id, spv::DecorationHlslSemanticGOOGLE);
+        const spirv_cross::SPIRType& type = compiler.get_type(var.type_id);
+        const std::string what = std::string(stageName(stage)) +
+                                 (input ? " program input " : " program output ") + "'" +
+                                 compiler.get_name(var.id) + "'";
+        if (semantic.empty()) {
+            listing += name + " : error: " + what + " has no semantic\n";
+            return false;
+        }
+        if (type.basetype != spirv_cross::SPIRType::Float || type.columns != 1 ||
+            !type.array.empty()) {
+            listing += name + " : error: " + what + " (" + semantic +
+                       ") must be a float vector of 1 to 4 components\n";
+            return false;
+        }
+        std::optional<Builtin> builtin = builtinFor(stage, input, semantic);
+        std::optional<std::string> expr;
+        if (builtin) {
+            expr = adapt(*builtin, static_cast<int>(type.vecsize), input);
+        }
+        if (!expr) {
+            listing += name + " : error: semantic " + semantic + " cannot be a " + what + "\n";
+            return false;
+        }
+        const std::string glslName = std::string(input ? "cgIn" : "cgOut") +
+                                     std::to_string(counter++) + "_" + upper(semantic);
+        compiler.set_name(var.id, glslName);
+        compiler.set_remapped_variable_state(var.id, true);
+        defines += "#define " + glslName + " " + *expr + "\n";
+    }
+    return true;
+}
+
+void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Resource& block,
+                     const std::string& instance, std::vector<Uniform>& uniforms) {
+    const spirv_cross::SPIRType& type = compiler.get_type(block.base_type_id);
+    for (uint32_t i = 0; i < type.member_types.size(); ++i) {
+        const spirv_cross::SPIRType& member = compiler.get_type(type.member_types[i]);
+        Uniform u;
+        u.name = compiler.get_member_name(block.base_type_id, i);
+        u.glslName = instance + "." + u.name;
+        const bool plainFloat = member.basetype == spirv_cross::SPIRType::Float &&
+                                member.array.empty() && member.vecsize <= 4;
+        if (plainFloat && member.columns == 1) {
+            u.kind = UniformKind::Vector;
+            u.components = static_cast<int>(member.vecsize);
+        } else if (plainFloat && member.columns == member.vecsize) {
+            u.kind = UniformKind::Matrix;
+            u.components = static_cast<int>(member.vecsize * member.columns);
+        }
+        uniforms.push_back(u);
+    }
+}
+
+SamplerTarget samplerTarget(const spirv_cross::SPIRType& type) {
+    if (!type.array.empty()) {
+        return SamplerTarget::None;
+    }
+    switch (type.image.dim) {
+        case spv::Dim1D:
+            return SamplerTarget::Texture1D;
+        case spv::Dim2D:
+            return SamplerTarget::Texture2D;
+        case spv::Dim3D:
+            return SamplerTarget::Texture3D;
+        case spv::DimCube:
+            return SamplerTarget::TextureCube;
+        default:
+            return SamplerTarget::None;
+    }
+}
+
+bool hasNul(std::string_view source, std::size_t& at) {
+    at = source.find('\0');
+    return at != std::string_view::npos;
+}
+
+}  // namespace
+
+Translation translate(std::string_view source, const std::string& name, Stage stage,
+                      const std::string& entry) {
+    Translation result;
+    if (source.size() > MAX_SOURCE_BYTES) {
+        result.listing = name + " : error: the source is " + std::to_string(source.size()) +
+                         " bytes long; at most " + std::to_string(MAX_SOURCE_BYTES) +
+                         " are accepted\n";
+        return result;
+    }
+    std::size_t nul = 0;
+    if (hasNul(source, nul)) {
+        result.listing = name + " : error: byte " + std::to_string(nul) +
+                         " is a NUL character: this is not a source text\n";
+        return result;
+    }
+    ensureGlslangReady();
+
+    const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
+    const auto messages =
+        static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
+    glslang::TShader shader(language);
+    const std::string text(source);
+    const char* strings[] = {text.c_str()};
+    const int lengths[] = {static_cast<int>(text.size())};
+    const char* names[] = {name.c_str()};
+    shader.setStringsWithLengthsAndNames(strings, lengths, names, 1);
+    shader.setPreamble(PREAMBLE);
+    shader.setEntryPoint(entry.c_str());
+    shader.setSourceEntryPoint(entry.c_str());
+    shader.setEnvInput(glslang::EShSourceHlsl, language, glslang::EShClientOpenGL, 100);
+    shader.setEnvClient(glslang::EShClientOpenGL, glslang::EShTargetOpenGL_450);
+    shader.setEnvTarget(glslang::EShTargetSpv, glslang::EShTargetSpv_1_0);
+    // Keeps each varying's semantic in the SPIR-V: the stages are joined by semantic.
+    shader.setEnvTargetHlslFunctionality1();
+    shader.setAutoMapLocations(true);
+    shader.setAutoMapBindings(true);
+
+    if (!shader.parse(GetDefaultResources(), 110, false, messages)) {
+        result.listing = rewriteLog(shader.getInfoLog(), name);
+        return result;
+    }
+    std::string listing = rewriteLog(shader.getInfoLog(), name);
+    glslang::TProgram program;
+    program.addShader(&shader);
+    const bool linked = program.link(messages);
+    const std::string linkLog = program.getInfoLog();
+    // glslang only warns about a missing entry function and compiles an empty program.
+    if (linkLog.find("Entry point not found") != std::string::npos) {
+        result.listing = listing + name + " : error: there is no function named '" + entry +
+                         "' to be the " + stageName(stage) + " program's entry\n";
+        return result;
+    }
+    if (!linked) {
+        result.listing = listing + rewriteLog(linkLog, name);
+        return result;
+    }
+
+    std::vector<unsigned> spirv;
+    glslang::SpvOptions spvOptions;
+    spvOptions.disableOptimizer = true;
+    glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+
+    try {
+        spirv_cross::CompilerGLSL compiler(std::move(spirv));
+        spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
+        // At 130 and later SPIRV-Cross changes its matrix convention: stay at 120.
+        options.version = 120;
+        options.es = false;
+        options.enable_420pack_extension = false;
+        compiler.set_common_options(options);
+
+        const spirv_cross::ShaderResources resources = compiler.get_shader_resources();
+        std::string defines;
+        if (!mapInterface(compiler, resources.stage_inputs, stage, true, name, defines, listing) ||
+            !mapInterface(compiler, resources.stage_outputs, stage, false, name, defines,
+                          listing)) {
+            result.listing = listing;
+            return result;
+        }
+
+        // Both stages end up in one GL program: their uniforms must not share names.
+        const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
+        int blockIndex = 0;
+        for (const auto& block : resources.uniform_buffers) {
+            const std::string suffix = blockIndex == 0 ? "" : std::to_string(blockIndex);
+            ++blockIndex;
+            compiler.set_name(block.base_type_id, prefix + "Uniforms" + suffix);
+            compiler.set_name(block.id, prefix + suffix);
+            addBlockMembers(compiler, block, prefix + suffix, result.uniforms);
+        }
+        for (const auto& sampler : resources.sampled_images) {
+            Uniform u;
+            u.name = compiler.get_name(sampler.id);
+            u.glslName = prefix + "_" + u.name;
+            u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
+            u.kind =
+                u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
+            compiler.set_name(sampler.id, u.glslName);
+            result.uniforms.push_back(u);
+        }
+
+        std::string glsl = compiler.compile();
+        const std::size_t firstLineEnd = glsl.find('\n');
+        if (firstLineEnd == std::string::npos) {
+            result.listing = listing + name + " : error: no code was generated\n";
+            return result;
+        }
+        glsl.insert(firstLineEnd + 1, defines);
+        result.glsl = std::move(glsl);
+    } catch (const std::exception& e) {
+        result.listing =
+            listing + name + " : error: cannot be expressed in GLSL 1.20: " + e.what() + "\n";
+        result.uniforms.clear();
+        return result;
+    }
+    result.listing = listing;
+    result.ok = true;
+    return result;
+}
+
+}  // namespace cgrt

@@ -1,0 +1,51 @@
+// Turns a Cg program into GLSL 1.20 for the compatibility profile, without touching GL: glslang
+// compiles the source as DirectX 9 style HLSL to SPIR-V, SPIRV-Cross writes the GLSL. Stage
+// inputs and outputs are mapped onto GL's fixed-function built-ins by semantic, so a vertex
+// program works with glVertex/glNormal/... and the two stages link as in Cg, each with the
+// fixed-function pipeline on the other side as well.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cgrt {
+
+enum class Stage { Vertex, Fragment };
+
+enum class UniformKind {
+    Vector,   // float .. float4: `components` values
+    Matrix,   // square floatNxN: `components` = N * N, uploaded column by column
+    Sampler,  // `samplerTarget` says which texture target it reads
+    Other,    // found by name, but no value can be set (arrays, structs, integers, ...)
+};
+
+enum class SamplerTarget { None, Texture1D, Texture2D, Texture3D, TextureCube };
+
+struct Uniform {
+    std::string name;      // as the source declares it
+    std::string glslName;  // what the generated GLSL calls it (for glGetUniformLocation)
+    UniformKind kind = UniformKind::Other;
+    int components = 0;
+    SamplerTarget samplerTarget = SamplerTarget::None;
+};
+
+struct Translation {
+    bool ok = false;
+    std::string glsl;
+    // Diagnostics as "<name>(<line>) : error: <text>", lines counted in the source as given.
+    std::string listing;
+    // Every uniform the source declares, in declaration order, used by the code or not.
+    std::vector<Uniform> uniforms;
+};
+
+// Larger sources are refused before parsing: nothing this program loads comes near it, and a
+// runaway file (or the wrong one) should fail quickly with a clear message.
+constexpr std::size_t MAX_SOURCE_BYTES = 1024 * 1024;
+
+// `name` stands for the source in diagnostics (a file's path, usually).
+Translation translate(std::string_view source, const std::string& name, Stage stage,
+                      const std::string& entry);
+
+}  // namespace cgrt
