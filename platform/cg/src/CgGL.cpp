@@ -103,8 +103,8 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
         glGetProgramInfoLog(program, length, nullptr, log.data());
         glDeleteProgram(program);
         CgContextState* context = (vertex != nullptr ? vertex : fragment)->context;
-        context->lastListing = "error: the vertex and fragment programs cannot be linked:\n" +
-                               std::string(log.c_str());
+        cgrt::setListing(*context, "error: the vertex and fragment programs cannot be linked:\n" +
+                                       std::string(log.c_str()));
         return nullptr;
     }
     auto l = std::make_unique<Linked>();

@@ -105,14 +105,14 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         cgrt::raise(CG_NO_GL_CONTEXT_ERROR);
         return nullptr;
     }
-    // Several steps below produce the listing; a stale one must not survive any of them.
-    context->lastListing.clear();
     std::string source;
     std::string name;
     if (path != nullptr) {
         name = path;
-        const CGerror readError = readSource(path, source, context->lastListing);
+        std::string why;
+        const CGerror readError = readSource(path, source, why);
         if (readError != CG_NO_ERROR) {
+            cgrt::setListing(*context, why);
             cgrt::raise(readError);
             return nullptr;
         }
@@ -123,7 +123,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     const cgrt::Stage stage = slot == 0 ? cgrt::Stage::Vertex : cgrt::Stage::Fragment;
     cgrt::Translation translation =
         cgrt::translate(source, name, stage, entry != nullptr ? entry : "main");
-    context->lastListing = translation.listing;
+    cgrt::setListing(*context, translation.listing);
     if (!translation.ok) {
         cgrt::raise(CG_COMPILER_ERROR);
         return nullptr;
@@ -131,8 +131,9 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     std::string driverLog;
     const GLuint shader = cgrt::compileShader(stage, translation.glsl, driverLog);
     if (shader == 0) {
-        context->lastListing +=
-            name + " : error: the GL driver rejected the translated program:\n" + driverLog;
+        cgrt::setListing(
+            *context, translation.listing + name +
+                          " : error: the GL driver rejected the translated program:\n" + driverLog);
         cgrt::raise(CG_COMPILER_ERROR);
         return nullptr;
     }
@@ -170,6 +171,13 @@ void raise(CGerror error) {
     if (errorCallback != nullptr) {
         errorCallback();
     }
+}
+
+void setListing(CgContextState& context, std::string listing) {
+    while (!listing.empty() && listing.back() == '\n') {
+        listing.pop_back();
+    }
+    context.lastListing = std::move(listing);
 }
 
 bool isValid(CGcontext context) {

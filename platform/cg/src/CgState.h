@@ -47,6 +47,9 @@ namespace cgrt {
 
 // Records `error` as pending, then calls the registered callback.
 void raise(CGerror error);
+// Keeps `listing` as the context's last one, without the final line end: the caller prints it
+// as one more line.
+void setListing(CgContextState& context, std::string listing);
 
 bool isValid(CGcontext context);
 bool isValid(CGprogram program);
