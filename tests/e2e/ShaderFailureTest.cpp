@@ -1,0 +1,168 @@
+// The program started with broken shader sources: what it prints and how it ends.
+#include <gtest/gtest.h>
+
+#include <Cg/cg.h>
+
+#include "Harness.h"
+
+#include <chrono>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string VERTEX = "vp_ShadowMapping.cg";
+const std::string FRAGMENT = "fp_ShadowMapping.cg";
+const std::string VERTEX_PATH = "../src/ShadowMapping/resource/cg/" + VERTEX;
+const std::string FRAGMENT_PATH = "../src/ShadowMapping/resource/cg/" + FRAGMENT;
+// Start-up with shaders takes well under a second here; a hang must not pass for an exit.
+const double EXIT_WITHIN_SECONDS = 20.0;
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+struct DemoRun {
+    int status = -1;
+    std::string out;
+};
+
+DemoRun runIn(const e2e::TempTree& tree) {
+    DemoRun run;
+    run.status = e2e::runToExit(tree.runDir(), run.out, EXIT_WITHIN_SECONDS);
+    return run;
+}
+
+// The Cg error report: the runtime's text, an empty line, the listing, the closing line; nothing
+// else (no frame ran: a GL error report would show here). Returns the listing.
+std::string expectCgErrorReport(const DemoRun& run, CGerror error) {
+    EXPECT_EQ(run.status, 255) << run.out;
+    const std::vector<std::string> lines = linesOf(run.out);
+    EXPECT_GE(lines.size(), 4u) << run.out;
+    if (lines.size() < 4) {
+        return "";
+    }
+    EXPECT_EQ(lines[0], cgGetErrorString(error)) << run.out;
+    EXPECT_EQ(lines[1], "") << run.out;
+    EXPECT_EQ(lines.back(), "Cg error, exiting...") << run.out;
+    EXPECT_EQ(run.out.back(), '\n');
+    std::string listing;
+    for (std::size_t i = 2; i + 1 < lines.size(); ++i) {
+        listing += lines[i] + "\n";
+    }
+    EXPECT_FALSE(listing.empty()) << run.out;
+    return listing;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(ShaderFailureTest, MissingVertexSourceNamesThePathAndTheReason) {
+    e2e::TempTree tree;
+    tree.removeShader(VERTEX);
+    const DemoRun run = runIn(tree);
+    const std::string listing = expectCgErrorReport(run, CG_FILE_READ_ERROR);
+    EXPECT_TRUE(contains(listing, VERTEX_PATH)) << listing;
+    EXPECT_TRUE(contains(listing, "No such file or directory")) << listing;
+}
+
+TEST(ShaderFailureTest, SyntaxErrorInFragmentSourceNamesTheFileAndLine) {
+    e2e::TempTree tree;
+    std::vector<std::string> lines = linesOf(tree.readShader(FRAGMENT));
+    std::size_t broken = 0;
+    for (std::size_t i = 0; i < lines.size() && broken == 0; ++i) {
+        if (contains(lines[i], "float storedDepth")) {
+            lines[i] = "    float storedDepth = ;";
+            broken = i + 1;
+        }
+    }
+    ASSERT_NE(broken, 0u) << "the fragment source changed: pick another line to break";
+    std::string source;
+    for (const std::string& line : lines) {
+        source += line + "\n";
+    }
+    tree.writeShader(FRAGMENT, source);
+
+    const std::string listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+    EXPECT_TRUE(contains(listing, FRAGMENT_PATH + "(" + std::to_string(broken) + ") : error"))
+        << "expected line " << broken << " in:\n"
+        << listing;
+}
+
+TEST(ShaderFailureTest, SourcesThatAreNoProgramEndWithACgError) {
+    e2e::TempTree tree;
+    const std::string vertex = tree.readShader(VERTEX);
+    const std::string fragment = tree.readShader(FRAGMENT);
+
+    // Unknown entry name.
+    tree.writeShader(VERTEX, replaceAll(vertex, "vp_shadowMapping(", "vp_renamed("));
+    std::string listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+    EXPECT_TRUE(contains(listing, VERTEX_PATH)) << listing;
+    EXPECT_TRUE(contains(listing, "'vp_shadowMapping'")) << listing;
+    tree.writeShader(VERTEX, vertex);
+
+    // Empty file.
+    tree.writeShader(FRAGMENT, "");
+    listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+    EXPECT_TRUE(contains(listing, FRAGMENT_PATH)) << listing;
+
+    // Binary garbage.
+    std::mt19937 random(7);
+    std::string garbage(4096, '\0');
+    for (char& c : garbage) {
+        c = static_cast<char>(random() & 0xff);
+    }
+    tree.writeShader(FRAGMENT, garbage);
+    listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+    EXPECT_TRUE(contains(listing, FRAGMENT_PATH)) << listing;
+    tree.writeShader(FRAGMENT, fragment);
+
+    // A 5 MB source: refused without being parsed, so quickly.
+    std::string huge = vertex;
+    const std::string filler = "// " + std::string(96, '=') + "\n";
+    while (huge.size() < 5 * 1024 * 1024) {
+        huge += filler;
+    }
+    tree.writeShader(VERTEX, huge);
+    const auto start = std::chrono::steady_clock::now();
+    listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(contains(listing, VERTEX_PATH)) << listing;
+    EXPECT_TRUE(contains(listing, std::to_string(huge.size()) + " bytes")) << listing;
+    EXPECT_LT(seconds, EXIT_WITHIN_SECONDS);
+}
+
+TEST(ShaderFailureTest, MissingParametersGiveOneLineAndStatusOne) {
+    e2e::TempTree tree;
+    const std::string vertex = tree.readShader(VERTEX);
+
+    tree.writeShader(VERTEX, replaceAll(vertex, "diffuseColor", "baseColor"));
+    DemoRun run = runIn(tree);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Unable to retrieve program parameters, exiting...\n");
+
+    tree.writeShader(VERTEX, replaceAll(replaceAll(vertex, "diffuseColor", "baseColor"),
+                                        "lightPosition", "lampPosition"));
+    run = runIn(tree);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "Unable to retrieve program parameters, exiting...\n");
+}

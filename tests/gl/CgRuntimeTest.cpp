@@ -1,0 +1,325 @@
+// The shader runtime layer on the test's GL context, with small programs of its own.
+#include <epoxy/gl.h>
+#include <gtest/gtest.h>
+
+#include <Cg/cg.h>
+#include <Cg/cgGL.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int callbackCalls = 0;
+void countCall() {
+    ++callbackCalls;
+}
+
+// Position and colour straight through: what reaches the fragment stage is the fixed-function
+// vertex data itself.
+const char* const PASS_VERTEX =
+    "void main(float4 p : POSITION, float4 c : COLOR0,\n"
+    "          out float4 oP : POSITION, out float4 oC : COLOR0)\n"
+    "{\n"
+    "    oP = p;\n"
+    "    oC = c;\n"
+    "}\n";
+
+const char* const TINT_FRAGMENT =
+    "uniform float4 unused;\n"
+    "uniform float4 tint;\n"
+    "float4 main(float4 c : COLOR0) : COLOR\n"
+    "{\n"
+    "    return c * tint;\n"
+    "}\n";
+
+const char* const TWO_SAMPLER_FRAGMENT =
+    "uniform sampler2D first;\n"
+    "uniform sampler2D second;\n"
+    "uniform float weight;\n"
+    "float4 main(float4 c : COLOR0) : COLOR\n"
+    "{\n"
+    "    return weight * tex2D(first, float2(0.5, 0.5)) + tex2D(second, float2(0.5, 0.5));\n"
+    "}\n";
+
+class CgRuntimeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        callbackCalls = 0;
+        cgSetErrorCallback(countCall);
+        context = cgCreateContext();
+        vertexProfile = cgGLGetLatestProfile(CG_GL_VERTEX);
+        fragmentProfile = cgGLGetLatestProfile(CG_GL_FRAGMENT);
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+    void TearDown() override {
+        cgGLDisableProfile(vertexProfile);
+        cgGLDisableProfile(fragmentProfile);
+        cgDestroyContext(context);
+        cgSetErrorCallback(nullptr);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+
+    CGprogram compile(const char* source, CGprofile profile) {
+        CGprogram program = cgCreateProgram(context, CG_SOURCE, source, profile, "main", nullptr);
+        EXPECT_NE(program, nullptr) << cgGetLastListing(context);
+        cgGLLoadProgram(program);
+        return program;
+    }
+
+    CGcontext context = nullptr;
+    CGprofile vertexProfile = CG_PROFILE_UNKNOWN;
+    CGprofile fragmentProfile = CG_PROFILE_UNKNOWN;
+};
+
+// Draws a white square over the viewport and returns the colour at its centre.
+std::array<int, 3> drawWhiteSquare() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    unsigned char pixel[4] = {};
+    glReadPixels(400, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    return {pixel[0], pixel[1], pixel[2]};
+}
+
+using Rgb = std::array<int, 3>;
+
+}  // namespace
+
+TEST_F(CgRuntimeTest, FailuresReachTheCallbackAndReadingTheErrorClearsIt) {
+    EXPECT_NE(vertexProfile, CG_PROFILE_UNKNOWN);
+    EXPECT_NE(fragmentProfile, CG_PROFILE_UNKNOWN);
+    EXPECT_NE(vertexProfile, fragmentProfile);
+
+    cgGLSetParameter4f(nullptr, 1.0f, 2.0f, 3.0f, 4.0f);
+    EXPECT_EQ(callbackCalls, 1);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAM_HANDLE_ERROR);
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+
+    cgGLEnableProfile(CG_PROFILE_UNKNOWN);
+    EXPECT_EQ(callbackCalls, 2);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PROFILE_ERROR);
+    cgGLGetLatestProfile(CG_GL_MODELVIEW_MATRIX);
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+
+    // Every code has a text, a code nobody defined included.
+    const std::string unknown = cgGetErrorString(static_cast<CGerror>(12345));
+    EXPECT_FALSE(unknown.empty());
+    for (int code = CG_NO_ERROR; code <= CG_NO_GL_CONTEXT_ERROR; ++code) {
+        const char* text = cgGetErrorString(static_cast<CGerror>(code));
+        ASSERT_NE(text, nullptr);
+        EXPECT_NE(text, unknown) << "code " << code;
+    }
+    EXPECT_STREQ(cgGetLastListing(nullptr), "");
+}
+
+TEST_F(CgRuntimeTest, CompileFailuresLeaveAListingThatSaysWhy) {
+    const std::string missing = "/nonexistent/dir/vp_missing.cg";
+    EXPECT_EQ(cgCreateProgramFromFile(context, CG_SOURCE, missing.c_str(), vertexProfile, "main",
+                                      nullptr),
+              nullptr);
+    EXPECT_EQ(cgGetError(), CG_FILE_READ_ERROR);
+    std::string listing = cgGetLastListing(context);
+    EXPECT_NE(listing.find(missing), std::string::npos) << listing;
+    EXPECT_NE(listing.find(std::strerror(ENOENT)), std::string::npos) << listing;
+
+    EXPECT_EQ(cgCreateProgramFromFile(context, CG_SOURCE, "/tmp", vertexProfile, "main", nullptr),
+              nullptr);
+    EXPECT_EQ(cgGetError(), CG_FILE_READ_ERROR);
+    listing = cgGetLastListing(context);
+    EXPECT_NE(listing.find(std::strerror(EISDIR)), std::string::npos) << listing;
+
+    EXPECT_EQ(
+        cgCreateProgram(context, CG_SOURCE, TINT_FRAGMENT, fragmentProfile, "fp_nothere", nullptr),
+        nullptr);
+    EXPECT_EQ(cgGetError(), CG_COMPILER_ERROR);
+    EXPECT_NE(std::string(cgGetLastListing(context)).find("fp_nothere"), std::string::npos);
+
+    EXPECT_EQ(cgCreateProgram(context, CG_OBJECT, TINT_FRAGMENT, fragmentProfile, "main", nullptr),
+              nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+    EXPECT_EQ(callbackCalls, 4);
+
+    // A good compile replaces the old listing.
+    compile(TINT_FRAGMENT, fragmentProfile);
+    EXPECT_STREQ(cgGetLastListing(context), "");
+}
+
+TEST_F(CgRuntimeTest, ParametersAreFoundByDeclaredNameAndKeepTheirValues) {
+    CGprogram fragment = compile(TINT_FRAGMENT, fragmentProfile);
+    CGparameter unused = cgGetNamedParameter(fragment, "unused");
+    CGparameter tint = cgGetNamedParameter(fragment, "tint");
+    ASSERT_NE(unused, nullptr);
+    ASSERT_NE(tint, nullptr);
+    EXPECT_STREQ(cgGetParameterName(tint), "tint");
+    EXPECT_EQ(cgGetNamedParameter(fragment, "nothing"), nullptr);
+    EXPECT_EQ(callbackCalls, 0);
+
+    // The driver drops `unused`; setting it must still work and do nothing.
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(fragmentProfile);
+    cgGLSetParameter4f(unused, 1.0f, 2.0f, 3.0f, 4.0f);
+    cgGLSetParameter4f(tint, 0.5f, 0.25f, 1.0f, 1.0f);
+    EXPECT_EQ(callbackCalls, 0);
+    float v[4] = {};
+    cgGLGetParameter4f(unused, v);
+    EXPECT_EQ(v[3], 4.0f);
+
+    // A vector cannot take a matrix, nor a sampler a value.
+    const float m[16] = {};
+    cgGLSetMatrixParameterfc(tint, m);
+    EXPECT_EQ(cgGetError(), CG_NOT_MATRIX_PARAM_ERROR);
+    cgGLSetTextureParameter(tint, 1);
+    EXPECT_EQ(cgGetError(), CG_NOT_SAMPLER_PARAM_ERROR);
+
+    cgDestroyProgram(fragment);
+    EXPECT_EQ(cgGetNamedParameter(fragment, "tint"), nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PROGRAM_HANDLE_ERROR);
+    EXPECT_EQ(cgGetParameterName(tint), nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAM_HANDLE_ERROR);
+}
+
+// Values are kept by the layer: set before the program is in use, they still reach the draw.
+TEST_F(CgRuntimeTest, DrawsUseTheValuesSetWhetherBeforeOrAfterEnabling) {
+    CGprogram vertex = compile(PASS_VERTEX, vertexProfile);
+    CGprogram fragment = compile(TINT_FRAGMENT, fragmentProfile);
+    CGparameter tint = cgGetNamedParameter(fragment, "tint");
+
+    cgGLSetParameter4f(tint, 1.0f, 0.0f, 0.0f, 1.0f);
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(vertexProfile);
+    cgGLEnableProfile(fragmentProfile);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 0, 0}));
+
+    cgGLSetParameter4f(tint, 0.0f, 1.0f, 0.0f, 1.0f);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{0, 255, 0}));
+
+    // The fragment stage alone off: fixed function shows the colour the vertex program passes.
+    cgGLDisableProfile(fragmentProfile);
+    glColor3f(0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    unsigned char pixel[4] = {};
+    glReadPixels(400, 300, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    EXPECT_EQ((Rgb{pixel[0], pixel[1], pixel[2]}), (Rgb{0, 0, 255}));
+
+    // Set while another GL program is in use, then back to the pair.
+    cgGLSetParameter4f(tint, 0.0f, 0.0f, 1.0f, 1.0f);
+    cgGLEnableProfile(fragmentProfile);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{0, 0, 255}));
+
+    cgGLDisableProfile(fragmentProfile);
+    cgGLDisableProfile(vertexProfile);
+    GLint program = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 255, 255}));
+    EXPECT_EQ(callbackCalls, 0);
+}
+
+TEST_F(CgRuntimeTest, SamplersTakeUnitsInDeclarationOrder) {
+    CGprogram fragment = compile(TWO_SAMPLER_FRAGMENT, fragmentProfile);
+    CGparameter first = cgGetNamedParameter(fragment, "first");
+    CGparameter second = cgGetNamedParameter(fragment, "second");
+    EXPECT_EQ(cgGLGetTextureEnum(first), static_cast<GLenum>(GL_TEXTURE0));
+    EXPECT_EQ(cgGLGetTextureEnum(second), static_cast<GLenum>(GL_TEXTURE1));
+
+    GLuint textures[2];
+    glGenTextures(2, textures);
+    const unsigned char colours[2][4] = {{255, 0, 0, 255}, {0, 0, 255, 255}};
+    for (int i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, textures[i]);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, colours[i]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    cgGLSetTextureParameter(first, textures[0]);
+    cgGLSetTextureParameter(second, textures[1]);
+    cgGLEnableTextureParameter(first);
+    cgGLEnableTextureParameter(second);
+
+    // Bound on their own units; the active unit is left as it was.
+    GLint value = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+    EXPECT_EQ(value, GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), textures[0]);
+    glActiveTexture(GL_TEXTURE1);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), textures[1]);
+    glActiveTexture(GL_TEXTURE0);
+
+    // The fragment program reads each sampler from its own unit.
+    cgGLSetParameter1f(cgGetNamedParameter(fragment, "weight"), 0.5f);
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(fragmentProfile);
+    const Rgb pixel = drawWhiteSquare();
+    EXPECT_NEAR(pixel[0], 128, 1);
+    EXPECT_EQ(pixel[1], 0);
+    EXPECT_EQ(pixel[2], 255);
+
+    cgGLDisableTextureParameter(second);
+    EXPECT_FALSE(cgGLIsTextureParameterEnabled(second));
+    EXPECT_TRUE(cgGLIsTextureParameterEnabled(first));
+    EXPECT_EQ(cgGLGetTextureParameter(second), textures[1]);
+    EXPECT_EQ(callbackCalls, 0);
+}
+
+TEST_F(CgRuntimeTest, StateMatricesComeAsIsTransposedOrInverted) {
+    CGprogram vertex = compile(
+        "uniform float4x4 m;\n"
+        "float4 main(float4 p : POSITION) : POSITION { return mul(m, p); }\n",
+        vertexProfile);
+    CGparameter m = cgGetNamedParameter(vertex, "m");
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-2.0, 2.0, -1.0, 1.0, 1.0, 5.0);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(1.0f, 2.0f, 3.0f);
+    glScalef(2.0f, 4.0f, 0.5f);
+
+    // Row by row: scale on the diagonal, translation in the last column.
+    const float modelview[16] = {2, 0, 0, 1, 0, 4, 0, 2, 0, 0, 0.5f, 3, 0, 0, 0, 1};
+    const float inverse[16] = {0.5f, 0, 0, -0.5f, 0, 0.25f, 0, -0.5f, 0, 0, 2, -6, 0, 0, 0, 1};
+    float got[16];
+    auto expectRows = [&](const float* rows) {
+        cgGLGetMatrixParameterfr(m, got);
+        for (int i = 0; i < 16; ++i) {
+            EXPECT_NEAR(got[i], rows[i], 1e-5f) << "element " << i;
+        }
+    };
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_IDENTITY);
+    expectRows(modelview);
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_TRANSPOSE);
+    cgGLGetMatrixParameterfc(m, got);  // the transpose, read column by column, is the original
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(got[i], modelview[i], 1e-5f) << "element " << i;
+    }
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_INVERSE);
+    expectRows(inverse);
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_INVERSE_TRANSPOSE);
+    cgGLGetMatrixParameterfc(m, got);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(got[i], inverse[i], 1e-5f) << "element " << i;
+    }
+
+    // Projection: x by 1/2, y by 1, z by -1/2 and shifted by -3/2.
+    const float projectionTimesModelview[16] = {1, 0, 0,      0.5f, 0, 4, 0, 2,
+                                                0, 0, -0.25f, -3,   0, 0, 0, 1};
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_PROJECTION_MATRIX, CG_GL_MATRIX_IDENTITY);
+    expectRows(projectionTimesModelview);
+    EXPECT_EQ(callbackCalls, 0);
+
+    glScalef(1.0f, 0.0f, 1.0f);
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_INVERSE);
+    EXPECT_EQ(cgGetError(), CG_SINGULAR_MATRIX_ERROR);
+    expectRows(projectionTimesModelview);  // a failed call changes nothing
+}

@@ -1,0 +1,147 @@
+// The Cg -> GLSL translator on its own: no GL, no display.
+#include <gtest/gtest.h>
+
+#include "CgTranslator.h"
+
+#include <string>
+
+using cgrt::Stage;
+using cgrt::translate;
+using cgrt::UniformKind;
+
+namespace {
+
+const char* const PASS_THROUGH_FRAGMENT =
+    "float4 fp_main(float4 color : COLOR0) : COLOR\n"
+    "{\n"
+    "    return color;\n"
+    "}\n";
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(CgTranslatorTest, RefusesWhatIsNoProgram) {
+    // glslang only warns about a missing entry and would compile an empty program.
+    const auto noEntry = translate(PASS_THROUGH_FRAGMENT, "a.cg", Stage::Fragment, "fp_other");
+    EXPECT_FALSE(noEntry.ok);
+    EXPECT_TRUE(contains(noEntry.listing, "a.cg")) << noEntry.listing;
+    EXPECT_TRUE(contains(noEntry.listing, "'fp_other'")) << noEntry.listing;
+
+    const auto empty = translate("", "empty.cg", Stage::Vertex, "main");
+    EXPECT_FALSE(empty.ok);
+    EXPECT_FALSE(empty.listing.empty());
+
+    const std::string binary("float4\0\x01\x02", 9);
+    const auto withNul = translate(binary, "bin.cg", Stage::Fragment, "main");
+    EXPECT_FALSE(withNul.ok);
+    EXPECT_TRUE(contains(withNul.listing, "bin.cg : error: byte 6 is a NUL")) << withNul.listing;
+
+    const std::string huge =
+        std::string(PASS_THROUGH_FRAGMENT) + std::string(cgrt::MAX_SOURCE_BYTES, ' ');
+    const auto tooLong = translate(huge, "big.cg", Stage::Fragment, "fp_main");
+    EXPECT_FALSE(tooLong.ok);
+    EXPECT_TRUE(contains(tooLong.listing, "big.cg : error:")) << tooLong.listing;
+}
+
+TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {
+    // `fixed4` comes from the translator's preamble, which must not shift the line numbers.
+    const char* source =
+        "fixed4 fp_main(float4 color : COLOR0) : COLOR\n"
+        "{\n"
+        "    float4 x = color\n"
+        "    return x;\n"
+        "}\n";
+    const auto result = translate(source, "dir/fp_broken.cg", Stage::Fragment, "fp_main");
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(contains(result.listing, "dir/fp_broken.cg(4) : error:")) << result.listing;
+    EXPECT_FALSE(contains(result.listing, "ERROR:")) << result.listing;
+}
+
+TEST(CgTranslatorTest, StageInputsAndOutputsRideOnTheFixedFunctionBuiltins) {
+    const char* vertex =
+        "uniform float4x4 mvp;\n"
+        "void vp_main(float3 position : POSITION, float4 normal : NORMAL,\n"
+        "             float4 color : COLOR0, float2 uv : TEXCOORD3,\n"
+        "             out float4 oPosition : POSITION, out float4 oColor : COLOR0,\n"
+        "             out float3 oCoord : TEXCOORD1)\n"
+        "{\n"
+        "    oPosition = mul(mvp, float4(position, 1.0));\n"
+        "    oColor = color + normal;\n"
+        "    oCoord = float3(uv, 0.0);\n"
+        "}\n";
+    const auto v = translate(vertex, "vp.cg", Stage::Vertex, "vp_main");
+    ASSERT_TRUE(v.ok) << v.listing;
+    EXPECT_TRUE(contains(v.glsl, " gl_Vertex.xyz\n")) << v.glsl;
+    // Wider than gl_Normal: the missing w is 1, as GL gives a missing attribute component.
+    EXPECT_TRUE(contains(v.glsl, " vec4(gl_Normal, 1.0)\n")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, " gl_Color\n")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, " gl_MultiTexCoord3.xy\n")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, "gl_Position")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, " gl_FrontColor\n")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, " gl_TexCoord[1].xyz\n")) << v.glsl;
+    EXPECT_FALSE(contains(v.glsl, "attribute")) << v.glsl;
+    EXPECT_FALSE(contains(v.glsl, "varying")) << v.glsl;
+
+    const auto f = translate(PASS_THROUGH_FRAGMENT, "fp.cg", Stage::Fragment, "fp_main");
+    ASSERT_TRUE(f.ok) << f.listing;
+    EXPECT_TRUE(contains(f.glsl, " gl_Color\n")) << f.glsl;
+    EXPECT_TRUE(contains(f.glsl, " gl_FragData[0]\n")) << f.glsl;
+
+    // A vertex program cannot hand on a normal: GL has no varying for it.
+    const char* badOutput =
+        "void vp_main(float4 p : POSITION, out float4 o : POSITION, out float3 n : NORMAL)\n"
+        "{ o = p; n = p.xyz; }\n";
+    const auto bad = translate(badOutput, "vp_bad.cg", Stage::Vertex, "vp_main");
+    EXPECT_FALSE(bad.ok);
+    EXPECT_TRUE(contains(bad.listing, "NORMAL")) << bad.listing;
+}
+
+TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
+    const char* source =
+        "uniform float4 tint;\n"
+        "uniform float4x4 unusedMatrix;\n"
+        "uniform sampler2D first;\n"
+        "uniform float scale;\n"
+        "uniform sampler2D second;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n"
+        "    return tint * scale * tex2D(first, uv) * tex2D(second, uv);\n"
+        "}\n";
+    const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
+    ASSERT_TRUE(f.ok) << f.listing;
+    ASSERT_EQ(f.uniforms.size(), 5u);
+    // Values first, then samplers, each group in source order; the unused one is still there.
+    EXPECT_EQ(f.uniforms[0].name, "tint");
+    EXPECT_EQ(f.uniforms[0].kind, UniformKind::Vector);
+    EXPECT_EQ(f.uniforms[0].components, 4);
+    EXPECT_EQ(f.uniforms[1].name, "unusedMatrix");
+    EXPECT_EQ(f.uniforms[1].kind, UniformKind::Matrix);
+    EXPECT_EQ(f.uniforms[1].components, 16);
+    EXPECT_EQ(f.uniforms[2].name, "scale");
+    EXPECT_EQ(f.uniforms[2].components, 1);
+    EXPECT_EQ(f.uniforms[3].name, "first");
+    EXPECT_EQ(f.uniforms[3].kind, UniformKind::Sampler);
+    EXPECT_EQ(f.uniforms[4].name, "second");
+    // Members of the uniform struct are named "<instance>.<member>".
+    for (const auto& u : f.uniforms) {
+        const std::size_t dot = u.glslName.find('.');
+        EXPECT_TRUE(contains(f.glsl, u.glslName.substr(0, dot))) << u.glslName << "\n" << f.glsl;
+        if (dot != std::string::npos) {
+            EXPECT_TRUE(contains(f.glsl, " " + u.glslName.substr(dot + 1) + ";"))
+                << u.glslName << "\n"
+                << f.glsl;
+        }
+    }
+
+    // The same names in the other stage must not collide once both stages share a GL program.
+    const char* vertex =
+        "uniform float4 tint;\n"
+        "float4 main(float4 p : POSITION) : POSITION { return p * tint; }\n";
+    const auto v = translate(vertex, "vp.cg", Stage::Vertex, "main");
+    ASSERT_TRUE(v.ok) << v.listing;
+    ASSERT_EQ(v.uniforms.size(), 1u);
+    EXPECT_NE(v.uniforms[0].glslName, f.uniforms[0].glslName);
+}
