@@ -15,7 +15,6 @@ namespace {
 
 GLuint shadowTexture = 0;
 float textureMatrix[16] = {};
-ShadowMapping* shadowMapping = nullptr;
 
 // One pair per process, as in the program; the sources are found from any direct child of the
 // project root.
@@ -27,7 +26,7 @@ void createShadowMapping() {
     created = true;
     ASSERT_EQ(chdir(SHADOW_SOURCE_DIR "/src"), 0);
     glGenTextures(1, &shadowTexture);
-    shadowMapping = new ShadowMapping(&shadowTexture, textureMatrix);
+    static ShadowMapping shadowMapping(&shadowTexture, textureMatrix);
 }
 
 class ShadowMappingTest : public ::testing::Test {

@@ -200,10 +200,21 @@ bool isValid(CGprogram program) {
     return false;
 }
 
+// Compares addresses only: a destroyed parameter's memory must not be read.
 bool isValid(CGparameter param) {
-    return param != nullptr && isValid(param->program) &&
-           static_cast<std::size_t>(param->index) < param->program->parameters.size() &&
-           param->program->parameters[param->index].get() == param;
+    if (param == nullptr) {
+        return false;
+    }
+    for (const auto& c : contexts) {
+        for (const auto& p : c->programs) {
+            for (const auto& q : p->parameters) {
+                if (q.get() == param) {
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
 }
 
 int profileSlot(CGprofile profile) {
