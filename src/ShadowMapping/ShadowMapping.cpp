@@ -52,6 +52,9 @@ void ShadowMapping::initShaders(CGprofile* vertexProfile, CGprofile* fragmentPro
     ilInit();
     iluInit();
     ilutInit();
+    // ILUT's OpenGL set-up switches texturing on; between drawing steps it stays off, or the
+    // unlit marker and the border would be modulated by the bound shadow map.
+    glDisable(GL_TEXTURE_2D);
 
     // First, so that every failure after it, the context's creation included, is reported.
     cgSetErrorCallback(onCgError);

@@ -89,7 +89,9 @@ TEST_F(ShadowMappingTest, RealSourcesCompileAndExposeTheFiveParameters) {
     }
     EXPECT_EQ(cgGetParameterProgram(ShadowMapping::shadowMapParam),
               *ShadowMapping::fragmentProgram);
-    // Ready, not enabled: the fixed-function pipeline still draws.
+    // Ready, not enabled: the fixed-function pipeline still draws, untextured (DevIL's GL
+    // set-up switches texturing on).
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::vertexProfile));
     EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::fragmentProfile));
     EXPECT_EQ(currentProgram(), 0);
