@@ -38,6 +38,9 @@ std::string rewriteLog(const std::string& log, const std::string& name) {
     std::istringstream in(log);
     std::string line, out;
     while (std::getline(in, line)) {
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
+            line.pop_back();
+        }
         if (line.empty()) {
             continue;
         }
