@@ -136,16 +136,10 @@ TEST_F(CgRuntimeTest, CompileFailuresLeaveAListingThatSaysWhy) {
     listing = cgGetLastListing(context);
     EXPECT_NE(listing.find(std::strerror(EISDIR)), std::string::npos) << listing;
 
-    EXPECT_EQ(
-        cgCreateProgram(context, CG_SOURCE, TINT_FRAGMENT, fragmentProfile, "fp_nothere", nullptr),
-        nullptr);
-    EXPECT_EQ(cgGetError(), CG_COMPILER_ERROR);
-    EXPECT_NE(std::string(cgGetLastListing(context)).find("fp_nothere"), std::string::npos);
-
     EXPECT_EQ(cgCreateProgram(context, CG_OBJECT, TINT_FRAGMENT, fragmentProfile, "main", nullptr),
               nullptr);
     EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
-    EXPECT_EQ(callbackCalls, 4);
+    EXPECT_EQ(callbackCalls, 3);
 
     // A good compile replaces the old listing.
     compile(TINT_FRAGMENT, fragmentProfile);
@@ -289,37 +283,35 @@ TEST_F(CgRuntimeTest, StateMatricesComeAsIsTransposedOrInverted) {
     // Row by row: scale on the diagonal, translation in the last column.
     const float modelview[16] = {2, 0, 0, 1, 0, 4, 0, 2, 0, 0, 0.5f, 3, 0, 0, 0, 1};
     const float inverse[16] = {0.5f, 0, 0, -0.5f, 0, 0.25f, 0, -0.5f, 0, 0, 2, -6, 0, 0, 0, 1};
-    float got[16];
-    auto expectRows = [&](const float* rows) {
-        cgGLGetMatrixParameterfr(m, got);
+    auto expectSent = [&](CGGLenum transform, const float* expected, bool byRows) {
+        cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, transform);
+        float got[16];
+        (byRows ? cgGLGetMatrixParameterfr : cgGLGetMatrixParameterfc)(m, got);
         for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(got[i], rows[i], 1e-5f) << "element " << i;
+            EXPECT_NEAR(got[i], expected[i], 1e-5f) << "transform " << transform << ", " << i;
         }
     };
-    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_IDENTITY);
-    expectRows(modelview);
-    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_TRANSPOSE);
-    cgGLGetMatrixParameterfc(m, got);  // the transpose, read column by column, is the original
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(got[i], modelview[i], 1e-5f) << "element " << i;
-    }
-    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_INVERSE);
-    expectRows(inverse);
-    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_INVERSE_TRANSPOSE);
-    cgGLGetMatrixParameterfc(m, got);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_NEAR(got[i], inverse[i], 1e-5f) << "element " << i;
-    }
+    expectSent(CG_GL_MATRIX_IDENTITY, modelview, true);
+    // A transpose read column by column is the original read row by row.
+    expectSent(CG_GL_MATRIX_TRANSPOSE, modelview, false);
+    expectSent(CG_GL_MATRIX_INVERSE, inverse, true);
+    expectSent(CG_GL_MATRIX_INVERSE_TRANSPOSE, inverse, false);
 
     // Projection: x by 1/2, y by 1, z by -1/2 and shifted by -3/2.
     const float projectionTimesModelview[16] = {1, 0, 0,      0.5f, 0, 4, 0, 2,
                                                 0, 0, -0.25f, -3,   0, 0, 0, 1};
     cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_PROJECTION_MATRIX, CG_GL_MATRIX_IDENTITY);
-    expectRows(projectionTimesModelview);
+    float got[16];
+    cgGLGetMatrixParameterfr(m, got);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(got[i], projectionTimesModelview[i], 1e-5f) << "element " << i;
+    }
     EXPECT_EQ(callbackCalls, 0);
 
     glScalef(1.0f, 0.0f, 1.0f);
     cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_INVERSE);
     EXPECT_EQ(cgGetError(), CG_SINGULAR_MATRIX_ERROR);
-    expectRows(projectionTimesModelview);  // a failed call changes nothing
+    float after[16];
+    cgGLGetMatrixParameterfr(m, after);
+    EXPECT_EQ(std::memcmp(after, got, sizeof got), 0) << "a failed call changes nothing";
 }

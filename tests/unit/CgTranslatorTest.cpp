@@ -125,16 +125,6 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
     EXPECT_EQ(f.uniforms[3].name, "first");
     EXPECT_EQ(f.uniforms[3].kind, UniformKind::Sampler);
     EXPECT_EQ(f.uniforms[4].name, "second");
-    // Members of the uniform struct are named "<instance>.<member>".
-    for (const auto& u : f.uniforms) {
-        const std::size_t dot = u.glslName.find('.');
-        EXPECT_TRUE(contains(f.glsl, u.glslName.substr(0, dot))) << u.glslName << "\n" << f.glsl;
-        if (dot != std::string::npos) {
-            EXPECT_TRUE(contains(f.glsl, " " + u.glslName.substr(dot + 1) + ";"))
-                << u.glslName << "\n"
-                << f.glsl;
-        }
-    }
 
     // The same names in the other stage must not collide once both stages share a GL program.
     const char* vertex =
