@@ -32,7 +32,6 @@ std::vector<std::unique_ptr<Linked>> linked;
 Linked* current = nullptr;
 CgProgramState* bound[2] = {nullptr, nullptr};
 bool enabled[2] = {false, false};
-bool optimal[2] = {false, false};
 
 void upload(Slot& slot) {
     const CgParameterState& p = *slot.param;
@@ -374,12 +373,9 @@ CGprofile cgGLGetLatestProfile(CGGLenum profileClass) {
 }
 
 void cgGLSetOptimalOptions(CGprofile profile) {
-    const int slot = cgrt::profileSlot(profile);
-    if (slot < 0) {
+    if (cgrt::profileSlot(profile) < 0) {
         cgrt::raise(CG_INVALID_PROFILE_ERROR);
-        return;
     }
-    optimal[slot] = true;
 }
 
 CGbool cgGLIsProfileSupported(CGprofile profile) {

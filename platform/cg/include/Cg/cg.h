@@ -17,7 +17,6 @@ typedef int CGbool;
 #define CG_TRUE ((CGbool)1)
 
 typedef enum {
-    CG_UNKNOWN = 4096,
     /* The text handed to cgCreateProgram(FromFile) is source code. */
     CG_SOURCE = 4112,
     /* Precompiled objects are not supported: asking for one is an error. */

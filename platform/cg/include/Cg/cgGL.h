@@ -26,7 +26,7 @@ typedef enum {
 /* The best profile that the current GL context supports for CG_GL_VERTEX or CG_GL_FRAGMENT;
  * CG_PROFILE_UNKNOWN when it supports none (or no context is current). */
 CGprofile cgGLGetLatestProfile(CGGLenum profileClass);
-/* Recorded per profile; the compiler has no option that depends on it. */
+/* Only checks the profile: no compiler option depends on the GPU here. */
 void cgGLSetOptimalOptions(CGprofile profile);
 CGbool cgGLIsProfileSupported(CGprofile profile);
 
