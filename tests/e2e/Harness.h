@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace e2e {
 // A temporary tree laid out like the project: <root>/src/ShadowMapping/resource/cg/ holds copies
 // of the real shader sources and <root>/run is where the program starts. Removed on destruction.
 class TempTree {
-public:
+  public:
     TempTree();
     ~TempTree();
     TempTree(const TempTree&) = delete;
@@ -27,13 +28,13 @@ public:
     void removeShader(const std::string& name) const;
     std::string readShader(const std::string& name) const;
 
-private:
+  private:
     std::string root_, runDir_, cgDir_;
 };
 
 // The program, started in `workDir` with extra arguments; killed on destruction if still running.
 class DemoProcess {
-public:
+  public:
     explicit DemoProcess(const std::string& workDir, const std::vector<std::string>& args = {});
     ~DemoProcess();
     DemoProcess(const DemoProcess&) = delete;
@@ -48,21 +49,37 @@ public:
     bool signalled() const { return signalled_; }
     // Everything written to standard output so far (standard error goes to the test's own).
     std::string output() const;
+    // Everything written to standard error so far.
+    std::string errors() const;
+    // It ended at once because the toolkit could not open the X display.
+    bool missedTheDisplay() const;
     // Resident set size in KiB from /proc, or -1 when the process is gone.
     long residentKiB() const;
 
-private:
+  private:
     pid_t pid_ = -1;
     int status_ = -1;
     bool signalled_ = false;
     std::string outPath_;
+    std::string errPath_;
+};
+
+// The program started in a fresh tree, its window found, placed and focused. Started again
+// when it could not reach the display: Xvfb here now and then drops a new client's connection.
+struct ShownDemo {
+    explicit ShownDemo(const std::vector<std::string>& args = {});
+
+    TempTree tree;
+    std::unique_ptr<DemoProcess> demo;
+    std::string window;  // empty when no window appeared
 };
 
 // Runs the program to its end (at most `seconds`) and returns its status; output in `out`.
 int runToExit(const std::string& workDir, std::string& out, double seconds = 30.0);
 
-// The window titled "Navigation Example", found by xdotool within `seconds`; "" when none.
-std::string findWindow(double seconds = 20.0);
+// The window titled "Navigation Example", found by xdotool within `seconds`; "" when none, or
+// as soon as `demo` (when given) has ended.
+std::string findWindow(double seconds = 20.0, DemoProcess* demo = nullptr);
 // Moves the window to (0, 0) (no window manager places it) and gives it the keyboard focus.
 void prepareWindow(const std::string& window);
 // Runs an xdotool command line, e.g. "keydown Up"; returns its exit status.
@@ -72,10 +89,16 @@ struct Image {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgb;  // row-major, top row first
-    // Colour at (x, y), x to the right and y downwards from the top-left corner.
-    std::uint8_t r(int x, int y) const { return rgb[3 * (y * width + x)]; }
-    std::uint8_t g(int x, int y) const { return rgb[3 * (y * width + x) + 1]; }
-    std::uint8_t b(int x, int y) const { return rgb[3 * (y * width + x) + 2]; }
+    bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+    // Colour at (x, y), x to the right and y downwards from the top-left corner; 0 outside.
+    std::uint8_t r(int x, int y) const { return at(x, y, 0); }
+    std::uint8_t g(int x, int y) const { return at(x, y, 1); }
+    std::uint8_t b(int x, int y) const { return at(x, y, 2); }
+
+  private:
+    std::uint8_t at(int x, int y, int channel) const {
+        return contains(x, y) ? rgb[3 * (y * width + x) + channel] : 0;
+    }
 };
 // Captures the window's contents from outside the process; saves a PNG too when `png` is given.
 Image capture(const std::string& window, const std::string& png = "");

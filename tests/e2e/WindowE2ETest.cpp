@@ -13,21 +13,6 @@ void pause(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// The program started in a fresh tree, its window found, placed and focused.
-struct RunningDemo {
-    TempTree tree;
-    DemoProcess demo;
-    std::string window;
-
-    explicit RunningDemo(const std::vector<std::string>& args = {}) : demo(tree.runDir(), args) {
-        window = findWindow();
-        if (!window.empty()) {
-            prepareWindow(window);
-            pause(0.5);
-        }
-    }
-};
-
 bool isSky(const Image& image, int x, int y) {
     // The clear colour (0.8, 0.8, 1.0).
     return std::abs(image.r(x, y) - 204) <= 2 && std::abs(image.g(x, y) - 204) <= 2 &&
@@ -37,7 +22,7 @@ bool isSky(const Image& image, int x, int y) {
 }  // namespace
 
 TEST(WindowE2E, OpensItsWindowAndShowsTheSkyAboveTheHorizon) {
-    RunningDemo run;
+    ShownDemo run;
     ASSERT_FALSE(run.window.empty()) << "no window titled 'Navigation Example'";
     const Image image = capture(run.window);
     ASSERT_EQ(image.width, 800);
@@ -46,11 +31,11 @@ TEST(WindowE2E, OpensItsWindowAndShowsTheSkyAboveTheHorizon) {
     for (int x : {5, 400, 795}) {
         EXPECT_TRUE(isSky(image, x, 5)) << "x " << x;
     }
-    EXPECT_TRUE(run.demo.running());
+    EXPECT_TRUE(run.demo->running());
 }
 
 TEST(WindowE2E, WalksWithHeldKeysIgnoresOthersAndEscapeEndsIt) {
-    RunningDemo run;
+    ShownDemo run;
     ASSERT_FALSE(run.window.empty());
     for (const char* key : {"Up", "Left", "Prior", "Down", "Right", "Next"}) {
         xdotool(std::string("keydown --window ") + run.window + " " + key);
@@ -61,30 +46,30 @@ TEST(WindowE2E, WalksWithHeldKeysIgnoresOthersAndEscapeEndsIt) {
         xdotool(std::string("key --window ") + run.window + " " + key);
     }
     pause(0.5);
-    EXPECT_TRUE(run.demo.running()) << "the program ended on a key that is not Esc";
+    EXPECT_TRUE(run.demo->running()) << "the program ended on a key that is not Esc";
 
     // Esc while keys are held still ends it, with status 0.
     xdotool("keydown --window " + run.window + " Up");
     xdotool("keydown --window " + run.window + " Next");
     pause(0.3);
     xdotool("key --window " + run.window + " Escape");
-    const bool ended = run.demo.waitExit(10);
+    const bool ended = run.demo->waitExit(10);
     xdotool("keyup --window " + run.window + " Up");
     xdotool("keyup --window " + run.window + " Next");
     ASSERT_TRUE(ended) << "Esc did not end the program";
-    EXPECT_FALSE(run.demo.signalled());
-    EXPECT_EQ(run.demo.exitStatus(), 0);
-    EXPECT_EQ(run.demo.output(), "");
+    EXPECT_FALSE(run.demo->signalled());
+    EXPECT_EQ(run.demo->exitStatus(), 0);
+    EXPECT_EQ(run.demo->output(), "");
 }
 
 TEST(WindowE2E, ExtraCommandLineArgumentsChangeNothing) {
-    RunningDemo plain;
+    ShownDemo plain;
     ASSERT_FALSE(plain.window.empty());
     const Image before = capture(plain.window);
     xdotool("key --window " + plain.window + " Escape");
-    ASSERT_TRUE(plain.demo.waitExit(10));
+    ASSERT_TRUE(plain.demo->waitExit(10));
 
-    RunningDemo withArgs({"extra-argument", "another one"});
+    ShownDemo withArgs({"extra-argument", "another one"});
     ASSERT_FALSE(withArgs.window.empty());
     const Image after = capture(withArgs.window);
     ASSERT_EQ(after.width, 800);
@@ -97,7 +82,7 @@ TEST(WindowE2E, ExtraCommandLineArgumentsChangeNothing) {
     }
     EXPECT_LT(differing, 3 * 800 * 600 / 50);
     xdotool("key --window " + withArgs.window + " Escape");
-    EXPECT_TRUE(withArgs.demo.waitExit(10));
-    EXPECT_EQ(withArgs.demo.exitStatus(), 0);
-    EXPECT_EQ(withArgs.demo.output(), "");
+    EXPECT_TRUE(withArgs.demo->waitExit(10));
+    EXPECT_EQ(withArgs.demo->exitStatus(), 0);
+    EXPECT_EQ(withArgs.demo->output(), "");
 }

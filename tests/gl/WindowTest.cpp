@@ -38,7 +38,9 @@ GLint integer(GLenum pname) {
     return v;
 }
 
-void projectionMatrix(GLfloat* m) { glGetFloatv(GL_PROJECTION_MATRIX, m); }
+void projectionMatrix(GLfloat* m) {
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+}
 
 void expectIdentityModelview() {
     EXPECT_EQ(integer(GL_MATRIX_MODE), GL_MODELVIEW);

@@ -8,7 +8,7 @@
 namespace {
 
 class Viewer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         cameraX = -3.6;
         cameraY = 2.0;
@@ -99,7 +99,8 @@ TEST_F(Viewer, ReleaseStopsAndRepeatedPressesChangeNothing) {
 }
 
 TEST_F(Viewer, OtherKeysAndZeroTimeChangeNothing) {
-    for (int key : {GLUT_KEY_F1, GLUT_KEY_HOME, GLUT_KEY_END, GLUT_KEY_INSERT, 0, -1, 99, 106, 1000}) {
+    for (int key :
+         {GLUT_KEY_F1, GLUT_KEY_HOME, GLUT_KEY_END, GLUT_KEY_INSERT, 0, -1, 99, 106, 1000}) {
         specialKeyDown(key, 0, 0);
     }
     EXPECT_FALSE(keyTurnLeft || keyTurnRight || keyForward || keyBackward || keyRise || keySink);
