@@ -3,7 +3,11 @@
 
 #include "Clock.h"
 #include "FrameDriver.h"
+#include "Ground.h"
 #include "Navigation.h"
+#include "Objects.h"
+#include "Particles.h"
+#include "ShadowMapping/ShadowMap.h"
 
 std::int64_t lastFrameClock = 0;
 double frameSeconds = 0.0;
@@ -24,14 +28,27 @@ std::int64_t framePause(std::int64_t frameStart, std::int64_t afterSwap,
     return pause > 0 ? pause : 0;
 }
 
+void drawShadowPass() {
+    setLightView();
+    shadowPass = true;
+    renderShadowMap();
+    shadowPass = false;
+}
+
+void drawLitPass() {
+    setViewerCamera();
+    drawLightSource();
+    drawObjects();
+    drawParticles();
+    drawGround();
+}
+
 void display() {
     frameSeconds = startFrame(clockMillis());
-
+    updateParticles(frameSeconds);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    setViewerCamera();
-
+    drawShadowPass();
+    drawLitPass();
     glutSwapBuffers();
-
     sleepMillis(framePause(lastFrameClock, clockMillis(), clockMillis));
 }

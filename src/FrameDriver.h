@@ -14,6 +14,10 @@ extern double frameSeconds;
 extern bool shadowPass;
 
 void display();
+// The scene's depth from the light into the shadow map; shadowPass is true meanwhile.
+void drawShadowPass();
+// The scene from the viewer, shaded with the shadow map.
+void drawLitPass();
 
 // Seconds since the previous frame's start; stores `now` as the new frame start.
 double startFrame(std::int64_t now);

@@ -1,6 +1,8 @@
 #include <epoxy/gl.h>
 #include <GL/glu.h>
 
+#include "Particles.h"
+#include "ShadowMapping/ShadowMap.h"
 #include "Window.h"
 
 namespace {
@@ -22,7 +24,8 @@ void initGL() {
     glEnable(GL_LIGHTING);
     glLightfv(GL_LIGHT0, GL_AMBIENT, AMBIENT);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, LIGHT_DIFFUSE);
-
+    initShadowMap();
+    initParticles();
     glClearDepth(1.0);
     glDepthFunc(GL_LEQUAL);
     glEnable(GL_DEPTH_TEST);

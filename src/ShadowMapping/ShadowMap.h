@@ -1,0 +1,30 @@
+// The light's shadow map: a depth texture drawn from the light every frame, and the matrix that
+// takes world points to coordinates in it.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include "math/Matrix.h"
+
+class ShadowMapping;
+
+constexpr int SHADOW_MAP_SIZE = 512;
+
+extern GLuint shadowTexture;
+extern ShadowMapping* shadowMapping;
+// Maps clip space (-1..1) to texture space (0..1) on x, y and z.
+extern Matrix biasMatrix;
+// World space to homogeneous shadow-map coordinates; rebuilt every frame.
+extern Matrix textureMatrix;
+// The light's world position.
+extern float lightPosition[4];
+
+// Creates the depth texture and the shader pair (which ends the process if the shaders fail).
+void initShadowMap();
+// Loads the light's look-at into the current (modelview) matrix.
+void setLightView();
+// The light's 512x512 viewport and projection; the modelview keeps the light's view.
+void setLightProjection();
+// Draws the scene's depth from the light, copies it into the texture, rebuilds textureMatrix
+// and puts the viewer's viewport and projection back.
+void renderShadowMap();
