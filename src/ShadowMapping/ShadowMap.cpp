@@ -12,6 +12,7 @@
 #include "Window.h"
 
 GLuint shadowTexture = 0;
+GLuint shadowFramebuffer = 0;
 ShadowMapping* shadowMapping = nullptr;
 Matrix biasMatrix{};
 Matrix textureMatrix{};
@@ -38,6 +39,25 @@ void createShadowTexture() {
     // Outside the map the border's depth 0 is read.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_BORDER);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_BORDER);
+}
+
+// Drawing the light's view straight into the texture costs less than copying it out of the
+// window, and stays whole when the window is smaller than the map (a copy would read outside it).
+void createShadowFramebuffer() {
+    if (epoxy_gl_version() < 30 && !epoxy_has_gl_extension("GL_ARB_framebuffer_object")) {
+        return;
+    }
+    glGenFramebuffers(1, &shadowFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shadowTexture, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (status != GL_FRAMEBUFFER_COMPLETE) {
+        glDeleteFramebuffers(1, &shadowFramebuffer);
+        shadowFramebuffer = 0;
+    }
 }
 
 void fillBiasMatrix() {
@@ -67,9 +87,24 @@ void endDepthOnlyState() {
     glDisable(GL_POLYGON_OFFSET_FILL);
 }
 
-void copyDepthIntoShadowMap() {
+// The window's depth was cleared when the frame began; the texture's is cleared here.
+void beginShadowTarget() {
+    if (shadowFramebuffer != 0) {
+        glBindFramebuffer(GL_FRAMEBUFFER, shadowFramebuffer);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
+}
+
+// Leaves the texture holding the light's depth, and the window's depth buffer clear for the lit
+// pass.
+void endShadowTarget() {
     glBindTexture(GL_TEXTURE_2D, shadowTexture);
+    if (shadowFramebuffer != 0) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        return;
+    }
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
+    glClear(GL_DEPTH_BUFFER_BIT);
 }
 
 // The frame's one check for GL errors, wherever they arose since the last one.
@@ -98,6 +133,7 @@ void initShadowMap() {
     glGenTextures(1, &shadowTexture);
     shadowMapping = new ShadowMapping(&shadowTexture, textureMatrix.data());
     createShadowTexture();
+    createShadowFramebuffer();
     fillBiasMatrix();
     textureMatrix.copyMatrix(identityMatrix());
     lightPosition[0] = 0.0f;
@@ -123,13 +159,13 @@ void setLightProjection() {
 void renderShadowMap() {
     setLightProjection();
     beginDepthOnlyState();
+    beginShadowTarget();
     drawObjects();
     drawParticles();
     drawGround();
-    copyDepthIntoShadowMap();
+    endShadowTarget();
     reportGLError();
     endDepthOnlyState();
-    glClear(GL_DEPTH_BUFFER_BIT);
     buildTextureMatrix();
     reshape(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
 }

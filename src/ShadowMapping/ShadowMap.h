@@ -11,6 +11,9 @@ class ShadowMapping;
 constexpr int SHADOW_MAP_SIZE = 512;
 
 extern GLuint shadowTexture;
+// The framebuffer that draws into shadowTexture; 0 where the driver has none, and then the pass
+// draws into the window and copies the map out of it.
+extern GLuint shadowFramebuffer;
 extern ShadowMapping* shadowMapping;
 // Maps clip space (-1..1) to texture space (0..1) on x, y and z.
 extern Matrix biasMatrix;
@@ -25,6 +28,6 @@ void initShadowMap();
 void setLightView();
 // The light's 512x512 viewport and projection; the modelview keeps the light's view.
 void setLightProjection();
-// Draws the scene's depth from the light, copies it into the texture, rebuilds textureMatrix
-// and puts the viewer's viewport and projection back.
+// Draws the scene's depth from the light into the texture, rebuilds textureMatrix and puts the
+// viewer's viewport and projection back.
 void renderShadowMap();

@@ -3,8 +3,12 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 #include "FrameDriver.h"
 #include "SceneFixture.h"
@@ -191,4 +195,70 @@ TEST_F(SceneTest, WholeFramesDrawWithoutGLErrorsOrOutput) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     EXPECT_FALSE(shadowPass);
     EXPECT_GT(frameSeconds, 0.0);
+}
+
+namespace {
+
+// Resizes the window and waits (bounded) until the toolkit reports the new size.
+bool resizeWindow(int width, int height) {
+    glutDisplayFunc([] {});
+    glutReshapeWindow(width, height);
+    for (int i = 0; i < 200; ++i) {
+        glutMainLoopEvent();
+        if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) {
+            // The renderer takes the window's new size for its buffers at a swap.
+            glutSwapBuffers();
+            return true;
+        }
+        usleep(5000);
+    }
+    return false;
+}
+
+// How many texels of two maps differ by more than a depth offset's worth.
+int texelsApart(const std::vector<GLfloat>& a, const std::vector<GLfloat>& b) {
+    int apart = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        apart += std::fabs(a[i] - b[i]) > 1e-4f ? 1 : 0;
+    }
+    return apart;
+}
+
+}  // namespace
+
+TEST_F(SceneTest, AWindowSmallerThanTheMapLeavesTheMapWhole) {
+    ASSERT_NE(shadowFramebuffer, 0u) << "this renderer has framebuffer objects";
+    clearAndDrawShadowPass();
+    const std::vector<GLfloat> full = shadowMapDepths();
+    for (const auto& size : {std::make_pair(300, 200), std::make_pair(1, 1)}) {
+        ASSERT_TRUE(resizeWindow(size.first, size.second));
+        reshape(size.first, size.second);
+        // What an earlier frame left in the map must not survive this one anywhere.
+        const std::vector<GLfloat> zeros(full.size(), 0.0f);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE,
+                        GL_DEPTH_COMPONENT, GL_FLOAT, zeros.data());
+        clearAndDrawShadowPass();
+        EXPECT_EQ(texelsApart(shadowMapDepths(), full), 0) << size.first << "x" << size.second;
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], size.first);
+        EXPECT_EQ(viewport[3], size.second);
+    }
+}
+
+TEST_F(SceneTest, WithoutAFramebufferTheMapIsCopiedFromTheWindowAlike) {
+    clearAndDrawShadowPass();
+    const std::vector<GLfloat> drawnIntoTheTexture = shadowMapDepths();
+    const GLuint framebuffer = shadowFramebuffer;
+    shadowFramebuffer = 0;
+    clearAndDrawShadowPass();
+    shadowFramebuffer = framebuffer;
+    const std::vector<GLfloat> copied = shadowMapDepths();
+    // The window's depth precision differs from the texture's: allow for the offset's share.
+    EXPECT_LT(texelsApart(copied, drawnIntoTheTexture), SHADOW_MAP_SIZE);
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), 1.0f),
+              std::count(drawnIntoTheTexture.begin(), drawnIntoTheTexture.end(), 1.0f));
+    GLfloat depth = 0;
+    glReadPixels(100, 100, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_EQ(depth, 1.0f) << "the window's depth is cleared for the lit pass";
 }
