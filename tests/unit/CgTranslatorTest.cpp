@@ -135,3 +135,58 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
     ASSERT_EQ(v.uniforms.size(), 1u);
     EXPECT_NE(v.uniforms[0].glslName, f.uniforms[0].glslName);
 }
+
+// Found by tests/fuzz: each of these killed the process inside glslang. The test binary dying
+// is the failure this guards against; the listing checks that the refusal is a readable one.
+TEST(CgTranslatorTest, RefusesBrokenDeclarationsThatCrashGlslang) {
+    struct Case {
+        const char* source;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // An expression cut off by the end of the source.
+        {"float o=0---", "q.cg(1) : error: the source ends inside a declaration, at '-'"},
+        {"float4 main() : COLOR { return 0; }\nfloat4 x = 1 +\n\n", "q.cg(2) : error: the source"},
+        {"float l;\nfloat3 l;", "q.cg(2) : error: 'l' is declared twice"},
+        {"int E[t E}", "q.cg(1) : error: '}' closes nothing that is open here"},
+        {"float4 main() : COLOR {\n return 0;\n", "q.cg(2) : error: the source ends before a '{'"},
+        // The fuzzer's input: fragment stage, entry "main", the whole source "in".
+        {"in", "q.cg(1) : error: 'in' is only allowed on a function parameter"},
+        {"// a comment\n\nin float;\n", "q.cg(3) : error: 'in'"},
+        {"float4 main() : COLOR { return 0; }\nout", "q.cg(2) : error: 'out'"},
+        {"const inout float4", "q.cg(1) : error: 'inout'"},
+        // Hidden behind a macro, and after a preprocessor block of several lines.
+        {"#define QUALIFIER in\n#if 0\nx\n#endif\nQUALIFIER float4;\n", "q.cg(5) : error: 'in'"},
+        // A parameter's array size not closed by ']', at the end or in the middle.
+        {"float f(float[", "q.cg(1) : error: an array size in a parameter list"},
+        {"float f(float x,\n        float y[2 3]) { return 0; }", "q.cg(2) : error: an array"},
+        {"struct S { float f(out float x[1, 2]) { return 0; } };", "q.cg(1) : error: an array"},
+        // A global named by a type keyword, then a declaration open at the end.
+        {"float4 int;float", "q.cg(1) : error: 'int' is a type and cannot name a variable"},
+        {"float4 a,\nbool;\nfloat x;", "q.cg(2) : error: 'bool' is a type"},
+        {"vector<float, 4> half;", "q.cg(1) : error: 'half' is a type"},
+    };
+    for (const Case& c : cases) {
+        const auto result = translate(c.source, "q.cg", Stage::Fragment, "main");
+        EXPECT_FALSE(result.ok) << c.source;
+        EXPECT_TRUE(contains(result.listing, c.expected)) << c.source << "\n" << result.listing;
+    }
+
+    // The words stay usable where Cg has them, and in names, strings and comments.
+    const char* fine =
+        "// in out inout\n"
+        "#define SIZE 2\n"
+        "uniform const float4 scale = 2 > float(1) ? float4(1, 2, 3, 4) : float4(0, 0, 0, 0);\n"
+        "static const int two = 2, three = int(3.0);\n"
+        "struct S { float a; int b; };\n"
+        "float4 inside(in float4 a[SIZE], inout float4 b, float c[0x2]) { b = a[1]; return b; }\n"
+        "float4 main(in float4 input : COLOR0, out float4 output : COLOR) : COLOR\n"
+        "{\n"
+        "    float4 inner[2] = {input, input};\n"
+        "    float c[2] = {1.0, 2.0};\n"
+        "    output = inside(inner, inner[c[0] + 1.0e-3 > 0.5 ? 1 : 0], c);\n"
+        "    return output * scale;\n"
+        "}\n";
+    const auto ok = translate(fine, "fine.cg", Stage::Fragment, "main");
+    EXPECT_TRUE(ok.ok) << ok.listing;
+}
