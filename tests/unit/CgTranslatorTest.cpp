@@ -165,6 +165,12 @@ TEST(CgTranslatorTest, RefusesBrokenDeclarationsThatCrashGlslang) {
         {"float4 int;float", "q.cg(1) : error: 'int' is a type and cannot name a variable"},
         {"float4 a,\nbool;\nfloat x;", "q.cg(2) : error: 'bool' is a type"},
         {"vector<float, 4> half;", "q.cg(1) : error: 'half' is a type"},
+        // An entry parameter with a type and no name, however it is dressed.
+        {"void main(float) {}", "q.cg(1) : error: every parameter of the entry function 'main'"},
+        {"float4 main(float4 c : COLOR0,\n uniform float) : COLOR { return c; }",
+         "q.cg(2) : error: every parameter"},
+        {"void main(float[2]) {}", "q.cg(1) : error: every parameter"},
+        {"void main(in float : TEXCOORD0) {}", "q.cg(1) : error: every parameter"},
     };
     for (const Case& c : cases) {
         const auto result = translate(c.source, "q.cg", Stage::Fragment, "main");
@@ -180,13 +186,22 @@ TEST(CgTranslatorTest, RefusesBrokenDeclarationsThatCrashGlslang) {
         "static const int two = 2, three = int(3.0);\n"
         "struct S { float a; int b; };\n"
         "float4 inside(in float4 a[SIZE], inout float4 b, float c[0x2]) { b = a[1]; return b; }\n"
+        "float unnamed(float) { return 1.0; }\n"
         "float4 main(in float4 input : COLOR0, out float4 output : COLOR) : COLOR\n"
         "{\n"
         "    float4 inner[2] = {input, input};\n"
         "    float c[2] = {1.0, 2.0};\n"
-        "    output = inside(inner, inner[c[0] + 1.0e-3 > 0.5 ? 1 : 0], c);\n"
+        "    output = inside(inner, inner[c[0] + 1.0e-3 > 0.5 ? 1 : 0], c) * unnamed(c[1]);\n"
         "    return output * scale;\n"
         "}\n";
     const auto ok = translate(fine, "fine.cg", Stage::Fragment, "main");
     EXPECT_TRUE(ok.ok) << ok.listing;
+    // Entry parameters with sizes, template arguments and semantics, or none at all.
+    for (const char* entry :
+         {"float4 main(uniform vector<float, 4> v, uniform float4 a[2], float4 c : TEXCOORD0) : "
+          "COLOR { return v + a[1] * c; }",
+          "float4 main(void) : COLOR { return 1; }", "float4 main() : COLOR { return 1; }"}) {
+        const auto named = translate(entry, "entry.cg", Stage::Fragment, "main");
+        EXPECT_TRUE(named.ok) << entry << "\n" << named.listing;
+    }
 }

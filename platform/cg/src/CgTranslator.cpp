@@ -393,8 +393,8 @@ struct Refusal {
     std::string message;
 };
 
-// glslang 12 dereferences a null pointer, and the process dies, on two kinds of broken
-// declaration, which are refused here before glslang parses:
+// glslang 12 dereferences a null pointer, and the process dies, on these broken declarations,
+// which are refused here before glslang parses:
 //  - `in`, `out` or `inout` on a declaration outside any function when no name follows
 //    ("in float;", or a lone "in" at the end). Cg has them on parameters only: one outside
 //    parentheses is refused.
@@ -410,8 +410,7 @@ struct Refusal {
 //  - brackets that do not pair up ("int E[t E}"): refused, as no program has them.
 // The text checked is the preprocessor's output, in which macros are expanded and every line
 // keeps its own line number.
-std::optional<Refusal> findCrashingConstruct(const std::string& text) {
-    const std::vector<Token> tokens = tokenize(text);
+std::optional<Refusal> findBrokenDeclaration(const std::vector<Token>& tokens) {
     struct Open {
         char bracket;
         bool code;  // inside a function body, where parentheses hold no parameter list
@@ -506,6 +505,84 @@ std::optional<Refusal> findCrashingConstruct(const std::string& text) {
     return std::nullopt;
 }
 
+bool isParameterQualifier(const std::string& t) {
+    return t == "in" || t == "out" || t == "inout" || t == "uniform" || isQualifier(t);
+}
+
+// Whether the parameter in tokens [begin, end) has a name after its type: names that are not
+// qualifiers, counted before its semantic or default value and outside its sizes and template
+// arguments.
+bool parameterHasName(const std::vector<Token>& tokens, std::size_t begin, std::size_t end) {
+    int names = 0;
+    int nested = 0;
+    for (std::size_t k = begin; k < end; ++k) {
+        const std::string& t = tokens[k].text;
+        if (nested == 0 && (t == ":" || t == "=")) {
+            break;
+        }
+        if (t == "[" || t == "<") {
+            ++nested;
+        } else if (t == "]" || t == ">") {
+            --nested;
+        } else if (nested == 0 && isNameStart(t[0]) && !isParameterQualifier(t)) {
+            ++names;
+        }
+    }
+    return names >= 2;
+}
+
+// glslang 12 also dies on an entry function with a parameter that has a type but no name
+// ("void main(float) {}"), when it maps the entry's inputs and outputs. Every parameter of the
+// entry must be named: "(void)" and "()" stay allowed. Expects brackets that pair up.
+std::optional<Refusal> findUnnamedEntryParameter(const std::vector<Token>& tokens,
+                                                 const std::string& entry) {
+    int braces = 0;
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+        const std::string& t = tokens[i].text;
+        braces += t == "{" ? 1 : t == "}" ? -1 : 0;
+        if (braces != 0 || t != entry || tokens[i + 1].text != "(") {
+            continue;
+        }
+        const std::size_t open = i + 1;
+        std::size_t close = open + 1;
+        for (int depth = 1; close < tokens.size(); ++close) {
+            depth += tokens[close].text == "(" ? 1 : tokens[close].text == ")" ? -1 : 0;
+            if (depth == 0) {
+                break;
+            }
+        }
+        if (close == open + 1 || (close == open + 2 && tokens[open + 1].text == "void")) {
+            continue;
+        }
+        std::size_t begin = open + 1;
+        int nested = 0;
+        for (std::size_t k = begin; k <= close; ++k) {
+            const std::string& p = tokens[k].text;
+            nested += (p == "(" || p == "[" || p == "<") ? 1 : (p == "]" || p == ">") ? -1 : 0;
+            if (p == ")" && k != close) {
+                --nested;
+            }
+            if ((k == close || (p == "," && nested == 0)) && !parameterHasName(tokens, begin, k)) {
+                return Refusal{
+                    tokens[begin < k ? begin : open].line,
+                    "every parameter of the entry function '" + entry + "' needs a name"};
+            }
+            if (p == "," && nested == 0) {
+                begin = k + 1;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Refusal> findCrashingConstruct(const std::string& text, const std::string& entry) {
+    const std::vector<Token> tokens = tokenize(text);
+    if (auto refusal = findBrokenDeclaration(tokens)) {
+        return refusal;
+    }
+    return findUnnamedEntryParameter(tokens, entry);
+}
+
 // The settings shared by the preprocessing pass and the compilation proper.
 void configure(glslang::TShader& shader, const char* const* text, const int* length,
                const char* const* name, EShLanguage language, const std::string& entry) {
@@ -559,7 +636,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             result.listing = rewriteLog(preprocessor.getInfoLog(), name);
             return result;
         }
-        if (const auto refusal = findCrashingConstruct(expanded)) {
+        if (const auto refusal = findCrashingConstruct(expanded, entry)) {
             result.listing = name + "(" + std::to_string(refusal->line) +
                              ") : error: " + refusal->message + "\n";
             return result;
