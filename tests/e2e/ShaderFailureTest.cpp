@@ -133,6 +133,12 @@ TEST(ShaderFailureTest, SourcesThatAreNoProgramEndWithACgError) {
     tree.writeShader(FRAGMENT, garbage);
     listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
     EXPECT_TRUE(contains(listing, FRAGMENT_PATH)) << listing;
+
+    // A source that the shader compiler dies on.
+    tree.writeShader(FRAGMENT, "float4 the;float the{}");
+    listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+    EXPECT_TRUE(contains(listing, FRAGMENT_PATH + " : error: the shader compiler crashed"))
+        << listing;
     tree.writeShader(FRAGMENT, fragment);
 
     // A 5 MB source: refused without being parsed, so quickly.

@@ -1,4 +1,5 @@
 // Contexts, programs, parameters and the error state.
+#include "CgIsolation.h"
 #include "CgState.h"
 
 #include <algorithm>
@@ -122,7 +123,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     }
     const cgrt::Stage stage = slot == 0 ? cgrt::Stage::Vertex : cgrt::Stage::Fragment;
     cgrt::Translation translation =
-        cgrt::translate(source, name, stage, entry != nullptr ? entry : "main");
+        cgrt::translateApart(source, name, stage, entry != nullptr ? entry : "main");
     cgrt::setListing(*context, translation.listing);
     if (!translation.ok) {
         cgrt::raise(CG_COMPILER_ERROR);

@@ -1,0 +1,76 @@
+// Translation in a child process: the same result as in this one, and a crash of the compiler
+// turned into a compile error.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "CgIsolation.h"
+
+using cgrt::Stage;
+using cgrt::Translation;
+
+namespace {
+
+// Declares a uniform of each kind the runtime tells apart, so that every field crosses over.
+const char* const FRAGMENT =
+    "uniform float4 tint;\n"
+    "uniform float4x4 warp;\n"
+    "uniform sampler2D picture;\n"
+    "uniform int count;\n"
+    "float4 fp_main(float4 color : COLOR0, float4 uv : TEXCOORD0) : COLOR\n"
+    "{\n"
+    "    return color * tint * tex2D(picture, mul(warp, uv).xy) * count;\n"
+    "}\n";
+
+// glslang 12 dies on this one (a global declared again with a function's body).
+const char* const CRASHES_GLSLANG = "float4 the;float the{}";
+
+void expectSameTranslation(const Translation& apart, const Translation& here) {
+    EXPECT_EQ(apart.ok, here.ok);
+    EXPECT_EQ(apart.glsl, here.glsl);
+    EXPECT_EQ(apart.listing, here.listing);
+    ASSERT_EQ(apart.uniforms.size(), here.uniforms.size());
+    for (std::size_t i = 0; i < here.uniforms.size(); ++i) {
+        EXPECT_EQ(apart.uniforms[i].name, here.uniforms[i].name);
+        EXPECT_EQ(apart.uniforms[i].glslName, here.uniforms[i].glslName);
+        EXPECT_EQ(apart.uniforms[i].kind, here.uniforms[i].kind);
+        EXPECT_EQ(apart.uniforms[i].components, here.uniforms[i].components);
+        EXPECT_EQ(apart.uniforms[i].samplerTarget, here.uniforms[i].samplerTarget);
+    }
+}
+
+}  // namespace
+
+TEST(CgIsolationTest, GivesWhatTranslationInThisProcessGives) {
+    const Translation here = cgrt::translate(FRAGMENT, "f.cg", Stage::Fragment, "fp_main");
+    ASSERT_TRUE(here.ok) << here.listing;
+    ASSERT_EQ(here.uniforms.size(), 4u);
+    expectSameTranslation(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main"), here);
+
+    const std::string broken = std::string(FRAGMENT) + "float4 x = ;\n";
+    const Translation failedHere = cgrt::translate(broken, "b.cg", Stage::Fragment, "fp_main");
+    ASSERT_FALSE(failedHere.ok);
+    expectSameTranslation(cgrt::translateApart(broken, "b.cg", Stage::Fragment, "fp_main"),
+                          failedHere);
+}
+
+TEST(CgIsolationTest, ACompilerCrashBecomesACompileErrorOfTheSource) {
+    const Translation t =
+        cgrt::translateApart(CRASHES_GLSLANG, "crash.cg", Stage::Fragment, "fp_shadowMapping");
+    EXPECT_FALSE(t.ok);
+    EXPECT_EQ(t.listing.rfind("crash.cg : error: the shader compiler crashed on this source (", 0),
+              0u)
+        << t.listing;
+    EXPECT_TRUE(t.glsl.empty());
+    EXPECT_TRUE(t.uniforms.empty());
+    // The compiler still works for the next source.
+    EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+}
+
+TEST(CgIsolationTest, ACompilerPastItsTimeIsStoppedAndSaysSo) {
+    const Translation t = cgrt::translateApart(FRAGMENT, "slow.cg", Stage::Fragment, "fp_main",
+                                               std::chrono::milliseconds(0));
+    EXPECT_FALSE(t.ok);
+    EXPECT_EQ(t.listing,
+              "slow.cg : error: the shader compiler took longer than 0 s on this source\n");
+}
