@@ -134,8 +134,11 @@ TEST(ShaderFailureTest, SourcesThatAreNoProgramEndWithACgError) {
     listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
     EXPECT_TRUE(contains(listing, FRAGMENT_PATH)) << listing;
 
-    // A source that the shader compiler dies on.
-    tree.writeShader(FRAGMENT, "float4 the;float the{}");
+    // A source that the shader compiler dies on: its stack overflows on 100,000 nested
+    // parentheses.
+    const std::string deep(100000, '(');
+    tree.writeShader(FRAGMENT, "float4 fp_shadowMapping() : COLOR { return " + deep + "1" +
+                                   std::string(deep.size(), ')') + "; }");
     listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
     EXPECT_TRUE(contains(listing, FRAGMENT_PATH + " : error: the shader compiler crashed"))
         << listing;

@@ -148,6 +148,12 @@ TEST(CgTranslatorTest, RefusesBrokenDeclarationsThatCrashGlslang) {
         {"float o=0---", "q.cg(1) : error: the source ends inside a declaration, at '-'"},
         {"float4 main() : COLOR { return 0; }\nfloat4 x = 1 +\n\n", "q.cg(2) : error: the source"},
         {"float l;\nfloat3 l;", "q.cg(2) : error: 'l' is declared twice"},
+        {"float4 the;float the{}", "q.cg(1) : error: 'the' is declared twice"},
+        {"struct L { float4 p; };\nfloat L;", "q.cg(2) : error: 'L' is declared twice"},
+        // The fuzzer's input: a stray type before the entry's return type, in a shader whose
+        // struct has the name that then follows.
+        {"struct Lit { float4 p : POSITION; };\nfloat3x3\nLit main() { Lit r; return r; }",
+         "q.cg(3) : error: 'Lit' is declared twice"},
         {"int E[t E}", "q.cg(1) : error: '}' closes nothing that is open here"},
         {"float4 main() : COLOR {\n return 0;\n", "q.cg(2) : error: the source ends before a '{'"},
         // The fuzzer's input: fragment stage, entry "main", the whole source "in".
@@ -185,6 +191,9 @@ TEST(CgTranslatorTest, RefusesBrokenDeclarationsThatCrashGlslang) {
         "uniform const float4 scale = 2 > float(1) ? float4(1, 2, 3, 4) : float4(0, 0, 0, 0);\n"
         "static const int two = 2, three = int(3.0);\n"
         "struct S { float a; int b; };\n"
+        "float twice(float x);\n"
+        "float twice(float x) { return 2.0 * x; }\n"
+        "float2 twice(float2 x) { return 2.0 * x; }\n"
         "float4 inside(in float4 a[SIZE], inout float4 b, float c[0x2]) { b = a[1]; return b; }\n"
         "float unnamed(float) { return 1.0; }\n"
         "float4 main(in float4 input : COLOR0, out float4 output : COLOR) : COLOR\n"

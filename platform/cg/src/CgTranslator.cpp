@@ -406,7 +406,9 @@ struct Refusal {
 //    at that level, one of these keywords right after a type or a ',' is refused.
 //  - an expression cut off by the end of the source ("float o = 0---"). A whole program ends
 //    with the ';' or '}' of its last declaration, so any other last token is refused.
-//  - a variable outside any function declared again with another type ("float l; int l;").
+//  - a name outside any function declared again as a variable, whatever follows it
+//    ("float l; int l;", "float t; float3 t{}"), or a struct's name used for a variable
+//    ("struct L { float4 p; }; float L;"). Only functions may share a name, as overloads.
 //  - brackets that do not pair up ("int E[t E}"): refused, as no program has them.
 // The text checked is the preprocessor's output, in which macros are expanded and every line
 // keeps its own line number.
@@ -422,7 +424,7 @@ std::optional<Refusal> findBrokenDeclaration(const std::vector<Token>& tokens) {
     bool afterParens = false;
     // Whether the global declaration being read has had its '=': a '>' after it compares.
     bool assigned = false;
-    // Variables declared outside any function.
+    // Variables and structs declared outside any function.
     std::set<std::string> globals;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         const std::string& t = tokens[i].text;
@@ -441,9 +443,9 @@ std::optional<Refusal> findBrokenDeclaration(const std::vector<Token>& tokens) {
         if (open.empty() && i > 0 && i + 1 < tokens.size() && isNameStart(t[0])) {
             const std::string& before = tokens[i - 1].text;
             const std::string& after = tokens[i + 1].text;
-            const bool declared =
-                (before == "," || (isNameStart(before[0]) && !isQualifier(before))) &&
-                (after == ";" || after == "," || after == "=" || after == ":" || after == "[");
+            const bool variable =
+                (before == "," || (isNameStart(before[0]) && !isQualifier(before))) && after != "(";
+            const bool declared = variable || (before == "struct" && after == "{");
             if (declared && !globals.insert(t).second) {
                 return Refusal{tokens[i].line, "'" + t + "' is declared twice"};
             }
