@@ -2,7 +2,7 @@
 # shellcheck shell=bash
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-XVFB_ARGS=(-a -s "-screen 0 1280x1024x24")
+XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 
 # Debian 12 packages the build, the program and the tests need.
 PACKAGES=(
