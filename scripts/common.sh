@@ -4,19 +4,25 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 
-# Debian 12 packages the build, the program and the tests need.
-PACKAGES=(
+# Debian 12 packages that building and running the demo need: scripts/run installs these. With no
+# display it also moves the window into view with xdotool and saves it with xwd and netpbm.
+# glslang-dev's CMake package names /usr/bin/glslangValidator, which only glslang-tools installs.
+RUN_PACKAGES=(
     build-essential cmake pkg-config
     freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libepoxy-dev libdevil-dev
-    glslang-dev libspirv-cross-c-shared-dev
-    libgtest-dev libbenchmark-dev clang libclang-rt-14-dev valgrind
-    xvfb xauth xdotool x11-apps imagemagick
+    glslang-dev glslang-tools libspirv-cross-c-shared-dev
+    xvfb xauth xdotool x11-apps netpbm
+)
+# What the tests add: scripts/test and the scripts it runs install these besides RUN_PACKAGES.
+TEST_PACKAGES=(
+    libgtest-dev clang libclang-rt-14-dev valgrind imagemagick
 )
 
+# ensure_packages PACKAGE...: installs those of the given Debian packages that are missing.
 ensure_packages() {
     local missing=()
     local package
-    for package in "${PACKAGES[@]}"; do
+    for package in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$package")
         fi
@@ -30,7 +36,7 @@ ensure_packages() {
         sudo=(sudo)
     fi
     "${sudo[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q -o Dpkg::Use-Pty=0 --no-install-recommends "${missing[@]}"
 }
 
 # build_tree DIR [cmake options...]: configures and builds the project in DIR (only the targets

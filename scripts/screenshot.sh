@@ -9,7 +9,7 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Navigation Exam
 # No window manager places the window: move it where a capture sees all of it.
 xdotool windowmove "$window" 0 0
 sleep 4
-xwd -silent -id "$window" | convert xwd:- "$out"
+xwd -silent -id "$window" | xwdtopnm -quiet | pnmtopng -quiet >"$out"
 xdotool key --window "$window" Escape 2>/dev/null
 status=0
 wait "$demo" || status=$?
