@@ -211,7 +211,8 @@ std::string findWindow(double seconds, DemoProcess* demo) {
 }
 
 ShownDemo::ShownDemo(const std::vector<std::string>& args)
-    : demo(std::make_unique<DemoProcess>(tree.runDir(), args)), window(findWindow(20.0, demo.get())) {
+    : demo(std::make_unique<DemoProcess>(tree.runDir(), args)),
+      window(findWindow(20.0, demo.get())) {
     if (!window.empty()) {
         prepareWindow(window);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
