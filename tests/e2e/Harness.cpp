@@ -195,11 +195,15 @@ int xdotool(const std::string& args, std::string* out) {
     return shell("xdotool " + args + " 2>&1", out);
 }
 
-std::string findWindow(double seconds, DemoProcess* demo) {
+std::string findWindow(DemoProcess& demo, double seconds) {
+    // By process: the window of a run that has just ended can outlive it for a moment on the
+    // server, and carries the same title.
+    const std::string search = "search --onlyvisible --pid " + std::to_string(demo.pid()) +
+                               " --name '^Navigation Example$'";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline && (demo == nullptr || demo->running())) {
+    while (std::chrono::steady_clock::now() < deadline && demo.running()) {
         std::string out;
-        xdotool("search --onlyvisible --name '^Navigation Example$'", &out);
+        xdotool(search, &out);
         std::istringstream ids(out);
         std::string id;
         if (ids >> id && id.find_first_not_of("0123456789") == std::string::npos) {
@@ -211,8 +215,7 @@ std::string findWindow(double seconds, DemoProcess* demo) {
 }
 
 ShownDemo::ShownDemo(const std::vector<std::string>& args)
-    : demo(std::make_unique<DemoProcess>(tree.runDir(), args)),
-      window(findWindow(20.0, demo.get())) {
+    : demo(std::make_unique<DemoProcess>(tree.runDir(), args)), window(findWindow(*demo)) {
     if (!window.empty()) {
         prepareWindow(window);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -74,9 +74,9 @@ struct ShownDemo {
 // Runs the program to its end (at most `seconds`) and returns its status; output in `out`.
 int runToExit(const std::string& workDir, std::string& out, double seconds = 30.0);
 
-// The window titled "Navigation Example", found by xdotool within `seconds`; "" when none, or
-// as soon as `demo` (when given) has ended.
-std::string findWindow(double seconds = 20.0, DemoProcess* demo = nullptr);
+// The window titled "Navigation Example" that `demo` opened, found by xdotool within `seconds`;
+// "" when none, or as soon as `demo` has ended.
+std::string findWindow(DemoProcess& demo, double seconds = 20.0);
 // Moves the window to (0, 0) (no window manager places it) and gives it the keyboard focus.
 void prepareWindow(const std::string& window);
 // Runs an xdotool command line, e.g. "keydown Up"; returns its exit status. What it prints
