@@ -2,6 +2,8 @@
 # shellcheck shell=bash
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# -noreset: by default Xvfb resets when its last client disconnects and refuses a client that
+# connects meanwhile, which drops some of the many short xdotool connections the tests make.
 XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 
 # Debian 12 packages that building and running the demo need: scripts/run installs these. With no

@@ -13,7 +13,6 @@ const float GROUND_COLOUR[4] = {0.7f, 0.43f, 0.08f, 1.0f};
 const GLfloat GROUND_HALF = 8.0f;
 const GLfloat BORDER_HALF = 8.5f;
 const GLfloat BORDER_HEIGHT = 1.0f;
-const GLfloat LIGHT_POSITION[4] = {0.0f, 10.0f, -1.0f, 1.0f};
 const GLdouble MARKER_RADIUS = 0.2;
 const GLint MARKER_SLICES = 16;
 

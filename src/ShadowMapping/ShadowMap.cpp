@@ -2,6 +2,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "Ground.h"
@@ -20,7 +21,6 @@ float lightPosition[4];
 
 namespace {
 
-const GLdouble LIGHT_EYE[3] = {0.0, 10.0, -1.0};
 const GLdouble LIGHT_CENTRE[3] = {0.0, -1.0, 0.0};
 const GLdouble LIGHT_UP[3] = {0.0, 0.0, 1.0};
 const GLdouble LIGHT_FIELD_OF_VIEW = 90.0;
@@ -136,16 +136,13 @@ void initShadowMap() {
     createShadowFramebuffer();
     fillBiasMatrix();
     textureMatrix.copyMatrix(identityMatrix());
-    lightPosition[0] = 0.0f;
-    lightPosition[1] = 10.0f;
-    lightPosition[2] = -1.0f;
-    lightPosition[3] = 1.0f;
+    std::copy(LIGHT_POSITION, LIGHT_POSITION + 4, lightPosition);
 }
 
 void setLightView() {
     glLoadIdentity();
-    gluLookAt(LIGHT_EYE[0], LIGHT_EYE[1], LIGHT_EYE[2], LIGHT_CENTRE[0], LIGHT_CENTRE[1],
-              LIGHT_CENTRE[2], LIGHT_UP[0], LIGHT_UP[1], LIGHT_UP[2]);
+    gluLookAt(LIGHT_POSITION[0], LIGHT_POSITION[1], LIGHT_POSITION[2], LIGHT_CENTRE[0],
+              LIGHT_CENTRE[1], LIGHT_CENTRE[2], LIGHT_UP[0], LIGHT_UP[1], LIGHT_UP[2]);
 }
 
 void setLightProjection() {

@@ -9,6 +9,9 @@
 class ShadowMapping;
 
 constexpr int SHADOW_MAP_SIZE = 512;
+// Where the light hangs in the world (w = 1: a point light). The light looks from here, GL's
+// light 0 and the marker sit here, and lightPosition starts here.
+inline constexpr GLfloat LIGHT_POSITION[4] = {0.0f, 10.0f, -1.0f, 1.0f};
 
 extern GLuint shadowTexture;
 // The framebuffer that draws into shadowTexture; 0 where the driver has none, and then the pass

@@ -173,10 +173,6 @@ std::string DemoProcess::errors() const {
     return readFile(errPath_);
 }
 
-bool DemoProcess::missedTheDisplay() const {
-    return status_ == 1 && errors().find("failed to open display") != std::string::npos;
-}
-
 long DemoProcess::residentKiB() const {
     std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
     std::string line;
@@ -189,48 +185,25 @@ long DemoProcess::residentKiB() const {
 }
 
 int runToExit(const std::string& workDir, std::string& out, double seconds) {
-    for (int attempt = 0;; ++attempt) {
-        DemoProcess demo(workDir);
-        const bool ended = demo.waitExit(seconds);
-        out = demo.output();
-        if (!ended) {
-            return -1;
-        }
-        if (!demo.missedTheDisplay() || attempt == 2) {
-            return demo.exitStatus();
-        }
-    }
+    DemoProcess demo(workDir);
+    const bool ended = demo.waitExit(seconds);
+    out = demo.output();
+    return ended ? demo.exitStatus() : -1;
 }
 
-namespace {
-// Xvfb here now and then closes a new client's connection before the handshake; xdotool then
-// says so and does nothing, and trying again is all there is to do.
-int xdotoolOutput(const std::string& args, std::string* out) {
-    int status = -1;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        std::string text;
-        status = shell("xdotool " + args + " 2>&1", &text);
-        if (text.find("Can't open display") == std::string::npos) {
-            if (out != nullptr) {
-                *out = text;
-            }
-            return status;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return status;
-}
-}  // namespace
-
-int xdotool(const std::string& args) {
-    return xdotoolOutput(args, nullptr);
+int xdotool(const std::string& args, std::string* out) {
+    return shell("xdotool " + args + " 2>&1", out);
 }
 
-std::string findWindow(double seconds, DemoProcess* demo) {
+std::string findWindow(DemoProcess& demo, double seconds) {
+    // By process: the window of a run that has just ended can outlive it for a moment on the
+    // server, and carries the same title.
+    const std::string search = "search --onlyvisible --pid " + std::to_string(demo.pid()) +
+                               " --name '^Navigation Example$'";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < deadline && (demo == nullptr || demo->running())) {
+    while (std::chrono::steady_clock::now() < deadline && demo.running()) {
         std::string out;
-        xdotoolOutput("search --onlyvisible --name '^Navigation Example$'", &out);
+        xdotool(search, &out);
         std::istringstream ids(out);
         std::string id;
         if (ids >> id && id.find_first_not_of("0123456789") == std::string::npos) {
@@ -241,14 +214,8 @@ std::string findWindow(double seconds, DemoProcess* demo) {
     return "";
 }
 
-ShownDemo::ShownDemo(const std::vector<std::string>& args) {
-    for (int attempt = 0; attempt < 3 && window.empty(); ++attempt) {
-        demo = std::make_unique<DemoProcess>(tree.runDir(), args);
-        window = findWindow(20.0, demo.get());
-        if (window.empty() && !demo->missedTheDisplay()) {
-            break;
-        }
-    }
+ShownDemo::ShownDemo(const std::vector<std::string>& args)
+    : demo(std::make_unique<DemoProcess>(tree.runDir(), args)), window(findWindow(*demo)) {
     if (!window.empty()) {
         prepareWindow(window);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -51,8 +51,6 @@ class DemoProcess {
     std::string output() const;
     // Everything written to standard error so far.
     std::string errors() const;
-    // It ended at once because the toolkit could not open the X display.
-    bool missedTheDisplay() const;
     // Resident set size in KiB from /proc, or -1 when the process is gone.
     long residentKiB() const;
 
@@ -64,8 +62,7 @@ class DemoProcess {
     std::string errPath_;
 };
 
-// The program started in a fresh tree, its window found, placed and focused. Started again
-// when it could not reach the display: Xvfb here now and then drops a new client's connection.
+// The program started in a fresh tree, its window found, placed and focused.
 struct ShownDemo {
     explicit ShownDemo(const std::vector<std::string>& args = {});
 
@@ -77,13 +74,14 @@ struct ShownDemo {
 // Runs the program to its end (at most `seconds`) and returns its status; output in `out`.
 int runToExit(const std::string& workDir, std::string& out, double seconds = 30.0);
 
-// The window titled "Navigation Example", found by xdotool within `seconds`; "" when none, or
-// as soon as `demo` (when given) has ended.
-std::string findWindow(double seconds = 20.0, DemoProcess* demo = nullptr);
+// The window titled "Navigation Example" that `demo` opened, found by xdotool within `seconds`;
+// "" when none, or as soon as `demo` has ended.
+std::string findWindow(DemoProcess& demo, double seconds = 20.0);
 // Moves the window to (0, 0) (no window manager places it) and gives it the keyboard focus.
 void prepareWindow(const std::string& window);
-// Runs an xdotool command line, e.g. "keydown Up"; returns its exit status.
-int xdotool(const std::string& args);
+// Runs an xdotool command line, e.g. "keydown Up"; returns its exit status. What it prints
+// (standard output and error) goes to `out` when given.
+int xdotool(const std::string& args, std::string* out = nullptr);
 
 struct Image {
     int width = 0;

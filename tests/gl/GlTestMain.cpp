@@ -3,13 +3,9 @@
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -17,18 +13,7 @@
 
 namespace {
 
-// Xvfb here now and then drops a new client's connection before the handshake, and the toolkit
-// then ends the process. That exit gets a status of its own so that the run can be tried again.
-const int DISPLAY_MISSED = 75;
-
-void toolkitError(const char* format, va_list arguments) {
-    std::vfprintf(stderr, format, arguments);
-    std::fputc('\n', stderr);
-    std::_Exit(std::strstr(format, "failed to open display") != nullptr ? DISPLAY_MISSED : 1);
-}
-
 int runTestsInWindow(int argc, char** argv) {
-    glutInitErrorFunc(toolkitError);
     glutInit(&argc, argv);
     glutInitWindowSize(800, 600);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
@@ -66,20 +51,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gl_tests need an X display (run them under xvfb-run)\n");
         return 2;
     }
-    for (int attempt = 0;; ++attempt) {
-        std::fflush(nullptr);
-        const pid_t child = fork();
-        if (child == 0) {
-            std::exit(runTestsInWindow(argc, argv));
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status)) {
-            std::fprintf(stderr, "gl_tests ended by signal %d\n", WTERMSIG(status));
-            return 1;
-        }
-        if (WEXITSTATUS(status) != DISPLAY_MISSED || attempt == 4) {
-            return WEXITSTATUS(status);
-        }
-    }
+    return runTestsInWindow(argc, argv);
 }

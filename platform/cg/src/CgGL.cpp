@@ -7,7 +7,6 @@
 #include <epoxy/glx.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -217,7 +216,7 @@ int matrixSize(const CgParameterState& p) {
     return p.components == 4 ? 2 : p.components == 9 ? 3 : 4;
 }
 
-void setMatrix(CGparameter param, const float* m, bool columnMajor) {
+void setMatrix(CGparameter param, const float* m) {
     CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
     if (p == nullptr) {
         return;
@@ -227,28 +226,11 @@ void setMatrix(CGparameter param, const float* m, bool columnMajor) {
         return;
     }
     const int n = matrixSize(*p);
-    for (int column = 0; column < n; ++column) {
-        for (int row = 0; row < n; ++row) {
-            p->values[column * n + row] = columnMajor ? m[column * n + row] : m[row * n + column];
-        }
-    }
+    std::copy(m, m + n * n, p->values);
     changed(*p);
 }
 
-void getMatrix(CGparameter param, float* m, bool columnMajor) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
-    if (p == nullptr || m == nullptr) {
-        return;
-    }
-    const int n = matrixSize(*p);
-    for (int column = 0; column < n; ++column) {
-        for (int row = 0; row < n; ++row) {
-            (columnMajor ? m[column * n + row] : m[row * n + column]) = p->values[column * n + row];
-        }
-    }
-}
-
-// Column-major 4x4 helpers for the state matrices.
+// Column-major 4x4 product, for the state matrices.
 void multiply(const float* a, const float* b, float* out) {
     for (int column = 0; column < 4; ++column) {
         for (int row = 0; row < 4; ++row) {
@@ -259,55 +241,6 @@ void multiply(const float* a, const float* b, float* out) {
             out[column * 4 + row] = sum;
         }
     }
-}
-
-void transpose(const float* m, float* out) {
-    for (int column = 0; column < 4; ++column) {
-        for (int row = 0; row < 4; ++row) {
-            out[row * 4 + column] = m[column * 4 + row];
-        }
-    }
-}
-
-// Gauss-Jordan with partial pivoting, in double precision; false for a singular matrix.
-bool invert(const float* m, float* out) {
-    double a[4][8];
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            a[row][column] = m[column * 4 + row];
-            a[row][column + 4] = row == column ? 1.0 : 0.0;
-        }
-    }
-    for (int column = 0; column < 4; ++column) {
-        int pivot = column;
-        for (int row = column + 1; row < 4; ++row) {
-            if (std::fabs(a[row][column]) > std::fabs(a[pivot][column])) {
-                pivot = row;
-            }
-        }
-        if (std::fabs(a[pivot][column]) < 1e-12) {
-            return false;
-        }
-        std::swap(a[pivot], a[column]);
-        const double scale = 1.0 / a[column][column];
-        for (double& x : a[column]) {
-            x *= scale;
-        }
-        for (int row = 0; row < 4; ++row) {
-            if (row != column) {
-                const double factor = a[row][column];
-                for (int k = 0; k < 8; ++k) {
-                    a[row][k] -= factor * a[column][k];
-                }
-            }
-        }
-    }
-    for (int row = 0; row < 4; ++row) {
-        for (int column = 0; column < 4; ++column) {
-            out[column * 4 + row] = static_cast<float>(a[row][column + 4]);
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -378,22 +311,12 @@ void cgGLSetOptimalOptions(CGprofile profile) {
     }
 }
 
-CGbool cgGLIsProfileSupported(CGprofile profile) {
-    return cgrt::profileSlot(profile) >= 0 && cgrt::glContextCurrent() && epoxy_gl_version() >= 20
-               ? CG_TRUE
-               : CG_FALSE;
-}
-
 void cgGLLoadProgram(CGprogram program) {
     if (!cgrt::isValid(program)) {
         cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
         return;
     }
     program->loaded = true;
-}
-
-CGbool cgGLIsProgramLoaded(CGprogram program) {
-    return cgrt::isValid(program) && program->loaded ? CG_TRUE : CG_FALSE;
 }
 
 void cgGLBindProgram(CGprogram program) {
@@ -434,15 +357,6 @@ CGbool cgGLIsProfileEnabled(CGprofile profile) {
     return slot >= 0 && enabled[slot] ? CG_TRUE : CG_FALSE;
 }
 
-void cgGLSetParameter1f(CGparameter param, float x) {
-    setVector(param, 1, &x);
-}
-
-void cgGLSetParameter2f(CGparameter param, float x, float y) {
-    const float v[] = {x, y};
-    setVector(param, 2, v);
-}
-
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z) {
     const float v[] = {x, y, z};
     setVector(param, 3, v);
@@ -450,14 +364,6 @@ void cgGLSetParameter3f(CGparameter param, float x, float y, float z) {
 
 void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w) {
     const float v[] = {x, y, z, w};
-    setVector(param, 4, v);
-}
-
-void cgGLSetParameter4fv(CGparameter param, const float* v) {
-    if (v == nullptr) {
-        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
-        return;
-    }
     setVector(param, 4, v);
 }
 
@@ -472,19 +378,16 @@ void cgGLGetParameter4f(CGparameter param, float* v) {
 }
 
 void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix) {
-    setMatrix(param, matrix, true);
-}
-
-void cgGLSetMatrixParameterfr(CGparameter param, const float* matrix) {
-    setMatrix(param, matrix, false);
+    setMatrix(param, matrix);
 }
 
 void cgGLGetMatrixParameterfc(CGparameter param, float* matrix) {
-    getMatrix(param, matrix, true);
-}
-
-void cgGLGetMatrixParameterfr(CGparameter param, float* matrix) {
-    getMatrix(param, matrix, false);
+    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
+    if (p == nullptr || matrix == nullptr) {
+        return;
+    }
+    const int n = matrixSize(*p);
+    std::copy(p->values, p->values + n * n, matrix);
 }
 
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform) {
@@ -494,6 +397,11 @@ void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum tr
     }
     if (p->components != 16) {
         cgrt::raise(CG_NOT_4x4_MATRIX_ERROR);
+        return;
+    }
+    // Nothing this program draws needs a state matrix transposed or inverted.
+    if (transform != CG_GL_MATRIX_IDENTITY) {
+        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
         return;
     }
     float state[16];
@@ -519,33 +427,7 @@ void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum tr
             cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
             return;
     }
-    float result[16];
-    switch (transform) {
-        case CG_GL_MATRIX_IDENTITY:
-            std::memcpy(result, state, sizeof result);
-            break;
-        case CG_GL_MATRIX_TRANSPOSE:
-            transpose(state, result);
-            break;
-        case CG_GL_MATRIX_INVERSE:
-        case CG_GL_MATRIX_INVERSE_TRANSPOSE: {
-            float inverse[16];
-            if (!invert(state, inverse)) {
-                cgrt::raise(CG_SINGULAR_MATRIX_ERROR);
-                return;
-            }
-            if (transform == CG_GL_MATRIX_INVERSE) {
-                std::memcpy(result, inverse, sizeof result);
-            } else {
-                transpose(inverse, result);
-            }
-            break;
-        }
-        default:
-            cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
-            return;
-    }
-    std::memcpy(p->values, result, sizeof result);
+    std::memcpy(p->values, state, sizeof state);
     changed(*p);
 }
 
@@ -584,11 +466,6 @@ void cgGLDisableTextureParameter(CGparameter param) {
 CGbool cgGLIsTextureParameterEnabled(CGparameter param) {
     CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
     return p != nullptr && p->textureEnabled ? CG_TRUE : CG_FALSE;
-}
-
-GLenum cgGLGetTextureEnum(CGparameter param) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
-    return p != nullptr ? GL_TEXTURE0 + static_cast<GLenum>(p->unit) : 0;
 }
 
 }  // extern "C"

@@ -230,10 +230,6 @@ void cgSetErrorCallback(CGerrorCallbackFunc func) {
     errorCallback = func;
 }
 
-CGerrorCallbackFunc cgGetErrorCallback(void) {
-    return errorCallback;
-}
-
 CGerror cgGetError(void) {
     const CGerror error = pendingError;
     pendingError = CG_NO_ERROR;
@@ -250,14 +246,10 @@ const char* cgGetErrorString(CGerror error) {
             return "The parameter cannot be used in this way.";
         case CG_INVALID_PROFILE_ERROR:
             return "The profile is not supported.";
-        case CG_PROGRAM_LOAD_ERROR:
-            return "The program could not be loaded.";
         case CG_PROGRAM_BIND_ERROR:
             return "The program could not be bound.";
         case CG_PROGRAM_NOT_LOADED_ERROR:
             return "The program must be loaded before this operation.";
-        case CG_UNSUPPORTED_GL_EXTENSION_ERROR:
-            return "An OpenGL extension that this needs is not supported.";
         case CG_INVALID_VALUE_TYPE_ERROR:
             return "The parameter does not hold values of this kind.";
         case CG_NOT_MATRIX_PARAM_ERROR:
@@ -276,8 +268,6 @@ const char* cgGetErrorString(CGerror error) {
             return "Invalid parameter handle.";
         case CG_NOT_SAMPLER_PARAM_ERROR:
             return "The parameter is not a texture sampler.";
-        case CG_SINGULAR_MATRIX_ERROR:
-            return "The matrix cannot be inverted.";
         case CG_NO_GL_CONTEXT_ERROR:
             return "No OpenGL context is current.";
     }
@@ -294,8 +284,8 @@ void cgDestroyContext(CGcontext context) {
         cgrt::raise(CG_INVALID_CONTEXT_HANDLE_ERROR);
         return;
     }
-    while (!context->programs.empty()) {
-        cgDestroyProgram(context->programs.back().get());
+    for (const auto& program : context->programs) {
+        cgrt::releaseProgram(*program);
     }
     contexts.erase(std::find_if(contexts.begin(), contexts.end(),
                                 [context](const auto& c) { return c.get() == context; }));
@@ -321,17 +311,6 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const c
         return nullptr;
     }
     return createProgram(context, programType, nullptr, programFile, profile, entry);
-}
-
-void cgDestroyProgram(CGprogram program) {
-    if (!cgrt::isValid(program)) {
-        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
-        return;
-    }
-    cgrt::releaseProgram(*program);
-    auto& programs = program->context->programs;
-    programs.erase(std::find_if(programs.begin(), programs.end(),
-                                [program](const auto& p) { return p.get() == program; }));
 }
 
 CGprofile cgGetProgramProfile(CGprogram program) {

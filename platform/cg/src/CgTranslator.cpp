@@ -1,5 +1,7 @@
 #include "CgTranslator.h"
 
+#include "CgSourceEnd.h"
+
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
@@ -10,7 +12,6 @@
 #include <cstring>
 #include <exception>
 #include <optional>
-#include <set>
 #include <sstream>
 #include <utility>
 
@@ -278,314 +279,7 @@ bool hasNul(std::string_view source, std::size_t& at) {
     return at != std::string_view::npos;
 }
 
-struct Token {
-    std::string text;
-    int line;
-};
-
-bool isNameStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
-}
-
-bool isNameChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-bool isDigit(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-}
-
-// Splits preprocessed text into tokens as glslang's scanner does, as far as the checks below
-// need: names, numbers (hex digits, fraction, exponent, suffix), string literals whole, and
-// anything else one character at a time.
-std::vector<Token> tokenize(const std::string& text) {
-    std::vector<Token> tokens;
-    int line = 1;
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n) {
-        const char c = text[i];
-        const std::size_t start = i;
-        if (c == '\n') {
-            ++line;
-            ++i;
-            continue;
-        }
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            ++i;
-            continue;
-        }
-        if (c == '"') {
-            for (++i; i < n && text[i] != '"' && text[i] != '\n'; ++i) {
-                if (text[i] == '\\' && i + 1 < n && text[i + 1] != '\n') {
-                    ++i;
-                }
-            }
-            if (i < n && text[i] == '"') {
-                ++i;
-            }
-        } else if (isNameStart(c)) {
-            while (i < n && isNameChar(text[i])) {
-                ++i;
-            }
-        } else if (isDigit(c) || (c == '.' && i + 1 < n && isDigit(text[i + 1]))) {
-            if (c == '0' && i + 1 < n && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-                for (i += 2; i < n && std::isxdigit(static_cast<unsigned char>(text[i])); ++i) {
-                }
-            } else {
-                while (i < n && (isDigit(text[i]) || text[i] == '.')) {
-                    ++i;
-                }
-                if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-                    std::size_t j = i + 1;
-                    if (j < n && (text[j] == '+' || text[j] == '-')) {
-                        ++j;
-                    }
-                    if (j < n && isDigit(text[j])) {
-                        for (i = j; i < n && isDigit(text[i]); ++i) {
-                        }
-                    }
-                }
-            }
-            for (int suffix = 0; suffix < 2 && i < n && text[i] != '\0' &&
-                                 std::strchr("fFhHlLuU", text[i]) != nullptr;
-                 ++suffix) {
-                ++i;
-            }
-        } else {
-            ++i;
-        }
-        tokens.push_back({text.substr(start, i - start), line});
-    }
-    return tokens;
-}
-
-// The keywords glslang also accepts as names.
-bool isTypeKeyword(const std::string& t) {
-    static const char* const keywords[] = {
-        "sample",     "half",       "bool",     "float",    "double",    "int",           "uint",
-        "min16float", "min10float", "min16int", "min12int", "min16uint", "ConstantBuffer"};
-    for (const char* k : keywords) {
-        if (t == k) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// What may stand right before a type outside any function, other than another type.
-bool isQualifier(const std::string& t) {
-    static const char* const qualifiers[] = {
-        "uniform",         "static",    "const",        "extern",        "volatile", "shared",
-        "groupshared",     "row_major", "column_major", "typedef",       "precise",  "inline",
-        "nointerpolation", "linear",    "centroid",     "noperspective", "sample",   "snorm",
-        "unorm",           "unsigned",  "signed",       "struct"};
-    for (const char* q : qualifiers) {
-        if (t == q) {
-            return true;
-        }
-    }
-    return false;
-}
-
-struct Refusal {
-    int line;
-    std::string message;
-};
-
-// glslang 12 dereferences a null pointer, and the process dies, on these broken declarations,
-// which are refused here before glslang parses:
-//  - `in`, `out` or `inout` on a declaration outside any function when no name follows
-//    ("in float;", or a lone "in" at the end). Cg has them on parameters only: one outside
-//    parentheses is refused.
-//  - a parameter whose first array size is not followed by its `]` ("float f(float x[2 3])",
-//    or the source ending after the `[`). In a parameter list, a size must be a single number
-//    or name.
-//  - a variable outside any function named by a type keyword ("float4 int;"), after which a
-//    declaration left open at the end ("float4 int; float x") crashes it. Cg has no such names:
-//    at that level, one of these keywords right after a type or a ',' is refused.
-//  - an expression cut off by the end of the source ("float o = 0---"). A whole program ends
-//    with the ';' or '}' of its last declaration, so any other last token is refused.
-//  - a name outside any function declared again as a variable, whatever follows it
-//    ("float l; int l;", "float t; float3 t{}"), or a struct's name used for a variable
-//    ("struct L { float4 p; }; float L;"). Only functions may share a name, as overloads.
-//  - brackets that do not pair up ("int E[t E}"): refused, as no program has them.
-// The text checked is the preprocessor's output, in which macros are expanded and every line
-// keeps its own line number.
-std::optional<Refusal> findBrokenDeclaration(const std::vector<Token>& tokens) {
-    struct Open {
-        char bracket;
-        bool code;  // inside a function body, where parentheses hold no parameter list
-    };
-    std::vector<Open> open;
-    int parens = 0;
-    // A (...) group closed at this level since the last ';', '{' or '}': a '{' now opens a
-    // function body.
-    bool afterParens = false;
-    // Whether the global declaration being read has had its '=': a '>' after it compares.
-    bool assigned = false;
-    // Variables and structs declared outside any function.
-    std::set<std::string> globals;
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        const std::string& t = tokens[i].text;
-        const bool inCode = !open.empty() && open.back().code;
-        if (open.empty() && i > 0 && isTypeKeyword(t)) {
-            const std::string& before = tokens[i - 1].text;
-            const bool afterType =
-                (isNameStart(before[0]) && !isQualifier(before)) || (before == ">" && !assigned);
-            if (before == "," || afterType) {
-                return Refusal{tokens[i].line, "'" + t + "' is a type and cannot name a variable"};
-            }
-        }
-        if (open.empty() && t == "=") {
-            assigned = true;
-        }
-        if (open.empty() && i > 0 && i + 1 < tokens.size() && isNameStart(t[0])) {
-            const std::string& before = tokens[i - 1].text;
-            const std::string& after = tokens[i + 1].text;
-            const bool variable =
-                (before == "," || (isNameStart(before[0]) && !isQualifier(before))) && after != "(";
-            const bool declared = variable || (before == "struct" && after == "{");
-            if (declared && !globals.insert(t).second) {
-                return Refusal{tokens[i].line, "'" + t + "' is declared twice"};
-            }
-        }
-        if (parens == 0 && (t == "in" || t == "out" || t == "inout")) {
-            return Refusal{tokens[i].line, "'" + t + "' is only allowed on a function parameter"};
-        }
-        if (t == "{") {
-            open.push_back({'{', inCode || afterParens});
-            afterParens = false;
-        } else if (t == "(") {
-            open.push_back({'(', inCode});
-            ++parens;
-        } else if (t == "[") {
-            if (!open.empty() && open.back().bracket == '(' && !open.back().code) {
-                const auto is = [&](std::size_t k, const char* what) {
-                    return k < tokens.size() && tokens[k].text == what;
-                };
-                const bool single =
-                    i + 1 < tokens.size() &&
-                    (isNameStart(tokens[i + 1].text[0]) || isDigit(tokens[i + 1].text[0]) ||
-                     tokens[i + 1].text[0] == '.') &&
-                    is(i + 2, "]");
-                if (!is(i + 1, "]") && !single) {
-                    return Refusal{tokens[i].line,
-                                   "an array size in a parameter list must be a single number "
-                                   "or name, closed by ']'"};
-                }
-            }
-            open.push_back({'[', inCode});
-        } else if (t == ")" || t == "]" || t == "}") {
-            const char opener = t == ")" ? '(' : t == "]" ? '[' : '{';
-            if (open.empty() || open.back().bracket != opener) {
-                return Refusal{tokens[i].line, "'" + t + "' closes nothing that is open here"};
-            }
-            if (opener == '(') {
-                --parens;
-            }
-            open.pop_back();
-            afterParens = t == ")";
-            if (t == "}" && open.empty()) {
-                assigned = false;
-            }
-        } else if (t == ";") {
-            afterParens = false;
-            if (open.empty()) {
-                assigned = false;
-            }
-        }
-    }
-    if (!open.empty()) {
-        return Refusal{tokens.back().line, std::string("the source ends before a '") +
-                                               open.back().bracket + "' is closed"};
-    }
-    if (!tokens.empty() && tokens.back().text != ";" && tokens.back().text != "}") {
-        return Refusal{tokens.back().line,
-                       "the source ends inside a declaration, at '" + tokens.back().text + "'"};
-    }
-    return std::nullopt;
-}
-
-bool isParameterQualifier(const std::string& t) {
-    return t == "in" || t == "out" || t == "inout" || t == "uniform" || isQualifier(t);
-}
-
-// Whether the parameter in tokens [begin, end) has a name after its type: names that are not
-// qualifiers, counted before its semantic or default value and outside its sizes and template
-// arguments.
-bool parameterHasName(const std::vector<Token>& tokens, std::size_t begin, std::size_t end) {
-    int names = 0;
-    int nested = 0;
-    for (std::size_t k = begin; k < end; ++k) {
-        const std::string& t = tokens[k].text;
-        if (nested == 0 && (t == ":" || t == "=")) {
-            break;
-        }
-        if (t == "[" || t == "<") {
-            ++nested;
-        } else if (t == "]" || t == ">") {
-            --nested;
-        } else if (nested == 0 && isNameStart(t[0]) && !isParameterQualifier(t)) {
-            ++names;
-        }
-    }
-    return names >= 2;
-}
-
-// glslang 12 also dies on an entry function with a parameter that has a type but no name
-// ("void main(float) {}"), when it maps the entry's inputs and outputs. Every parameter of the
-// entry must be named: "(void)" and "()" stay allowed. Expects brackets that pair up.
-std::optional<Refusal> findUnnamedEntryParameter(const std::vector<Token>& tokens,
-                                                 const std::string& entry) {
-    int braces = 0;
-    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
-        const std::string& t = tokens[i].text;
-        braces += t == "{" ? 1 : t == "}" ? -1 : 0;
-        if (braces != 0 || t != entry || tokens[i + 1].text != "(") {
-            continue;
-        }
-        const std::size_t open = i + 1;
-        std::size_t close = open + 1;
-        for (int depth = 1; close < tokens.size(); ++close) {
-            depth += tokens[close].text == "(" ? 1 : tokens[close].text == ")" ? -1 : 0;
-            if (depth == 0) {
-                break;
-            }
-        }
-        if (close == open + 1 || (close == open + 2 && tokens[open + 1].text == "void")) {
-            continue;
-        }
-        std::size_t begin = open + 1;
-        int nested = 0;
-        for (std::size_t k = begin; k <= close; ++k) {
-            const std::string& p = tokens[k].text;
-            nested += (p == "(" || p == "[" || p == "<") ? 1 : (p == "]" || p == ">") ? -1 : 0;
-            if (p == ")" && k != close) {
-                --nested;
-            }
-            if ((k == close || (p == "," && nested == 0)) && !parameterHasName(tokens, begin, k)) {
-                return Refusal{
-                    tokens[begin < k ? begin : open].line,
-                    "every parameter of the entry function '" + entry + "' needs a name"};
-            }
-            if (p == "," && nested == 0) {
-                begin = k + 1;
-            }
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<Refusal> findCrashingConstruct(const std::string& text, const std::string& entry) {
-    const std::vector<Token> tokens = tokenize(text);
-    if (auto refusal = findBrokenDeclaration(tokens)) {
-        return refusal;
-    }
-    return findUnnamedEntryParameter(tokens, entry);
-}
-
-// The settings shared by the preprocessing pass and the compilation proper.
+// The settings shared by the compilation and the preprocessing that explains a failed one.
 void configure(glslang::TShader& shader, const char* const* text, const int* length,
                const char* const* name, EShLanguage language, const std::string& entry) {
     shader.setStringsWithLengthsAndNames(text, length, name, 1);
@@ -599,6 +293,26 @@ void configure(glslang::TShader& shader, const char* const* text, const int* len
     shader.setEnvTargetHlslFunctionality1();
     shader.setAutoMapLocations(true);
     shader.setAutoMapBindings(true);
+}
+
+// The listing of a source glslang could not parse: its own, or a plainer one for a source that
+// ends with a bracket still open.
+std::string parseFailure(glslang::TShader& shader, const char* const* text, const int* length,
+                         const std::string& name, EShLanguage language, const std::string& entry,
+                         EShMessages messages) {
+    glslang::TShader preprocessor(language);
+    const char* names[] = {name.c_str()};
+    configure(preprocessor, text, length, names, language, entry);
+    glslang::TShader::ForbidIncluder noIncludes;
+    std::string expanded;
+    if (preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
+                                &expanded, noIncludes)) {
+        if (const auto open = findOpenAtEnd(expanded)) {
+            return name + "(" + std::to_string(open->line) +
+                   ") : error: the source ends before a '" + open->bracket + "' is closed\n";
+        }
+    }
+    return rewriteLog(shader.getInfoLog(), name);
 }
 
 }  // namespace
@@ -628,27 +342,10 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
 
-    {
-        glslang::TShader preprocessor(language);
-        configure(preprocessor, strings, lengths, names, language, entry);
-        glslang::TShader::ForbidIncluder noIncludes;
-        std::string expanded;
-        if (!preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
-                                     &expanded, noIncludes)) {
-            result.listing = rewriteLog(preprocessor.getInfoLog(), name);
-            return result;
-        }
-        if (const auto refusal = findCrashingConstruct(expanded, entry)) {
-            result.listing = name + "(" + std::to_string(refusal->line) +
-                             ") : error: " + refusal->message + "\n";
-            return result;
-        }
-    }
-
     glslang::TShader shader(language);
     configure(shader, strings, lengths, names, language, entry);
     if (!shader.parse(GetDefaultResources(), 110, false, messages)) {
-        result.listing = rewriteLog(shader.getInfoLog(), name);
+        result.listing = parseFailure(shader, strings, lengths, name, language, entry, messages);
         return result;
     }
     std::string listing = rewriteLog(shader.getInfoLog(), name);

@@ -1,6 +1,6 @@
-/* The core of our shader runtime: contexts, programs compiled from source, their parameters and
- * the error state. Written for this program (no GL here; the GL binding is in cgGL.h). Programs
- * are Cg sources in the HLSL-like dialect that Cg shares with DirectX 9. */
+/* Our own shader runtime, offering the Cg calls this program makes and no others: contexts,
+ * programs compiled from source, their parameters and the error state (no GL here; the GL binding
+ * is in cgGL.h). Programs are Cg sources in the HLSL-like dialect that Cg shares with DirectX 9. */
 #ifndef SHADOW_CG_H
 #define SHADOW_CG_H
 
@@ -50,10 +50,8 @@ typedef enum {
     CG_COMPILER_ERROR,
     CG_INVALID_PARAMETER_ERROR,
     CG_INVALID_PROFILE_ERROR,
-    CG_PROGRAM_LOAD_ERROR,
     CG_PROGRAM_BIND_ERROR,
     CG_PROGRAM_NOT_LOADED_ERROR,
-    CG_UNSUPPORTED_GL_EXTENSION_ERROR,
     CG_INVALID_VALUE_TYPE_ERROR,
     CG_NOT_MATRIX_PARAM_ERROR,
     CG_INVALID_ENUMERANT_ERROR,
@@ -63,7 +61,6 @@ typedef enum {
     CG_INVALID_PROGRAM_HANDLE_ERROR,
     CG_INVALID_PARAM_HANDLE_ERROR,
     CG_NOT_SAMPLER_PARAM_ERROR,
-    CG_SINGULAR_MATRIX_ERROR,
     CG_NO_GL_CONTEXT_ERROR
 } CGerror;
 
@@ -71,7 +68,6 @@ typedef void (*CGerrorCallbackFunc)(void);
 
 /* Every failing call records its error, then calls this function (if one is registered). */
 void cgSetErrorCallback(CGerrorCallbackFunc func);
-CGerrorCallbackFunc cgGetErrorCallback(void);
 /* The pending error (CG_NO_ERROR when none); reading it clears it. */
 CGerror cgGetError(void);
 /* A text for every value, known or not; never null. */
@@ -91,7 +87,6 @@ CGprogram cgCreateProgram(CGcontext context, CGenum programType, const char* pro
                           CGprofile profile, const char* entry, const char** args);
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const char* programFile,
                                   CGprofile profile, const char* entry, const char** args);
-void cgDestroyProgram(CGprogram program);
 CGprofile cgGetProgramProfile(CGprogram program);
 
 /* A uniform parameter declared in the program, whether or not the compiled code uses it; null

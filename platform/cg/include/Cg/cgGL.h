@@ -1,4 +1,5 @@
-/* The OpenGL binding of our shader runtime. Every call here needs the GL context current. */
+/* The OpenGL binding of our shader runtime, as far as this program uses it. Every call here needs
+ * the GL context current. */
 #ifndef SHADOW_CG_GL_H
 #define SHADOW_CG_GL_H
 
@@ -12,6 +13,7 @@ extern "C" {
 
 typedef enum {
     CG_GL_MATRIX_IDENTITY = 0,
+    /* Not supported: asking for them is reported as CG_INVALID_ENUMERANT_ERROR. */
     CG_GL_MATRIX_TRANSPOSE = 1,
     CG_GL_MATRIX_INVERSE = 2,
     CG_GL_MATRIX_INVERSE_TRANSPOSE = 3,
@@ -28,10 +30,8 @@ typedef enum {
 CGprofile cgGLGetLatestProfile(CGGLenum profileClass);
 /* Only checks the profile: no compiler option depends on the GPU here. */
 void cgGLSetOptimalOptions(CGprofile profile);
-CGbool cgGLIsProfileSupported(CGprofile profile);
 
 void cgGLLoadProgram(CGprogram program);
-CGbool cgGLIsProgramLoaded(CGprogram program);
 /* The bound program of its profile replaces the fixed-function stage while the profile is
  * enabled. With both profiles disabled, GL's fixed-function pipeline is back. */
 void cgGLBindProgram(CGprogram program);
@@ -40,21 +40,16 @@ void cgGLDisableProfile(CGprofile profile);
 CGbool cgGLIsProfileEnabled(CGprofile profile);
 
 /* Values are copied at the call and reach every later draw that uses the parameter's program. */
-void cgGLSetParameter1f(CGparameter param, float x);
-void cgGLSetParameter2f(CGparameter param, float x, float y);
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z);
 void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w);
-void cgGLSetParameter4fv(CGparameter param, const float* v);
 /* Reads back up to four values; the ones the parameter does not have are 0. */
 void cgGLGetParameter4f(CGparameter param, float* v);
 
-/* Square matrices, column by column (fc) or row by row (fr). */
+/* Square matrices, column by column. */
 void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix);
-void cgGLSetMatrixParameterfr(CGparameter param, const float* matrix);
 void cgGLGetMatrixParameterfc(CGparameter param, float* matrix);
-void cgGLGetMatrixParameterfr(CGparameter param, float* matrix);
 /* GL's modelview, projection, texture or projection * modelview matrix as it stands at the call,
- * as is, transposed, inverted or both. The parameter must be a 4x4 matrix. */
+ * as is (CG_GL_MATRIX_IDENTITY). The parameter must be a 4x4 matrix. */
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform);
 
 /* Samplers get texture units in the order the program declares them. Enabling a sampler binds
@@ -65,8 +60,6 @@ GLuint cgGLGetTextureParameter(CGparameter param);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
 CGbool cgGLIsTextureParameterEnabled(CGparameter param);
-/* GL_TEXTURE0 + the sampler's unit. */
-GLenum cgGLGetTextureEnum(CGparameter param);
 
 #ifdef __cplusplus
 }
