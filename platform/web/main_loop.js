@@ -39,8 +39,10 @@ mergeInto(LibraryManager.library, {
       if (ABORT) return;
       if (WebLoop.redisplay && GLUT.displayFunc) {
         WebLoop.redisplay = false;
+        // The page's hooks around a frame, as Emscripten's own main loop has them.
+        if (Module['preMainLoop']) Module['preMainLoop']();
         WebLoop.call(function() { {{{ makeDynCall('v', 'GLUT.displayFunc') }}}(); });
-        if (Module['postMainLoop']) Module['postMainLoop']();
+        if (Module['postMainLoop'] && !ABORT) Module['postMainLoop']();
       }
       if (GLUT.idleFunc && !ABORT) {
         WebLoop.call(function() { {{{ makeDynCall('v', 'GLUT.idleFunc') }}}(); });

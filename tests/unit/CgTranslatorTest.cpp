@@ -99,6 +99,44 @@ TEST(CgTranslatorTest, StageInputsAndOutputsRideOnTheFixedFunctionBuiltins) {
     EXPECT_TRUE(contains(bad.listing, "NORMAL")) << bad.listing;
 }
 
+// WebGL 1 under Emscripten's emulation: ES 1.00 without a #version line, varyings by name and
+// the same names in both stages, vertex inputs still GL's (the emulation feeds those).
+TEST(CgTranslatorTest, EsDialectNamesTheVaryingsAlikeInBothStages) {
+    const char* vertex =
+        "void vp_main(float4 position : POSITION, float3 normal : NORMAL,\n"
+        "             out float4 oPosition : POSITION, out float4 oColor : COLOR0,\n"
+        "             out float3 oCoord : TEXCOORD1, out float fog : FOG)\n"
+        "{ oPosition = position; oColor = float4(normal, 1.0); oCoord = normal; fog = 1.0; }\n";
+    const char* fragment =
+        "float4 fp_main(float4 color : COLOR0, float2 uv : TEXCOORD1, float fog : FOG) : COLOR\n"
+        "{ return color * uv.x * fog; }\n";
+    const auto es = cgrt::Dialect::GlslEs100;
+    const auto v = translate(vertex, "vp.cg", Stage::Vertex, "vp_main", es);
+    const auto f = translate(fragment, "fp.cg", Stage::Fragment, "fp_main", es);
+    ASSERT_TRUE(v.ok) << v.listing;
+    ASSERT_TRUE(f.ok) << f.listing;
+    for (const std::string& glsl : {v.glsl, f.glsl}) {
+        EXPECT_FALSE(contains(glsl, "#version")) << glsl;
+        EXPECT_FALSE(contains(glsl, "gl_TexCoord")) << glsl;
+        EXPECT_TRUE(contains(glsl, "varying highp vec4 cg_TexCoord1;\n")) << glsl;
+        EXPECT_TRUE(contains(glsl, "varying highp vec4 cg_Color;\n")) << glsl;
+        EXPECT_TRUE(contains(glsl, "varying highp float cg_FogFragCoord;\n")) << glsl;
+    }
+    EXPECT_TRUE(contains(v.glsl, " gl_Vertex\n")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, " gl_Normal\n")) << v.glsl;
+    EXPECT_TRUE(contains(v.glsl, " cg_TexCoord1.xyz\n")) << v.glsl;
+    EXPECT_FALSE(contains(v.glsl, "gl_FrontColor")) << v.glsl;
+    EXPECT_TRUE(contains(f.glsl, " cg_TexCoord1.xy\n")) << f.glsl;
+    EXPECT_TRUE(contains(f.glsl, "precision highp float;")) << f.glsl;
+    EXPECT_FALSE(contains(f.glsl, "gl_Color")) << f.glsl;
+
+    // The desktop dialect of the same source is unchanged by it.
+    const auto desktop = translate(vertex, "vp.cg", Stage::Vertex, "vp_main");
+    ASSERT_TRUE(desktop.ok) << desktop.listing;
+    EXPECT_EQ(desktop.glsl.rfind("#version 120\n", 0), 0u) << desktop.glsl;
+    EXPECT_TRUE(contains(desktop.glsl, " gl_TexCoord[1].xyz\n")) << desktop.glsl;
+}
+
 TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
     const char* source =
         "uniform float4 tint;\n"
