@@ -38,9 +38,9 @@ void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GL
     normalize(side);
     GLdouble trueUp[3];
     cross(side, forward, trueUp);
-    const GLdouble m[16] = {side[0], trueUp[0], -forward[0], 0.0, side[1], trueUp[1],
-                            -forward[1], 0.0, side[2], trueUp[2], -forward[2], 0.0,
-                            0.0, 0.0, 0.0, 1.0};
+    const GLdouble m[16] = {side[0],     trueUp[0], -forward[0], 0.0,       side[1],     trueUp[1],
+                            -forward[1], 0.0,       side[2],     trueUp[2], -forward[2], 0.0,
+                            0.0,         0.0,       0.0,         1.0};
     glMultMatrixd(m);
     glTranslated(-eyeX, -eyeY, -eyeZ);
 }

@@ -41,8 +41,8 @@ bool epoxy_has_gl_extension(const char* extension) {
 
 // A depth texture (WEBGL_depth_texture) takes 16 or 32 bits a texel, never 8; 32 keeps the
 // precision the shadow test needs.
-void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
-                   GLsizei height, GLint border, GLenum format, GLenum type, const void* pixels) {
+void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                   GLint border, GLenum format, GLenum type, const void* pixels) {
     if (format == GL_DEPTH_COMPONENT && type == GL_UNSIGNED_BYTE) {
         type = GL_UNSIGNED_INT;
     }

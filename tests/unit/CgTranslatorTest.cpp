@@ -21,6 +21,14 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// Each part is in the text, or (with present false) none is.
+void expectParts(const std::string& text, std::initializer_list<const char*> parts,
+                 bool present = true) {
+    for (const char* part : parts) {
+        EXPECT_EQ(contains(text, part), present) << "'" << part << "' in:\n" << text;
+    }
+}
+
 }  // namespace
 
 TEST(CgTranslatorTest, RefusesWhatIsNoProgram) {
@@ -116,19 +124,12 @@ TEST(CgTranslatorTest, EsDialectNamesTheVaryingsAlikeInBothStages) {
     ASSERT_TRUE(v.ok) << v.listing;
     ASSERT_TRUE(f.ok) << f.listing;
     for (const std::string& glsl : {v.glsl, f.glsl}) {
-        EXPECT_FALSE(contains(glsl, "#version")) << glsl;
-        EXPECT_FALSE(contains(glsl, "gl_TexCoord")) << glsl;
-        EXPECT_TRUE(contains(glsl, "varying highp vec4 cg_TexCoord1;\n")) << glsl;
-        EXPECT_TRUE(contains(glsl, "varying highp vec4 cg_Color;\n")) << glsl;
-        EXPECT_TRUE(contains(glsl, "varying highp float cg_FogFragCoord;\n")) << glsl;
+        expectParts(glsl, {"#version", "gl_TexCoord", "gl_FrontColor", "gl_Color"}, false);
+        expectParts(glsl, {"varying highp vec4 cg_TexCoord1;\n", "varying highp vec4 cg_Color;\n",
+                           "varying highp float cg_FogFragCoord;\n"});
     }
-    EXPECT_TRUE(contains(v.glsl, " gl_Vertex\n")) << v.glsl;
-    EXPECT_TRUE(contains(v.glsl, " gl_Normal\n")) << v.glsl;
-    EXPECT_TRUE(contains(v.glsl, " cg_TexCoord1.xyz\n")) << v.glsl;
-    EXPECT_FALSE(contains(v.glsl, "gl_FrontColor")) << v.glsl;
-    EXPECT_TRUE(contains(f.glsl, " cg_TexCoord1.xy\n")) << f.glsl;
-    EXPECT_TRUE(contains(f.glsl, "precision highp float;")) << f.glsl;
-    EXPECT_FALSE(contains(f.glsl, "gl_Color")) << f.glsl;
+    expectParts(v.glsl, {" gl_Vertex\n", " gl_Normal\n", " cg_TexCoord1.xyz\n"});
+    expectParts(f.glsl, {" cg_TexCoord1.xy\n", "precision highp float;"});
 
     // The desktop dialect of the same source is unchanged by it.
     const auto desktop = translate(vertex, "vp.cg", Stage::Vertex, "vp_main");

@@ -202,8 +202,8 @@ Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
     const std::string texCoord = "gl_TexCoord[";
     std::string name;
     if (builtin.glsl.rfind(texCoord, 0) == 0) {
-        name = "cg_TexCoord" + builtin.glsl.substr(texCoord.size(),
-                                                   builtin.glsl.size() - texCoord.size() - 1);
+        name = "cg_TexCoord" +
+               builtin.glsl.substr(texCoord.size(), builtin.glsl.size() - texCoord.size() - 1);
     }
     for (const auto& rename : RENAMES) {
         if (builtin.glsl == rename.first) {
@@ -214,8 +214,8 @@ Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
         return builtin;
     }
     // Explicitly highp: the declaration comes before the fragment stage's default precision.
-    const std::string declaration = std::string("varying highp ") +
-                                    (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n";
+    const std::string declaration =
+        std::string("varying highp ") + (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n";
     if (declarations.find(declaration) == std::string::npos) {
         declarations += declaration;
     }
@@ -767,9 +767,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         }
         result.glsl = std::move(glsl);
     } catch (const std::exception& e) {
-        result.listing =
-            listing + name + " : error: cannot be expressed in " +
-            (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") + e.what() + "\n";
+        result.listing = listing + name + " : error: cannot be expressed in " +
+                         (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") +
+                         e.what() + "\n";
         result.uniforms.clear();
         return result;
     }

@@ -25,8 +25,8 @@ int epoxy_gl_version(void);
 // in the context's extension string.
 bool epoxy_has_gl_extension(const char* extension);
 
-void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width,
-                   GLsizei height, GLint border, GLenum format, GLenum type, const void* pixels);
+void webTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                   GLint border, GLenum format, GLenum type, const void* pixels);
 void webTexParameteri(GLenum target, GLenum name, GLint value);
 void webHint(GLenum target, GLenum mode);
 void webDrawBuffer(GLenum buffer);
