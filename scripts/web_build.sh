@@ -53,9 +53,15 @@ ensure_deb_src() {
         return 0
     fi
     echo "Adding deb-src entries made from this machine's deb entries"
-    local name=/etc/apt/sources.list.d/shadow-demo-sources
-    deb_src_lines | as_root tee "$name.list" >/dev/null
-    deb_src_stanzas | as_root tee "$name.sources" >/dev/null
+    local name=/etc/apt/sources.list.d/shadow-demo-sources lines stanzas
+    lines=$(deb_src_lines)
+    stanzas=$(deb_src_stanzas)
+    if [ -n "$lines" ]; then
+        printf '%s\n' "$lines" | as_root tee "$name.list" >/dev/null
+    fi
+    if [ -n "$stanzas" ]; then
+        printf '%s\n' "$stanzas" | as_root tee "$name.sources" >/dev/null
+    fi
     as_root apt-get update -q
 }
 
