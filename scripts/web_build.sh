@@ -15,9 +15,10 @@ WEB_PACKAGES=(
     chromium chromium-driver
 )
 
+# common.sh's ensure_packages installs what is missing of PACKAGES: here, of the web's list.
 ensure_web_packages() {
     local PACKAGES=("${WEB_PACKAGES[@]}")
-    ensure_packages
+    ensure_packages "${WEB_PACKAGES[@]}"
 }
 
 as_root() {
