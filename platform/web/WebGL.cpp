@@ -10,12 +10,6 @@
 #define GL_CLAMP_TO_BORDER 0x812D
 #endif
 
-namespace {
-// GL's current normal and texture coordinate, with their initial values.
-GLfloat currentNormal[3] = {0.0f, 0.0f, 1.0f};
-GLfloat currentTexCoord[2] = {0.0f, 0.0f};
-}  // namespace
-
 extern "C" {
 
 int epoxy_gl_version(void) {
@@ -70,40 +64,5 @@ void webHint(GLenum target, GLenum mode) {
 void webDrawBuffer(GLenum) {}
 
 void webReadBuffer(GLenum) {}
-
-// The emulation takes material values by vector only.
-void glMaterialf(GLenum face, GLenum name, GLfloat value) {
-    glMaterialfv(face, name, &value);
-}
-
-// The emulation's immediate mode writes a glNormal3f or glTexCoord2f into the vertex stream as it
-// comes and keeps no current value, so a normal given once for many vertices, or before glBegin,
-// breaks the stream; and it has no quad strips. Here every vertex carries the current normal and
-// texture coordinate, as in GL, and a quad strip is drawn as the triangle strip of the same
-// vertices, which makes the same faces, wound the same way.
-void webBegin(GLenum mode) {
-    glBegin(mode == GL_QUAD_STRIP ? GL_TRIANGLE_STRIP : mode);
-}
-
-void webNormal3f(GLfloat x, GLfloat y, GLfloat z) {
-    currentNormal[0] = x;
-    currentNormal[1] = y;
-    currentNormal[2] = z;
-}
-
-void webTexCoord2f(GLfloat s, GLfloat t) {
-    currentTexCoord[0] = s;
-    currentTexCoord[1] = t;
-}
-
-void webVertex3f(GLfloat x, GLfloat y, GLfloat z) {
-    glTexCoord2f(currentTexCoord[0], currentTexCoord[1]);
-    glNormal3f(currentNormal[0], currentNormal[1], currentNormal[2]);
-    glVertex3f(x, y, z);
-}
-
-void webVertex3fv(const GLfloat* v) {
-    webVertex3f(v[0], v[1], v[2]);
-}
 
 }  // extern "C"

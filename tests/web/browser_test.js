@@ -71,6 +71,10 @@ const isGround = (r, g, b) => r > g && g > b && r > 60 && b < 60;
 const isRed = (r, g, b) => r > 60 && r > 3 * g && r > 3 * b;
 const isGreen = (r, g, b) => g > 60 && g > 3 * r && g > 3 * b;
 const isParticle = (r, g, b) => r > 120 && g > 120 && b < 90;
+// The border, lit by GL's fixed-function lighting as on the desktop (about 200 there): grey, not
+// the white of the emulation's own lighting.
+const isBorderGrey = (r, g, b) =>
+  Math.abs(r - g) <= 3 && Math.abs(g - b) <= 3 && r >= 170 && r <= 225;
 
 // RGBA rows as WebGL reads them, bottom row first.
 class Picture {
@@ -322,6 +326,7 @@ function checkStartView(picture, expect) {
   expect(picture.mostAround(project([1.5, 0, 2.5]), isGround), 'ground right of the cube');
   expect(picture.mostAround(project([-0.5, 0.4, -0.25]), isRed), "the red cube's near face");
   expect(picture.mostAround(project([4.3 - 0.85, 1.0, -0.8]), isGreen), "the sphere's near side");
+  expect(picture.mostAround(project([8.5, 0.6, -4.5]), isBorderGrey), 'the far border is grey');
   const top = project([0, 1.0, 0]);
   let particles = 0;
   for (let y = top.y - 120; y < top.y; ++y) {

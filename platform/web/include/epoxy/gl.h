@@ -31,8 +31,13 @@ void webTexParameteri(GLenum target, GLenum name, GLint value);
 void webHint(GLenum target, GLenum mode);
 void webDrawBuffer(GLenum buffer);
 void webReadBuffer(GLenum buffer);
-void glMaterialf(GLenum face, GLenum name, GLfloat value);
 
+// Immediate.cpp: immediate mode and its lighting as GL has them.
+void webEnable(GLenum cap);
+void webDisable(GLenum cap);
+void webLightfv(GLenum light, GLenum name, const GLfloat* values);
+void webMaterialfv(GLenum face, GLenum name, const GLfloat* values);
+void webMaterialf(GLenum face, GLenum name, GLfloat value);
 void webBegin(GLenum mode);
 void webNormal3f(GLfloat x, GLfloat y, GLfloat z);
 void webTexCoord2f(GLfloat s, GLfloat t);
@@ -48,6 +53,11 @@ void webVertex3fv(const GLfloat* v);
 #define glHint webHint
 #define glDrawBuffer webDrawBuffer
 #define glReadBuffer webReadBuffer
+#define glEnable webEnable
+#define glDisable webDisable
+#define glLightfv webLightfv
+#define glMaterialfv webMaterialfv
+#define glMaterialf webMaterialf
 #define glBegin webBegin
 #define glNormal3f webNormal3f
 #define glTexCoord2f webTexCoord2f
