@@ -10,6 +10,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <utility>
+
+#include "Vector.h"
 
 namespace {
 
@@ -37,27 +41,20 @@ const GLfloat SCENE_AMBIENT = 0.2f;
 // The modelview at glBegin: it cannot change before glEnd.
 GLfloat modelview[16];
 
-void copy4(const GLfloat* from, GLfloat* to) {
-    std::copy(from, from + 4, to);
+// Keeps a colour value where `slots` says a value of its name goes, if anywhere.
+void storeColour(GLenum name, const GLfloat* values,
+                 std::initializer_list<std::pair<GLenum, GLfloat*>> slots) {
+    for (const auto& slot : slots) {
+        if (slot.first == name) {
+            std::copy(values, values + 4, slot.second);
+        }
+    }
 }
 
 void transform(const GLfloat m[16], const GLfloat v[4], GLfloat out[4]) {
     for (int row = 0; row < 4; ++row) {
         out[row] = m[row] * v[0] + m[4 + row] * v[1] + m[8 + row] * v[2] + m[12 + row] * v[3];
     }
-}
-
-void normalize3(GLfloat v[3]) {
-    const GLfloat length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (length > 0.0f) {
-        v[0] /= length;
-        v[1] /= length;
-        v[2] /= length;
-    }
-}
-
-GLfloat dot3(const GLfloat a[3], const GLfloat b[3]) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
 // GL's lighting equation for one light, without attenuation or spot, the viewer at infinity.
@@ -127,47 +124,29 @@ void webDisable(GLenum cap) {
 
 void webLightfv(GLenum light, GLenum name, const GLfloat* values) {
     if (light == GL_LIGHT0) {
-        switch (name) {
-            case GL_AMBIENT:
-                copy4(values, lighting.lightAmbient);
-                break;
-            case GL_DIFFUSE:
-                copy4(values, lighting.lightDiffuse);
-                break;
-            case GL_SPECULAR:
-                copy4(values, lighting.lightSpecular);
-                break;
-            case GL_POSITION: {
-                GLfloat current[16];
-                glGetFloatv(GL_MODELVIEW_MATRIX, current);
-                transform(current, values, lighting.lightPosition);
-                break;
-            }
-            default:
-                break;
-        }
+        storeColour(name, values,
+                    {{GL_AMBIENT, lighting.lightAmbient},
+                     {GL_DIFFUSE, lighting.lightDiffuse},
+                     {GL_SPECULAR, lighting.lightSpecular}});
+    }
+    if (light == GL_LIGHT0 && name == GL_POSITION) {
+        GLfloat current[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, current);
+        transform(current, values, lighting.lightPosition);
     }
     glLightfv(light, name, values);
 }
 
 void webMaterialfv(GLenum face, GLenum name, const GLfloat* values) {
-    if (face == GL_FRONT || face == GL_FRONT_AND_BACK) {
-        switch (name) {
-            case GL_AMBIENT:
-                copy4(values, lighting.materialAmbient);
-                break;
-            case GL_DIFFUSE:
-                copy4(values, lighting.materialDiffuse);
-                break;
-            case GL_SPECULAR:
-                copy4(values, lighting.materialSpecular);
-                break;
-            case GL_SHININESS:
-                lighting.materialShininess = values[0];
-                break;
-            default:
-                break;
-        }
+    const bool front = face == GL_FRONT || face == GL_FRONT_AND_BACK;
+    if (front) {
+        storeColour(name, values,
+                    {{GL_AMBIENT, lighting.materialAmbient},
+                     {GL_DIFFUSE, lighting.materialDiffuse},
+                     {GL_SPECULAR, lighting.materialSpecular}});
+    }
+    if (front && name == GL_SHININESS) {
+        lighting.materialShininess = values[0];
     }
     glMaterialfv(face, name, values);
 }
