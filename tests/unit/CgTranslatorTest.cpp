@@ -21,6 +21,14 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
+// Each part is in the text, or (with present false) none is.
+void expectParts(const std::string& text, std::initializer_list<const char*> parts,
+                 bool present = true) {
+    for (const char* part : parts) {
+        EXPECT_EQ(contains(text, part), present) << "'" << part << "' in:\n" << text;
+    }
+}
+
 }  // namespace
 
 TEST(CgTranslatorTest, RefusesWhatIsNoProgram) {
@@ -97,6 +105,37 @@ TEST(CgTranslatorTest, StageInputsAndOutputsRideOnTheFixedFunctionBuiltins) {
     const auto bad = translate(badOutput, "vp_bad.cg", Stage::Vertex, "vp_main");
     EXPECT_FALSE(bad.ok);
     EXPECT_TRUE(contains(bad.listing, "NORMAL")) << bad.listing;
+}
+
+// WebGL 1 under Emscripten's emulation: ES 1.00 without a #version line, varyings by name and
+// the same names in both stages, vertex inputs still GL's (the emulation feeds those).
+TEST(CgTranslatorTest, EsDialectNamesTheVaryingsAlikeInBothStages) {
+    const char* vertex =
+        "void vp_main(float4 position : POSITION, float3 normal : NORMAL,\n"
+        "             out float4 oPosition : POSITION, out float4 oColor : COLOR0,\n"
+        "             out float3 oCoord : TEXCOORD1, out float fog : FOG)\n"
+        "{ oPosition = position; oColor = float4(normal, 1.0); oCoord = normal; fog = 1.0; }\n";
+    const char* fragment =
+        "float4 fp_main(float4 color : COLOR0, float2 uv : TEXCOORD1, float fog : FOG) : COLOR\n"
+        "{ return color * uv.x * fog; }\n";
+    const auto es = cgrt::Dialect::GlslEs100;
+    const auto v = translate(vertex, "vp.cg", Stage::Vertex, "vp_main", es);
+    const auto f = translate(fragment, "fp.cg", Stage::Fragment, "fp_main", es);
+    ASSERT_TRUE(v.ok) << v.listing;
+    ASSERT_TRUE(f.ok) << f.listing;
+    for (const std::string& glsl : {v.glsl, f.glsl}) {
+        expectParts(glsl, {"#version", "gl_TexCoord", "gl_FrontColor", "gl_Color"}, false);
+        expectParts(glsl, {"varying highp vec4 cg_TexCoord1;\n", "varying highp vec4 cg_Color;\n",
+                           "varying highp float cg_FogFragCoord;\n"});
+    }
+    expectParts(v.glsl, {" gl_Vertex\n", " gl_Normal\n", " cg_TexCoord1.xyz\n"});
+    expectParts(f.glsl, {" cg_TexCoord1.xy\n", "precision highp float;"});
+
+    // The desktop dialect of the same source is unchanged by it.
+    const auto desktop = translate(vertex, "vp.cg", Stage::Vertex, "vp_main");
+    ASSERT_TRUE(desktop.ok) << desktop.listing;
+    EXPECT_EQ(desktop.glsl.rfind("#version 120\n", 0), 0u) << desktop.glsl;
+    EXPECT_TRUE(contains(desktop.glsl, " gl_TexCoord[1].xyz\n")) << desktop.glsl;
 }
 
 TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {

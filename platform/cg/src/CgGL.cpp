@@ -27,6 +27,14 @@ struct Linked {
     std::size_t fragmentFirst;
 };
 
+// WebGL links a program only with both stages in it: there the fixed-function pipeline draws
+// until both profiles are enabled.
+#ifdef __EMSCRIPTEN__
+constexpr bool SINGLE_STAGE_PROGRAMS = false;
+#else
+constexpr bool SINGLE_STAGE_PROGRAMS = true;
+#endif
+
 std::vector<std::unique_ptr<Linked>> linked;
 Linked* current = nullptr;
 CgProgramState* bound[2] = {nullptr, nullptr};
@@ -130,7 +138,8 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
 void updatePipeline() {
     CgProgramState* vertex = enabled[0] ? bound[0] : nullptr;
     CgProgramState* fragment = enabled[1] ? bound[1] : nullptr;
-    if (vertex == nullptr && fragment == nullptr) {
+    const bool partial = vertex == nullptr || fragment == nullptr;
+    if ((vertex == nullptr && fragment == nullptr) || (partial && !SINGLE_STAGE_PROGRAMS)) {
         if (current != nullptr) {
             glUseProgram(0);
             current = nullptr;

@@ -190,6 +190,39 @@ std::optional<std::string> adapt(const Builtin& builtin, int width, bool input) 
     return expr + ")";
 }
 
+// ES has no built-in varyings: those GL 1.20 carries in one get a name of their own, the same in
+// both stages so that they link. The vertex output gl_FrontColor and the fragment input gl_Color
+// are the same varying. Others (gl_Position, gl_PointSize, gl_FragCoord) are ES built-ins too.
+Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
+    static const std::pair<const char*, const char*> RENAMES[] = {
+        {"gl_FrontColor", "cg_Color"},
+        {"gl_Color", "cg_Color"},
+        {"gl_FrontSecondaryColor", "cg_SecondaryColor"},
+        {"gl_SecondaryColor", "cg_SecondaryColor"},
+        {"gl_FogFragCoord", "cg_FogFragCoord"}};
+    const std::string texCoord = "gl_TexCoord[";
+    std::string name;
+    if (builtin.glsl.rfind(texCoord, 0) == 0) {
+        name = "cg_TexCoord" +
+               builtin.glsl.substr(texCoord.size(), builtin.glsl.size() - texCoord.size() - 1);
+    }
+    for (const auto& rename : RENAMES) {
+        if (builtin.glsl == rename.first) {
+            name = rename.second;
+        }
+    }
+    if (name.empty()) {
+        return builtin;
+    }
+    // Explicitly highp: the declaration comes before the fragment stage's default precision.
+    const std::string declaration =
+        std::string("varying highp ") + (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n";
+    if (declarations.find(declaration) == std::string::npos) {
+        declarations += declaration;
+    }
+    return Builtin{name, builtin.width};
+}
+
 const char* stageName(Stage stage) {
     return stage == Stage::Vertex ? "vertex" : "fragment";
 }
@@ -198,7 +231,9 @@ const char* stageName(Stage stage) {
 // none.
 bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                   const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
-                  bool input, const std::string& name, std::string& defines, std::string& listing) {
+                  bool input, Dialect dialect, const std::string& name, std::string& defines,
+                  std::string& listing) {
+    const bool varying = (stage == Stage::Vertex) != input;
     int counter = 0;
     for (const auto& var : vars) {
         const std::string semantic =
@@ -218,6 +253,9 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             return false;
         }
         std::optional<Builtin> builtin = builtinFor(stage, input, semantic);
+        if (builtin && varying && dialect == Dialect::GlslEs100) {
+            builtin = namedVarying(*builtin, defines);
+        }
         std::optional<std::string> expr;
         if (builtin) {
             expr = adapt(*builtin, static_cast<int>(type.vecsize), input);
@@ -318,7 +356,7 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
 }  // namespace
 
 Translation translate(std::string_view source, const std::string& name, Stage stage,
-                      const std::string& entry) {
+                      const std::string& entry, Dialect dialect) {
     Translation result;
     if (source.size() > MAX_SOURCE_BYTES) {
         result.listing = name + " : error: the source is " + std::to_string(source.size()) +
@@ -372,16 +410,20 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     try {
         spirv_cross::CompilerGLSL compiler(std::move(spirv));
         spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
-        // At 130 and later SPIRV-Cross changes its matrix convention: stay at 120.
-        options.version = 120;
-        options.es = false;
+        // At 130 and later SPIRV-Cross changes its matrix convention: stay at 120 (ES 100).
+        const bool es = dialect == Dialect::GlslEs100;
+        options.version = es ? 100 : 120;
+        options.es = es;
+        // Depths compared a few hundred-thousandths apart are beyond mediump.
+        options.fragment.default_float_precision = spirv_cross::CompilerGLSL::Options::Highp;
         options.enable_420pack_extension = false;
         compiler.set_common_options(options);
 
         const spirv_cross::ShaderResources resources = compiler.get_shader_resources();
         std::string defines;
-        if (!mapInterface(compiler, resources.stage_inputs, stage, true, name, defines, listing) ||
-            !mapInterface(compiler, resources.stage_outputs, stage, false, name, defines,
+        if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
+                          listing) ||
+            !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, defines,
                           listing)) {
             result.listing = listing;
             return result;
@@ -414,11 +456,17 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             result.listing = listing + name + " : error: no code was generated\n";
             return result;
         }
-        glsl.insert(firstLineEnd + 1, defines);
+        if (es) {
+            // The first line is the #version, which the ES form goes without.
+            glsl.replace(0, firstLineEnd + 1, defines);
+        } else {
+            glsl.insert(firstLineEnd + 1, defines);
+        }
         result.glsl = std::move(glsl);
     } catch (const std::exception& e) {
-        result.listing =
-            listing + name + " : error: cannot be expressed in GLSL 1.20: " + e.what() + "\n";
+        result.listing = listing + name + " : error: cannot be expressed in " +
+                         (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") +
+                         e.what() + "\n";
         result.uniforms.clear();
         return result;
     }

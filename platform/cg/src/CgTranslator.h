@@ -14,6 +14,12 @@ namespace cgrt {
 
 enum class Stage { Vertex, Fragment };
 
+// What the generated code is written in. The ES form is for WebGL 1 under Emscripten's legacy GL
+// emulation: no #version line (the emulation adds declarations at the top of the source, before
+// which a #version line may not stand), and varyings by name, since ES has no gl_TexCoord or
+// gl_FrontColor. Vertex inputs keep GL's built-in names, which the emulation feeds.
+enum class Dialect { Glsl120, GlslEs100 };
+
 enum class UniformKind {
     Vector,   // float .. float4: `components` values
     Matrix,   // square floatNxN: `components` = N * N, uploaded column by column
@@ -46,6 +52,6 @@ constexpr std::size_t MAX_SOURCE_BYTES = 1024 * 1024;
 
 // `name` stands for the source in diagnostics (a file's path, usually).
 Translation translate(std::string_view source, const std::string& name, Stage stage,
-                      const std::string& entry);
+                      const std::string& entry, Dialect dialect = Dialect::Glsl120);
 
 }  // namespace cgrt

@@ -1,0 +1,4 @@
+// The program sets DevIL up but loads no image: on the web its calls do nothing.
+#pragma once
+
+static inline void ilInit(void) {}

@@ -1,0 +1,4 @@
+// See IL/il.h.
+#pragma once
+
+static inline void iluInit(void) {}

@@ -1,0 +1,55 @@
+// GLUT's main loop as freeglut turns it (the display when one is posted, then the idle
+// callback), but through the browser's event loop: between turns the page runs, and a turn waits
+// until the pause the last frame asked for is over (Sleep.cpp). Replaces Emscripten's, which
+// draws at the browser's refresh rate and calls the idle callback every 4 ms.
+mergeInto(LibraryManager.library, {
+  $WebLoop: {
+    resumeAt: 0,
+    redisplay: false,
+    // Runs one of the program's callbacks: exit() ends it with an ExitStatus, which is no error.
+    call: function(callback) {
+      try {
+        callback();
+      } catch (e) {
+        handleException(e);
+      }
+    },
+  },
+  $WebLoop__deps: ['$handleException'],
+
+  webPauseLoop__deps: ['$WebLoop'],
+  webPauseLoop: function(milliseconds) {
+    WebLoop.resumeAt = Math.max(WebLoop.resumeAt, performance.now() + milliseconds);
+  },
+
+  glutIdleFunc__deps: ['$GLUT'],
+  glutIdleFunc: function(func) {
+    GLUT.idleFunc = func;
+  },
+
+  glutPostRedisplay__deps: ['$WebLoop'],
+  glutPostRedisplay: function() {
+    WebLoop.redisplay = true;
+  },
+
+  glutMainLoop__deps: ['$GLUT', '$WebLoop', 'glutReshapeWindow'],
+  glutMainLoop: function() {
+    _glutReshapeWindow(Module['canvas'].width, Module['canvas'].height);
+    function turn() {
+      if (ABORT) return;
+      if (WebLoop.redisplay && GLUT.displayFunc) {
+        WebLoop.redisplay = false;
+        // The page's hooks around a frame, as Emscripten's own main loop has them.
+        if (Module['preMainLoop']) Module['preMainLoop']();
+        WebLoop.call(function() { {{{ makeDynCall('v', 'GLUT.displayFunc') }}}(); });
+        if (Module['postMainLoop'] && !ABORT) Module['postMainLoop']();
+      }
+      if (GLUT.idleFunc && !ABORT) {
+        WebLoop.call(function() { {{{ makeDynCall('v', 'GLUT.idleFunc') }}}(); });
+      }
+      if (!ABORT) setTimeout(turn, Math.max(0, WebLoop.resumeAt - performance.now()));
+    }
+    setTimeout(turn, 0);
+    throw 'unwind';
+  },
+});

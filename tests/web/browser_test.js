@@ -1,0 +1,470 @@
+// The web build in Debian's Chromium, headless, driven through chromedriver (WebDriver over
+// HTTP, with node's own fetch): the scene's colours and shadow, a held arrow key, a broken
+// fragment shader's listing on the page, Esc, and the pace of the frames.
+// Usage: node tests/web/browser_test.js BUILD_WEB_DIR [SCREENSHOT.png]
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const net = require('net');
+const os = require('os');
+const path = require('path');
+const { spawn } = require('child_process');
+
+const WIDTH = 800;
+const HEIGHT = 600;
+const CHROMIUM = '/usr/bin/chromium';
+const CHROMEDRIVER = '/usr/bin/chromedriver';
+const SHADER_PATH = '/src/ShadowMapping/resource/cg/fp_ShadowMapping.cg';
+
+// ---- The scene, as the desktop e2e test computes it ----------------------------------------
+
+const LIGHT = [0, 10, -1];
+const START_EYE = [-3.6, 2.0, 0.0];
+const SPHERE_CENTRE = [4.3, 1.0, -0.8];
+const SPHERE_RADIUS = 0.9;
+const RED_CUBE_LOW = [-0.5, 0.0, -0.5];
+const RED_CUBE_HIGH = [0.5, 1.0, 0.5];
+
+const sub = (a, b) => [a[0] - b[0], a[1] - b[1], a[2] - b[2]];
+const dot = (a, b) => a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+
+// Where the viewer at the start, looking along +x level, sees a world point (pixel from the
+// top-left), by the look-at and the 60-degree perspective of the 800x600 canvas.
+function project(p) {
+  const d = sub(p, START_EYE);
+  const f = 1 / Math.tan((30 * Math.PI) / 180);
+  const xNdc = ((f / (WIDTH / HEIGHT)) * d[2]) / d[0];
+  const yNdc = (f * d[1]) / d[0];
+  return { x: Math.floor(((xNdc + 1) / 2) * WIDTH), y: Math.floor((1 - (yNdc + 1) / 2) * HEIGHT) };
+}
+
+function segmentNearSphere(a, b, centre, radius) {
+  const ab = sub(b, a);
+  const t = Math.max(0, Math.min(1, dot(sub(centre, a), ab) / dot(ab, ab)));
+  const off = sub(centre, [a[0] + t * ab[0], a[1] + t * ab[1], a[2] + t * ab[2]]);
+  return dot(off, off) < radius * radius;
+}
+
+function segmentHitsBox(a, b, low, high) {
+  const margin = 0.05;
+  let enter = 0;
+  let leave = 1;
+  for (let i = 0; i < 3; ++i) {
+    const d = b[i] - a[i];
+    const lo = low[i] - margin;
+    const hi = high[i] + margin;
+    if (Math.abs(d) < 1e-12) {
+      if (a[i] < lo || a[i] > hi) return false;
+      continue;
+    }
+    const t0 = Math.min((lo - a[i]) / d, (hi - a[i]) / d);
+    const t1 = Math.max((lo - a[i]) / d, (hi - a[i]) / d);
+    enter = Math.max(enter, t0);
+    leave = Math.min(leave, t1);
+  }
+  return enter <= leave;
+}
+
+const isSky = (r, g, b) => Math.abs(r - 204) <= 2 && Math.abs(g - 204) <= 2 && b >= 253;
+const isGround = (r, g, b) => r > g && g > b && r > 60 && b < 60;
+const isRed = (r, g, b) => r > 60 && r > 3 * g && r > 3 * b;
+const isGreen = (r, g, b) => g > 60 && g > 3 * r && g > 3 * b;
+const isParticle = (r, g, b) => r > 120 && g > 120 && b < 90;
+// The border, lit by GL's fixed-function lighting as on the desktop (about 200 there): grey, not
+// the white of the emulation's own lighting.
+const isBorderGrey = (r, g, b) =>
+  Math.abs(r - g) <= 3 && Math.abs(g - b) <= 3 && r >= 170 && r <= 225;
+
+// RGBA rows as WebGL reads them, bottom row first.
+class Picture {
+  constructor(rgba) {
+    this.rgba = rgba;
+  }
+  contains(x, y) {
+    return x >= 0 && y >= 0 && x < WIDTH && y < HEIGHT;
+  }
+  rgb(x, y) {
+    const i = ((HEIGHT - 1 - y) * WIDTH + x) * 4;
+    return [this.rgba[i], this.rgba[i + 1], this.rgba[i + 2]];
+  }
+  is(test, p) {
+    return test(...this.rgb(p.x, p.y));
+  }
+  brightness(p) {
+    const [r, g, b] = this.rgb(p.x, p.y);
+    return r + g + b;
+  }
+  // Most of the pixels around p that the fountain's points leave free pass the test.
+  mostAround(p, test) {
+    let hits = 0;
+    let seen = 0;
+    for (let dy = -4; dy <= 4; ++dy) {
+      for (let dx = -4; dx <= 4; ++dx) {
+        const q = { x: p.x + dx, y: p.y + dy };
+        if (!this.contains(q.x, q.y) || this.is(isParticle, q)) continue;
+        ++seen;
+        hits += this.is(test, q) ? 1 : 0;
+      }
+    }
+    return seen >= 20 && hits * 3 > seen * 2;
+  }
+  // How many columns show some of the red cube: its apparent width.
+  redColumns() {
+    let columns = 0;
+    for (let x = 0; x < WIDTH; ++x) {
+      for (let y = 0; y < HEIGHT; ++y) {
+        if (this.is(isRed, { x, y })) {
+          ++columns;
+          break;
+        }
+      }
+    }
+    return columns;
+  }
+}
+
+// ---- A local server for build-web/, and the same page with a broken fragment shader ---------
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+
+// The preloaded files are one package whose offsets the .js holds: a source of the same length
+// takes the shader's place without touching them.
+function brokenPackage(dir) {
+  const js = fs.readFileSync(path.join(dir, 'shadow-demo.js'), 'utf8');
+  const entry = new RegExp(`"filename":"${SHADER_PATH}","start":(\\d+),"end":(\\d+)`).exec(js);
+  if (!entry) throw new Error('the fragment shader is not in the preloaded package');
+  const data = Buffer.from(fs.readFileSync(path.join(dir, 'shadow-demo.data')));
+  const start = Number(entry[1]);
+  const source = data.subarray(start, Number(entry[2])).toString('latin1');
+  const broken = source.replace('float3 coord', 'flaot3 coord');
+  if (broken === source) throw new Error('the fragment shader has no "float3 coord" to break');
+  data.write(broken, start, 'latin1');
+  const line = source.slice(0, source.indexOf('float3 coord')).split('\n').length;
+  return { data, line };
+}
+
+function serve(dir, broken) {
+  const server = http.createServer((request, response) => {
+    let name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const isBroken = name.startsWith('/broken/');
+    if (isBroken) name = name.slice('/broken'.length);
+    if (name === '/') name = '/index.html';
+    const file = path.join(dir, path.normalize(name));
+    if (!file.startsWith(dir) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    const body = isBroken && name === '/shadow-demo.data' ? broken.data : fs.readFileSync(file);
+    response.writeHead(200, {
+      'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
+      'Cache-Control': 'no-store',
+    });
+    response.end(body);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// ---- WebDriver ----------------------------------------------------------------------------
+
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const probe = net.createServer();
+    probe.on('error', reject);
+    probe.listen(0, '127.0.0.1', () => {
+      const { port } = probe.address();
+      probe.close(() => resolve(port));
+    });
+  });
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+class Browser {
+  static async start(profile) {
+    const port = await freePort();
+    const driver = spawn(CHROMEDRIVER, [`--port=${port}`], { stdio: 'ignore' });
+    const browser = new Browser(driver, `http://127.0.0.1:${port}`);
+    for (let i = 0; ; ++i) {
+      try {
+        await fetch(`${browser.base}/status`);
+        break;
+      } catch (e) {
+        if (i > 100) throw new Error('chromedriver did not start');
+        await sleep(100);
+      }
+    }
+    const session = await browser.call('POST', '/session', {
+      capabilities: {
+        alwaysMatch: {
+          'goog:chromeOptions': {
+            binary: CHROMIUM,
+            args: [
+              '--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+              '--enable-unsafe-swiftshader', `--user-data-dir=${profile}`,
+              '--disable-background-networking', '--disable-component-update', '--no-first-run',
+              '--disable-default-apps', '--disable-sync', '--disable-extensions',
+              '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+              '--disable-dev-shm-usage', '--window-size=1000,1000',
+            ],
+          },
+        },
+      },
+    });
+    browser.session = `/session/${session.sessionId}`;
+    return browser;
+  }
+
+  constructor(driver, base) {
+    this.driver = driver;
+    this.base = base;
+  }
+
+  async call(method, route, body) {
+    const response = await fetch(this.base + (this.session && route !== '/session' ? this.session : '') + route, {
+      method,
+      headers: { 'Content-Type': 'application/json' },
+      body: body === undefined ? undefined : JSON.stringify(body),
+    });
+    const reply = await response.json();
+    if (!response.ok) throw new Error(`${route}: ${reply.value && reply.value.message}`);
+    return reply.value;
+  }
+
+  open(url) {
+    return this.call('POST', '/url', { url });
+  }
+
+  run(script, ...args) {
+    return this.call('POST', '/execute/sync', { script, args });
+  }
+
+  // The script gets a callback as its last argument.
+  wait(script, ...args) {
+    return this.call('POST', '/execute/async', { script, args });
+  }
+
+  keys(actions) {
+    return this.call('POST', '/actions', {
+      actions: [{ type: 'key', id: 'keyboard', actions }],
+    });
+  }
+
+  // The page's body alone: the canvas and the text area under it.
+  async screenshot(file) {
+    const body = await this.call('POST', '/element', { using: 'css selector', value: 'body' });
+    const id = Object.values(body)[0];
+    fs.writeFileSync(file, Buffer.from(await this.call('GET', `/element/${id}/screenshot`), 'base64'));
+  }
+
+  async quit() {
+    try {
+      if (this.session) await this.call('DELETE', '');
+    } finally {
+      this.driver.kill();
+    }
+  }
+}
+
+const KEY = { up: '\uE013', right: '\uE014', escape: '\uE00C' };
+
+// ---- The page ------------------------------------------------------------------------------
+
+// Records every frame's start and end on the page, from the next frame on.
+const WATCH_FRAMES = `
+  window.frames_ = [];
+  Module.preMainLoop = function() { window.frameStart_ = performance.now(); };
+  Module.postMainLoop = function() {
+    window.frames_.push([window.frameStart_, performance.now()]);
+    if (window.grab_) { window.grab_(); window.grab_ = null; }
+  };`;
+
+async function openPage(browser, url) {
+  await browser.open(url);
+  await browser.wait(`
+    const done = arguments[arguments.length - 1];
+    const started = performance.now();
+    (function check() {
+      if (window.Module && (Module.calledRun || document.title.includes('ended'))) done();
+      else if (performance.now() - started > 20000) done();
+      else setTimeout(check, 20);
+    })();`);
+  await browser.run(WATCH_FRAMES);
+}
+
+// The canvas right after the program's next frame, read in the same task as the frame was drawn.
+async function grab(browser) {
+  const base64 = await browser.wait(`
+    const done = arguments[arguments.length - 1];
+    window.grab_ = function() {
+      const gl = Module.ctx;
+      const pixels = new Uint8Array(${WIDTH * HEIGHT * 4});
+      gl.readPixels(0, 0, ${WIDTH}, ${HEIGHT}, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+      let text = '';
+      for (let i = 0; i < pixels.length; i += 0x8000) {
+        text += String.fromCharCode.apply(null, pixels.subarray(i, i + 0x8000));
+      }
+      done(btoa(text));
+    };`);
+  return new Picture(Buffer.from(base64, 'base64'));
+}
+
+const output = (browser) => browser.run('return document.getElementById("output").value;');
+const frameTimes = (browser) => browser.run('return window.frames_;');
+
+function percentile(values, p) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.min(sorted.length - 1, Math.floor((sorted.length * p) / 100))];
+}
+
+// ---- The checks ----------------------------------------------------------------------------
+
+function checkStartView(picture, expect) {
+  expect(picture.mostAround({ x: 400, y: 20 }, isSky), 'sky at the top');
+  expect(picture.mostAround(project([1.5, 0, -2.5]), isGround), 'ground left of the cube');
+  expect(picture.mostAround(project([1.5, 0, 2.5]), isGround), 'ground right of the cube');
+  expect(picture.mostAround(project([-0.5, 0.4, -0.25]), isRed), "the red cube's near face");
+  expect(picture.mostAround(project([4.3 - 0.85, 1.0, -0.8]), isGreen), "the sphere's near side");
+  expect(picture.mostAround(project([8.5, 0.6, -4.5]), isBorderGrey), 'the far border is grey');
+  const top = project([0, 1.0, 0]);
+  let particles = 0;
+  for (let y = top.y - 120; y < top.y; ++y) {
+    for (let x = top.x - 120; x < top.x + 120; ++x) {
+      particles += picture.is(isParticle, { x, y }) ? 1 : 0;
+    }
+  }
+  expect(particles > 100, `fountain points above the cube (${particles})`);
+}
+
+function checkShadow(picture, expect) {
+  const shadowed = [];
+  const lit = [];
+  for (let x = 3.0; x <= 7.5; x += 0.1) {
+    for (let z = -3.5; z <= 2.0; z += 0.1) {
+      const ground = [x, 0, z];
+      const p = project(ground);
+      if (segmentNearSphere(START_EYE, ground, SPHERE_CENTRE, SPHERE_RADIUS + 0.05) ||
+          segmentHitsBox(START_EYE, ground, RED_CUBE_LOW, RED_CUBE_HIGH) ||
+          !picture.contains(p.x, p.y)) {
+        continue;
+      }
+      if (segmentNearSphere(ground, LIGHT, SPHERE_CENTRE, SPHERE_RADIUS - 0.15)) shadowed.push(p);
+      else if (!segmentNearSphere(ground, LIGHT, SPHERE_CENTRE, SPHERE_RADIUS + 0.3)) lit.push(p);
+    }
+  }
+  const litBrightness = lit.map((p) => picture.brightness(p)).sort((a, b) => a - b);
+  const litMedian = litBrightness[Math.floor(litBrightness.length / 2)];
+  const dark = litBrightness.filter((v) => v < 0.75 * litMedian).length;
+  const free = shadowed.filter((p) => !picture.is(isParticle, p));
+  const darkened = free.filter((p) => picture.brightness(p) < 0.7 * litMedian).length;
+  expect(shadowed.length >= 3 && lit.length >= 100, 'enough ground points around the sphere');
+  expect(dark * 10 < lit.length, `lit ground is lit (${dark} of ${lit.length} dark)`);
+  expect(free.length >= 3 && darkened * 10 >= free.length * 9,
+         `ground in the sphere's shadow is dark (${darkened} of ${free.length})`);
+}
+
+async function holdKey(browser, key, milliseconds) {
+  await browser.keys([{ type: 'keyDown', value: key }, { type: 'pause', duration: milliseconds },
+                      { type: 'keyUp', value: key }]);
+  await sleep(300);
+}
+
+async function main() {
+  const dir = path.resolve(process.argv[2] || 'build-web');
+  const screenshot = process.argv[3];
+  const results = [];
+  const expect = (ok, what) => {
+    results.push(ok);
+    console.log(`${ok ? 'ok  ' : 'FAIL'}  ${what}`);
+  };
+
+  const broken = brokenPackage(dir);
+  const server = await serve(dir, broken);
+  const site = `http://127.0.0.1:${server.address().port}`;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'shadow-web-'));
+  const browser = await Browser.start(profile);
+  try {
+    console.log('== The scene');
+    await openPage(browser, `${site}/index.html`);
+    // The first frame's step covers the start-up, which is longer here than on the desktop: the
+    // fountain needs a moment more to fill again.
+    await sleep(3000);
+    const start = await grab(browser);
+    checkStartView(start, expect);
+    checkShadow(start, expect);
+    expect((await output(browser)) === '', 'the program prints nothing');
+    if (screenshot) await browser.screenshot(screenshot);
+
+    console.log('== Pace: 3 s of frames');
+    await browser.run('window.frames_ = [];');
+    await sleep(3000);
+    const frames = await frameTimes(browser);
+    const periods = frames.slice(1).map((f, i) => f[0] - frames[i][0]);
+    const costs = frames.map((f) => f[1] - f[0]);
+    const median = percentile(periods, 50);
+    console.log(`frame period: median ${median.toFixed(2)} ms, 90th percentile ` +
+                `${percentile(periods, 90).toFixed(2)} ms (${periods.length} periods)`);
+    console.log(`time in the frame (display): median ${percentile(costs, 50).toFixed(2)} ms, ` +
+                `90th percentile ${percentile(costs, 90).toFixed(2)} ms`);
+    // Never faster than the cap; slower only as far as a busy machine makes it.
+    expect(median >= 49.5 && median <= 75, 'at most 20 frames a second, and not far below');
+    // With a pixel read after each frame, which waits until SwiftShader has drawn it all.
+    await browser.run(`window.frames_ = []; const gl = Module.ctx; const pixel = new Uint8Array(4);
+      Module.postMainLoop = function() {
+        gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+        window.frames_.push([window.frameStart_, performance.now()]);
+      };`);
+    await sleep(2000);
+    const drawn = (await frameTimes(browser)).map((f) => f[1] - f[0]);
+    console.log(`frame drawn to the end: median ${percentile(drawn, 50).toFixed(2)} ms, ` +
+                `90th percentile ${percentile(drawn, 90).toFixed(2)} ms (${drawn.length} frames)`);
+    await browser.run(WATCH_FRAMES);
+
+    console.log('== Keys');
+    const before = start.redColumns();
+    await holdKey(browser, KEY.up, 700);
+    const walked = (await grab(browser)).redColumns();
+    expect(walked > (before * 13) / 10, `Up held: the red cube looks wider (${before} -> ${walked} columns)`);
+    await holdKey(browser, KEY.right, 1500);
+    const turned = (await grab(browser)).redColumns();
+    expect(turned < walked / 4, `Right held: the cube leaves the view (${walked} -> ${turned} columns)`);
+
+    const framesBeforeEsc = (await frameTimes(browser)).length;
+    await browser.keys([{ type: 'keyDown', value: KEY.escape }, { type: 'keyUp', value: KEY.escape }]);
+    await sleep(500);
+    const afterEsc = (await frameTimes(browser)).length;
+    await sleep(500);
+    expect((await output(browser)).endsWith('The program has ended (exit status 0).\n'),
+           'Esc ends the program with status 0, and the page says so');
+    expect((await frameTimes(browser)).length === afterEsc && afterEsc >= framesBeforeEsc,
+           'no frame is drawn after Esc');
+
+    console.log('== A broken fragment shader');
+    await openPage(browser, `${site}/broken/index.html`);
+    await sleep(500);
+    const lines = (await output(browser)).split('\n');
+    const listing = lines.slice(2, -3);
+    expect(lines[0] === 'The program could not be compiled.' && lines[1] === '',
+           `the runtime's error first ("${lines[0]}")`);
+    expect(listing.length > 0 && listing.every((l) => l.startsWith(`..${SHADER_PATH}(`)) &&
+           listing[0].startsWith(`..${SHADER_PATH}(${broken.line}) : error: `),
+           `the listing names the file and line ${broken.line} ("${listing[0]}")`);
+    expect(lines.slice(-3).join('\n') === 'Cg error, exiting...\nThe program has ended (exit status -1).\n',
+           'then "Cg error, exiting..." and the end of the program');
+    expect((await frameTimes(browser)).length === 0, 'no frame is drawn');
+  } finally {
+    await browser.quit();
+    server.close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+  const failed = results.filter((ok) => !ok).length;
+  console.log(`${results.length - failed} passed, ${failed} failed`);
+  process.exitCode = failed === 0 ? 0 : 1;
+}
+
+main().catch((e) => {
+  console.log(`FAIL  ${e.stack || e}`);
+  console.log('0 passed, 1 failed');
+  process.exitCode = 1;
+});
