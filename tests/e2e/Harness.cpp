@@ -195,18 +195,36 @@ int xdotool(const std::string& args, std::string* out) {
     return shell("xdotool " + args + " 2>&1", out);
 }
 
+namespace {
+
+// The first visible window titled "Navigation Example", or "" when there is none.
+std::string firstDemoWindow() {
+    std::string out;
+    xdotool("search --onlyvisible --name '^Navigation Example$'", &out);
+    std::istringstream ids(out);
+    std::string id;
+    if (ids >> id && id.find_first_not_of("0123456789") == std::string::npos) {
+        return id;
+    }
+    return "";
+}
+
+// The window of a run that has just ended can outlive it for a moment on the server, with the
+// same title; the toolkit does not name its process on the window, so a new run waits for it to go.
+void waitUntilNoDemoWindow(double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < deadline && !firstDemoWindow().empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+}  // namespace
+
 std::string findWindow(DemoProcess& demo, double seconds) {
-    // By process: the window of a run that has just ended can outlive it for a moment on the
-    // server, and carries the same title.
-    const std::string search = "search --onlyvisible --pid " + std::to_string(demo.pid()) +
-                               " --name '^Navigation Example$'";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (std::chrono::steady_clock::now() < deadline && demo.running()) {
-        std::string out;
-        xdotool(search, &out);
-        std::istringstream ids(out);
-        std::string id;
-        if (ids >> id && id.find_first_not_of("0123456789") == std::string::npos) {
+        const std::string id = firstDemoWindow();
+        if (!id.empty()) {
             return id;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -214,8 +232,10 @@ std::string findWindow(DemoProcess& demo, double seconds) {
     return "";
 }
 
-ShownDemo::ShownDemo(const std::vector<std::string>& args)
-    : demo(std::make_unique<DemoProcess>(tree.runDir(), args)), window(findWindow(*demo)) {
+ShownDemo::ShownDemo(const std::vector<std::string>& args) {
+    waitUntilNoDemoWindow(10.0);
+    demo = std::make_unique<DemoProcess>(tree.runDir(), args);
+    window = findWindow(*demo);
     if (!window.empty()) {
         prepareWindow(window);
         std::this_thread::sleep_for(std::chrono::milliseconds(500));

@@ -74,7 +74,8 @@ struct ShownDemo {
 // Runs the program to its end (at most `seconds`) and returns its status; output in `out`.
 int runToExit(const std::string& workDir, std::string& out, double seconds = 30.0);
 
-// The window titled "Navigation Example" that `demo` opened, found by xdotool within `seconds`;
+// The window titled "Navigation Example" (of `demo`, the only run on the display), found by
+// xdotool within `seconds`;
 // "" when none, or as soon as `demo` has ended.
 std::string findWindow(DemoProcess& demo, double seconds = 20.0);
 // Moves the window to (0, 0) (no window manager places it) and gives it the keyboard focus.
