@@ -73,7 +73,10 @@ TEST(WindowE2E, ExtraCommandLineArgumentsChangeNothing) {
     ASSERT_FALSE(withArgs.window.empty());
     const Image after = capture(withArgs.window);
     ASSERT_EQ(after.width, 800) << "window " << withArgs.window << ", running "
-                                << withArgs.demo->running() << ", errors: " << withArgs.demo->errors();
+                                << withArgs.demo->running() << ", status "
+                                << withArgs.demo->exitStatus()
+                                << ", output: " << withArgs.demo->output()
+                                << ", errors: " << withArgs.demo->errors();
     ASSERT_EQ(after.height, 600);
     EXPECT_TRUE(isSky(after, 400, 5));
     // Same place, same view: the pictures differ at most where the fountain moves. The two runs'
