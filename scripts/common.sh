@@ -16,8 +16,10 @@ RUN_PACKAGES=(
     xvfb xauth xdotool x11-apps netpbm
 )
 # What the tests add: scripts/test and the scripts it runs install these besides RUN_PACKAGES.
+# llvm gives the sanitizers' stack traces their function names (llvm-symbolizer), which clang
+# does not bring along and the fuzzing script reads.
 TEST_PACKAGES=(
-    libgtest-dev clang libclang-rt-14-dev valgrind imagemagick
+    libgtest-dev clang libclang-rt-14-dev llvm valgrind imagemagick
 )
 
 # ensure_packages PACKAGE...: installs those of the given Debian packages that are missing.
