@@ -186,33 +186,40 @@ class Browser {
     const port = await freePort();
     const driver = spawn(CHROMEDRIVER, [`--port=${port}`], { stdio: 'ignore' });
     const browser = new Browser(driver, `http://127.0.0.1:${port}`);
-    for (let i = 0; ; ++i) {
-      try {
-        await fetch(`${browser.base}/status`);
-        break;
-      } catch (e) {
-        if (i > 100) throw new Error('chromedriver did not start');
-        await sleep(100);
+    // A browser that never comes up must not leave its driver behind, which would keep this
+    // process (and the CI run around it) waiting for ever.
+    try {
+      for (let i = 0; ; ++i) {
+        try {
+          await fetch(`${browser.base}/status`);
+          break;
+        } catch (e) {
+          if (i > 100) throw new Error('chromedriver did not start');
+          await sleep(100);
+        }
       }
-    }
-    const session = await browser.call('POST', '/session', {
-      capabilities: {
-        alwaysMatch: {
-          'goog:chromeOptions': {
-            binary: CHROMIUM,
-            args: [
-              '--headless=new', '--no-sandbox', '--use-angle=swiftshader',
-              '--enable-unsafe-swiftshader', `--user-data-dir=${profile}`,
-              '--disable-background-networking', '--disable-component-update', '--no-first-run',
-              '--disable-default-apps', '--disable-sync', '--disable-extensions',
-              '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-              '--disable-dev-shm-usage', '--window-size=1000,1000',
-            ],
+      const session = await browser.call('POST', '/session', {
+        capabilities: {
+          alwaysMatch: {
+            'goog:chromeOptions': {
+              binary: CHROMIUM,
+              args: [
+                '--headless=new', '--no-sandbox', '--use-angle=swiftshader',
+                '--enable-unsafe-swiftshader', `--user-data-dir=${profile}`,
+                '--disable-background-networking', '--disable-component-update', '--no-first-run',
+                '--disable-default-apps', '--disable-sync', '--disable-extensions',
+                '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
+                '--disable-dev-shm-usage', '--window-size=1000,1000',
+              ],
+            },
           },
         },
-      },
-    });
-    browser.session = `/session/${session.sessionId}`;
+      });
+      browser.session = `/session/${session.sessionId}`;
+    } catch (e) {
+      driver.kill();
+      throw e;
+    }
     return browser;
   }
 
@@ -466,5 +473,6 @@ async function main() {
 main().catch((e) => {
   console.log(`FAIL  ${e.stack || e}`);
   console.log('0 passed, 1 failed');
-  process.exitCode = 1;
+  // The page's server may still be listening: end here rather than wait on it.
+  process.exit(1);
 });
