@@ -1,0 +1,56 @@
+// The X11 watch: a connection of its own that selects the window's structure and focus events,
+// so that freeglut's event mask and its handling of its own connection stay as they are.
+#include <epoxy/glx.h>
+#include <poll.h>
+
+#include "Clock.h"
+#include "WindowWatch.h"
+
+namespace {
+Display* toolkitDisplay = nullptr;
+Display* watchDisplay = nullptr;
+Window watchedWindow = 0;
+}  // namespace
+
+void watchWindow() {
+    toolkitDisplay = glXGetCurrentDisplay();
+    watchedWindow = glXGetCurrentDrawable();
+    if (toolkitDisplay == nullptr || watchedWindow == 0) {
+        return;
+    }
+    watchDisplay = XOpenDisplay(DisplayString(toolkitDisplay));
+    if (watchDisplay == nullptr) {
+        return;
+    }
+    XSelectInput(watchDisplay, watchedWindow, StructureNotifyMask | FocusChangeMask);
+    XFlush(watchDisplay);
+}
+
+WindowNews takeWindowNews() {
+    WindowNews news;
+    while (watchDisplay != nullptr && XPending(watchDisplay) > 0) {
+        XEvent event;
+        XNextEvent(watchDisplay, &event);
+        if (event.type == DestroyNotify && event.xdestroywindow.window == watchedWindow) {
+            news.destroyed = true;
+        } else if (event.type == FocusOut && event.xfocus.detail != NotifyInferior) {
+            // Key releases now go to another window, so a held key would never be let go.
+            news.focusLost = true;
+        }
+    }
+    return news;
+}
+
+void waitForWindowNews(std::int64_t milliseconds) {
+    if (toolkitDisplay == nullptr || watchDisplay == nullptr) {
+        sleepMillis(milliseconds);
+        return;
+    }
+    // Events already read into either queue would not wake the poll.
+    if (XPending(toolkitDisplay) > 0 || XPending(watchDisplay) > 0) {
+        return;
+    }
+    pollfd connections[2] = {{ConnectionNumber(toolkitDisplay), POLLIN, 0},
+                             {ConnectionNumber(watchDisplay), POLLIN, 0}};
+    poll(connections, 2, static_cast<int>(milliseconds));
+}
