@@ -75,13 +75,27 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
-TEST(ShaderFailureTest, MissingVertexSourceNamesThePathAndTheReason) {
+TEST(ShaderFailureTest, UnreadableVertexSourceNamesThePathAndTheReason) {
     e2e::TempTree tree;
     tree.removeShader(VERTEX);
-    const DemoRun run = runIn(tree);
-    const std::string listing = expectCgErrorReport(run, CG_FILE_READ_ERROR);
+    std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
     EXPECT_TRUE(contains(listing, VERTEX_PATH)) << listing;
     EXPECT_TRUE(contains(listing, "No such file or directory")) << listing;
+
+    // A FIFO with no writer: opening it to read would wait for ever.
+    ASSERT_EQ(e2e::shell("mkfifo '" + tree.cgDir() + "/" + VERTEX + "'"), 0);
+    listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
+    EXPECT_EQ(listing, VERTEX_PATH + " : error: cannot read the file: it is not a regular file\n");
+}
+
+TEST(ShaderFailureTest, AByteOrderMarkBeforeTheSourcesIsSkipped) {
+    e2e::TempTree tree;
+    for (const std::string& name : {VERTEX, FRAGMENT}) {
+        tree.writeShader(name, "\xEF\xBB\xBF" + tree.readShader(name));
+    }
+    e2e::DemoProcess demo(tree.runDir());
+    EXPECT_FALSE(demo.waitExit(3.0)) << demo.output();
+    EXPECT_EQ(demo.output(), "");
 }
 
 TEST(ShaderFailureTest, SyntaxErrorInFragmentSourceNamesTheFileAndLine) {

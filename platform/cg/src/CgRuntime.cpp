@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,13 +16,35 @@ std::vector<std::unique_ptr<CgContextState>> contexts;
 CGerror pendingError = CG_NO_ERROR;
 CGerrorCallbackFunc errorCallback = nullptr;
 
+// Opens a regular file for reading; anything else (a FIFO, a device, a folder) is refused before
+// a read could block on it. Null when refused, with the reason in `why`.
+std::FILE* openRegularFile(const char* path, std::string& why) {
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        why = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        why = "it is not a regular file";
+    } else if (std::FILE* file = fdopen(fd, "rb")) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        return file;
+    } else {
+        why = std::strerror(errno);
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    return nullptr;
+}
+
 // Reads at most one byte more than the translator accepts: that is enough to refuse the rest.
 // A file that is too long counts as a compile error, like any other source that is no program.
+// A UTF-8 byte-order mark, which some editors put first, is dropped.
 CGerror readSource(const char* path, std::string& text, std::string& listing) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::string why;
+    std::FILE* file = openRegularFile(path, why);
     if (file == nullptr) {
-        listing =
-            std::string(path) + " : error: cannot read the file: " + std::strerror(errno) + "\n";
+        listing = std::string(path) + " : error: cannot read the file: " + why + "\n";
         return CG_FILE_READ_ERROR;
     }
     char buffer[65536];
@@ -32,7 +56,7 @@ CGerror readSource(const char* path, std::string& text, std::string& listing) {
     const bool failed = std::ferror(file) != 0;
     const int error = errno;
     struct stat info {};
-    const bool sized = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    const bool sized = fstat(fileno(file), &info) == 0;
     std::fclose(file);
     if (failed) {
         listing =
@@ -44,6 +68,9 @@ CGerror readSource(const char* path, std::string& text, std::string& listing) {
                   (sized ? " (" + std::to_string(info.st_size) + " bytes)" : std::string()) +
                   "; at most " + std::to_string(cgrt::MAX_SOURCE_BYTES) + " bytes are accepted\n";
         return CG_COMPILER_ERROR;
+    }
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text.erase(0, 3);
     }
     return CG_NO_ERROR;
 }
