@@ -23,6 +23,8 @@ std::FILE* openRegularFile(const char* path, std::string& why) {
     struct stat info {};
     if (fd < 0 || fstat(fd, &info) != 0) {
         why = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        why = std::strerror(EISDIR);
     } else if (!S_ISREG(info.st_mode)) {
         why = "it is not a regular file";
     } else if (std::FILE* file = fdopen(fd, "rb")) {
@@ -206,6 +208,12 @@ void setListing(CgContextState& context, std::string listing) {
         listing.pop_back();
     }
     context.lastListing = std::move(listing);
+}
+
+void setListingEverywhere(const std::string& listing) {
+    for (const auto& context : contexts) {
+        setListing(*context, listing);
+    }
 }
 
 bool isValid(CGcontext context) {
