@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "FrameDriver.h"
 #include "Clock.h"
+#include "FrameDriver.h"
 #include "Navigation.h"
 #include "Window.h"
 #include "WindowWatch.h"
