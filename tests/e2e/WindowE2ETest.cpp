@@ -187,6 +187,9 @@ TEST(WindowE2E, AKeyReleasedWhileAnotherWindowHasTheFocusStopsTheViewer) {
             pause(0.1);
         }
     }
+    if (other.empty()) {
+        shell("kill " + pid);
+    }
     ASSERT_FALSE(other.empty()) << "no xlogo window to take the focus";
 
     xdotool("keydown Prior");
