@@ -10,6 +10,19 @@ namespace {
 Display* toolkitDisplay = nullptr;
 Display* watchDisplay = nullptr;
 Window watchedWindow = 0;
+bool destroyedSeen = false;
+XErrorHandler previousErrorHandler = nullptr;
+
+// A frame drawn just as another client destroys the window fails on the window's id before the
+// watch hears of it: that error means the same as the destroy, so it is noted, not fatal.
+int onXError(Display* display, XErrorEvent* error) {
+    if ((error->error_code == BadWindow || error->error_code == BadDrawable) &&
+        error->resourceid == watchedWindow) {
+        destroyedSeen = true;
+        return 0;
+    }
+    return previousErrorHandler != nullptr ? previousErrorHandler(display, error) : 0;
+}
 }  // namespace
 
 void watchWindow() {
@@ -24,10 +37,12 @@ void watchWindow() {
     }
     XSelectInput(watchDisplay, watchedWindow, StructureNotifyMask | FocusChangeMask);
     XFlush(watchDisplay);
+    previousErrorHandler = XSetErrorHandler(onXError);
 }
 
 WindowNews takeWindowNews() {
     WindowNews news;
+    news.destroyed = destroyedSeen;
     while (watchDisplay != nullptr && XPending(watchDisplay) > 0) {
         XEvent event;
         XNextEvent(watchDisplay, &event);
