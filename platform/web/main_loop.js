@@ -14,8 +14,17 @@ mergeInto(LibraryManager.library, {
         handleException(e);
       }
     },
+    // The page's buttons press and release a key as the keyboard does: through the program's
+    // special-key handlers, with GLUT's key codes.
+    specialKey: function(key, down) {
+      var handler = down ? GLUT.specialFunc : GLUT.specialUpFunc;
+      if (ABORT || !handler) return;
+      WebLoop.call(function() {
+        {{{ makeDynCall('viii', 'handler') }}}(key, Browser.mouseX, Browser.mouseY);
+      });
+    },
   },
-  $WebLoop__deps: ['$handleException'],
+  $WebLoop__deps: ['$handleException', '$GLUT', '$Browser'],
 
   webPauseLoop__deps: ['$WebLoop'],
   webPauseLoop: function(milliseconds) {
@@ -35,6 +44,7 @@ mergeInto(LibraryManager.library, {
   glutMainLoop__deps: ['$GLUT', '$WebLoop', 'glutReshapeWindow'],
   glutMainLoop: function() {
     _glutReshapeWindow(Module['canvas'].width, Module['canvas'].height);
+    Module['specialKey'] = WebLoop.specialKey;
     function turn() {
       if (ABORT) return;
       if (WebLoop.redisplay && GLUT.displayFunc) {
