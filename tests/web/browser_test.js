@@ -1,7 +1,10 @@
 // The web build in Debian's Chromium, headless, driven through chromedriver (WebDriver over
 // HTTP, with node's own fetch): the scene's colours and shadow, a held arrow key, a broken
-// fragment shader's listing on the page, Esc, and the pace of the frames.
+// fragment shader's listing on the page, Esc, and the pace of the frames. Then the one-file page
+// kept in docs/, opened from disk: the same picture, keys that never scroll the page, and at a
+// phone's size the layout and the movement buttons held by touch and with the mouse.
 // Usage: node tests/web/browser_test.js BUILD_WEB_DIR [SCREENSHOT.png]
+// (the phone-sized page's screenshot goes beside it, as SCREENSHOT-phone.png)
 'use strict';
 
 const fs = require('fs');
@@ -9,6 +12,7 @@ const http = require('http');
 const net = require('net');
 const os = require('os');
 const path = require('path');
+const { pathToFileURL } = require('url');
 const { spawn } = require('child_process');
 
 const WIDTH = 800;
@@ -182,7 +186,8 @@ function freePort() {
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 class Browser {
-  static async start(profile) {
+  // emulate: chromedriver's mobileEmulation, for a phone's screen and touch input.
+  static async start(profile, emulate) {
     const port = await freePort();
     const driver = spawn(CHROMEDRIVER, [`--port=${port}`], { stdio: 'ignore' });
     const browser = new Browser(driver, `http://127.0.0.1:${port}`);
@@ -211,6 +216,7 @@ class Browser {
                 '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
                 '--disable-dev-shm-usage', '--window-size=1000,1000',
               ],
+              ...(emulate ? { mobileEmulation: emulate } : {}),
             },
           },
         },
@@ -258,6 +264,21 @@ class Browser {
     });
   }
 
+  // A finger or the mouse (pointerType 'touch' or 'mouse') held on the element for that long.
+  async hold(selector, pointerType, milliseconds) {
+    const found = await this.call('POST', '/element', { using: 'css selector', value: selector });
+    const origin = { [Object.keys(found)[0]]: Object.values(found)[0] };
+    await this.call('POST', '/actions', {
+      actions: [{
+        type: 'pointer', id: pointerType, parameters: { pointerType },
+        actions: [{ type: 'pointerMove', duration: 0, origin, x: 0, y: 0 },
+                  { type: 'pointerDown', button: 0 }, { type: 'pause', duration: milliseconds },
+                  { type: 'pointerUp', button: 0 }],
+      }],
+    });
+    await this.call('DELETE', '/actions');
+  }
+
   // The page's body alone: the canvas and the text area under it.
   async screenshot(file) {
     const body = await this.call('POST', '/element', { using: 'css selector', value: 'body' });
@@ -274,7 +295,9 @@ class Browser {
   }
 }
 
-const KEY = { up: '\uE013', right: '\uE014', escape: '\uE00C' };
+const KEY = {
+  up: '\uE013', right: '\uE014', down: '\uE015', pageDown: '\uE00F', escape: '\uE00C',
+};
 
 // ---- The page ------------------------------------------------------------------------------
 
@@ -371,10 +394,96 @@ function checkShadow(picture, expect) {
          `ground in the sphere's shadow is dark (${darkened} of ${free.length})`);
 }
 
+const press = (browser, key) =>
+  browser.keys([{ type: 'keyDown', value: key }, { type: 'keyUp', value: key }]);
+
 async function holdKey(browser, key, milliseconds) {
   await browser.keys([{ type: 'keyDown', value: key }, { type: 'pause', duration: milliseconds },
                       { type: 'keyUp', value: key }]);
   await sleep(300);
+}
+
+// ---- The one-file page, from disk and at a phone's size ------------------------------------
+
+const PAGE_FILE = path.join(__dirname, '..', '..', 'docs', 'shadow-demo.html');
+const PHONE = { deviceMetrics: { width: 390, height: 844, pixelRatio: 3, touch: true } };
+const BUTTON = { forward: '.keys button[data-key="101"]', back: '.keys button[data-key="103"]' };
+
+// The picture a page opens on, and its empty output.
+async function startPicture(browser, url, expect) {
+  await openPage(browser, url);
+  // The first frame's step covers the start-up, which is longer here than on the desktop: the
+  // fountain needs a moment more to fill again.
+  await sleep(3000);
+  const start = await grab(browser);
+  checkStartView(start, expect);
+  checkShadow(start, expect);
+  expect((await output(browser)) === '', 'the program prints nothing');
+  return start;
+}
+
+// The arrow and Page keys, pressed in a window shorter than the page, leave it where it is.
+async function pressScrollKeys(browser) {
+  for (const key of [KEY.pageDown, KEY.down, KEY.pageDown]) {
+    await press(browser, key);
+  }
+  await sleep(300);
+  return browser.run('return window.scrollY;');
+}
+
+async function checkFromDisk(browser, expect) {
+  await startPicture(browser, pathToFileURL(PAGE_FILE).href, expect);
+  await browser.call('POST', '/window/rect', { width: 1000, height: 500 });
+  expect(await browser.run('return document.documentElement.scrollHeight > innerHeight + 100;'),
+         'in a window 500 px high the page is taller than the window');
+  expect((await pressScrollKeys(browser)) === 0, 'Page Down and Down do not scroll the page');
+  await press(browser, KEY.escape);
+  await sleep(500);
+  expect((await output(browser)).endsWith('The program has ended (exit status 0).\n'),
+         'Esc ends the program');
+  expect((await pressScrollKeys(browser)) === 0, '... nor after the program has ended');
+}
+
+// The page at a phone's size, driven by touch; the picture is the 800x600 drawing buffer.
+async function checkPhone(phone, expect, screenshot) {
+  await openPage(phone, pathToFileURL(PAGE_FILE).href);
+  await sleep(3000);
+  const page = await phone.run(`
+    const box = (element) => element.getBoundingClientRect();
+    const canvas = Module.canvas;
+    const buttons = Array.from(document.querySelectorAll('.keys button'), box);
+    return { width: innerWidth, scrollWidth: document.documentElement.scrollWidth,
+             buffer: [canvas.width, canvas.height], shown: [box(canvas).width, box(canvas).height],
+             text: parseFloat(getComputedStyle(document.getElementById('output')).fontSize),
+             buttons: buttons.length, fingerHigh: buttons.every((b) => b.height >= 44) };`);
+  expect(page.width === 390 && page.scrollWidth === 390,
+         `390 px wide, nothing to scroll sideways (${page.scrollWidth} px of content)`);
+  expect(page.buffer.join('x') === '800x600' && page.shown[0] === 390 &&
+         Math.abs(page.shown[1] - 292.5) < 1,
+         `the 800x600 buffer shown at the page's width (${page.shown.join('x')})`);
+  expect(page.text >= 13, `the output's text is readable (${page.text} px)`);
+  expect(page.buttons === 6 && page.fingerHigh, 'six buttons, each at least a finger high');
+  if (screenshot) await phone.screenshot(screenshot.replace(/(\.png)?$/, '-phone.png'));
+
+  const before = (await grab(phone)).redColumns();
+  await phone.hold(BUTTON.forward, 'touch', 700);
+  await sleep(300);
+  const walked = (await grab(phone)).redColumns();
+  expect(walked > (before * 13) / 10,
+         `Forward held by touch: the red cube looks wider (${before} -> ${walked} columns)`);
+  await sleep(1000);
+  const still = (await grab(phone)).redColumns();
+  expect(Math.abs(still - walked) <= 2,
+         `released, the walk stops (${walked} -> ${still} columns a second later)`);
+  await holdKey(phone, KEY.down, 700);
+  const back = (await grab(phone)).redColumns();
+  expect(Math.abs(back - before) <= before * 0.15,
+         `Down held as long walks back to the start (${before} -> ${back} columns)`);
+  await phone.hold(BUTTON.back, 'mouse', 700);
+  await sleep(300);
+  const mouse = (await grab(phone)).redColumns();
+  expect(mouse < (back * 85) / 100,
+         `Back held with the mouse: the cube looks narrower (${back} -> ${mouse} columns)`);
 }
 
 async function main() {
@@ -393,14 +502,7 @@ async function main() {
   const browser = await Browser.start(profile);
   try {
     console.log('== The scene');
-    await openPage(browser, `${site}/index.html`);
-    // The first frame's step covers the start-up, which is longer here than on the desktop: the
-    // fountain needs a moment more to fill again.
-    await sleep(3000);
-    const start = await grab(browser);
-    checkStartView(start, expect);
-    checkShadow(start, expect);
-    expect((await output(browser)) === '', 'the program prints nothing');
+    const start = await startPicture(browser, `${site}/index.html`, expect);
     if (screenshot) await browser.screenshot(screenshot);
 
     console.log('== Pace: 3 s of frames');
@@ -438,7 +540,7 @@ async function main() {
     expect(turned < walked / 4, `Right held: the cube leaves the view (${walked} -> ${turned} columns)`);
 
     const framesBeforeEsc = (await frameTimes(browser)).length;
-    await browser.keys([{ type: 'keyDown', value: KEY.escape }, { type: 'keyUp', value: KEY.escape }]);
+    await press(browser, KEY.escape);
     await sleep(500);
     const afterEsc = (await frameTimes(browser)).length;
     await sleep(500);
@@ -460,10 +562,23 @@ async function main() {
     expect(lines.slice(-3).join('\n') === 'Cg error, exiting...\nThe program has ended (exit status -1).\n',
            'then "Cg error, exiting..." and the end of the program');
     expect((await frameTimes(browser)).length === 0, 'no frame is drawn');
+
+    console.log(`== ${path.relative(process.cwd(), PAGE_FILE)} from disk`);
+    await checkFromDisk(browser, expect);
   } finally {
     await browser.quit();
     server.close();
     fs.rmSync(profile, { recursive: true, force: true });
+  }
+
+  console.log("== The page from disk at a phone's size (390x844), by touch");
+  const phoneProfile = fs.mkdtempSync(path.join(os.tmpdir(), 'shadow-web-'));
+  const phone = await Browser.start(phoneProfile, PHONE);
+  try {
+    await checkPhone(phone, expect, screenshot);
+  } finally {
+    await phone.quit();
+    fs.rmSync(phoneProfile, { recursive: true, force: true });
   }
   const failed = results.filter((ok) => !ok).length;
   console.log(`${results.length - failed} passed, ${failed} failed`);
