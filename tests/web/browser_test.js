@@ -9,16 +9,13 @@
 
 const fs = require('fs');
 const http = require('http');
-const net = require('net');
-const os = require('os');
 const path = require('path');
 const { pathToFileURL } = require('url');
-const { spawn } = require('child_process');
+const { start: startBrowser, KEY, sleep } = require('./browsers');
 
 const WIDTH = 800;
 const HEIGHT = 600;
-const CHROMIUM = '/usr/bin/chromium';
-const CHROMEDRIVER = '/usr/bin/chromedriver';
+const WINDOW = { width: 1000, height: 1000 };
 const SHADER_PATH = '/src/ShadowMapping/resource/cg/fp_ShadowMapping.cg';
 
 // ---- The scene, as the desktop e2e test computes it ----------------------------------------
@@ -170,135 +167,6 @@ function serve(dir, broken) {
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve(server)));
 }
 
-// ---- WebDriver ----------------------------------------------------------------------------
-
-function freePort() {
-  return new Promise((resolve, reject) => {
-    const probe = net.createServer();
-    probe.on('error', reject);
-    probe.listen(0, '127.0.0.1', () => {
-      const { port } = probe.address();
-      probe.close(() => resolve(port));
-    });
-  });
-}
-
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-class Browser {
-  // emulate: chromedriver's mobileEmulation, for a phone's screen and touch input.
-  static async start(profile, emulate) {
-    const port = await freePort();
-    const driver = spawn(CHROMEDRIVER, [`--port=${port}`], { stdio: 'ignore' });
-    const browser = new Browser(driver, `http://127.0.0.1:${port}`);
-    // A browser that never comes up must not leave its driver behind, which would keep this
-    // process (and the CI run around it) waiting for ever.
-    try {
-      for (let i = 0; ; ++i) {
-        try {
-          await fetch(`${browser.base}/status`);
-          break;
-        } catch (e) {
-          if (i > 100) throw new Error('chromedriver did not start');
-          await sleep(100);
-        }
-      }
-      const session = await browser.call('POST', '/session', {
-        capabilities: {
-          alwaysMatch: {
-            'goog:chromeOptions': {
-              binary: CHROMIUM,
-              args: [
-                '--headless=new', '--no-sandbox', '--use-angle=swiftshader',
-                '--enable-unsafe-swiftshader', `--user-data-dir=${profile}`,
-                '--disable-background-networking', '--disable-component-update', '--no-first-run',
-                '--disable-default-apps', '--disable-sync', '--disable-extensions',
-                '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
-                '--disable-dev-shm-usage', '--window-size=1000,1000',
-              ],
-              ...(emulate ? { mobileEmulation: emulate } : {}),
-            },
-          },
-        },
-      });
-      browser.session = `/session/${session.sessionId}`;
-    } catch (e) {
-      driver.kill();
-      throw e;
-    }
-    return browser;
-  }
-
-  constructor(driver, base) {
-    this.driver = driver;
-    this.base = base;
-  }
-
-  async call(method, route, body) {
-    const response = await fetch(this.base + (this.session && route !== '/session' ? this.session : '') + route, {
-      method,
-      headers: { 'Content-Type': 'application/json' },
-      body: body === undefined ? undefined : JSON.stringify(body),
-    });
-    const reply = await response.json();
-    if (!response.ok) throw new Error(`${route}: ${reply.value && reply.value.message}`);
-    return reply.value;
-  }
-
-  open(url) {
-    return this.call('POST', '/url', { url });
-  }
-
-  run(script, ...args) {
-    return this.call('POST', '/execute/sync', { script, args });
-  }
-
-  // The script gets a callback as its last argument.
-  wait(script, ...args) {
-    return this.call('POST', '/execute/async', { script, args });
-  }
-
-  keys(actions) {
-    return this.call('POST', '/actions', {
-      actions: [{ type: 'key', id: 'keyboard', actions }],
-    });
-  }
-
-  // A finger or the mouse (pointerType 'touch' or 'mouse') held on the element for that long.
-  async hold(selector, pointerType, milliseconds) {
-    const found = await this.call('POST', '/element', { using: 'css selector', value: selector });
-    const origin = { [Object.keys(found)[0]]: Object.values(found)[0] };
-    await this.call('POST', '/actions', {
-      actions: [{
-        type: 'pointer', id: pointerType, parameters: { pointerType },
-        actions: [{ type: 'pointerMove', duration: 0, origin, x: 0, y: 0 },
-                  { type: 'pointerDown', button: 0 }, { type: 'pause', duration: milliseconds },
-                  { type: 'pointerUp', button: 0 }],
-      }],
-    });
-    await this.call('DELETE', '/actions');
-  }
-
-  // The page's body alone: the canvas and the text area under it.
-  async screenshot(file) {
-    const body = await this.call('POST', '/element', { using: 'css selector', value: 'body' });
-    const id = Object.values(body)[0];
-    fs.writeFileSync(file, Buffer.from(await this.call('GET', `/element/${id}/screenshot`), 'base64'));
-  }
-
-  async quit() {
-    try {
-      if (this.session) await this.call('DELETE', '');
-    } finally {
-      this.driver.kill();
-    }
-  }
-}
-
-const KEY = {
-  up: '\uE013', right: '\uE014', down: '\uE015', pageDown: '\uE00F', escape: '\uE00C',
-};
-
 // ---- The page ------------------------------------------------------------------------------
 
 // Records every frame's start and end on the page, from the next frame on.
@@ -311,8 +179,8 @@ const WATCH_FRAMES = `
   };`;
 
 async function openPage(browser, url) {
-  await browser.open(url);
-  await browser.wait(`
+  await browser.navigate(url);
+  await browser.executeAsync(`
     const done = arguments[arguments.length - 1];
     const started = performance.now();
     (function check() {
@@ -320,12 +188,12 @@ async function openPage(browser, url) {
       else if (performance.now() - started > 20000) done();
       else setTimeout(check, 20);
     })();`);
-  await browser.run(WATCH_FRAMES);
+  await browser.execute(WATCH_FRAMES);
 }
 
 // The canvas right after the program's next frame, read in the same task as the frame was drawn.
 async function grab(browser) {
-  const base64 = await browser.wait(`
+  const base64 = await browser.executeAsync(`
     const done = arguments[arguments.length - 1];
     window.grab_ = function() {
       const gl = Module.ctx;
@@ -340,8 +208,8 @@ async function grab(browser) {
   return new Picture(Buffer.from(base64, 'base64'));
 }
 
-const output = (browser) => browser.run('return document.getElementById("output").value;');
-const frameTimes = (browser) => browser.run('return window.frames_;');
+const output = (browser) => browser.execute('return document.getElementById("output").value;');
+const frameTimes = (browser) => browser.execute('return window.frames_;');
 
 function percentile(values, p) {
   const sorted = [...values].sort((a, b) => a - b);
@@ -406,7 +274,7 @@ async function holdKey(browser, key, milliseconds) {
 // ---- The one-file page, from disk and at a phone's size ------------------------------------
 
 const PAGE_FILE = path.join(__dirname, '..', '..', 'docs', 'shadow-demo.html');
-const PHONE = { deviceMetrics: { width: 390, height: 844, pixelRatio: 3, touch: true } };
+const PHONE = { width: 390, height: 844, pixelRatio: 3 };
 const BUTTON = { forward: '.keys button[data-key="101"]', back: '.keys button[data-key="103"]' };
 
 // The picture a page opens on, and its empty output.
@@ -428,13 +296,13 @@ async function pressScrollKeys(browser) {
     await press(browser, key);
   }
   await sleep(300);
-  return browser.run('return window.scrollY;');
+  return browser.execute('return window.scrollY;');
 }
 
 async function checkFromDisk(browser, expect) {
   await startPicture(browser, pathToFileURL(PAGE_FILE).href, expect);
-  await browser.call('POST', '/window/rect', { width: 1000, height: 500 });
-  expect(await browser.run('return document.documentElement.scrollHeight > innerHeight + 100;'),
+  await browser.resize(WINDOW.width, 500);
+  expect(await browser.execute('return document.documentElement.scrollHeight > innerHeight + 100;'),
          'in a window 500 px high the page is taller than the window');
   expect((await pressScrollKeys(browser)) === 0, 'Page Down and Down do not scroll the page');
   await press(browser, KEY.escape);
@@ -448,7 +316,7 @@ async function checkFromDisk(browser, expect) {
 async function checkPhone(phone, expect, screenshot) {
   await openPage(phone, pathToFileURL(PAGE_FILE).href);
   await sleep(3000);
-  const page = await phone.run(`
+  const page = await phone.execute(`
     const box = (element) => element.getBoundingClientRect();
     const canvas = Module.canvas;
     const buttons = Array.from(document.querySelectorAll('.keys button'), box);
@@ -463,7 +331,9 @@ async function checkPhone(phone, expect, screenshot) {
          `the 800x600 buffer shown at the page's width (${page.shown.join('x')})`);
   expect(page.text >= 13, `the output's text is readable (${page.text} px)`);
   expect(page.buttons === 6 && page.fingerHigh, 'six buttons, each at least a finger high');
-  if (screenshot) await phone.screenshot(screenshot.replace(/(\.png)?$/, '-phone.png'));
+  if (screenshot) {
+    fs.writeFileSync(screenshot.replace(/(\.png)?$/, '-phone.png'), await phone.screenshot('body'));
+  }
 
   const before = (await grab(phone)).redColumns();
   await phone.hold(BUTTON.forward, 'touch', 700);
@@ -498,15 +368,14 @@ async function main() {
   const broken = brokenPackage(dir);
   const server = await serve(dir, broken);
   const site = `http://127.0.0.1:${server.address().port}`;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'shadow-web-'));
-  const browser = await Browser.start(profile);
+  const browser = await startBrowser('chromium', WINDOW);
   try {
     console.log('== The scene');
     const start = await startPicture(browser, `${site}/index.html`, expect);
-    if (screenshot) await browser.screenshot(screenshot);
+    if (screenshot) fs.writeFileSync(screenshot, await browser.screenshot('body'));
 
     console.log('== Pace: 3 s of frames');
-    await browser.run('window.frames_ = [];');
+    await browser.execute('window.frames_ = [];');
     await sleep(3000);
     const frames = await frameTimes(browser);
     const periods = frames.slice(1).map((f, i) => f[0] - frames[i][0]);
@@ -519,7 +388,7 @@ async function main() {
     // Never faster than the cap; slower only as far as a busy machine makes it.
     expect(median >= 49.5 && median <= 75, 'at most 20 frames a second, and not far below');
     // With a pixel read after each frame, which waits until SwiftShader has drawn it all.
-    await browser.run(`window.frames_ = []; const gl = Module.ctx; const pixel = new Uint8Array(4);
+    await browser.execute(`window.frames_ = []; const gl = Module.ctx; const pixel = new Uint8Array(4);
       Module.postMainLoop = function() {
         gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
         window.frames_.push([window.frameStart_, performance.now()]);
@@ -528,7 +397,7 @@ async function main() {
     const drawn = (await frameTimes(browser)).map((f) => f[1] - f[0]);
     console.log(`frame drawn to the end: median ${percentile(drawn, 50).toFixed(2)} ms, ` +
                 `90th percentile ${percentile(drawn, 90).toFixed(2)} ms (${drawn.length} frames)`);
-    await browser.run(WATCH_FRAMES);
+    await browser.execute(WATCH_FRAMES);
 
     console.log('== Keys');
     const before = start.redColumns();
@@ -562,23 +431,27 @@ async function main() {
     expect(lines.slice(-3).join('\n') === 'Cg error, exiting...\nThe program has ended (exit status -1).\n',
            'then "Cg error, exiting..." and the end of the program');
     expect((await frameTimes(browser)).length === 0, 'no frame is drawn');
-
-    console.log(`== ${path.relative(process.cwd(), PAGE_FILE)} from disk`);
-    await checkFromDisk(browser, expect);
   } finally {
     await browser.quit();
     server.close();
-    fs.rmSync(profile, { recursive: true, force: true });
   }
 
-  console.log("== The page from disk at a phone's size (390x844), by touch");
-  const phoneProfile = fs.mkdtempSync(path.join(os.tmpdir(), 'shadow-web-'));
-  const phone = await Browser.start(phoneProfile, PHONE);
+  for (const engine of ['chromium', 'firefox']) {
+    console.log(`== ${path.relative(process.cwd(), PAGE_FILE)} from disk in ${engine}`);
+    const fromDisk = await startBrowser(engine, WINDOW);
+    try {
+      await checkFromDisk(fromDisk, expect);
+    } finally {
+      await fromDisk.quit();
+    }
+  }
+
+  console.log(`== The page from disk at a phone's size (${PHONE.width}x${PHONE.height}), by touch`);
+  const phone = await startBrowser('chromium', { ...WINDOW, mobile: PHONE });
   try {
     await checkPhone(phone, expect, screenshot);
   } finally {
     await phone.quit();
-    fs.rmSync(phoneProfile, { recursive: true, force: true });
   }
   const failed = results.filter((ok) => !ok).length;
   console.log(`${results.length - failed} passed, ${failed} failed`);
