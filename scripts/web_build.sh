@@ -11,7 +11,7 @@ SINGLE_PAGE="$ROOT/docs/shadow-demo.html"
 # emcc needs Debian's node modules (acorn), which Debian's node does not look in by default.
 export NODE_PATH=/usr/share/nodejs
 
-# Debian 12 packages the web build and its browser test need; Firefox runs on a virtual display.
+# Debian 12 packages the web build and its browser test need.
 WEB_PACKAGES=(
     emscripten nodejs cmake make python3 dpkg-dev
     chromium chromium-driver firefox-esr xvfb xauth

@@ -6,7 +6,11 @@
 // drawn as the triangle strip of the same vertices (the same faces, wound the same way), and
 // where lighting is on, each vertex gets the colour GL's lighting gives it (one light, the
 // viewer at infinity, as this program uses it) while the emulation's own lighting stays off.
+// While a program is bound, it does the lighting, as in GL: no colour goes into the stream then,
+// as the program has no colour attribute to take it.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -40,6 +44,12 @@ const GLfloat SCENE_AMBIENT = 0.2f;
 
 // The modelview at glBegin: it cannot change before glEnd.
 GLfloat modelview[16];
+
+GLuint currentProgram = 0;
+
+bool fixedFunctionLighting() {
+    return lighting.enabled && currentProgram == 0;
+}
 
 // Keeps a colour value where `slots` says a value of its name goes, if anywhere.
 void storeColour(GLenum name, const GLfloat* values,
@@ -156,8 +166,13 @@ void webMaterialf(GLenum face, GLenum name, GLfloat value) {
     webMaterialfv(face, name, &value);
 }
 
+void webUseProgram(GLuint program) {
+    currentProgram = program;
+    glUseProgram(program);
+}
+
 void webBegin(GLenum mode) {
-    if (lighting.enabled) {
+    if (fixedFunctionLighting()) {
         glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
     }
     glBegin(mode == GL_QUAD_STRIP ? GL_TRIANGLE_STRIP : mode);
@@ -177,7 +192,7 @@ void webTexCoord2f(GLfloat s, GLfloat t) {
 void webVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     glTexCoord2f(currentTexCoord[0], currentTexCoord[1]);
     glNormal3f(currentNormal[0], currentNormal[1], currentNormal[2]);
-    if (lighting.enabled) {
+    if (fixedFunctionLighting()) {
         const GLfloat vertex[3] = {x, y, z};
         GLfloat colour[4];
         litColour(vertex, colour);

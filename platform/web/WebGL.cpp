@@ -59,6 +59,10 @@ void webHint(GLenum target, GLenum mode) {
     }
 }
 
+// WebGL always interpolates: the program asks for flat shading only while it draws the shadow
+// map, which takes depth alone.
+void webShadeModel(GLenum) {}
+
 // A WebGL 1 framebuffer draws into its colour attachment if it has one and reads from it; one
 // without (the shadow map's) draws depth alone, which is what GL_NONE asks for.
 void webDrawBuffer(GLenum) {}

@@ -14,17 +14,56 @@ mergeInto(LibraryManager.library, {
         handleException(e);
       }
     },
-    // The page's buttons press and release a key as the keyboard does: through the program's
-    // special-key handlers, with GLUT's key codes.
-    specialKey: function(key, down) {
-      var handler = down ? GLUT.specialFunc : GLUT.specialUpFunc;
-      if (ABORT || !handler) return;
-      WebLoop.call(function() {
-        {{{ makeDynCall('viii', 'handler') }}}(key, Browser.mouseX, Browser.mouseY);
+  },
+  $WebLoop__deps: ['$handleException'],
+
+  // GLUT's key handlers, run as the frames are (an exit from a key's handler is no error), and
+  // the keys held down, by key code, as GLUT's key-up handler reads them. A page that loses the
+  // focus (to another window or tab, or the canvas to another element) hears no more key-ups:
+  // every held key then counts as released, so that none stays down for ever.
+  $WebKeys: {
+    held: {},
+    press: function(event) {
+      if (ABORT) return;
+      WebKeys.held[event.keyCode] = {
+        keyCode: event.keyCode, shiftKey: event.shiftKey, ctrlKey: event.ctrlKey,
+        altKey: event.altKey, metaKey: event.metaKey, preventDefault: function() {},
+      };
+      WebLoop.call(function() { GLUT.onKeydown(event); });
+    },
+    lift: function(event) {
+      if (ABORT) return;
+      delete WebKeys.held[event.keyCode];
+      WebLoop.call(function() { GLUT.onKeyup(event); });
+    },
+    releaseAll: function() {
+      var held = WebKeys.held;
+      WebKeys.held = {};
+      for (var code in held) {
+        if (ABORT) return;
+        WebLoop.call(function() { GLUT.onKeyup(held[code]); });
+      }
+    },
+    // The page's buttons: a key, by its key code, pressed or released as the keyboard does it.
+    hold: function(keyCode, down) {
+      var event = { keyCode: keyCode, preventDefault: function() {} };
+      if (down) WebKeys.press(event);
+      else WebKeys.lift(event);
+    },
+    listen: function() {
+      Module['holdKey'] = WebKeys.hold;
+      window.removeEventListener('keydown', GLUT.onKeydown, true);
+      window.removeEventListener('keyup', GLUT.onKeyup, true);
+      window.addEventListener('keydown', WebKeys.press, true);
+      window.addEventListener('keyup', WebKeys.lift, true);
+      window.addEventListener('blur', WebKeys.releaseAll);
+      Module['canvas'].addEventListener('blur', WebKeys.releaseAll);
+      document.addEventListener('visibilitychange', function() {
+        if (document.hidden) WebKeys.releaseAll();
       });
     },
   },
-  $WebLoop__deps: ['$handleException', '$GLUT', '$Browser'],
+  $WebKeys__deps: ['$GLUT', '$WebLoop'],
 
   webPauseLoop__deps: ['$WebLoop'],
   webPauseLoop: function(milliseconds) {
@@ -41,10 +80,10 @@ mergeInto(LibraryManager.library, {
     WebLoop.redisplay = true;
   },
 
-  glutMainLoop__deps: ['$GLUT', '$WebLoop', 'glutReshapeWindow'],
+  glutMainLoop__deps: ['$GLUT', '$WebLoop', '$WebKeys', 'glutReshapeWindow', 'fflush'],
   glutMainLoop: function() {
     _glutReshapeWindow(Module['canvas'].width, Module['canvas'].height);
-    Module['specialKey'] = WebLoop.specialKey;
+    WebKeys.listen();
     function turn() {
       if (ABORT) return;
       if (WebLoop.redisplay && GLUT.displayFunc) {
@@ -52,6 +91,9 @@ mergeInto(LibraryManager.library, {
         // The page's hooks around a frame, as Emscripten's own main loop has them.
         if (Module['preMainLoop']) Module['preMainLoop']();
         WebLoop.call(function() { {{{ makeDynCall('v', 'GLUT.displayFunc') }}}(); });
+        // What the frame printed reaches the page now, a line not yet ended included, rather
+        // than when the program ends.
+        if (!ABORT) _fflush(0);
         if (Module['postMainLoop'] && !ABORT) Module['postMainLoop']();
       }
       if (GLUT.idleFunc && !ABORT) {

@@ -1,17 +1,18 @@
-// The web build in Debian's Chromium, headless, driven through chromedriver (WebDriver over
-// HTTP, with node's own fetch): the scene's colours and shadow, a held arrow key, a broken
-// fragment shader's listing on the page, Esc, and the pace of the frames. Then the one-file page
-// kept in docs/, opened from disk: the same picture, keys that never scroll the page, and at a
-// phone's size the layout and the movement buttons held by touch and with the mouse.
-// Usage: node tests/web/browser_test.js BUILD_WEB_DIR [SCREENSHOT.png]
-// (the phone-sized page's screenshot goes beside it, as SCREENSHOT-phone.png)
+// The web build in a real browser (browsers.js: headless Chromium or Firefox ESR): the scene's
+// colours and shadow, held arrow keys and what losing the focus does to them, a broken fragment
+// shader's listing on the page, Esc, the pace of the frames; and, all along, the program's whole
+// output and the browser's console, where a GL error would show. Then the one-file page kept in
+// docs/, opened from disk: the same picture, and keys that never scroll the page; in Chromium also
+// at a phone's size, its layout and its movement buttons held by touch and with the mouse.
+// Usage: node tests/web/browser_test.js chromium|firefox BUILD_WEB_DIR [SCREENSHOT.png]
+// (Chromium's run saves the phone-sized page's screenshot beside it, as SCREENSHOT-phone.png)
 'use strict';
 
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
 const { pathToFileURL } = require('url');
-const { start: startBrowser, KEY, sleep } = require('./browsers');
+const { start, KEY, sleep } = require('./browsers');
 
 const WIDTH = 800;
 const HEIGHT = 600;
@@ -211,6 +212,30 @@ async function grab(browser) {
 const output = (browser) => browser.execute('return document.getElementById("output").value;');
 const frameTimes = (browser) => browser.execute('return window.frames_;');
 
+// What in the console tells of a fault: WebGL's errors and warnings, and exceptions nobody caught
+// (Chromium says "Uncaught", Firefox reports them as errors with the page's address).
+function faultsIn(messages, site) {
+  return messages.filter((m) => /WebGL/.test(m.text) || /Uncaught/.test(m.text) ||
+                                (/^(SEVERE|ERROR)$/.test(m.level) && m.text.includes(site)));
+}
+
+async function checkConsole(browser, site, expect, when) {
+  const faults = faultsIn(await browser.console(), site);
+  for (const fault of faults.slice(0, 5)) console.log(`      console: ${fault.level} ${fault.text}`);
+  const webgl = faults.filter((m) => /WebGL/.test(m.text)).length;
+  expect(faults.length === 0, `no WebGL error or warning, no uncaught exception in the console ` +
+                              `${when} (${faults.length}, WebGL's ${webgl})`);
+}
+
+function waitFrames(browser, count) {
+  return browser.executeAsync(`
+    const done = arguments[arguments.length - 1];
+    (function check() {
+      if (window.frames_.length >= ${count}) done(window.frames_.length);
+      else setTimeout(check, 20);
+    })();`);
+}
+
 function percentile(values, p) {
   const sorted = [...values].sort((a, b) => a - b);
   return sorted[Math.min(sorted.length - 1, Math.floor((sorted.length * p) / 100))];
@@ -271,24 +296,118 @@ async function holdKey(browser, key, milliseconds) {
   await sleep(300);
 }
 
-// ---- The one-file page, from disk and at a phone's size ------------------------------------
+// Down held, then the focus goes while the key is still down: the viewer must stop walking back
+// at once. The key comes up only after the check.
+async function checkFocusLossReleases(browser, expect, what, loseFocus) {
+  const before = (await grab(browser)).redColumns();
+  await browser.keys([{ type: 'keyDown', value: KEY.down }, { type: 'pause', duration: 500 }]);
+  await loseFocus();
+  const held = (await grab(browser)).redColumns();
+  await sleep(700);
+  const later = (await grab(browser)).redColumns();
+  await browser.keys([{ type: 'keyUp', value: KEY.down }]);
+  expect(held < (before * 9) / 10 && Math.abs(later - held) <= 2,
+         `${what}: Down counts as released (${before} -> ${held} -> ${later} columns)`);
+}
 
-const PAGE_FILE = path.join(__dirname, '..', '..', 'docs', 'shadow-demo.html');
-const PHONE = { width: 390, height: 844, pixelRatio: 3 };
-const BUTTON = { forward: '.keys button[data-key="101"]', back: '.keys button[data-key="103"]' };
-
-// The picture a page opens on, and its empty output.
-async function startPicture(browser, url, expect) {
+// The picture a page opens on; site: the page's address, as its errors in the console name it.
+async function checkScene(browser, url, site, expect, screenshot) {
   await openPage(browser, url);
   // The first frame's step covers the start-up, which is longer here than on the desktop: the
   // fountain needs a moment more to fill again.
-  await sleep(3000);
+  await waitFrames(browser, 100);
   const start = await grab(browser);
   checkStartView(start, expect);
   checkShadow(start, expect);
-  expect((await output(browser)) === '', 'the program prints nothing');
+  const printed = await output(browser);
+  expect(printed === '', `the program prints nothing (${JSON.stringify(printed.slice(0, 60))})`);
+  await checkConsole(browser, site, expect, 'over the first 100 frames');
+  if (screenshot) fs.writeFileSync(screenshot, await browser.screenshot('body'));
   return start;
 }
+
+async function checkPace(browser, expect) {
+  console.log('== Pace: 3 s of frames');
+  await browser.execute('window.frames_ = [];');
+  await sleep(3000);
+  const frames = await frameTimes(browser);
+  const periods = frames.slice(1).map((f, i) => f[0] - frames[i][0]);
+  const costs = frames.map((f) => f[1] - f[0]);
+  const median = percentile(periods, 50);
+  console.log(`frame period: median ${median.toFixed(2)} ms, 90th percentile ` +
+              `${percentile(periods, 90).toFixed(2)} ms (${periods.length} periods)`);
+  console.log(`time in the frame (display): median ${percentile(costs, 50).toFixed(2)} ms, ` +
+              `90th percentile ${percentile(costs, 90).toFixed(2)} ms`);
+  // Never faster than the cap; slower only as far as a busy machine makes it.
+  expect(median >= 49.5 && median <= 75, 'at most 20 frames a second, and not far below');
+  // With a pixel read after each frame, which waits until the GPU (or its stand-in) has drawn it.
+  await browser.execute(`window.frames_ = []; const gl = Module.ctx; const pixel = new Uint8Array(4);
+    Module.postMainLoop = function() {
+      gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
+      window.frames_.push([window.frameStart_, performance.now()]);
+    };`);
+  await sleep(2000);
+  const drawn = (await frameTimes(browser)).map((f) => f[1] - f[0]);
+  console.log(`frame drawn to the end: median ${percentile(drawn, 50).toFixed(2)} ms, ` +
+              `90th percentile ${percentile(drawn, 90).toFixed(2)} ms (${drawn.length} frames)`);
+  await browser.execute(WATCH_FRAMES);
+}
+
+async function checkKeys(browser, site, expect, start) {
+  console.log('== Keys');
+  const before = start.redColumns();
+  await holdKey(browser, KEY.up, 700);
+  const walked = (await grab(browser)).redColumns();
+  expect(walked > (before * 13) / 10, `Up held: the red cube looks wider (${before} -> ${walked} columns)`);
+  await browser.execute('Module.canvas.focus();');
+  await checkFocusLossReleases(browser, expect, 'the canvas loses the focus to the text area',
+                               () => browser.execute('document.getElementById("output").focus();'));
+  await checkFocusLossReleases(browser, expect, 'the page goes behind another tab',
+                               () => browser.visitNewTab(300));
+  await holdKey(browser, KEY.right, 1500);
+  const turned = (await grab(browser)).redColumns();
+  expect(turned < walked / 4, `Right held: the cube leaves the view (${walked} -> ${turned} columns)`);
+
+  const framesBeforeEsc = (await frameTimes(browser)).length;
+  await press(browser, KEY.escape);
+  await sleep(500);
+  const afterEsc = (await frameTimes(browser)).length;
+  await sleep(500);
+  const printed = await output(browser);
+  console.log(`the text area after Esc: ${JSON.stringify(printed.slice(0, 200))}` +
+              `${printed.length > 200 ? ` ... (${printed.length} characters)` : ''}`);
+  const errors = printed.split('GL Error').length - 1;
+  expect(errors === 0, `no "GL Error" in the program's whole output (${errors})`);
+  expect(printed.endsWith('The program has ended (exit status 0).\n'),
+         'Esc ends the program with status 0, and the page says so');
+  expect((await frameTimes(browser)).length === afterEsc && afterEsc >= framesBeforeEsc,
+         'no frame is drawn after Esc');
+  await checkConsole(browser, site, expect, 'until the end');
+}
+
+async function checkBrokenShader(browser, site, expect, broken) {
+  console.log('== A broken fragment shader');
+  await openPage(browser, `${site}/broken/index.html`);
+  await sleep(500);
+  const lines = (await output(browser)).split('\n');
+  const listing = lines.slice(2, -3);
+  expect(lines[0] === 'The program could not be compiled.' && lines[1] === '',
+         `the runtime's error first ("${lines[0]}")`);
+  expect(listing.length > 0 && listing.every((l) => l.startsWith(`..${SHADER_PATH}(`)) &&
+         listing[0].startsWith(`..${SHADER_PATH}(${broken.line}) : error: `),
+         `the listing names the file and line ${broken.line} ("${listing[0]}")`);
+  expect(lines.slice(-3).join('\n') === 'Cg error, exiting...\nThe program has ended (exit status -1).\n',
+         'then "Cg error, exiting..." and the end of the program');
+  expect((await frameTimes(browser)).length === 0, 'no frame is drawn');
+  await checkConsole(browser, site, expect, 'with the broken shader');
+}
+
+// ---- The one-file page, from disk and at a phone's size ------------------------------------
+
+const PAGE_FILE = path.join(__dirname, '..', '..', 'docs', 'shadow-demo.html');
+const PAGE_URL = pathToFileURL(PAGE_FILE).href;
+const PHONE = { width: 390, height: 844, pixelRatio: 3 };
+const BUTTON = { forward: '.keys button[data-key="38"]', back: '.keys button[data-key="40"]' };
 
 // The arrow and Page keys, pressed in a window shorter than the page, leave it where it is.
 async function pressScrollKeys(browser) {
@@ -300,7 +419,8 @@ async function pressScrollKeys(browser) {
 }
 
 async function checkFromDisk(browser, expect) {
-  await startPicture(browser, pathToFileURL(PAGE_FILE).href, expect);
+  console.log(`== ${path.relative(process.cwd(), PAGE_FILE)} from disk`);
+  await checkScene(browser, PAGE_URL, PAGE_URL, expect);
   await browser.resize(WINDOW.width, 500);
   expect(await browser.execute('return document.documentElement.scrollHeight > innerHeight + 100;'),
          'in a window 500 px high the page is taller than the window');
@@ -310,12 +430,14 @@ async function checkFromDisk(browser, expect) {
   expect((await output(browser)).endsWith('The program has ended (exit status 0).\n'),
          'Esc ends the program');
   expect((await pressScrollKeys(browser)) === 0, '... nor after the program has ended');
+  await checkConsole(browser, PAGE_URL, expect, 'from disk');
 }
 
 // The page at a phone's size, driven by touch; the picture is the 800x600 drawing buffer.
 async function checkPhone(phone, expect, screenshot) {
-  await openPage(phone, pathToFileURL(PAGE_FILE).href);
-  await sleep(3000);
+  console.log(`== The page from disk at a phone's size (${PHONE.width}x${PHONE.height}), by touch`);
+  await openPage(phone, PAGE_URL);
+  await waitFrames(phone, 60);
   const page = await phone.execute(`
     const box = (element) => element.getBoundingClientRect();
     const canvas = Module.canvas;
@@ -354,11 +476,12 @@ async function checkPhone(phone, expect, screenshot) {
   const mouse = (await grab(phone)).redColumns();
   expect(mouse < (back * 85) / 100,
          `Back held with the mouse: the cube looks narrower (${back} -> ${mouse} columns)`);
+  await checkConsole(phone, PAGE_URL, expect, "at a phone's size");
 }
 
 async function main() {
-  const dir = path.resolve(process.argv[2] || 'build-web');
-  const screenshot = process.argv[3];
+  const [engine, dirArgument, screenshot] = process.argv.slice(2);
+  const dir = path.resolve(dirArgument || 'build-web');
   const results = [];
   const expect = (ok, what) => {
     results.push(ok);
@@ -368,90 +491,25 @@ async function main() {
   const broken = brokenPackage(dir);
   const server = await serve(dir, broken);
   const site = `http://127.0.0.1:${server.address().port}`;
-  const browser = await startBrowser('chromium', WINDOW);
+  const browser = await start(engine, WINDOW);
   try {
     console.log('== The scene');
-    const start = await startPicture(browser, `${site}/index.html`, expect);
-    if (screenshot) fs.writeFileSync(screenshot, await browser.screenshot('body'));
-
-    console.log('== Pace: 3 s of frames');
-    await browser.execute('window.frames_ = [];');
-    await sleep(3000);
-    const frames = await frameTimes(browser);
-    const periods = frames.slice(1).map((f, i) => f[0] - frames[i][0]);
-    const costs = frames.map((f) => f[1] - f[0]);
-    const median = percentile(periods, 50);
-    console.log(`frame period: median ${median.toFixed(2)} ms, 90th percentile ` +
-                `${percentile(periods, 90).toFixed(2)} ms (${periods.length} periods)`);
-    console.log(`time in the frame (display): median ${percentile(costs, 50).toFixed(2)} ms, ` +
-                `90th percentile ${percentile(costs, 90).toFixed(2)} ms`);
-    // Never faster than the cap; slower only as far as a busy machine makes it.
-    expect(median >= 49.5 && median <= 75, 'at most 20 frames a second, and not far below');
-    // With a pixel read after each frame, which waits until SwiftShader has drawn it all.
-    await browser.execute(`window.frames_ = []; const gl = Module.ctx; const pixel = new Uint8Array(4);
-      Module.postMainLoop = function() {
-        gl.readPixels(0, 0, 1, 1, gl.RGBA, gl.UNSIGNED_BYTE, pixel);
-        window.frames_.push([window.frameStart_, performance.now()]);
-      };`);
-    await sleep(2000);
-    const drawn = (await frameTimes(browser)).map((f) => f[1] - f[0]);
-    console.log(`frame drawn to the end: median ${percentile(drawn, 50).toFixed(2)} ms, ` +
-                `90th percentile ${percentile(drawn, 90).toFixed(2)} ms (${drawn.length} frames)`);
-    await browser.execute(WATCH_FRAMES);
-
-    console.log('== Keys');
-    const before = start.redColumns();
-    await holdKey(browser, KEY.up, 700);
-    const walked = (await grab(browser)).redColumns();
-    expect(walked > (before * 13) / 10, `Up held: the red cube looks wider (${before} -> ${walked} columns)`);
-    await holdKey(browser, KEY.right, 1500);
-    const turned = (await grab(browser)).redColumns();
-    expect(turned < walked / 4, `Right held: the cube leaves the view (${walked} -> ${turned} columns)`);
-
-    const framesBeforeEsc = (await frameTimes(browser)).length;
-    await press(browser, KEY.escape);
-    await sleep(500);
-    const afterEsc = (await frameTimes(browser)).length;
-    await sleep(500);
-    expect((await output(browser)).endsWith('The program has ended (exit status 0).\n'),
-           'Esc ends the program with status 0, and the page says so');
-    expect((await frameTimes(browser)).length === afterEsc && afterEsc >= framesBeforeEsc,
-           'no frame is drawn after Esc');
-
-    console.log('== A broken fragment shader');
-    await openPage(browser, `${site}/broken/index.html`);
-    await sleep(500);
-    const lines = (await output(browser)).split('\n');
-    const listing = lines.slice(2, -3);
-    expect(lines[0] === 'The program could not be compiled.' && lines[1] === '',
-           `the runtime's error first ("${lines[0]}")`);
-    expect(listing.length > 0 && listing.every((l) => l.startsWith(`..${SHADER_PATH}(`)) &&
-           listing[0].startsWith(`..${SHADER_PATH}(${broken.line}) : error: `),
-           `the listing names the file and line ${broken.line} ("${listing[0]}")`);
-    expect(lines.slice(-3).join('\n') === 'Cg error, exiting...\nThe program has ended (exit status -1).\n',
-           'then "Cg error, exiting..." and the end of the program');
-    expect((await frameTimes(browser)).length === 0, 'no frame is drawn');
+    const startView = await checkScene(browser, `${site}/index.html`, site, expect, screenshot);
+    await checkPace(browser, expect);
+    await checkKeys(browser, site, expect, startView);
+    await checkBrokenShader(browser, site, expect, broken);
+    await checkFromDisk(browser, expect);
   } finally {
     await browser.quit();
     server.close();
   }
-
-  for (const engine of ['chromium', 'firefox']) {
-    console.log(`== ${path.relative(process.cwd(), PAGE_FILE)} from disk in ${engine}`);
-    const fromDisk = await startBrowser(engine, WINDOW);
+  if (engine === 'chromium') {
+    const phone = await start('chromium', { ...WINDOW, mobile: PHONE });
     try {
-      await checkFromDisk(fromDisk, expect);
+      await checkPhone(phone, expect, screenshot);
     } finally {
-      await fromDisk.quit();
+      await phone.quit();
     }
-  }
-
-  console.log(`== The page from disk at a phone's size (${PHONE.width}x${PHONE.height}), by touch`);
-  const phone = await startBrowser('chromium', { ...WINDOW, mobile: PHONE });
-  try {
-    await checkPhone(phone, expect, screenshot);
-  } finally {
-    await phone.quit();
   }
   const failed = results.filter((ok) => !ok).length;
   console.log(`${results.length - failed} passed, ${failed} failed`);

@@ -11,6 +11,7 @@
 //   await browser.executeAsync('arguments[arguments.length - 1](42);');
 //   await browser.keys([{ type: 'keyDown', value: KEY.up }, { type: 'keyUp', value: KEY.up }]);
 //   await browser.hold('button', 'touch' | 'mouse', 700);
+//   await browser.visitNewTab(500);  // the page loses the focus, is hidden, and comes back
 //   const png = await browser.screenshot('body');
 //   const messages = await browser.console();  // [{ level, text }] since the last call
 //   await browser.quit();
@@ -100,6 +101,16 @@ class Browser {
     return this.command('SetWindowRect', { width, height });
   }
 
+  // The page leaves the front for a new tab (it loses the focus and is hidden), then comes back.
+  async visitNewTab(milliseconds) {
+    const page = await this.command('GetWindowHandle');
+    const tab = await this.command('NewWindow', { type: 'tab' });
+    await this.command('SwitchToWindow', { handle: tab.handle });
+    await sleep(milliseconds);
+    await this.command('CloseWindow');
+    await this.command('SwitchToWindow', { handle: page });
+  }
+
   // The element's picture as PNG.
   async screenshot(selector) {
     const element = await this.command('FindElement', { using: 'css selector', value: selector });
@@ -130,6 +141,10 @@ const CHROMIUM_ROUTES = {
   ReleaseActions: ['DELETE', '/actions'],
   FindElement: ['POST', '/element'],
   SetWindowRect: ['POST', '/window/rect'],
+  GetWindowHandle: ['GET', '/window'],
+  NewWindow: ['POST', '/window/new'],
+  SwitchToWindow: ['POST', '/window'],
+  CloseWindow: ['DELETE', '/window'],
 };
 
 class Chromium extends Browser {
@@ -149,7 +164,7 @@ class Chromium extends Browser {
       return this.call('GET', `${this.session}/element/${params.id}/screenshot`);
     }
     const [method, route] = CHROMIUM_ROUTES[name];
-    return this.call(method, this.session + route, params);
+    return this.call(method, this.session + route, method === 'GET' ? undefined : params);
   }
 
   // Chromium's console, WebGL's own warnings among it, as chromedriver's browser log.

@@ -31,6 +31,7 @@ void webTexParameteri(GLenum target, GLenum name, GLint value);
 void webHint(GLenum target, GLenum mode);
 void webDrawBuffer(GLenum buffer);
 void webReadBuffer(GLenum buffer);
+void webShadeModel(GLenum mode);
 
 // Immediate.cpp: immediate mode and its lighting as GL has them.
 void webEnable(GLenum cap);
@@ -38,6 +39,7 @@ void webDisable(GLenum cap);
 void webLightfv(GLenum light, GLenum name, const GLfloat* values);
 void webMaterialfv(GLenum face, GLenum name, const GLfloat* values);
 void webMaterialf(GLenum face, GLenum name, GLfloat value);
+void webUseProgram(GLuint program);
 void webBegin(GLenum mode);
 void webNormal3f(GLfloat x, GLfloat y, GLfloat z);
 void webTexCoord2f(GLfloat s, GLfloat t);
@@ -53,11 +55,13 @@ void webVertex3fv(const GLfloat* v);
 #define glHint webHint
 #define glDrawBuffer webDrawBuffer
 #define glReadBuffer webReadBuffer
+#define glShadeModel webShadeModel
 #define glEnable webEnable
 #define glDisable webDisable
 #define glLightfv webLightfv
 #define glMaterialfv webMaterialfv
 #define glMaterialf webMaterialf
+#define glUseProgram webUseProgram
 #define glBegin webBegin
 #define glNormal3f webNormal3f
 #define glTexCoord2f webTexCoord2f
