@@ -6,6 +6,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 WEB_OUT="$ROOT/build-web"
 WEB_DEPS="$WEB_OUT/deps"
+# The one-file page as the repository keeps it.
+SINGLE_PAGE="$ROOT/docs/shadow-demo.html"
 # emcc needs Debian's node modules (acorn), which Debian's node does not look in by default.
 export NODE_PATH=/usr/share/nodejs
 
@@ -111,7 +113,13 @@ build_deps() {
     echo "glslang and SPIRV-Cross built in $((SECONDS - start)) s"
 }
 
-# Builds the page into build-web/: index.html, shadow-demo.js, .wasm and .data (the shaders).
+# file_sizes FILE: its size, raw and gzipped.
+file_sizes() {
+    echo "$(stat -c %s "$1") bytes, $(gzip -9 -c "$1" | wc -c) gzipped"
+}
+
+# Builds the page into build-web/: index.html, shadow-demo.js, .wasm and .data (the shaders); and
+# the same page as one file, shadow-demo.html.
 build_web() {
     ensure_web_packages
     build_deps

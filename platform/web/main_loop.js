@@ -44,7 +44,14 @@ mergeInto(LibraryManager.library, {
         WebLoop.call(function() { GLUT.onKeyup(held[code]); });
       }
     },
+    // The page's buttons: a key, by its key code, pressed or released as the keyboard does it.
+    hold: function(keyCode, down) {
+      var event = { keyCode: keyCode, preventDefault: function() {} };
+      if (down) WebKeys.press(event);
+      else WebKeys.lift(event);
+    },
     listen: function() {
+      Module['holdKey'] = WebKeys.hold;
       window.removeEventListener('keydown', GLUT.onKeydown, true);
       window.removeEventListener('keyup', GLUT.onKeyup, true);
       window.addEventListener('keydown', WebKeys.press, true);

@@ -1,17 +1,22 @@
 // The web build in a real browser (browsers.js: headless Chromium or Firefox ESR): the scene's
 // colours and shadow, held arrow keys and what losing the focus does to them, a broken fragment
 // shader's listing on the page, Esc, the pace of the frames; and, all along, the program's whole
-// output and the browser's console, where a GL error would show.
+// output and the browser's console, where a GL error would show. Then the one-file page kept in
+// docs/, opened from disk: the same picture, and keys that never scroll the page; in Chromium also
+// at a phone's size, its layout and its movement buttons held by touch and with the mouse.
 // Usage: node tests/web/browser_test.js chromium|firefox BUILD_WEB_DIR [SCREENSHOT.png]
+// (Chromium's run saves the phone-sized page's screenshot beside it, as SCREENSHOT-phone.png)
 'use strict';
 
 const fs = require('fs');
 const http = require('http');
 const path = require('path');
+const { pathToFileURL } = require('url');
 const { start, KEY, sleep } = require('./browsers');
 
 const WIDTH = 800;
 const HEIGHT = 600;
+const WINDOW = { width: 1000, height: 1000 };
 const SHADER_PATH = '/src/ShadowMapping/resource/cg/fp_ShadowMapping.cg';
 
 // ---- The scene, as the desktop e2e test computes it ----------------------------------------
@@ -282,6 +287,9 @@ function checkShadow(picture, expect) {
          `ground in the sphere's shadow is dark (${darkened} of ${free.length})`);
 }
 
+const press = (browser, key) =>
+  browser.keys([{ type: 'keyDown', value: key }, { type: 'keyUp', value: key }]);
+
 async function holdKey(browser, key, milliseconds) {
   await browser.keys([{ type: 'keyDown', value: key }, { type: 'pause', duration: milliseconds },
                       { type: 'keyUp', value: key }]);
@@ -302,9 +310,9 @@ async function checkFocusLossReleases(browser, expect, what, loseFocus) {
          `${what}: Down counts as released (${before} -> ${held} -> ${later} columns)`);
 }
 
-async function checkScene(browser, site, expect, screenshot) {
-  console.log('== The scene');
-  await openPage(browser, `${site}/index.html`);
+// The picture a page opens on; site: the page's address, as its errors in the console name it.
+async function checkScene(browser, url, site, expect, screenshot) {
+  await openPage(browser, url);
   // The first frame's step covers the start-up, which is longer here than on the desktop: the
   // fountain needs a moment more to fill again.
   await waitFrames(browser, 100);
@@ -361,7 +369,7 @@ async function checkKeys(browser, site, expect, start) {
   expect(turned < walked / 4, `Right held: the cube leaves the view (${walked} -> ${turned} columns)`);
 
   const framesBeforeEsc = (await frameTimes(browser)).length;
-  await browser.keys([{ type: 'keyDown', value: KEY.escape }, { type: 'keyUp', value: KEY.escape }]);
+  await press(browser, KEY.escape);
   await sleep(500);
   const afterEsc = (await frameTimes(browser)).length;
   await sleep(500);
@@ -394,6 +402,83 @@ async function checkBrokenShader(browser, site, expect, broken) {
   await checkConsole(browser, site, expect, 'with the broken shader');
 }
 
+// ---- The one-file page, from disk and at a phone's size ------------------------------------
+
+const PAGE_FILE = path.join(__dirname, '..', '..', 'docs', 'shadow-demo.html');
+const PAGE_URL = pathToFileURL(PAGE_FILE).href;
+const PHONE = { width: 390, height: 844, pixelRatio: 3 };
+const BUTTON = { forward: '.keys button[data-key="38"]', back: '.keys button[data-key="40"]' };
+
+// The arrow and Page keys, pressed in a window shorter than the page, leave it where it is.
+async function pressScrollKeys(browser) {
+  for (const key of [KEY.pageDown, KEY.down, KEY.pageDown]) {
+    await press(browser, key);
+  }
+  await sleep(300);
+  return browser.execute('return window.scrollY;');
+}
+
+async function checkFromDisk(browser, expect) {
+  console.log(`== ${path.relative(process.cwd(), PAGE_FILE)} from disk`);
+  await checkScene(browser, PAGE_URL, PAGE_URL, expect);
+  await browser.resize(WINDOW.width, 500);
+  expect(await browser.execute('return document.documentElement.scrollHeight > innerHeight + 100;'),
+         'in a window 500 px high the page is taller than the window');
+  expect((await pressScrollKeys(browser)) === 0, 'Page Down and Down do not scroll the page');
+  await press(browser, KEY.escape);
+  await sleep(500);
+  expect((await output(browser)).endsWith('The program has ended (exit status 0).\n'),
+         'Esc ends the program');
+  expect((await pressScrollKeys(browser)) === 0, '... nor after the program has ended');
+  await checkConsole(browser, PAGE_URL, expect, 'from disk');
+}
+
+// The page at a phone's size, driven by touch; the picture is the 800x600 drawing buffer.
+async function checkPhone(phone, expect, screenshot) {
+  console.log(`== The page from disk at a phone's size (${PHONE.width}x${PHONE.height}), by touch`);
+  await openPage(phone, PAGE_URL);
+  await waitFrames(phone, 60);
+  const page = await phone.execute(`
+    const box = (element) => element.getBoundingClientRect();
+    const canvas = Module.canvas;
+    const buttons = Array.from(document.querySelectorAll('.keys button'), box);
+    return { width: innerWidth, scrollWidth: document.documentElement.scrollWidth,
+             buffer: [canvas.width, canvas.height], shown: [box(canvas).width, box(canvas).height],
+             text: parseFloat(getComputedStyle(document.getElementById('output')).fontSize),
+             buttons: buttons.length, fingerHigh: buttons.every((b) => b.height >= 44) };`);
+  expect(page.width === 390 && page.scrollWidth === 390,
+         `390 px wide, nothing to scroll sideways (${page.scrollWidth} px of content)`);
+  expect(page.buffer.join('x') === '800x600' && page.shown[0] === 390 &&
+         Math.abs(page.shown[1] - 292.5) < 1,
+         `the 800x600 buffer shown at the page's width (${page.shown.join('x')})`);
+  expect(page.text >= 13, `the output's text is readable (${page.text} px)`);
+  expect(page.buttons === 6 && page.fingerHigh, 'six buttons, each at least a finger high');
+  if (screenshot) {
+    fs.writeFileSync(screenshot.replace(/(\.png)?$/, '-phone.png'), await phone.screenshot('body'));
+  }
+
+  const before = (await grab(phone)).redColumns();
+  await phone.hold(BUTTON.forward, 'touch', 700);
+  await sleep(300);
+  const walked = (await grab(phone)).redColumns();
+  expect(walked > (before * 13) / 10,
+         `Forward held by touch: the red cube looks wider (${before} -> ${walked} columns)`);
+  await sleep(1000);
+  const still = (await grab(phone)).redColumns();
+  expect(Math.abs(still - walked) <= 2,
+         `released, the walk stops (${walked} -> ${still} columns a second later)`);
+  await holdKey(phone, KEY.down, 700);
+  const back = (await grab(phone)).redColumns();
+  expect(Math.abs(back - before) <= before * 0.15,
+         `Down held as long walks back to the start (${before} -> ${back} columns)`);
+  await phone.hold(BUTTON.back, 'mouse', 700);
+  await sleep(300);
+  const mouse = (await grab(phone)).redColumns();
+  expect(mouse < (back * 85) / 100,
+         `Back held with the mouse: the cube looks narrower (${back} -> ${mouse} columns)`);
+  await checkConsole(phone, PAGE_URL, expect, "at a phone's size");
+}
+
 async function main() {
   const [engine, dirArgument, screenshot] = process.argv.slice(2);
   const dir = path.resolve(dirArgument || 'build-web');
@@ -406,15 +491,25 @@ async function main() {
   const broken = brokenPackage(dir);
   const server = await serve(dir, broken);
   const site = `http://127.0.0.1:${server.address().port}`;
-  const browser = await start(engine, { width: 1000, height: 1000 });
+  const browser = await start(engine, WINDOW);
   try {
-    const startView = await checkScene(browser, site, expect, screenshot);
+    console.log('== The scene');
+    const startView = await checkScene(browser, `${site}/index.html`, site, expect, screenshot);
     await checkPace(browser, expect);
     await checkKeys(browser, site, expect, startView);
     await checkBrokenShader(browser, site, expect, broken);
+    await checkFromDisk(browser, expect);
   } finally {
     await browser.quit();
     server.close();
+  }
+  if (engine === 'chromium') {
+    const phone = await start('chromium', { ...WINDOW, mobile: PHONE });
+    try {
+      await checkPhone(phone, expect, screenshot);
+    } finally {
+      await phone.quit();
+    }
   }
   const failed = results.filter((ok) => !ok).length;
   console.log(`${results.length - failed} passed, ${failed} failed`);

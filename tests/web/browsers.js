@@ -5,10 +5,12 @@
 // display it is given (scripts/test-web starts it under Xvfb).
 //
 //   const browser = await start('chromium' | 'firefox', { width, height });
+//   const phone = await start('chromium', { ...size, mobile: { width, height, pixelRatio } });
 //   await browser.navigate(url);
 //   await browser.execute('return 1 + arguments[0];', 1);
 //   await browser.executeAsync('arguments[arguments.length - 1](42);');
 //   await browser.keys([{ type: 'keyDown', value: KEY.up }, { type: 'keyUp', value: KEY.up }]);
+//   await browser.hold('button', 'touch' | 'mouse', 700);
 //   await browser.visitNewTab(500);  // the page loses the focus, is hidden, and comes back
 //   const png = await browser.screenshot('body');
 //   const messages = await browser.console();  // [{ level, text }] since the last call
@@ -27,7 +29,8 @@ const FIREFOX = '/usr/bin/firefox-esr';
 
 // WebDriver's key values.
 const KEY = {
-  left: '\uE012', up: '\uE013', right: '\uE014', down: '\uE015', escape: '\uE00C',
+  left: '\uE012', up: '\uE013', right: '\uE014', down: '\uE015', pageDown: '\uE00F',
+  escape: '\uE00C',
 };
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -80,6 +83,24 @@ class Browser {
     return this.command('PerformActions', { actions: [{ type: 'key', id: 'keyboard', actions }] });
   }
 
+  // A finger or the mouse held on the element's centre for that long, then lifted.
+  async hold(selector, pointerType, milliseconds) {
+    const origin = await this.command('FindElement', { using: 'css selector', value: selector });
+    await this.command('PerformActions', {
+      actions: [{
+        type: 'pointer', id: pointerType, parameters: { pointerType },
+        actions: [{ type: 'pointerMove', duration: 0, origin, x: 0, y: 0 },
+                  { type: 'pointerDown', button: 0 }, { type: 'pause', duration: milliseconds },
+                  { type: 'pointerUp', button: 0 }],
+      }],
+    });
+    await this.command('ReleaseActions');
+  }
+
+  resize(width, height) {
+    return this.command('SetWindowRect', { width, height });
+  }
+
   // The page leaves the front for a new tab (it loses the focus and is hidden), then comes back.
   async visitNewTab(milliseconds) {
     const page = await this.command('GetWindowHandle');
@@ -117,7 +138,9 @@ const CHROMIUM_ROUTES = {
   ExecuteScript: ['POST', '/execute/sync'],
   ExecuteAsyncScript: ['POST', '/execute/async'],
   PerformActions: ['POST', '/actions'],
+  ReleaseActions: ['DELETE', '/actions'],
   FindElement: ['POST', '/element'],
+  SetWindowRect: ['POST', '/window/rect'],
   GetWindowHandle: ['GET', '/window'],
   NewWindow: ['POST', '/window/new'],
   SwitchToWindow: ['POST', '/window'],
@@ -155,7 +178,8 @@ class Chromium extends Browser {
   }
 }
 
-async function startChromium(profile, { width, height }) {
+// mobile: a phone's screen in the window, { width, height, pixelRatio }, with touch input.
+async function startChromium(profile, { width, height, mobile }) {
   const port = await freePort();
   const driver = spawn(CHROMEDRIVER, [`--port=${port}`], { stdio: 'ignore' });
   const browser = new Chromium('chromium', driver, profile);
@@ -176,6 +200,7 @@ async function startChromium(profile, { width, height }) {
               '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
               '--disable-dev-shm-usage', `--window-size=${width},${height}`,
             ],
+            ...(mobile ? { mobileEmulation: { deviceMetrics: { ...mobile, touch: true } } } : {}),
           },
         },
       },
