@@ -19,8 +19,15 @@ CGerrorCallbackFunc errorCallback = nullptr;
 CGerror readSource(const char* path, std::string& text, std::string& listing) {
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
+        int error = errno;
+        // Windows refuses to open a folder as "Permission denied", which sends the reader off to
+        // look at permissions: say what it is, as Linux does.
+        struct stat info {};
+        if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
+            error = EISDIR;
+        }
         listing =
-            std::string(path) + " : error: cannot read the file: " + std::strerror(errno) + "\n";
+            std::string(path) + " : error: cannot read the file: " + std::strerror(error) + "\n";
         return CG_FILE_READ_ERROR;
     }
     char buffer[65536];
