@@ -115,3 +115,19 @@ stop_wine() {
 wine_run() {
     "$WINE" "$@"
 }
+
+# On a display: the unit and GL tests (Windows programs, which CTest starts under Wine), then the
+# e2e tests (built for Linux in build-windows/e2e) against shadow-demo.exe. Fails when any failed.
+run_windows_tests() {
+    start_wine
+    trap stop_wine RETURN
+    local status=0 start=$SECONDS
+    echo "== Windows: unit and GL tests under Wine"
+    (cd "$WIN_OUT/cmake" && ctest --output-on-failure --timeout 300) || status=1
+    echo "Unit and GL tests under Wine: $((SECONDS - start)) s"
+    start=$SECONDS
+    echo "== Windows: e2e tests against shadow-demo.exe under Wine"
+    (cd "$WIN_OUT/e2e" && ctest --output-on-failure --timeout 600 -L e2e) || status=1
+    echo "e2e tests under Wine: $((SECONDS - start)) s"
+    return "$status"
+}
