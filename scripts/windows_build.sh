@@ -111,9 +111,14 @@ stop_wine() {
     /usr/lib/wine/wineserver -k 2>/dev/null || true
 }
 
-# wine_run PROGRAM.exe ARGS...: runs a Windows program under Wine, with its exit status.
-wine_run() {
-    "$WINE" "$@"
+# wine_program PROGRAM.exe ARGS...: runs a Windows program under Wine on this display, with Wine
+# started before and ended after; gives the program's exit status.
+wine_program() {
+    start_wine
+    local status=0
+    "$WINE" "$@" || status=$?
+    stop_wine
+    return "$status"
 }
 
 # On a display: the unit and GL tests (Windows programs, which CTest starts under Wine), then the

@@ -212,6 +212,24 @@ LONG WINAPI endOnCrash(EXCEPTION_POINTERS* exception) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// The stack a Linux process has, so that the same sources translate on both.
+constexpr SIZE_T TRANSLATOR_STACK_BYTES = 8 * 1024 * 1024;
+
+struct Job {
+    std::string source, name;
+    Stage stage;
+    std::string entry;
+    Translation result;
+    bool finished = false;
+};
+
+DWORD WINAPI translateJob(void* data) {
+    Job& job = *static_cast<Job*>(data);
+    job.result = translate(job.source, job.name, job.stage, job.entry);
+    job.finished = true;
+    return 0;
+}
+
 }  // namespace
 
 Translation translateApart(std::string_view source, const std::string& name, Stage stage,
@@ -247,8 +265,22 @@ int serveTranslations() {
         if (!stage || !name || !entry || !source || *stage > 1 || !fields.atEnd()) {
             return 2;
         }
-        const Translation t = translate(*source, *name, static_cast<Stage>(*stage), *entry);
-        if (!writeMessage(out, serialize(t))) {
+        Job job{*source, *name, static_cast<Stage>(*stage), *entry, {}, false};
+        const HANDLE worker = CreateThread(nullptr, TRANSLATOR_STACK_BYTES, translateJob, &job,
+                                           STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        if (worker == nullptr) {
+            return 1;
+        }
+        WaitForSingleObject(worker, INFINITE);
+        DWORD code = 0;
+        GetExitCodeThread(worker, &code);
+        CloseHandle(worker);
+        // A crash ends the process through endOnCrash; but when the stack has no room left to
+        // raise its overflow in, Wine ends only the thread, with no code.
+        if (!job.finished) {
+            TerminateProcess(GetCurrentProcess(), code != 0 ? code : EXCEPTION_STACK_OVERFLOW);
+        }
+        if (!writeMessage(out, serialize(job.result))) {
             return 1;
         }
     }
