@@ -298,4 +298,19 @@ Image capture(const std::string& window, const std::string& png) {
     return image;
 }
 
+bool isSkyColour(int r, int g, int b) {
+    return std::abs(r - 204) <= 2 && std::abs(g - 204) <= 2 && b >= 253;
+}
+
+Image captureFirstFrame(const std::string& window, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    Image image = capture(window);
+    while (!isSkyColour(image.r(400, 5), image.g(400, 5), image.b(400, 5)) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        image = capture(window);
+    }
+    return image;
+}
+
 }  // namespace e2e
