@@ -11,7 +11,7 @@ XVFB_ARGS=(-a -s "-screen 0 1280x1024x24 -noreset")
 # glslang-dev's CMake package names /usr/bin/glslangValidator, which only glslang-tools installs.
 RUN_PACKAGES=(
     build-essential cmake pkg-config
-    freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libepoxy-dev libdevil-dev
+    freeglut3-dev libx11-dev libglu1-mesa-dev libgl1-mesa-dri libepoxy-dev libdevil-dev
     glslang-dev glslang-tools libspirv-cross-c-shared-dev
     xvfb xauth xdotool x11-apps netpbm
 )

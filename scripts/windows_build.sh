@@ -121,6 +121,13 @@ wine_program() {
     return "$status"
 }
 
+# e2e tests left out under Wine. Two act on the X window from outside, which is no Windows event:
+# another client destroys it (on Windows no other program can) or unmaps it (freeglut hears of a
+# minimised window, which needs a window manager here). Windows has no FIFOs: Wine shows one as a
+# missing file. And a focus taken by an X program (xlogo) did not reach the program as a lost
+# focus under Wine on a display without a window manager, so its held key was not released.
+WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAgain|AFifoAsVertexSource|AKeyReleasedWhileAnotherWindowHasTheFocus'
+
 # On a display: the unit and GL tests (Windows programs, which CTest starts under Wine), then the
 # e2e tests (built for Linux in build-windows/e2e) against shadow-demo.exe. Fails when any failed.
 run_windows_tests() {
@@ -132,7 +139,8 @@ run_windows_tests() {
     echo "Unit and GL tests under Wine: $((SECONDS - start)) s"
     start=$SECONDS
     echo "== Windows: e2e tests against shadow-demo.exe under Wine"
-    (cd "$WIN_OUT/e2e" && ctest --output-on-failure --timeout 600 -L e2e) || status=1
+    (cd "$WIN_OUT/e2e" && ctest --output-on-failure --timeout 600 -L e2e -E "$WINE_E2E_LEFT_OUT") ||
+        status=1
     echo "e2e tests under Wine: $((SECONDS - start)) s"
     return "$status"
 }

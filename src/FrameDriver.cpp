@@ -45,6 +45,8 @@ void drawLitPass() {
 
 void display() {
     frameSeconds = startFrame(clockMillis());
+    // Here rather than in idle, which freeglut may call many times between two frames.
+    moveViewer(frameSeconds);
     updateParticles(frameSeconds);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawShadowPass();

@@ -1,5 +1,5 @@
-// One frame per display call: timing, the shadow pass, the lit pass, the swap and the pacing
-// that keeps the program at 20 frames a second at most.
+// One frame per display call: timing, the viewer's move, the shadow pass, the lit pass, the swap
+// and the pacing that keeps the program at 20 frames a second at most.
 #pragma once
 
 #include <cstdint>

@@ -3,10 +3,14 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
+#include "Clock.h"
 #include "FrameDriver.h"
 #include "Navigation.h"
+#include "Window.h"
+#include "WindowWatch.h"
 
 double cameraX = -3.6;
 double cameraY = 2.0;
@@ -85,8 +89,30 @@ void moveViewer(double seconds) {
     }
 }
 
+void releaseKeys() {
+    keyTurnLeft = keyTurnRight = keyForward = keyBackward = keyRise = keySink = false;
+}
+
 void idle() {
-    moveViewer(frameSeconds);
+    const WindowNews news = takeWindowNews();
+    if (news.destroyed) {
+        // Closing through the window manager is the user's own quit and ends with 0 (freeglut's
+        // default). A window destroyed by another client was taken away from the program, as when
+        // its X server goes (Xlib's exit status 1): status 1 tells a script that the run did not
+        // end on its own terms. Not exit(): freeglut's exit handler would destroy the window again,
+        // and Xlib would end the program with its error report instead.
+        std::fputs("Navigation Example: the window was destroyed\n", stderr);
+        std::_Exit(DESTROYED_WINDOW_STATUS);
+    }
+    if (news.focusLost) {
+        releaseKeys();
+    }
+    if (!windowShown) {
+        waitForWindowNews(FRAME_MILLIS);
+        // Nothing is drawn meanwhile, so nothing moves: the next frame counts from here.
+        lastFrameClock = clockMillis();
+        return;
+    }
     glutPostRedisplay();
 }
 

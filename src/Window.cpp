@@ -1,4 +1,5 @@
 #include <epoxy/gl.h>
+#include <GL/freeglut.h>
 #include <GL/glu.h>
 
 #include "Particles.h"
@@ -14,6 +15,8 @@ const GLfloat MATERIAL_SPECULAR[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 const GLfloat MATERIAL_SHININESS = 40.0f;
 const GLfloat START_POINT_SIZE = 6.0f;
 }  // namespace
+
+bool windowShown = true;
 
 void initGL() {
     glClearColor(CLEAR_COLOUR[0], CLEAR_COLOUR[1], CLEAR_COLOUR[2], CLEAR_COLOUR[3]);
@@ -49,4 +52,8 @@ void reshape(int width, int height) {
     gluPerspective(VIEWER_FIELD_OF_VIEW, viewerAspect(width, height), VIEWER_NEAR, VIEWER_FAR);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void windowStatus(int state) {
+    windowShown = state != GLUT_HIDDEN && state != GLUT_FULLY_COVERED;
 }

@@ -7,6 +7,9 @@ constexpr double VIEWER_FIELD_OF_VIEW = 60.0;
 constexpr double VIEWER_NEAR = 1.0;
 constexpr double VIEWER_FAR = 50.0;
 
+// False while the window is unmapped, minimised or fully covered: freeglut draws nothing then.
+extern bool windowShown;
+
 // Sets the render state that every drawing step starts from and puts back when it is done.
 void initGL();
 // The viewer's viewport and projection for a window of this size; leaves an identity modelview
@@ -15,3 +18,5 @@ void reshape(int width, int height);
 // Width over height for the projection; a window of height 0 is treated as height 1 so that
 // the projection stays finite.
 double viewerAspect(int width, int height);
+// freeglut's window status callback: keeps windowShown.
+void windowStatus(int state);

@@ -4,6 +4,7 @@
 #include "FrameDriver.h"
 #include "Navigation.h"
 #include "Window.h"
+#include "WindowWatch.h"
 
 int main(int argc, char** argv) {
     // The toolkit takes out its own options; the program has none.
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     glutSpecialFunc(specialKeyDown);
     glutSpecialUpFunc(specialKeyUp);
     glutReshapeFunc(reshape);
+    glutWindowStatusFunc(windowStatus);
+    watchWindow();
     glutMainLoop();
     return 0;
 }

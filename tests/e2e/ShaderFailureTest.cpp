@@ -6,6 +6,7 @@
 #include "Harness.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <random>
 #include <sstream>
 #include <string>
@@ -78,10 +79,63 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 TEST(ShaderFailureTest, MissingVertexSourceNamesThePathAndTheReason) {
     e2e::TempTree tree;
     tree.removeShader(VERTEX);
-    const DemoRun run = runIn(tree);
-    const std::string listing = expectCgErrorReport(run, CG_FILE_READ_ERROR);
+    const std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
     EXPECT_TRUE(contains(listing, VERTEX_PATH)) << listing;
     EXPECT_TRUE(contains(listing, "No such file or directory")) << listing;
+}
+
+TEST(ShaderFailureTest, AFifoAsVertexSourceIsRefusedWithoutWaiting) {
+    e2e::TempTree tree;
+    tree.removeShader(VERTEX);
+    // A FIFO with no writer: opening it to read would wait for ever.
+    ASSERT_EQ(e2e::shell("mkfifo '" + tree.cgDir() + "/" + VERTEX + "'"), 0);
+    const std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
+    EXPECT_EQ(listing, VERTEX_PATH + " : error: cannot read the file: it is not a regular file\n");
+}
+
+TEST(ShaderFailureTest, AByteOrderMarkBeforeTheSourcesIsSkipped) {
+    e2e::TempTree tree;
+    for (const std::string& name : {VERTEX, FRAGMENT}) {
+        tree.writeShader(name, "\xEF\xBB\xBF" + tree.readShader(name));
+    }
+    e2e::DemoProcess demo(tree.runDir());
+    EXPECT_FALSE(demo.waitExit(3.0)) << demo.output();
+    EXPECT_EQ(demo.output(), "");
+}
+
+// Mesa's overrides stand in for old drivers; its shader cache would answer for a newer one.
+class MesaOverride {
+  public:
+    MesaOverride(const char* gl, const char* glsl) {
+        setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+        setenv("MESA_GL_VERSION_OVERRIDE", gl, 1);
+        setenv("MESA_GLSL_VERSION_OVERRIDE", glsl, 1);
+    }
+    ~MesaOverride() {
+        unsetenv("MESA_SHADER_CACHE_DISABLE");
+        unsetenv("MESA_GL_VERSION_OVERRIDE");
+        unsetenv("MESA_GLSL_VERSION_OVERRIDE");
+    }
+};
+
+TEST(ShaderFailureTest, AnOldDriverIsToldWhatTheShadersNeed) {
+    e2e::TempTree tree;
+    const std::string need = "error: the shader programs need OpenGL 2.0 with GLSL 1.20; ";
+    {
+        MesaOverride old("1.5", "450");
+        const std::string listing = expectCgErrorReport(runIn(tree), CG_INVALID_PROFILE_ERROR);
+        EXPECT_TRUE(contains(listing, need + "this driver offers OpenGL 1.5")) << listing;
+    }
+    {
+        MesaOverride old("2.1", "110");
+        const std::string listing = expectCgErrorReport(runIn(tree), CG_INVALID_PROFILE_ERROR);
+        EXPECT_TRUE(contains(listing, need + "this driver offers OpenGL 2.1")) << listing;
+    }
+    // The least that runs them.
+    MesaOverride least("2.0", "120");
+    e2e::DemoProcess demo(tree.runDir());
+    EXPECT_FALSE(demo.waitExit(3.0)) << demo.output();
+    EXPECT_EQ(demo.output(), "");
 }
 
 TEST(ShaderFailureTest, SyntaxErrorInFragmentSourceNamesTheFileAndLine) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "Harness.h"
@@ -15,6 +17,44 @@ void pause(double seconds) {
 
 bool isSky(const Image& image, int x, int y) {
     return isSkyColour(image.r(x, y), image.g(x, y), image.b(x, y));
+}
+
+// The first row from the top, at the window's left edge, that is not sky: the foot of the far
+// border. It drops about 47 rows for each unit the viewer rises (346, 440 and 533 at heights 2, 4
+// and 6); from high enough there is only sky, and the window's height is returned.
+int horizonRow(const Image& image) {
+    for (int y = 0; y < image.height; ++y) {
+        if (!isSky(image, 5, y)) {
+            return y;
+        }
+    }
+    return image.height;
+}
+constexpr int ROWS_PER_UNIT = 47;
+
+// Processor time the process has used, in clock ticks: user and system, from /proc.
+long cpuTicks(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // The fields after the command name, which is in parentheses and may hold spaces.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    long user = 0, system = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) {
+            user = std::stol(field);
+        } else if (i == 15) {
+            system = std::stol(field);
+        }
+    }
+    return user + system;
+}
+
+long ticksOver(pid_t pid, double seconds) {
+    const long before = cpuTicks(pid);
+    pause(seconds);
+    return cpuTicks(pid) - before;
 }
 
 }  // namespace
@@ -91,4 +131,88 @@ TEST(WindowE2E, ExtraCommandLineArgumentsChangeNothing) {
     EXPECT_TRUE(withArgs.demo->waitExit(10));
     EXPECT_EQ(withArgs.demo->exitStatus(), 0);
     EXPECT_EQ(withArgs.demo->output(), "");
+}
+
+TEST(WindowE2E, AHiddenWindowWaitsAndDrawsAgainWhenShown) {
+    ShownDemo run;
+    ASSERT_FALSE(run.window.empty());
+    const long visible = ticksOver(run.demo->pid(), 2.0);
+    ASSERT_EQ(xdotool("windowunmap --sync " + run.window), 0);
+    const long hidden = ticksOver(run.demo->pid(), 2.0);
+    // Drawing nothing, it must not use more than while drawing (it spun at 96% of a core).
+    EXPECT_LE(hidden, visible) << "ticks hidden " << hidden << ", visible " << visible;
+
+    ASSERT_EQ(xdotool("windowmap --sync " + run.window), 0);
+    pause(0.3);
+    const Image first = capture(run.window);
+    pause(0.3);
+    const Image second = capture(run.window);
+    EXPECT_TRUE(isSky(second, 400, 5));
+    EXPECT_NE(first.rgb, second.rgb)
+        << "the fountain stands still: no frames since the window came back";
+    EXPECT_TRUE(run.demo->running());
+}
+
+TEST(WindowE2E, AKeyHeldWhileTheWindowIsHiddenMovesTheViewerNoFurtherThanTheTimeHeld) {
+    ShownDemo run;
+    ASSERT_FALSE(run.window.empty());
+    const int start = horizonRow(capture(run.window));
+    xdotool("keydown Prior");
+    xdotool("windowunmap --sync " + run.window);
+    pause(1.0);
+    xdotool("windowmap --sync " + run.window);
+    xdotool("keyup Prior");
+    pause(0.5);
+    const int after = horizonRow(capture(run.window));
+    // Page Up raises the viewer 2 units a second; a hide that takes the focus may stop it sooner.
+    // Allowed: 2.5 units, for the frames around the press and the release.
+    EXPECT_LE(after - start, ROWS_PER_UNIT * 5 / 2)
+        << "horizon from row " << start << " to " << after;
+    EXPECT_TRUE(run.demo->running());
+}
+
+TEST(WindowE2E, AKeyReleasedWhileAnotherWindowHasTheFocusStopsTheViewer) {
+    ShownDemo run;
+    ASSERT_FALSE(run.window.empty());
+    std::string pid;
+    shell("xlogo -geometry 100x100+900+0 >/dev/null 2>&1 & echo $!", &pid);
+    std::string other;
+    for (int tries = 0; tries < 100 && other.empty(); ++tries) {
+        xdotool("search --onlyvisible --class xlogo", &other);
+        other = other.substr(0, other.find('\n'));
+        if (other.find_first_not_of("0123456789") != std::string::npos) {
+            other.clear();
+            pause(0.1);
+        }
+    }
+    if (other.empty()) {
+        shell("kill " + pid);
+    }
+    ASSERT_FALSE(other.empty()) << "no xlogo window to take the focus";
+
+    xdotool("keydown Prior");
+    pause(0.3);
+    xdotool("windowfocus --sync " + other);
+    xdotool("keyup Prior");
+    xdotool("windowfocus --sync " + run.window);
+    pause(0.3);
+    const int before = horizonRow(capture(run.window));
+    pause(1.0);
+    const int after = horizonRow(capture(run.window));
+    shell("kill " + pid);
+    // Still rising, it would have gone 2 units (94 rows) meanwhile.
+    EXPECT_LE(after - before, ROWS_PER_UNIT / 4)
+        << "horizon from row " << before << " to " << after;
+    EXPECT_TRUE(run.demo->running());
+}
+
+TEST(WindowE2E, AWindowDestroyedByAnotherClientEndsTheProgram) {
+    ShownDemo run;
+    ASSERT_FALSE(run.window.empty());
+    ASSERT_EQ(xdotool("windowclose " + run.window), 0);
+    ASSERT_TRUE(run.demo->waitExit(5)) << "the program lives on without its window";
+    EXPECT_FALSE(run.demo->signalled());
+    EXPECT_EQ(run.demo->exitStatus(), 1);
+    EXPECT_EQ(run.demo->output(), "");
+    EXPECT_EQ(run.demo->errors(), "Navigation Example: the window was destroyed\n");
 }

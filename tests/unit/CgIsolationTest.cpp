@@ -2,6 +2,12 @@
 // turned into a compile error.
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+#include <cstdlib>
 #include <string>
 
 #include "CgIsolation.h"
@@ -44,6 +50,31 @@ void expectSameTranslation(const Translation& apart, const Translation& here) {
     }
 }
 
+#if !defined(_WIN32)
+// Runs `work` in a fresh folder with core dumps allowed as far as this process may allow them;
+// returns how many files it left there.
+template <typename Work>
+int filesLeftWithCoreDumpsOn(Work work) {
+    rlimit saved{};
+    getrlimit(RLIMIT_CORE, &saved);
+    const rlimit allowed{saved.rlim_max, saved.rlim_max};
+    setrlimit(RLIMIT_CORE, &allowed);
+    char folder[] = "/tmp/cg-core-XXXXXX";
+    char* const before = getcwd(nullptr, 0);
+    if (mkdtemp(folder) == nullptr || before == nullptr || chdir(folder) != 0) {
+        std::free(before);
+        return -1;
+    }
+    work();
+    const int chdirBack = chdir(before);
+    std::free(before);
+    setrlimit(RLIMIT_CORE, &saved);
+    const int files = std::system((std::string("exit $(ls -A ") + folder + " | wc -l)").c_str());
+    std::system((std::string("rm -rf ") + folder).c_str());
+    return chdirBack == 0 && WIFEXITED(files) ? WEXITSTATUS(files) : -1;
+}
+#endif
+
 }  // namespace
 
 TEST(CgIsolationTest, GivesWhatTranslationInThisProcessGives) {
@@ -59,9 +90,20 @@ TEST(CgIsolationTest, GivesWhatTranslationInThisProcessGives) {
                           failedHere);
 }
 
-TEST(CgIsolationTest, ACompilerCrashBecomesACompileErrorOfTheSource) {
-    const Translation t =
-        cgrt::translateApart(crashesGlslang(), "crash.cg", Stage::Fragment, "fp_shadowMapping");
+TEST(CgIsolationTest, ACompilerCrashBecomesACompileErrorOfTheSourceAndLeavesNoCoreFile) {
+    Translation t;
+    const auto translateCrash = [&t] {
+        t = cgrt::translateApart(crashesGlslang(), "crash.cg", Stage::Fragment, "fp_shadowMapping");
+    };
+#if defined(_WIN32)
+    // Windows writes no core files.
+    translateCrash();
+#else
+    rlimit limit{};
+    getrlimit(RLIMIT_CORE, &limit);
+    ASSERT_GT(limit.rlim_max, 0u) << "core dumps are off for good here: nothing to check";
+    EXPECT_EQ(filesLeftWithCoreDumpsOn(translateCrash), 0);
+#endif
     EXPECT_FALSE(t.ok);
     EXPECT_EQ(t.listing.rfind("crash.cg : error: the shader compiler crashed on this source (", 0),
               0u)

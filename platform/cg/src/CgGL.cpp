@@ -7,6 +7,7 @@
 #include <epoxy/glx.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -260,6 +261,41 @@ bool glContextCurrent() {
     return glXGetCurrentContext() != nullptr;
 }
 
+namespace {
+
+// The version in a GL_SHADING_LANGUAGE_VERSION string as 100 * major + minor ("1.20 ..." is 120,
+// WebGL's "WebGL GLSL ES 1.0 (...)" is 100); 0 when there is none.
+int glslVersion(const char* text) {
+    const char* digit = text != nullptr ? std::strpbrk(text, "0123456789") : nullptr;
+    int major = 0, minor = 0;
+    if (digit == nullptr || std::sscanf(digit, "%d.%d", &major, &minor) != 2) {
+        return 0;
+    }
+    return 100 * major + (minor < 10 ? 10 * minor : minor);
+}
+
+}  // namespace
+
+std::string shadingShortfall() {
+    const char* glText = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* glslText = reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION));
+    if (glslText == nullptr) {
+        // A driver before GL 2.0 does not know the name: drop the error the question raised.
+        glGetError();
+    }
+    // The translator writes GLSL 1.20 for desktop GL and GLSL ES 1.00 where GL is ES (WebGL). GL
+    // 2.0 brings the shader objects; Mesa runs the output on GL 2.0 as soon as it offers GLSL 1.20.
+    const bool es = glslText != nullptr && std::strstr(glslText, " ES") != nullptr;
+    const int needed = es ? 100 : 120;
+    if (epoxy_gl_version() >= 20 && glslVersion(glslText) >= needed) {
+        return "";
+    }
+    return std::string("error: the shader programs need OpenGL 2.0 with GLSL ") +
+           (es ? "ES 1.00" : "1.20") + "; this driver offers OpenGL " +
+           (glText != nullptr ? glText : "(unknown)") + " with " +
+           (glslText != nullptr ? std::string("GLSL ") + glslText : std::string("no GLSL version"));
+}
+
 GLuint compileShader(Stage stage, const std::string& glsl, std::string& log) {
     const GLuint shader =
         glCreateShader(stage == Stage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
@@ -308,7 +344,14 @@ CGprofile cgGLGetLatestProfile(CGGLenum profileClass) {
         cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
         return CG_PROFILE_UNKNOWN;
     }
-    if (!cgrt::glContextCurrent() || epoxy_gl_version() < 20) {
+    if (!cgrt::glContextCurrent()) {
+        return CG_PROFILE_UNKNOWN;
+    }
+    // Checked before anything is compiled, so that an old driver is told what it lacks rather
+    // than failing on the first program.
+    const std::string shortfall = cgrt::shadingShortfall();
+    if (!shortfall.empty()) {
+        cgrt::setListingEverywhere(shortfall);
         return CG_PROFILE_UNKNOWN;
     }
     return profileClass == CG_GL_VERTEX ? CG_PROFILE_GLSLV : CG_PROFILE_GLSLF;

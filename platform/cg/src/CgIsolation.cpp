@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -82,6 +83,9 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
             name, std::string("the shader compiler could not be started: ") + std::strerror(error));
     }
     if (child == 0) {
+        // A crash here is reported as a compile error already: no core file besides.
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
         close(pipeEnds[0]);
         writeAll(pipeEnds[1], serialize(translate(source, name, stage, entry)));
         // Nothing of the parent's (its windows, its buffered output) may be touched on the way.

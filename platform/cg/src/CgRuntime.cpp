@@ -1,4 +1,5 @@
 // Contexts, programs, parameters and the error state.
+#include "CgFile.h"
 #include "CgIsolation.h"
 #include "CgState.h"
 
@@ -16,18 +17,12 @@ CGerrorCallbackFunc errorCallback = nullptr;
 
 // Reads at most one byte more than the translator accepts: that is enough to refuse the rest.
 // A file that is too long counts as a compile error, like any other source that is no program.
+// A UTF-8 byte-order mark, which some editors put first, is dropped.
 CGerror readSource(const char* path, std::string& text, std::string& listing) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::string why;
+    std::FILE* file = openRegularFile(path, why);
     if (file == nullptr) {
-        int error = errno;
-        // Windows refuses to open a folder as "Permission denied", which sends the reader off to
-        // look at permissions: say what it is, as Linux does.
-        struct stat info {};
-        if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) {
-            error = EISDIR;
-        }
-        listing =
-            std::string(path) + " : error: cannot read the file: " + std::strerror(error) + "\n";
+        listing = std::string(path) + " : error: cannot read the file: " + why + "\n";
         return CG_FILE_READ_ERROR;
     }
     char buffer[65536];
@@ -39,7 +34,7 @@ CGerror readSource(const char* path, std::string& text, std::string& listing) {
     const bool failed = std::ferror(file) != 0;
     const int error = errno;
     struct stat info {};
-    const bool sized = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    const bool sized = fstat(fileno(file), &info) == 0;
     std::fclose(file);
     if (failed) {
         listing =
@@ -51,6 +46,9 @@ CGerror readSource(const char* path, std::string& text, std::string& listing) {
                   (sized ? " (" + std::to_string(info.st_size) + " bytes)" : std::string()) +
                   "; at most " + std::to_string(cgrt::MAX_SOURCE_BYTES) + " bytes are accepted\n";
         return CG_COMPILER_ERROR;
+    }
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text.erase(0, 3);
     }
     return CG_NO_ERROR;
 }
@@ -186,6 +184,12 @@ void setListing(CgContextState& context, std::string listing) {
         listing.pop_back();
     }
     context.lastListing = std::move(listing);
+}
+
+void setListingEverywhere(const std::string& listing) {
+    for (const auto& context : contexts) {
+        setListing(*context, listing);
+    }
 }
 
 bool isValid(CGcontext context) {

@@ -50,6 +50,8 @@ void raise(CGerror error);
 // Keeps `listing` as the context's last one, without the final line end: the caller prints it
 // as one more line.
 void setListing(CgContextState& context, std::string listing);
+// The same listing for every context: for what concerns the driver rather than one program.
+void setListingEverywhere(const std::string& listing);
 
 bool isValid(CGcontext context);
 bool isValid(CGprogram program);
@@ -58,6 +60,9 @@ bool isValid(CGparameter param);
 // 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
 int profileSlot(CGprofile profile);
 bool glContextCurrent();
+// Empty when the current driver runs what the translator writes; otherwise one line saying what is
+// needed and what the driver offers.
+std::string shadingShortfall();
 
 // GL side of program creation and destruction (CgGL.cpp). `compileShader` returns 0 and fills
 // `log` when the driver rejects the code.

@@ -1,0 +1,18 @@
+// What the window system says about the program's window that freeglut does not pass on: that
+// another client destroyed it, or that it lost the keyboard focus. Each window system has its own
+// implementation (platform/x11 on the desktop); one that cannot tell reports nothing.
+#pragma once
+
+#include <cstdint>
+
+struct WindowNews {
+    bool destroyed = false;
+    bool focusLost = false;
+};
+
+// Starts watching the window whose GL context is current; call once, after it is created.
+void watchWindow();
+// What has happened to the window since the previous call.
+WindowNews takeWindowNews();
+// Blocks until the window system has something for the program or `milliseconds` have passed.
+void waitForWindowNews(std::int64_t milliseconds);
