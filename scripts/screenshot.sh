@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Runs on an X display from the build folder: starts the demo, waits, saves its window as a PNG,
-# and ends it with Esc.
+# Runs on an X display from the build folder: starts the demo (or the command given after the
+# file name, such as the Windows build under Wine), waits, saves its window as a PNG, and ends it
+# with Esc.
 set -euo pipefail
 out=$1
-./shadow-demo &
+shift
+if [ $# -eq 0 ]; then
+    set -- ./shadow-demo
+fi
+"$@" &
 demo=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Navigation Example$' | head -n 1)
 # No window manager places the window: move it where a capture sees all of it.

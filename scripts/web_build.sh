@@ -3,6 +3,7 @@
 # Debian's own source packages, once: later builds find them in build-web/deps/.
 # shellcheck shell=bash
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/debian_sources.sh"
 
 WEB_OUT="$ROOT/build-web"
 WEB_DEPS="$WEB_OUT/deps"
@@ -23,61 +24,13 @@ ensure_web_packages() {
     ensure_packages "${WEB_PACKAGES[@]}"
 }
 
-as_root() {
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo "$@"
-    else
-        "$@"
-    fi
-}
-
-# The machine's own deb entries, retyped deb-src: one-line entries, then deb822 stanzas.
-deb_src_lines() {
-    local file
-    for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -f "$file" ] && sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$file"
-    done
-    return 0
-}
-
-deb_src_stanzas() {
-    local file
-    for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] || continue
-        awk 'BEGIN { RS = ""; ORS = "\n\n" }
-             /(^|\n)Types:[^\n]*deb([ \t]|\n|$)/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
-            "$file"
-    done
-}
-
-# apt-get source needs deb-src entries; where there are none, they are made from the deb ones.
-ensure_deb_src() {
-    if apt-cache showsrc glslang spirv-cross 2>/dev/null | grep -q '^Package: spirv-cross'; then
-        return 0
-    fi
-    echo "Adding deb-src entries made from this machine's deb entries"
-    local name=/etc/apt/sources.list.d/shadow-demo-sources lines stanzas
-    lines=$(deb_src_lines)
-    stanzas=$(deb_src_stanzas)
-    if [ -n "$lines" ]; then
-        printf '%s\n' "$lines" | as_root tee "$name.list" >/dev/null
-    fi
-    if [ -n "$stanzas" ]; then
-        printf '%s\n' "$stanzas" | as_root tee "$name.sources" >/dev/null
-    fi
-    as_root apt-get update -q
-}
-
 # Unpacks glslang's and SPIRV-Cross's Debian sources into build-web/deps/src.
 fetch_dep_sources() {
-    ensure_deb_src
-    mkdir -p "$WEB_DEPS/src"
-    (cd "$WEB_DEPS/src" && apt-get source -q glslang spirv-cross 2>&1 | grep -v '^W: Download is performed unsandboxed' || true)
-    ls -d "$WEB_DEPS"/src/glslang-*/ "$WEB_DEPS"/src/spirv-cross-*/ >/dev/null
+    fetch_sources "$WEB_DEPS/src" glslang spirv-cross
 }
 
 dep_source() {
-    ls -d "$WEB_DEPS"/src/"$1"-*/ | head -n 1
+    source_dir "$WEB_DEPS/src" "$1"
 }
 
 # emcmake_install SOURCE BUILD [cmake options...]
@@ -90,8 +43,7 @@ emcmake_install() {
     cmake --install "$build" >>"$build.log" 2>&1
 }
 
-# glslang with its HLSL front end, without its optimizer and tools; SPIRV-Cross's core and GLSL
-# writer, which throws the exceptions the translator catches.
+# glslang and SPIRV-Cross as debian_sources.sh says, for WebAssembly.
 build_deps() {
     if [ -f "$WEB_DEPS/built" ]; then
         return 0
@@ -100,15 +52,10 @@ build_deps() {
     echo "== Web: glslang and SPIRV-Cross for WebAssembly (once)"
     rm -rf "$WEB_DEPS"
     fetch_dep_sources
-    emcmake_install "$(dep_source glslang)" "$WEB_DEPS/glslang" \
-        -DENABLE_HLSL=ON -DENABLE_OPT=OFF -DENABLE_GLSLANG_BINARIES=OFF -DENABLE_SPVREMAPPER=OFF \
-        -DENABLE_CTEST=OFF -DBUILD_TESTING=OFF -DENABLE_PCH=OFF ||
+    emcmake_install "$(dep_source glslang)" "$WEB_DEPS/glslang" "${GLSLANG_OPTIONS[@]}" ||
         { tail -n 30 "$WEB_DEPS/glslang.log"; return 1; }
     emcmake_install "$(dep_source spirv-cross)" "$WEB_DEPS/spirv-cross" -DCMAKE_CXX_FLAGS=-fexceptions \
-        -DSPIRV_CROSS_CLI=OFF -DSPIRV_CROSS_ENABLE_TESTS=OFF -DSPIRV_CROSS_SHARED=OFF \
-        -DSPIRV_CROSS_ENABLE_HLSL=OFF -DSPIRV_CROSS_ENABLE_MSL=OFF -DSPIRV_CROSS_ENABLE_CPP=OFF \
-        -DSPIRV_CROSS_ENABLE_REFLECT=OFF -DSPIRV_CROSS_ENABLE_C_API=OFF -DSPIRV_CROSS_ENABLE_UTIL=OFF ||
-        { tail -n 30 "$WEB_DEPS/spirv-cross.log"; return 1; }
+        "${SPIRV_CROSS_OPTIONS[@]}" || { tail -n 30 "$WEB_DEPS/spirv-cross.log"; return 1; }
     touch "$WEB_DEPS/built"
     echo "glslang and SPIRV-Cross built in $((SECONDS - start)) s"
 }

@@ -96,7 +96,20 @@ std::string TempTree::readShader(const std::string& name) const {
     return readFile(cgDir_ + "/" + name);
 }
 
+namespace {
+// xdotool types into the focused window through the server's test extension, but it checks the
+// focus again for each release: a key whose press ended the program (Esc) is then released into
+// the window that has gone, and stays down in the server, auto-repeating into the next window
+// that takes the focus. Released here, without a window, so that the server's state is cleared.
+void releaseTestKeys() {
+    xdotool("keyup Escape Up Down Left Right Prior Next");
+}
+}  // namespace
+
+// Every start clears the keys an earlier run may have left down, also for a program that is not
+// shown through ShownDemo: a left-over Esc would end it at once.
 DemoProcess::DemoProcess(const std::string& workDir, const std::vector<std::string>& args) {
+    releaseTestKeys();
     const std::string dir = makeTempDir();
     outPath_ = dir + "/stdout";
     errPath_ = dir + "/stderr";
@@ -218,14 +231,6 @@ void waitUntilNoDemoWindow(double seconds) {
     }
 }
 
-// xdotool types into the focused window through the server's test extension, but it checks the
-// focus again for each release: a key whose press ended the program (Esc) is then released into
-// the window that has gone, and stays down in the server, auto-repeating into the next window
-// that takes the focus. Released here, without a window, so that the server's state is cleared.
-void releaseTestKeys() {
-    xdotool("keyup Escape Up Down Left Right Prior Next");
-}
-
 }  // namespace
 
 std::string findWindow(DemoProcess& demo, double seconds) {
@@ -241,7 +246,6 @@ std::string findWindow(DemoProcess& demo, double seconds) {
 }
 
 ShownDemo::ShownDemo(const std::vector<std::string>& args) {
-    releaseTestKeys();
     waitUntilNoDemoWindow(10.0);
     demo = std::make_unique<DemoProcess>(tree.runDir(), args);
     window = findWindow(*demo);
@@ -294,6 +298,21 @@ Image capture(const std::string& window, const std::string& png) {
             static_cast<std::streamsize>(image.rgb.size()));
     if (!in) {
         return Image{};
+    }
+    return image;
+}
+
+bool isSkyColour(int r, int g, int b) {
+    return std::abs(r - 204) <= 2 && std::abs(g - 204) <= 2 && b >= 253;
+}
+
+Image captureFirstFrame(const std::string& window, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    Image image = capture(window);
+    while (!isSkyColour(image.r(400, 5), image.g(400, 5), image.b(400, 5)) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        image = capture(window);
     }
     return image;
 }

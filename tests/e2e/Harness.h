@@ -101,6 +101,11 @@ struct Image {
 };
 // Captures the window's contents from outside the process; saves a PNG too when `png` is given.
 Image capture(const std::string& window, const std::string& png = "");
+// The clear colour (0.8, 0.8, 1.0) as captured.
+bool isSkyColour(int r, int g, int b);
+// The window once it shows a frame (the sky at its top centre), waited for up to `seconds`.
+// Windows shows the window before the shaders are compiled; X maps it only after the first frame.
+Image captureFirstFrame(const std::string& window, double seconds = 10.0);
 
 // Runs a shell command, returns its exit status; its standard output goes to `out` if given.
 int shell(const std::string& command, std::string* out = nullptr);

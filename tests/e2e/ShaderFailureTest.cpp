@@ -76,16 +76,20 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
-TEST(ShaderFailureTest, UnreadableVertexSourceNamesThePathAndTheReason) {
+TEST(ShaderFailureTest, MissingVertexSourceNamesThePathAndTheReason) {
     e2e::TempTree tree;
     tree.removeShader(VERTEX);
-    std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
+    const std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
     EXPECT_TRUE(contains(listing, VERTEX_PATH)) << listing;
     EXPECT_TRUE(contains(listing, "No such file or directory")) << listing;
+}
 
+TEST(ShaderFailureTest, AFifoAsVertexSourceIsRefusedWithoutWaiting) {
+    e2e::TempTree tree;
+    tree.removeShader(VERTEX);
     // A FIFO with no writer: opening it to read would wait for ever.
     ASSERT_EQ(e2e::shell("mkfifo '" + tree.cgDir() + "/" + VERTEX + "'"), 0);
-    listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
+    const std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
     EXPECT_EQ(listing, VERTEX_PATH + " : error: cannot read the file: it is not a regular file\n");
 }
 

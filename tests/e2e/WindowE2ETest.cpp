@@ -16,9 +16,7 @@ void pause(double seconds) {
 }
 
 bool isSky(const Image& image, int x, int y) {
-    // The clear colour (0.8, 0.8, 1.0).
-    return std::abs(image.r(x, y) - 204) <= 2 && std::abs(image.g(x, y) - 204) <= 2 &&
-           image.b(x, y) >= 253;
+    return isSkyColour(image.r(x, y), image.g(x, y), image.b(x, y));
 }
 
 // The first row from the top, at the window's left edge, that is not sky: the foot of the far
@@ -64,7 +62,7 @@ long ticksOver(pid_t pid, double seconds) {
 TEST(WindowE2E, OpensItsWindowAndShowsTheSkyAboveTheHorizon) {
     ShownDemo run;
     ASSERT_FALSE(run.window.empty()) << "no window titled 'Navigation Example'";
-    const Image image = capture(run.window);
+    const Image image = captureFirstFrame(run.window);
     ASSERT_EQ(image.width, 800);
     ASSERT_EQ(image.height, 600);
     // The viewer stands 2 units up looking level: the top of the picture is sky.
@@ -105,13 +103,13 @@ TEST(WindowE2E, WalksWithHeldKeysIgnoresOthersAndEscapeEndsIt) {
 TEST(WindowE2E, ExtraCommandLineArgumentsChangeNothing) {
     ShownDemo plain;
     ASSERT_FALSE(plain.window.empty());
-    const Image before = capture(plain.window);
+    const Image before = captureFirstFrame(plain.window);
     xdotool("key --window " + plain.window + " Escape");
     ASSERT_TRUE(plain.demo->waitExit(10));
 
     ShownDemo withArgs({"extra-argument", "another one"});
     ASSERT_FALSE(withArgs.window.empty());
-    const Image after = capture(withArgs.window);
+    const Image after = captureFirstFrame(withArgs.window);
     ASSERT_EQ(after.width, 800) << "window " << withArgs.window << ", running "
                                 << withArgs.demo->running() << ", status "
                                 << withArgs.demo->exitStatus()

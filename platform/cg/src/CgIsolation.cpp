@@ -8,103 +8,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <cstring>
 #include <optional>
 
+#include "CgWire.h"
+
 namespace cgrt {
 namespace {
-
-// The result crosses the pipe as length-prefixed fields.
-void putNumber(std::string& out, std::uint64_t n) {
-    out.append(reinterpret_cast<const char*>(&n), sizeof n);
-}
-
-void putText(std::string& out, const std::string& text) {
-    putNumber(out, text.size());
-    out += text;
-}
-
-std::string serialize(const Translation& t) {
-    std::string out;
-    putNumber(out, t.ok ? 1 : 0);
-    putText(out, t.glsl);
-    putText(out, t.listing);
-    putNumber(out, t.uniforms.size());
-    for (const Uniform& u : t.uniforms) {
-        putText(out, u.name);
-        putText(out, u.glslName);
-        putNumber(out, static_cast<std::uint64_t>(u.kind));
-        putNumber(out, static_cast<std::uint64_t>(u.components));
-        putNumber(out, static_cast<std::uint64_t>(u.samplerTarget));
-    }
-    return out;
-}
-
-class Reader {
-  public:
-    explicit Reader(const std::string& data) : data_(data) {}
-
-    std::optional<std::uint64_t> number() {
-        std::uint64_t n = 0;
-        if (data_.size() - at_ < sizeof n) {
-            return std::nullopt;
-        }
-        std::memcpy(&n, data_.data() + at_, sizeof n);
-        at_ += sizeof n;
-        return n;
-    }
-
-    std::optional<std::string> text() {
-        const auto length = number();
-        if (!length || *length > data_.size() - at_) {
-            return std::nullopt;
-        }
-        std::string t = data_.substr(at_, *length);
-        at_ += *length;
-        return t;
-    }
-
-    bool atEnd() const { return at_ == data_.size(); }
-
-  private:
-    const std::string& data_;
-    std::size_t at_ = 0;
-};
-
-std::optional<Translation> deserialize(const std::string& data) {
-    Reader in(data);
-    Translation t;
-    const auto ok = in.number();
-    auto glsl = in.text();
-    auto listing = in.text();
-    const auto count = in.number();
-    if (!ok || !glsl || !listing || !count) {
-        return std::nullopt;
-    }
-    t.ok = *ok == 1;
-    t.glsl = std::move(*glsl);
-    t.listing = std::move(*listing);
-    for (std::uint64_t i = 0; i < *count; ++i) {
-        auto uniformName = in.text();
-        auto glslName = in.text();
-        const auto kind = in.number();
-        const auto components = in.number();
-        const auto target = in.number();
-        if (!uniformName || !glslName || !kind || !components || !target ||
-            *kind > static_cast<std::uint64_t>(UniformKind::Other) ||
-            *target > static_cast<std::uint64_t>(SamplerTarget::TextureCube)) {
-            return std::nullopt;
-        }
-        t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
-                                     static_cast<UniformKind>(*kind), static_cast<int>(*components),
-                                     static_cast<SamplerTarget>(*target)});
-    }
-    if (!in.atEnd()) {
-        return std::nullopt;
-    }
-    return t;
-}
 
 void writeAll(int fd, const std::string& data) {
     std::size_t done = 0;

@@ -1,4 +1,5 @@
 // Contexts, programs, parameters and the error state.
+#include "CgFile.h"
 #include "CgIsolation.h"
 #include "CgState.h"
 
@@ -6,38 +7,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 std::vector<std::unique_ptr<CgContextState>> contexts;
 CGerror pendingError = CG_NO_ERROR;
 CGerrorCallbackFunc errorCallback = nullptr;
-
-// Opens a regular file for reading; anything else (a FIFO, a device, a folder) is refused before
-// a read could block on it. Null when refused, with the reason in `why`.
-std::FILE* openRegularFile(const char* path, std::string& why) {
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || fstat(fd, &info) != 0) {
-        why = std::strerror(errno);
-    } else if (S_ISDIR(info.st_mode)) {
-        why = std::strerror(EISDIR);
-    } else if (!S_ISREG(info.st_mode)) {
-        why = "it is not a regular file";
-    } else if (std::FILE* file = fdopen(fd, "rb")) {
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        return file;
-    } else {
-        why = std::strerror(errno);
-    }
-    if (fd >= 0) {
-        close(fd);
-    }
-    return nullptr;
-}
 
 // Reads at most one byte more than the translator accepts: that is enough to refuse the rest.
 // A file that is too long counts as a compile error, like any other source that is no program.

@@ -1,0 +1,9 @@
+// Opening a shader file: each system has its own way to refuse what is not a regular file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Opens a regular file for reading; anything else (a FIFO, a device, a folder) is refused before
+// a read could block on it. Null when refused, with the reason in `why`.
+std::FILE* openRegularFile(const char* path, std::string& why);

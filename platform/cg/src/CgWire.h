@@ -1,0 +1,34 @@
+// How a translation crosses from the child process that made it to the program: length-prefixed
+// fields, in the byte order of the machine both run on.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "CgTranslator.h"
+
+namespace cgrt {
+
+void putNumber(std::string& out, std::uint64_t n);
+void putText(std::string& out, const std::string& text);
+
+// Takes the fields back out in the order they were put; nullopt once the data runs short.
+class Reader {
+  public:
+    explicit Reader(const std::string& data) : data_(data) {}
+
+    std::optional<std::uint64_t> number();
+    std::optional<std::string> text();
+    bool atEnd() const { return at_ == data_.size(); }
+
+  private:
+    const std::string& data_;
+    std::size_t at_ = 0;
+};
+
+std::string serialize(const Translation& t);
+// nullopt for anything serialize() did not make (a child that died half way, say).
+std::optional<Translation> deserialize(const std::string& data);
+
+}  // namespace cgrt
