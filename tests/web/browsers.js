@@ -46,11 +46,11 @@ function freePort() {
   });
 }
 
-// Retries `attempt` until it resolves, for about `seconds`.
-async function retry(seconds, what, attempt) {
+// Polls `ready` until it resolves, for about `seconds`: a server just started is not yet listening.
+async function untilReady(seconds, what, ready) {
   for (let i = 0; ; ++i) {
     try {
-      return await attempt();
+      return await ready();
     } catch (e) {
       if (i > seconds * 10) throw new Error(`${what}: ${e.message}`);
       await sleep(100);
@@ -185,7 +185,7 @@ async function startChromium(profile, { width, height, mobile }) {
   const browser = new Chromium('chromium', driver, profile);
   browser.base = `http://127.0.0.1:${port}`;
   return startSession(browser, async () => {
-    await retry(10, 'chromedriver did not start', () => fetch(`${browser.base}/status`));
+    await untilReady(10, 'chromedriver did not start', () => fetch(`${browser.base}/status`));
     const session = await browser.call('POST', '/session', {
       capabilities: {
         alwaysMatch: {
@@ -313,7 +313,7 @@ async function startFirefox(profile, { width, height }) {
                         { stdio: ['ignore', 'pipe', 'pipe'] });
   const browser = new Firefox(firefox, profile);
   return startSession(browser, async () => {
-    browser.socket = await retry(30, 'Firefox did not start its Marionette server', () =>
+    browser.socket = await untilReady(30, 'Firefox did not start its Marionette server', () =>
       new Promise((resolve, reject) => {
         const socket = net.connect(port, '127.0.0.1', () => resolve(socket));
         socket.on('error', reject);
