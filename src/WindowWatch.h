@@ -1,6 +1,6 @@
 // What the window system says about the program's window that freeglut does not pass on: that
 // another client destroyed it, or that it lost the keyboard focus. Each window system has its own
-// implementation (platform/x11 on the desktop); one that cannot tell reports nothing.
+// implementation (platform/linux on the desktop); one that cannot tell reports nothing.
 #pragma once
 
 #include <cstdint>
