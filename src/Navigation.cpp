@@ -2,6 +2,7 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,25 +27,57 @@ bool keySink = false;
 
 Matrix viewerMatrix{};
 
+KeyHold turnLeftHold;
+KeyHold turnRightHold;
+KeyHold forwardHold;
+KeyHold backwardHold;
+KeyHold riseHold;
+KeyHold sinkHold;
+
 namespace {
-// The flag a special key holds, or null for keys that do nothing.
-bool* flagForKey(int key) {
+struct MovementKey {
+    bool* held;
+    KeyHold* hold;
+};
+
+// The flag and hold a special key drives; both null for keys that do nothing.
+MovementKey movementKey(int key) {
     switch (key) {
         case GLUT_KEY_LEFT:
-            return &keyTurnLeft;
+            return {&keyTurnLeft, &turnLeftHold};
         case GLUT_KEY_RIGHT:
-            return &keyTurnRight;
+            return {&keyTurnRight, &turnRightHold};
         case GLUT_KEY_UP:
-            return &keyForward;
+            return {&keyForward, &forwardHold};
         case GLUT_KEY_DOWN:
-            return &keyBackward;
+            return {&keyBackward, &backwardHold};
         case GLUT_KEY_PAGE_UP:
-            return &keyRise;
+            return {&keyRise, &riseHold};
         case GLUT_KEY_PAGE_DOWN:
-            return &keySink;
+            return {&keySink, &sinkHold};
         default:
-            return nullptr;
+            return {nullptr, nullptr};
     }
+}
+
+const int MOVEMENT_KEYS[] = {GLUT_KEY_LEFT, GLUT_KEY_RIGHT,   GLUT_KEY_UP,
+                             GLUT_KEY_DOWN, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN};
+
+// Seconds of the frame from `frameStart` to `frameEnd` that a key was held; starts its count for
+// the next frame. A key held throughout gets the frame's `seconds` as they are, so that steady
+// walking moves exactly as far as the frames last.
+double takeHeldSeconds(bool held, KeyHold& hold, std::int64_t frameStart, std::int64_t frameEnd,
+                       double seconds) {
+    const std::int64_t ended = hold.endedMillis;
+    hold.endedMillis = 0;
+    if (held && ended == 0 && hold.since <= frameStart) {
+        return seconds;
+    }
+    std::int64_t millis = ended;
+    if (held) {
+        millis += std::max<std::int64_t>(0, frameEnd - std::max(hold.since, frameStart));
+    }
+    return static_cast<double>(millis) / 1000.0;
 }
 }  // namespace
 
@@ -54,43 +87,78 @@ void keyboard(unsigned char key, int, int) {
     }
 }
 
-void specialKeyDown(int key, int, int) {
-    if (bool* flag = flagForKey(key)) {
-        *flag = true;
+void pressKeyAt(int key, std::int64_t millis) {
+    const MovementKey movement = movementKey(key);
+    if (movement.held == nullptr || *movement.held) {
+        return;
     }
+    *movement.held = true;
+    movement.hold->since = millis;
+}
+
+void releaseKeyAt(int key, std::int64_t millis) {
+    const MovementKey movement = movementKey(key);
+    if (movement.held == nullptr || !*movement.held) {
+        return;
+    }
+    *movement.held = false;
+    // Only the time since the current frame began is still to be walked: lastFrameClock is that
+    // frame's start, or the moment a hidden window last put the count of time forward.
+    const std::int64_t from = std::max(movement.hold->since, lastFrameClock);
+    movement.hold->endedMillis += std::max<std::int64_t>(0, millis - from);
+}
+
+void specialKeyDown(int key, int, int) {
+    pressKeyAt(key, keyEventClock(key, true));
 }
 
 void specialKeyUp(int key, int, int) {
-    if (bool* flag = flagForKey(key)) {
-        *flag = false;
-    }
+    releaseKeyAt(key, keyEventClock(key, false));
 }
 
-void moveViewer(double seconds) {
-    if (keyTurnLeft) {
-        cameraAngle -= TURN_RATE * seconds;
-    }
-    if (keyTurnRight) {
-        cameraAngle += TURN_RATE * seconds;
-    }
-    if (keyForward) {
-        cameraX += MOVE_SPEED * std::cos(cameraAngle) * seconds;
-        cameraZ += MOVE_SPEED * std::sin(cameraAngle) * seconds;
-    }
-    if (keyBackward) {
-        cameraX -= MOVE_SPEED * std::cos(cameraAngle) * seconds;
-        cameraZ -= MOVE_SPEED * std::sin(cameraAngle) * seconds;
-    }
-    if (keyRise) {
-        cameraY += MOVE_SPEED * seconds;
-    }
-    if (keySink) {
-        cameraY -= MOVE_SPEED * seconds;
+void releaseKeysAt(std::int64_t millis) {
+    for (int key : MOVEMENT_KEYS) {
+        releaseKeyAt(key, millis);
     }
 }
 
 void releaseKeys() {
-    keyTurnLeft = keyTurnRight = keyForward = keyBackward = keyRise = keySink = false;
+    releaseKeysAt(clockMillis());
+}
+
+void moveViewer(double seconds) {
+    const std::int64_t frameEnd = lastFrameClock;
+    const std::int64_t frameStart = frameEnd - std::llround(seconds * 1000.0);
+    auto heldFor = [&](bool held, KeyHold& hold) {
+        return takeHeldSeconds(held, hold, frameStart, frameEnd, seconds);
+    };
+    const double left = heldFor(keyTurnLeft, turnLeftHold);
+    const double right = heldFor(keyTurnRight, turnRightHold);
+    const double forward = heldFor(keyForward, forwardHold);
+    const double backward = heldFor(keyBackward, backwardHold);
+    const double rise = heldFor(keyRise, riseHold);
+    const double sink = heldFor(keySink, sinkHold);
+    // Keys that were not held leave the camera untouched, not even by adding a zero.
+    if (left > 0.0) {
+        cameraAngle -= TURN_RATE * left;
+    }
+    if (right > 0.0) {
+        cameraAngle += TURN_RATE * right;
+    }
+    if (forward > 0.0) {
+        cameraX += MOVE_SPEED * std::cos(cameraAngle) * forward;
+        cameraZ += MOVE_SPEED * std::sin(cameraAngle) * forward;
+    }
+    if (backward > 0.0) {
+        cameraX -= MOVE_SPEED * std::cos(cameraAngle) * backward;
+        cameraZ -= MOVE_SPEED * std::sin(cameraAngle) * backward;
+    }
+    if (rise > 0.0) {
+        cameraY += MOVE_SPEED * rise;
+    }
+    if (sink > 0.0) {
+        cameraY -= MOVE_SPEED * sink;
+    }
 }
 
 void idle() {

@@ -6,7 +6,13 @@
 #include "Window.h"
 #include "WindowWatch.h"
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
+    // A reader that has gone (`shadow-demo | true`) loses the messages, not the exit status.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     // The toolkit takes out its own options; the program has none.
     glutInit(&argc, argv);
     glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include "Clock.h"
 #include "WindowWatch.h"
 
 namespace {
@@ -42,4 +43,9 @@ void waitForWindowNews(std::int64_t milliseconds) {
     // Wakes for any message to the thread, those already waiting in its queue included.
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds), QS_ALLINPUT,
                                 MWMO_INPUTAVAILABLE);
+}
+
+// Keys are counted from when freeglut hands them on.
+std::int64_t keyEventClock(int, bool) {
+    return clockMillis();
 }

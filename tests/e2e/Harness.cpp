@@ -108,7 +108,8 @@ void releaseTestKeys() {
 
 // Every start clears the keys an earlier run may have left down, also for a program that is not
 // shown through ShownDemo: a left-over Esc would end it at once.
-DemoProcess::DemoProcess(const std::string& workDir, const std::vector<std::string>& args) {
+DemoProcess::DemoProcess(const std::string& workDir, const std::vector<std::string>& args,
+                         ClosedPipe closed) {
     releaseTestKeys();
     const std::string dir = makeTempDir();
     outPath_ = dir + "/stdout";
@@ -132,6 +133,16 @@ DemoProcess::DemoProcess(const std::string& workDir, const std::vector<std::stri
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(outFd, STDOUT_FILENO);
         dup2(errFd, STDERR_FILENO);
+        if (closed != ClosedPipe::None) {
+            int ends[2];
+            if (pipe(ends) != 0) {
+                _exit(125);
+            }
+            close(ends[0]);
+            dup2(ends[1], closed == ClosedPipe::Output ? STDOUT_FILENO : STDERR_FILENO);
+        }
+        // As a shell starts it: a test runner that ignores SIGPIPE would hand that on through exec.
+        signal(SIGPIPE, SIG_DFL);
         const int nullFd = open("/dev/null", O_RDONLY);
         dup2(nullFd, STDIN_FILENO);
         if (chdir(workDir.c_str()) != 0) {
@@ -245,9 +256,9 @@ std::string findWindow(DemoProcess& demo, double seconds) {
     return "";
 }
 
-ShownDemo::ShownDemo(const std::vector<std::string>& args) {
+ShownDemo::ShownDemo(const std::vector<std::string>& args, ClosedPipe closed) {
     waitUntilNoDemoWindow(10.0);
-    demo = std::make_unique<DemoProcess>(tree.runDir(), args);
+    demo = std::make_unique<DemoProcess>(tree.runDir(), args, closed);
     window = findWindow(*demo);
     if (!window.empty()) {
         prepareWindow(window);

@@ -32,10 +32,15 @@ class TempTree {
     std::string root_, runDir_, cgDir_;
 };
 
+// Which of the program's streams writes into a pipe whose reader has gone, as in
+// `shadow-demo | true`; what it writes there is lost.
+enum class ClosedPipe { None, Output, Errors };
+
 // The program, started in `workDir` with extra arguments; killed on destruction if still running.
 class DemoProcess {
   public:
-    explicit DemoProcess(const std::string& workDir, const std::vector<std::string>& args = {});
+    explicit DemoProcess(const std::string& workDir, const std::vector<std::string>& args = {},
+                         ClosedPipe closed = ClosedPipe::None);
     ~DemoProcess();
     DemoProcess(const DemoProcess&) = delete;
     DemoProcess& operator=(const DemoProcess&) = delete;
@@ -64,7 +69,8 @@ class DemoProcess {
 
 // The program started in a fresh tree, its window found, placed and focused.
 struct ShownDemo {
-    explicit ShownDemo(const std::vector<std::string>& args = {});
+    explicit ShownDemo(const std::vector<std::string>& args = {},
+                       ClosedPipe closed = ClosedPipe::None);
 
     TempTree tree;
     std::unique_ptr<DemoProcess> demo;

@@ -84,6 +84,15 @@ TEST(ShaderFailureTest, MissingVertexSourceNamesThePathAndTheReason) {
     EXPECT_TRUE(contains(listing, "No such file or directory")) << listing;
 }
 
+TEST(ShaderFailureTest, AClosedOutputLosesTheReportButNotTheStatus) {
+    e2e::TempTree tree;
+    tree.removeShader(VERTEX);
+    e2e::DemoProcess demo(tree.runDir(), {}, e2e::ClosedPipe::Output);
+    ASSERT_TRUE(demo.waitExit(EXIT_WITHIN_SECONDS));
+    EXPECT_FALSE(demo.signalled()) << "status " << demo.exitStatus();
+    EXPECT_EQ(demo.exitStatus(), 255);
+}
+
 TEST(ShaderFailureTest, AFifoAsVertexSourceIsRefusedWithoutWaiting) {
     e2e::TempTree tree;
     tree.removeShader(VERTEX);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <chrono>
 #include <fstream>
@@ -55,6 +56,17 @@ long ticksOver(pid_t pid, double seconds) {
     const long before = cpuTicks(pid);
     pause(seconds);
     return cpuTicks(pid) - before;
+}
+
+// Stops the program for `seconds`: the frame it is in lasts that long. `keys` (an xdotool command
+// line) are typed `after` seconds into it; the server stamps them, the program handles them later.
+void typeInsideOneLongFrame(pid_t pid, double seconds, double after, const std::string& keys) {
+    const auto start = std::chrono::steady_clock::now();
+    kill(pid, SIGSTOP);
+    pause(after);
+    xdotool(keys);
+    std::this_thread::sleep_until(start + std::chrono::duration<double>(seconds));
+    kill(pid, SIGCONT);
 }
 
 }  // namespace
@@ -206,6 +218,27 @@ TEST(WindowE2E, AKeyReleasedWhileAnotherWindowHasTheFocusStopsTheViewer) {
     EXPECT_TRUE(run.demo->running());
 }
 
+TEST(WindowE2E, KeysInsideALongFrameMoveTheViewerForTheTimeTheyWereHeld) {
+    ShownDemo run;
+    ASSERT_FALSE(run.window.empty());
+    const int start = horizonRow(captureFirstFrame(run.window));
+    // Page Up raises the viewer 2 units a second. xdotool makes each hold a little longer than
+    // it sleeps (about 20 ms here). Counted from when the program handles them, both keys of a
+    // tap inside the frame come after it: it moved nothing, or a whole frame's 2 units.
+    typeInsideOneLongFrame(run.demo->pid(), 1.0, 0.3, "keydown Prior sleep 0.1 keyup Prior");
+    pause(0.5);
+    const int tapped = horizonRow(capture(run.window));
+    EXPECT_GE(tapped - start, ROWS_PER_UNIT * 15 / 100) << "a 100 ms tap: 0.2 units";
+    EXPECT_LE(tapped - start, ROWS_PER_UNIT * 35 / 100) << "a 100 ms tap: 0.2 units";
+    // Pressed 0.62 s into a second's frame and held to its end: 0.76 units.
+    typeInsideOneLongFrame(run.demo->pid(), 1.0, 0.62, "keydown Prior sleep 0.38 keyup Prior");
+    pause(0.5);
+    const int held = horizonRow(capture(run.window));
+    EXPECT_GE(held - tapped, ROWS_PER_UNIT * 66 / 100) << "0.38 s held: 0.76 units";
+    EXPECT_LE(held - tapped, ROWS_PER_UNIT * 96 / 100) << "0.38 s held: 0.76 units";
+    EXPECT_TRUE(run.demo->running());
+}
+
 TEST(WindowE2E, AWindowDestroyedByAnotherClientEndsTheProgram) {
     ShownDemo run;
     ASSERT_FALSE(run.window.empty());
@@ -215,4 +248,12 @@ TEST(WindowE2E, AWindowDestroyedByAnotherClientEndsTheProgram) {
     EXPECT_EQ(run.demo->exitStatus(), 1);
     EXPECT_EQ(run.demo->output(), "");
     EXPECT_EQ(run.demo->errors(), "Navigation Example: the window was destroyed\n");
+
+    // Its message lost in a pipe whose reader has gone, the status stays.
+    ShownDemo unread({}, ClosedPipe::Errors);
+    ASSERT_FALSE(unread.window.empty());
+    ASSERT_EQ(xdotool("windowclose " + unread.window), 0);
+    ASSERT_TRUE(unread.demo->waitExit(5));
+    EXPECT_FALSE(unread.demo->signalled()) << "status " << unread.demo->exitStatus();
+    EXPECT_EQ(unread.demo->exitStatus(), 1);
 }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "FrameDriver.h"
 #include "Navigation.h"
 
 namespace {
@@ -14,22 +15,30 @@ class Viewer : public ::testing::Test {
         cameraY = 2.0;
         cameraZ = 0.0;
         cameraAngle = 0.0;
-        for (int key = 0; key < 256; ++key) {
-            specialKeyUp(key, 0, 0);
+        releaseKeysAt(0);
+        for (KeyHold* hold :
+             {&turnLeftHold, &turnRightHold, &forwardHold, &backwardHold, &riseHold, &sinkHold}) {
+            *hold = KeyHold{};
         }
+        lastFrameClock = 0;
     }
 
-    // Holds the keys for `seconds` in total, spread over frames of `frame` seconds.
+    // A frame that starts at `millis`, moving the viewer as display does.
+    static void frameAt(std::int64_t millis) { moveViewer(startFrame(millis)); }
+
+    // Holds the keys for `seconds` in total, spread over frames of `frame` seconds; pressed as
+    // a frame begins and released as another begins.
     static void hold(std::initializer_list<int> keys, double seconds, double frame = 0.05) {
         for (int key : keys) {
-            specialKeyDown(key, 10, 20);
+            pressKeyAt(key, lastFrameClock);
         }
+        const auto frameMillis = std::llround(frame * 1000);
         const int frames = static_cast<int>(std::lround(seconds / frame));
         for (int i = 0; i < frames; ++i) {
-            moveViewer(frame);
+            frameAt(lastFrameClock + frameMillis);
         }
         for (int key : keys) {
-            specialKeyUp(key, 10, 20);
+            releaseKeyAt(key, lastFrameClock);
         }
     }
 };
@@ -80,9 +89,9 @@ TEST_F(Viewer, KeysOfAPairHeldTogetherCancel) {
 }
 
 TEST_F(Viewer, TurningComesBeforeMovingInTheSameStep) {
-    specialKeyDown(GLUT_KEY_RIGHT, 0, 0);
-    specialKeyDown(GLUT_KEY_UP, 0, 0);
-    moveViewer(1.0);
+    pressKeyAt(GLUT_KEY_RIGHT, 0);
+    pressKeyAt(GLUT_KEY_UP, 0);
+    frameAt(1000);
     // The move follows the heading reached in this same step.
     EXPECT_NEAR(cameraAngle, TURN_RATE, 1e-12);
     EXPECT_NEAR(cameraX, -3.6 + 2.0 * std::cos(TURN_RATE), 1e-12);
@@ -90,12 +99,85 @@ TEST_F(Viewer, TurningComesBeforeMovingInTheSameStep) {
 }
 
 TEST_F(Viewer, ReleaseStopsAndRepeatedPressesChangeNothing) {
-    specialKeyDown(GLUT_KEY_UP, 0, 0);
-    specialKeyDown(GLUT_KEY_UP, 0, 0);  // the toolkit's auto-repeat
-    moveViewer(0.5);
-    specialKeyUp(GLUT_KEY_UP, 0, 0);
-    moveViewer(0.5);
+    pressKeyAt(GLUT_KEY_UP, 0);
+    pressKeyAt(GLUT_KEY_UP, 200);  // the browser's auto-repeat: no release between
+    frameAt(500);
+    releaseKeyAt(GLUT_KEY_UP, 500);
+    releaseKeyAt(GLUT_KEY_UP, 700);  // a release of a key that is up
+    frameAt(1000);
     EXPECT_NEAR(cameraX, -2.6, 1e-12);
+}
+
+TEST_F(Viewer, XAutoRepeatPairsNeitherLoseNorAddTime) {
+    hold({GLUT_KEY_UP, GLUT_KEY_LEFT}, 0.5);
+    const double steadyX = cameraX, steadyZ = cameraZ, steadyAngle = cameraAngle;
+
+    SetUp();
+    pressKeyAt(GLUT_KEY_UP, 0);
+    pressKeyAt(GLUT_KEY_LEFT, 0);
+    for (std::int64_t frame = 50; frame <= 500; frame += 50) {
+        // X repeats a held key as a release and a press at the same moment, inside the frame.
+        for (int key : {GLUT_KEY_UP, GLUT_KEY_LEFT}) {
+            releaseKeyAt(key, frame - 17);
+            pressKeyAt(key, frame - 17);
+        }
+        frameAt(frame);
+    }
+    EXPECT_EQ(cameraX, steadyX);
+    EXPECT_EQ(cameraZ, steadyZ);
+    EXPECT_EQ(cameraAngle, steadyAngle);
+}
+
+TEST_F(Viewer, KeysMoveOnlyForThePartOfALongFrameTheyWereHeld) {
+    frameAt(1000);
+    // A 100 ms tap inside a one-second frame walks 0.2 units, not nothing, not two units.
+    pressKeyAt(GLUT_KEY_UP, 1300);
+    releaseKeyAt(GLUT_KEY_UP, 1400);
+    frameAt(2000);
+    EXPECT_NEAR(cameraX, -3.6 + 0.2, 1e-12);
+    // Pressed 0.62 s into a one-second frame: 0.38 s of rising in it.
+    pressKeyAt(GLUT_KEY_PAGE_UP, 2620);
+    frameAt(3000);
+    EXPECT_NEAR(cameraY, 2.0 + 0.76, 1e-12);
+    // Held through the next frame: all of it, exactly as frames always moved.
+    const double before = cameraY;
+    frameAt(3050);
+    EXPECT_EQ(cameraY, before + MOVE_SPEED * 0.05);
+    // Released 30 ms into a frame; then it stands.
+    releaseKeyAt(GLUT_KEY_PAGE_UP, 3080);
+    frameAt(3100);
+    frameAt(3150);
+    EXPECT_NEAR(cameraY, 2.0 + 0.76 + 0.1 + 0.06, 1e-12);
+    // Two taps of one key in one frame add up.
+    pressKeyAt(GLUT_KEY_DOWN, 3160);
+    releaseKeyAt(GLUT_KEY_DOWN, 3170);
+    pressKeyAt(GLUT_KEY_DOWN, 3180);
+    releaseKeyAt(GLUT_KEY_DOWN, 3200);
+    frameAt(4000);
+    EXPECT_NEAR(cameraX, -3.6 + 0.2 - 0.06, 1e-12);
+}
+
+TEST_F(Viewer, ALostFocusStopsTheKeysAsHandledAndAHiddenWindowsTimeIsNotWalked) {
+    frameAt(1000);
+    pressKeyAt(GLUT_KEY_PAGE_DOWN, 1000);
+    pressKeyAt(GLUT_KEY_RIGHT, 1100);
+    releaseKeysAt(1250);
+    EXPECT_FALSE(keySink || keyTurnRight);
+    frameAt(2000);
+    frameAt(3000);
+    EXPECT_NEAR(cameraY, 2.0 - 0.5, 1e-12);
+    EXPECT_NEAR(cameraAngle, 0.15 * TURN_RATE, 1e-12);
+
+    // While the window is hidden idle puts the count of time forward, and a key held meanwhile
+    // walks only from there.
+    pressKeyAt(GLUT_KEY_PAGE_UP, 3000);
+    lastFrameClock = 9000;
+    frameAt(9100);
+    EXPECT_NEAR(cameraY, 2.0 - 0.5 + 0.2, 1e-12);
+    lastFrameClock = 12000;
+    releaseKeyAt(GLUT_KEY_PAGE_UP, 12040);
+    frameAt(12050);
+    EXPECT_NEAR(cameraY, 2.0 - 0.5 + 0.2 + 0.08, 1e-12);
 }
 
 TEST_F(Viewer, OtherKeysAndZeroTimeChangeNothing) {
@@ -106,10 +188,10 @@ TEST_F(Viewer, OtherKeysAndZeroTimeChangeNothing) {
     EXPECT_FALSE(keyTurnLeft || keyTurnRight || keyForward || keyBackward || keyRise || keySink);
     keyboard('a', 0, 0);
     keyboard(' ', 0, 0);
-    moveViewer(1.0);
-    specialKeyDown(GLUT_KEY_UP, 0, 0);
-    specialKeyDown(GLUT_KEY_RIGHT, 0, 0);
-    moveViewer(0.0);  // before the first frame no time has passed
+    frameAt(1000);
+    pressKeyAt(GLUT_KEY_UP, 1000);
+    pressKeyAt(GLUT_KEY_RIGHT, 1000);
+    frameAt(1000);  // no time has passed
     EXPECT_EQ(cameraX, -3.6);
     EXPECT_EQ(cameraY, 2.0);
     EXPECT_EQ(cameraZ, 0.0);
