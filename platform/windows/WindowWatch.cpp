@@ -45,7 +45,12 @@ void waitForWindowNews(std::int64_t milliseconds) {
                                 MWMO_INPUTAVAILABLE);
 }
 
-// Keys are counted from when freeglut hands them on.
+// freeglut hands a key on while it handles the key's message, whose time Windows keeps: the
+// message's age, on the tick count's scale, puts it on clockMillis()'s.
 std::int64_t keyEventClock(int, bool) {
-    return clockMillis();
+    const DWORD age = GetTickCount() - static_cast<DWORD>(GetMessageTime());
+    // A message is never younger than now, whatever the two clocks say; a stale reading (no key
+    // message being handled) is taken for now rather than for the distant past.
+    const std::int64_t sinceKey = age < 10000 ? static_cast<std::int64_t>(age) : 0;
+    return clockMillis() - sinceKey;
 }
