@@ -3,10 +3,12 @@
 
 #include "FrameDriver.h"
 #include "Navigation.h"
+#include "PlatformStart.h"
 #include "Window.h"
 #include "WindowWatch.h"
 
 int main(int argc, char** argv) {
+    startPlatform(argc, argv);
     // The toolkit takes out its own options; the program has none.
     glutInit(&argc, argv);
     glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
