@@ -6,7 +6,8 @@ set(WEB ${CMAKE_CURRENT_LIST_DIR})
 string(APPEND CMAKE_CXX_FLAGS " -fexceptions")
 
 # The calls the emulation gets wrong or lacks, done as desktop GL does them.
-add_library(web_gl STATIC ${WEB}/WebGL.cpp ${WEB}/Immediate.cpp ${WEB}/Glu.cpp ${WEB}/Shapes.cpp)
+add_library(web_gl STATIC
+  ${WEB}/WebGL.cpp ${WEB}/Immediate.cpp ${WEB}/Glu.cpp ${WEB}/Shapes.cpp)
 target_include_directories(web_gl PRIVATE ${WEB}/include)
 target_include_directories(gl_deps INTERFACE ${WEB}/include)
 target_link_libraries(gl_deps INTERFACE web_gl)
