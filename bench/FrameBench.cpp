@@ -12,6 +12,7 @@
 
 #include "FrameDriver.h"
 #include "Particles.h"
+#include "PlatformStart.h"
 #include "Window.h"
 
 namespace {
@@ -71,6 +72,7 @@ void report(const char* name, const std::vector<double>& samples) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    startPlatform(argc, argv);
     glutInit(&argc, argv);
     glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);

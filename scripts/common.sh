@@ -1,4 +1,4 @@
-# Shared by scripts/run and scripts/test: installs what is missing and builds.
+# Shared by the project's scripts and .ci/run: installs what is missing and builds.
 # shellcheck shell=bash
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -35,12 +35,18 @@ ensure_packages() {
         return 0
     fi
     echo "Installing missing packages: ${missing[*]}"
-    local sudo=()
+    as_root apt-get update -q
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o Dpkg::Use-Pty=0 \
+        --no-install-recommends "${missing[@]}"
+}
+
+# as_root CMD...: runs CMD as root, through sudo when this is not root.
+as_root() {
     if [ "$(id -u)" -ne 0 ]; then
-        sudo=(sudo)
+        sudo "$@"
+    else
+        "$@"
     fi
-    "${sudo[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q -o Dpkg::Use-Pty=0 --no-install-recommends "${missing[@]}"
 }
 
 # build_tree DIR [cmake options...]: configures and builds the project in DIR (only the targets

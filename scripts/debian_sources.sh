@@ -1,33 +1,55 @@
-# Shared by the cross builds (scripts/web_build.sh, scripts/windows_build.sh): fetches Debian's own
-# source packages with apt-get source, adding deb-src entries made from the machine's deb entries
-# when there are none, and says how the shader compilers are built from them.
+# Reads this machine's apt sources, and fetches Debian's own source packages with apt-get source,
+# adding deb-src entries made from the machine's deb entries when there are none. Shared by the
+# cross builds (scripts/cross_build.sh) and .ci/run, which takes its Debian mirror from them.
 # shellcheck shell=bash
 
-as_root() {
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo "$@"
-    else
-        "$@"
-    fi
-}
-
-# The machine's own deb entries, retyped deb-src: one-line entries, then deb822 stanzas.
-deb_src_lines() {
+# This machine's apt entries, one a line as sources.list has them ("deb [signed-by=KEY] URI SUITE
+# COMPONENT..."), whether they come from one-line files or deb822 stanzas.
+apt_entries() {
     local file
     for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-        [ -f "$file" ] && sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$file"
+        [ -f "$file" ] && sed -n 's/^[[:space:]]*\(deb\(-src\)\?[[:space:]]\)/\1/p' "$file"
+    done
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        awk 'BEGIN { RS = ""; FS = "\n" }
+             {
+                 types = ""; uris = ""; suites = ""; components = ""; key = ""; enabled = "yes"
+                 for (i = 1; i <= NF; ++i) {
+                     if ($i !~ /^[A-Za-z-]+:/) continue
+                     colon = index($i, ":")
+                     name = tolower(substr($i, 1, colon - 1))
+                     value = substr($i, colon + 1)
+                     gsub(/^[ \t]+|[ \t]+$/, "", value)
+                     if (name == "types") types = value
+                     else if (name == "uris") uris = value
+                     else if (name == "suites") suites = value
+                     else if (name == "components") components = " " value
+                     else if (name == "signed-by") key = value
+                     else if (name == "enabled") enabled = tolower(value)
+                 }
+                 if (enabled == "no") next
+                 # A key given inline rather than as a file has no one-line form.
+                 options = key ~ /^\// ? "[signed-by=" key "] " : ""
+                 nt = split(types, t, /[ \t]+/)
+                 nu = split(uris, u, /[ \t]+/)
+                 ns = split(suites, s, /[ \t]+/)
+                 for (a = 1; a <= nt; ++a)
+                     for (b = 1; b <= nu; ++b)
+                         for (c = 1; c <= ns; ++c) print t[a] " " options u[b] " " s[c] components
+             }' "$file"
     done
     return 0
 }
 
-deb_src_stanzas() {
-    local file
-    for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] || continue
-        awk 'BEGIN { RS = ""; ORS = "\n\n" }
-             /(^|\n)Types:[^\n]*deb([ \t]|\n|$)/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
-            "$file"
-    done
+# debian_mirror SUITE: the first mirror the machine's deb entries name for SUITE.
+debian_mirror() {
+    apt_entries | awk -v suite="$1" '
+        $1 == "deb" {
+            i = 2
+            if ($i ~ /^\[/) { while (i < NF && $i !~ /\]$/) ++i; ++i }
+            if ($(i + 1) == suite) { print $i; exit }
+        }'
 }
 
 # apt-get source needs deb-src entries; where there are none, they are made from the deb ones.
@@ -36,15 +58,8 @@ ensure_deb_src() {
         return 0
     fi
     echo "Adding deb-src entries made from this machine's deb entries"
-    local name=/etc/apt/sources.list.d/shadow-demo-sources lines stanzas
-    lines=$(deb_src_lines)
-    stanzas=$(deb_src_stanzas)
-    if [ -n "$lines" ]; then
-        printf '%s\n' "$lines" | as_root tee "$name.list" >/dev/null
-    fi
-    if [ -n "$stanzas" ]; then
-        printf '%s\n' "$stanzas" | as_root tee "$name.sources" >/dev/null
-    fi
+    apt_entries | sed -n 's/^deb /deb-src /p' |
+        as_root tee /etc/apt/sources.list.d/shadow-demo-sources.list >/dev/null
     as_root apt-get update -q
 }
 
@@ -82,15 +97,3 @@ unpack_upstream() {
 source_dir() {
     ls -d "$1/$2"-*/ 2>/dev/null | head -n 1
 }
-
-# glslang with its HLSL front end, without its optimizer and tools; SPIRV-Cross's core and GLSL
-# writer, which throws the exceptions the translator catches.
-GLSLANG_OPTIONS=(
-    -DENABLE_HLSL=ON -DENABLE_OPT=OFF -DENABLE_GLSLANG_BINARIES=OFF -DENABLE_SPVREMAPPER=OFF
-    -DENABLE_CTEST=OFF -DBUILD_TESTING=OFF -DENABLE_PCH=OFF
-)
-SPIRV_CROSS_OPTIONS=(
-    -DSPIRV_CROSS_CLI=OFF -DSPIRV_CROSS_ENABLE_TESTS=OFF -DSPIRV_CROSS_SHARED=OFF
-    -DSPIRV_CROSS_ENABLE_HLSL=OFF -DSPIRV_CROSS_ENABLE_MSL=OFF -DSPIRV_CROSS_ENABLE_CPP=OFF
-    -DSPIRV_CROSS_ENABLE_REFLECT=OFF -DSPIRV_CROSS_ENABLE_C_API=OFF -DSPIRV_CROSS_ENABLE_UTIL=OFF
-)

@@ -3,14 +3,12 @@
 # for the tests, GoogleTest) are built from Debian's own source packages, once: later builds find
 # them in build-windows/deps/.
 # shellcheck shell=bash
-source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/debian_sources.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/cross_build.sh"
 
-WIN_OUT="$ROOT/build-windows"
-WIN_DEPS="$WIN_OUT/deps"
-WIN_PREFIX="$WIN_DEPS/prefix"
+OUT="$ROOT/build-windows"
 WIN_TOOLCHAIN="$ROOT/platform/windows/mingw-w64.cmake"
-WIN_ZIP="$WIN_OUT/shadow-demo-windows.zip"
+PLATFORM_CMAKE=(cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN")
+WIN_ZIP="$OUT/shadow-demo-windows.zip"
 
 # Debian 12 packages the Windows build and its runs under Wine need (besides RUN_PACKAGES, whose
 # Xvfb and xdotool the tests use). meson builds libepoxy; zip packs the program.
@@ -19,29 +17,14 @@ WINDOWS_PACKAGES=(
     dpkg-dev zip
 )
 
-# cross_cmake_install NAME [cmake options...]: configures, builds and installs NAME's Debian
-# source into the prefix, with its log in deps/NAME.log.
-cross_cmake_install() {
-    local name=$1 build="$WIN_DEPS/$1"
-    shift
-    local start=$SECONDS
-    {
-        cmake -S "$(source_dir "$WIN_DEPS/src" "$name")" -B "$build" -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_INSTALL_PREFIX="$WIN_PREFIX" -DCMAKE_PREFIX_PATH="$WIN_PREFIX" \
-            -DBUILD_SHARED_LIBS=OFF "$@" &&
-            cmake --build "$build" -j "$(nproc)" &&
-            cmake --install "$build"
-    } >"$build.log" 2>&1 || { tail -n 30 "$build.log"; return 1; }
-    echo "$name: $((SECONDS - start)) s"
-}
-
 # libepoxy builds with meson; only its WGL side is wanted on Windows.
-cross_meson_install() {
-    local build="$WIN_DEPS/libepoxy" start=$SECONDS
+meson_install_libepoxy() {
+    local deps build start=$SECONDS
+    deps=$(deps_dir)
+    build="$deps/libepoxy"
     {
-        meson setup "$build" "$(source_dir "$WIN_DEPS/src" libepoxy)" \
-            --cross-file "$ROOT/platform/windows/meson-cross.ini" --prefix "$WIN_PREFIX" \
+        meson setup "$build" "$(dep_source libepoxy)" \
+            --cross-file "$ROOT/platform/windows/meson-cross.ini" --prefix "$deps/prefix" \
             --buildtype release --default-library static -Dtests=false -Ddocs=false \
             -Degl=no -Dglx=no -Dx11=false &&
             ninja -C "$build" -j "$(nproc)" install
@@ -49,52 +32,37 @@ cross_meson_install() {
     echo "libepoxy: $((SECONDS - start)) s"
 }
 
-# Static libraries: glslang and SPIRV-Cross as debian_sources.sh says, freeglut, libepoxy and
-# GoogleTest.
+# Static libraries: freeglut, libepoxy, glslang and SPIRV-Cross, and GoogleTest for the tests.
 build_windows_deps() {
-    if [ -f "$WIN_DEPS/built" ]; then
-        return 0
-    fi
-    local start=$SECONDS
-    echo "== Windows: freeglut, libepoxy, glslang, SPIRV-Cross and GoogleTest with MinGW-w64 (once)"
-    rm -rf "$WIN_DEPS"
-    fetch_sources "$WIN_DEPS/src" freeglut libepoxy glslang spirv-cross googletest
-    cross_cmake_install freeglut -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
+    dep_cmake_install freeglut -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
         -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_GLES=OFF
-    cross_meson_install
-    cross_cmake_install glslang "${GLSLANG_OPTIONS[@]}"
-    cross_cmake_install spirv-cross "${SPIRV_CROSS_OPTIONS[@]}"
-    cross_cmake_install googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
-    touch "$WIN_DEPS/built"
-    echo "Windows libraries built in $((SECONDS - start)) s"
+    meson_install_libepoxy
+    dep_cmake_install glslang "${GLSLANG_OPTIONS[@]}"
+    dep_cmake_install spirv-cross "${SPIRV_CROSS_OPTIONS[@]}"
+    dep_cmake_install googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
 }
 
-# Builds build-windows/shadow-demo.exe (and, with WINDOWS_TESTS=ON as an argument, the tests) and
-# packs the zip: the .exe in build/ beside src/ShadowMapping/resource/cg/, the layout it reads
-# its shaders from, so that a double-click in its folder starts it.
+# Builds build-windows/shadow-demo.exe (and whatever the CMake options given add: the tests, the
+# benchmark) and packs the zip: the .exe in build/ beside src/ShadowMapping/resource/cg/, the
+# layout it reads its shaders from, so that a double-click in its folder starts it.
 build_windows() {
     ensure_packages "${WINDOWS_PACKAGES[@]}"
-    build_windows_deps
-    local start=$SECONDS
-    echo "== Windows: the program"
-    cmake -S "$ROOT/platform/windows" -B "$WIN_OUT/cmake" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-        -DWINDOWS_DEPS="$WIN_PREFIX" -DGLSLANG_SOURCE="$(source_dir "$WIN_DEPS/src" glslang)" \
-        -DCMAKE_RUNTIME_OUTPUT_DIRECTORY="$WIN_OUT" "$@" >/dev/null
-    cmake --build "$WIN_OUT/cmake" -j "$(nproc)"
-    local package="$WIN_OUT/package/shadow-demo"
-    rm -rf "$WIN_OUT/package" "$WIN_ZIP"
+    build_deps_once "Windows: freeglut, libepoxy, glslang, SPIRV-Cross and GoogleTest with MinGW-w64" \
+        build_windows_deps freeglut libepoxy glslang spirv-cross googletest
+    build_program "$@"
+    local package="$OUT/package/shadow-demo"
+    rm -rf "$OUT/package" "$WIN_ZIP"
     mkdir -p "$package/build" "$package/src/ShadowMapping/resource/cg"
-    cp "$WIN_OUT/shadow-demo.exe" "$package/build/"
+    cp "$OUT/shadow-demo.exe" "$package/build/"
     cp "$ROOT"/src/ShadowMapping/resource/cg/*.cg "$package/src/ShadowMapping/resource/cg/"
-    (cd "$WIN_OUT/package" && zip -q -r -X "$WIN_ZIP" shadow-demo)
-    echo "Program built in $((SECONDS - start)) s: shadow-demo.exe $(stat -c %s "$WIN_OUT/shadow-demo.exe") bytes, $(basename "$WIN_ZIP") $(stat -c %s "$WIN_ZIP") bytes"
+    (cd "$OUT/package" && zip -q -r -X "$WIN_ZIP" shadow-demo)
+    echo "shadow-demo.exe $(stat -c %s "$OUT/shadow-demo.exe") bytes, $(basename "$WIN_ZIP") $(stat -c %s "$WIN_ZIP") bytes"
 }
 
 # Wine, with a prefix of the project's own. Its Mono and Gecko are not wanted (the program uses
 # neither) and would be offered for download.
 WINE=/usr/lib/wine/wine64
-export WINEPREFIX="$WIN_OUT/wine"
+export WINEPREFIX="$OUT/wine"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -135,11 +103,11 @@ run_windows_tests() {
     trap stop_wine RETURN
     local status=0 start=$SECONDS
     echo "== Windows: unit and GL tests under Wine"
-    (cd "$WIN_OUT/cmake" && ctest --output-on-failure --timeout 300) || status=1
+    (cd "$OUT" && ctest --output-on-failure --timeout 300) || status=1
     echo "Unit and GL tests under Wine: $((SECONDS - start)) s"
     start=$SECONDS
     echo "== Windows: e2e tests against shadow-demo.exe under Wine"
-    (cd "$WIN_OUT/e2e" && ctest --output-on-failure --timeout 600 -L e2e -E "$WINE_E2E_LEFT_OUT") ||
+    (cd "$OUT/e2e" && ctest --output-on-failure --timeout 600 -L e2e -E "$WINE_E2E_LEFT_OUT") ||
         status=1
     echo "e2e tests under Wine: $((SECONDS - start)) s"
     return "$status"

@@ -1,7 +1,6 @@
 #include "Clock.h"
 
 #include <chrono>
-#include <thread>
 
 namespace {
 // Taken during static initialisation, before main: the closest we get to the process's start.
@@ -12,10 +11,4 @@ std::int64_t clockMillis() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  processStart)
         .count();
-}
-
-void sleepMillis(std::int64_t milliseconds) {
-    if (milliseconds > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    }
 }

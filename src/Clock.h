@@ -6,5 +6,6 @@
 #include <cstdint>
 
 std::int64_t clockMillis();
-// Sleeps for a whole number of milliseconds; nothing for zero or less.
+// Sleeps for a whole number of milliseconds; nothing for zero or less. Each platform has its own
+// (a page's thread may not stop: there the page's loop waits instead).
 void sleepMillis(std::int64_t milliseconds);

@@ -3,16 +3,12 @@
 
 #include "FrameDriver.h"
 #include "Navigation.h"
+#include "PlatformStart.h"
 #include "Window.h"
 #include "WindowWatch.h"
 
-#include <csignal>
-
 int main(int argc, char** argv) {
-#ifdef SIGPIPE
-    // A reader that has gone (`shadow-demo | true`) loses the messages, not the exit status.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    startPlatform(argc, argv);
     // The toolkit takes out its own options; the program has none.
     glutInit(&argc, argv);
     glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);

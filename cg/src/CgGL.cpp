@@ -4,7 +4,6 @@
 #include "CgState.h"
 
 #include <Cg/cgGL.h>
-#include <epoxy/glx.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -256,11 +255,6 @@ void multiply(const float* a, const float* b, float* out) {
 }  // namespace
 
 namespace cgrt {
-
-bool glContextCurrent() {
-    return glXGetCurrentContext() != nullptr;
-}
-
 namespace {
 
 // The version in a GL_SHADING_LANGUAGE_VERSION string as 100 * major + minor ("1.20 ..." is 120,

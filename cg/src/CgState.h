@@ -6,6 +6,7 @@
 
 #include <Cg/cg.h>
 
+#include "CgContext.h"
 #include "CgTranslator.h"
 
 #include <memory>
@@ -59,7 +60,6 @@ bool isValid(CGparameter param);
 
 // 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
 int profileSlot(CGprofile profile);
-bool glContextCurrent();
 // Empty when the current driver runs what the translator writes; otherwise one line saying what is
 // needed and what the driver offers.
 std::string shadingShortfall();

@@ -52,6 +52,9 @@ std::string demoBinary() {
 std::string sourceDir() {
     return SHADOW_SOURCE_DIR;
 }
+std::string buildDir() {
+    return SHADOW_BINARY_DIR;
+}
 
 int shell(const std::string& command, std::string* out) {
     FILE* pipe = popen(command.c_str(), "r");

@@ -118,5 +118,7 @@ int shell(const std::string& command, std::string* out = nullptr);
 
 std::string demoBinary();
 std::string sourceDir();
+// This build's folder, where the tests leave what they saw.
+std::string buildDir();
 
 }  // namespace e2e

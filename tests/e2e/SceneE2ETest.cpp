@@ -137,7 +137,7 @@ struct SceneRun : ShownDemo {
 TEST(SceneE2E, StartViewShowsSkyGroundSolidsAndFountainInTheirColours) {
     SceneRun run;
     ASSERT_FALSE(run.window.empty());
-    const Image image = capture(run.window, sourceDir() + "/build/e2e-start-view.png");
+    const Image image = capture(run.window, buildDir() + "/e2e-start-view.png");
     ASSERT_EQ(image.width, WIDTH);
     ASSERT_EQ(image.height, HEIGHT);
 

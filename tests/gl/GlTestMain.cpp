@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "PlatformStart.h"
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
@@ -42,6 +44,7 @@ extern "C" const char* __asan_default_options() {
 #endif
 
 int main(int argc, char** argv) {
+    startPlatform(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the tests must work without a display.
     if (::testing::GTEST_FLAG(list_tests)) {

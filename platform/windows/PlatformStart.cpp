@@ -1,5 +1,7 @@
-// Every Windows program of the project that loads shaders starts here: either as what it is
-// (programMain, its own main renamed at build time) or as its own shader translator.
+// Every Windows program of the project that loads shaders calls this first: started with
+// TRANSLATOR_OPTION, it is the shader translator of another copy of itself and ends here.
+#include "PlatformStart.h"
+
 #include <fcntl.h>
 #include <io.h>
 
@@ -9,11 +11,9 @@
 
 #include "CgChild.h"
 
-int programMain(int argc, char** argv);
-
-int main(int argc, char** argv) {
+void startPlatform(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], cgrt::TRANSLATOR_OPTION) == 0) {
-        return cgrt::serveTranslations();
+        std::exit(cgrt::serveTranslations());
     }
     // Wine hands an X display's name down in DISPLAY, which freeglut on Windows takes for a
     // device to measure the screen by, and warns when there is no such device.
@@ -21,5 +21,4 @@ int main(int argc, char** argv) {
     // The messages end their lines as on Linux, whatever reads them.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    return programMain(argc, argv);
 }
