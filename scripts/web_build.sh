@@ -15,7 +15,7 @@ export NODE_PATH=/usr/share/nodejs
 # Debian 12 packages the web build and its browser test need.
 WEB_PACKAGES=(
     emscripten nodejs cmake make python3 dpkg-dev
-    chromium chromium-driver firefox-esr xvfb xauth
+    chromium firefox-esr xvfb xauth
 )
 
 # common.sh's ensure_packages installs what is missing of PACKAGES: here, of the web's list.
