@@ -14,7 +14,7 @@ export NODE_PATH=/usr/share/nodejs
 # Debian 12 packages the web build and its browser test need.
 WEB_PACKAGES=(
     emscripten nodejs cmake make python3 dpkg-dev
-    chromium chromium-driver firefox-esr xvfb xauth
+    chromium firefox-esr xvfb xauth
 )
 
 build_web_deps() {

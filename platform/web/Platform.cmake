@@ -46,9 +46,14 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${WEB}/index.html
 add_executable(shadow-demo-single src/main.cpp)
 target_link_libraries(shadow-demo-single PRIVATE shadow_core)
 page(shadow-demo-single -sSINGLE_FILE=1 -sMINIFY_HTML=0 --shell-file ${WEB}/index.html
+  "SHELL:--pre-js ${WEB}/single_file.js"
   --embed-file ${SHADERS}@/src/ShadowMapping/resource/cg)
 set_target_properties(shadow-demo-single PROPERTIES OUTPUT_NAME shadow-demo SUFFIX .html
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/single)
-set_property(TARGET shadow-demo-single APPEND PROPERTY LINK_DEPENDS ${WEB}/index.html)
+set_property(TARGET shadow-demo-single APPEND PROPERTY LINK_DEPENDS ${WEB}/index.html
+  ${WEB}/single_file.js ${WEB}/pack_wasm.py)
+# The WebAssembly travels gzipped inside the page, which unpacks it as it compiles it.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_custom_command(TARGET shadow-demo-single POST_BUILD
+  COMMAND Python3::Interpreter ${WEB}/pack_wasm.py ${CMAKE_BINARY_DIR}/single/shadow-demo.html
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_BINARY_DIR}/single/shadow-demo.html ${CMAKE_BINARY_DIR}/)

@@ -17,45 +17,81 @@ mergeInto(LibraryManager.library, {
   },
   $WebLoop__deps: ['$handleException'],
 
-  // GLUT's key handlers, run as the frames are (an exit from a key's handler is no error), and
-  // the keys held down, by key code, as GLUT's key-up handler reads them. A page that loses the
-  // focus (to another window or tab, or the canvas to another element) hears no more key-ups:
-  // every held key then counts as released, so that none stays down for ever.
+  // GLUT's key handlers, run as the frames are (an exit from a key's handler is no error), fed
+  // from two sources: the keyboard and the page's buttons (Module.holdKey). The program holds a
+  // key while either source holds it, and hears its key-up only when the last one lets go, so a
+  // key tapped while its button is held does not stop the movement, nor the other way round. The
+  // page hears each change (Module.onKeyHeld), so a button lights while the program holds its key,
+  // whichever source holds it. A page that loses the focus (to another window or tab, or the
+  // canvas to another element) hears no more key-ups: every held key then counts as released,
+  // so that none stays down for ever.
   $WebKeys: {
+    // By key code: the event GLUT was handed at the press, and which sources hold the key.
     held: {},
-    press: function(event) {
-      if (ABORT) return;
-      WebKeys.held[event.keyCode] = {
-        keyCode: event.keyCode, shiftKey: event.shiftKey, ctrlKey: event.ctrlKey,
-        altKey: event.altKey, metaKey: event.metaKey, preventDefault: function() {},
-      };
-      WebLoop.call(function() { GLUT.onKeydown(event); });
+    tell: function(keyCode, down) {
+      if (Module['onKeyHeld']) Module['onKeyHeld'](keyCode, down);
     },
-    lift: function(event) {
+    press: function(source, event) {
       if (ABORT) return;
-      delete WebKeys.held[event.keyCode];
+      var key = WebKeys.held[event.keyCode];
+      var first = !key;
+      if (first) {
+        key = WebKeys.held[event.keyCode] = {
+          event: {
+            keyCode: event.keyCode, shiftKey: event.shiftKey, ctrlKey: event.ctrlKey,
+            altKey: event.altKey, metaKey: event.metaKey, preventDefault: function() {},
+          },
+          sources: {},
+        };
+      } else if (!key.sources[source]) {
+        // Already down for the program: a second source adds nothing it would hear.
+        key.sources[source] = true;
+        return;
+      }
+      // The keyboard's own repeats reach the program as they do on the desktop.
+      key.sources[source] = true;
+      WebLoop.call(function() { GLUT.onKeydown(event); });
+      if (first) WebKeys.tell(event.keyCode, true);
+    },
+    lift: function(source, event) {
+      if (ABORT) return;
+      var key = WebKeys.held[event.keyCode];
+      if (key) {
+        delete key.sources[source];
+        if (Object.keys(key.sources).length > 0) return;
+        delete WebKeys.held[event.keyCode];
+        WebKeys.tell(event.keyCode, false);
+      }
       WebLoop.call(function() { GLUT.onKeyup(event); });
     },
     releaseAll: function() {
       var held = WebKeys.held;
       WebKeys.held = {};
       for (var code in held) {
-        if (ABORT) return;
-        WebLoop.call(function() { GLUT.onKeyup(held[code]); });
+        WebKeys.tell(Number(code), false);
+        if (!ABORT) WebLoop.call(function() { GLUT.onKeyup(held[code].event); });
       }
     },
+    keyDown: function(event) { WebKeys.press('keyboard', event); },
+    keyUp: function(event) { WebKeys.lift('keyboard', event); },
     // The page's buttons: a key, by its key code, pressed or released as the keyboard does it.
     hold: function(keyCode, down) {
       var event = { keyCode: keyCode, preventDefault: function() {} };
-      if (down) WebKeys.press(event);
-      else WebKeys.lift(event);
+      if (down) WebKeys.press('button', event);
+      else WebKeys.lift('button', event);
     },
     listen: function() {
       Module['holdKey'] = WebKeys.hold;
       window.removeEventListener('keydown', GLUT.onKeydown, true);
       window.removeEventListener('keyup', GLUT.onKeyup, true);
-      window.addEventListener('keydown', WebKeys.press, true);
-      window.addEventListener('keyup', WebKeys.lift, true);
+      // The program takes no touch input. GLUT's touch handler on the window turns a touch on the
+      // canvas into mouse events for nobody, and cancels the touch, which the browser refuses
+      // (the window's touch listeners are passive) with a message in the console for every one.
+      ['touchstart', 'touchmove', 'touchend'].forEach(function(type) {
+        window.removeEventListener(type, GLUT.touchHandler, true);
+      });
+      window.addEventListener('keydown', WebKeys.keyDown, true);
+      window.addEventListener('keyup', WebKeys.keyUp, true);
       window.addEventListener('blur', WebKeys.releaseAll);
       Module['canvas'].addEventListener('blur', WebKeys.releaseAll);
       document.addEventListener('visibilitychange', function() {
