@@ -94,7 +94,10 @@ wine_program() {
 # minimised window, which needs a window manager here). Windows has no FIFOs: Wine shows one as a
 # missing file. And a focus taken by an X program (xlogo) did not reach the program as a lost
 # focus under Wine on a display without a window manager, so its held key was not released.
-WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAgain|AFifoAsVertexSource|AKeyReleasedWhileAnotherWindowHasTheFocus'
+# Keys typed while the program is stopped (a one-second frame made with SIGSTOP) moved the viewer
+# 0 to 0.15 units instead of 0.76 under Wine: the message times Wine gives them are not when the
+# keys went down and up.
+WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAgain|AFifoAsVertexSource|AKeyReleasedWhileAnotherWindowHasTheFocus|KeysInsideALongFrame'
 
 # On a display: the unit and GL tests (Windows programs, which CTest starts under Wine), then the
 # e2e tests (built for Linux in build-windows/e2e) against shadow-demo.exe. Fails when any failed.

@@ -168,7 +168,7 @@ TEST(WindowE2E, AHiddenWindowWaitsAndDrawsAgainWhenShown) {
 TEST(WindowE2E, AKeyHeldWhileTheWindowIsHiddenMovesTheViewerNoFurtherThanTheTimeHeld) {
     ShownDemo run;
     ASSERT_FALSE(run.window.empty());
-    const int start = horizonRow(capture(run.window));
+    const int start = horizonRow(captureFirstFrame(run.window));
     xdotool("keydown Prior");
     xdotool("windowunmap --sync " + run.window);
     pause(1.0);
