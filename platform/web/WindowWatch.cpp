@@ -1,8 +1,15 @@
 // A page's canvas is neither destroyed nor focused apart from the page, and a hidden page's
-// timers are slowed by the browser itself: there is nothing to watch. Keys are handled as they
-// come, between frames, and counted from then.
+// timers are slowed by the browser itself: there is nothing to watch. Keys are handled between
+// frames, but the browser stamps each with when it happened (main_loop.js).
+#include <cmath>
+
 #include "Clock.h"
 #include "WindowWatch.h"
+
+extern "C" {
+// Defined in main_loop.js.
+double webKeyEventAge(void);
+}
 
 void watchWindow() {}
 
@@ -15,5 +22,5 @@ void waitForWindowNews(std::int64_t milliseconds) {
 }
 
 std::int64_t keyEventClock(int, bool) {
-    return clockMillis();
+    return clockMillis() - std::llround(webKeyEventAge());
 }

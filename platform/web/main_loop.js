@@ -28,6 +28,13 @@ mergeInto(LibraryManager.library, {
   $WebKeys: {
     // By key code: the event GLUT was handed at the press, and which sources hold the key.
     held: {},
+    // When the key now being handed to GLUT went down or up, on performance.now()'s scale: the
+    // browser stamps its events as they happen, and a long frame delays only their handling.
+    stamp: 0,
+    handOn: function(handler, event) {
+      WebKeys.stamp = event.timeStamp !== undefined ? event.timeStamp : performance.now();
+      WebLoop.call(function() { handler(event); });
+    },
     tell: function(keyCode, down) {
       if (Module['onKeyHeld']) Module['onKeyHeld'](keyCode, down);
     },
@@ -50,7 +57,7 @@ mergeInto(LibraryManager.library, {
       }
       // The keyboard's own repeats reach the program as they do on the desktop.
       key.sources[source] = true;
-      WebLoop.call(function() { GLUT.onKeydown(event); });
+      WebKeys.handOn(GLUT.onKeydown, event);
       if (first) WebKeys.tell(event.keyCode, true);
     },
     lift: function(source, event) {
@@ -62,14 +69,14 @@ mergeInto(LibraryManager.library, {
         delete WebKeys.held[event.keyCode];
         WebKeys.tell(event.keyCode, false);
       }
-      WebLoop.call(function() { GLUT.onKeyup(event); });
+      WebKeys.handOn(GLUT.onKeyup, event);
     },
     releaseAll: function() {
       var held = WebKeys.held;
       WebKeys.held = {};
       for (var code in held) {
         WebKeys.tell(Number(code), false);
-        if (!ABORT) WebLoop.call(function() { GLUT.onKeyup(held[code].event); });
+        if (!ABORT) WebKeys.handOn(GLUT.onKeyup, held[code].event);
       }
     },
     keyDown: function(event) { WebKeys.press('keyboard', event); },
@@ -100,6 +107,12 @@ mergeInto(LibraryManager.library, {
     },
   },
   $WebKeys__deps: ['$GLUT', '$WebLoop'],
+
+  // How long ago the key being handed on went down or up, in milliseconds (WindowWatch.cpp).
+  webKeyEventAge__deps: ['$WebKeys'],
+  webKeyEventAge: function() {
+    return Math.max(0, performance.now() - WebKeys.stamp);
+  },
 
   webPauseLoop__deps: ['$WebLoop'],
   webPauseLoop: function(milliseconds) {
