@@ -37,8 +37,24 @@ std::string upper(std::string s) {
     return s;
 }
 
-// glslang says "ERROR: <name>:<line>: <text>"; Cg users read "<name>(<line>) : error: <text>".
-std::string rewriteLog(const std::string& log, const std::string& name) {
+// Where "<file>:<line>:" ends in a glslang message: the first colon that digits and another colon
+// follow (a file name may hold colons itself, as in "C:\\shaders\\a.cg"). npos when there is none.
+std::size_t locationEnd(const std::string& rest, std::size_t& colon, std::size_t& digitsEnd) {
+    for (colon = rest.find(':'); colon != std::string::npos; colon = rest.find(':', colon + 1)) {
+        digitsEnd = colon + 1;
+        while (digitsEnd < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digitsEnd]))) {
+            ++digitsEnd;
+        }
+        if (digitsEnd > colon + 1 && digitsEnd < rest.size() && rest[digitsEnd] == ':') {
+            return digitsEnd + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+// glslang says "ERROR: <file>:<line>: <text>"; Cg users read "<file>(<line>) : error: <text>".
+// The file is the source's name, or the one a #line marker of an included file gave.
+std::string rewriteLog(const std::string& log) {
     std::istringstream in(log);
     std::string line, out;
     while (std::getline(in, line)) {
@@ -57,22 +73,17 @@ std::string rewriteLog(const std::string& log, const std::string& name) {
             severity = "warning";
             rest = line.substr(9);
         }
-        const std::string prefix = name + ":";
-        if (!severity.empty() && rest.rfind(prefix, 0) == 0) {
-            std::size_t digits = prefix.size();
-            std::size_t end = digits;
-            while (end < rest.size() && std::isdigit(static_cast<unsigned char>(rest[end]))) {
-                ++end;
+        std::size_t colon = 0, digitsEnd = 0;
+        const std::size_t textAt = severity.empty() ? std::string::npos
+                                                    : locationEnd(rest, colon, digitsEnd);
+        if (textAt != std::string::npos) {
+            std::size_t text = textAt;
+            while (text < rest.size() && rest[text] == ' ') {
+                ++text;
             }
-            if (end > digits && end < rest.size() && rest[end] == ':') {
-                std::size_t text = end + 1;
-                while (text < rest.size() && rest[text] == ' ') {
-                    ++text;
-                }
-                out += name + "(" + rest.substr(digits, end - digits) + ") : " + severity + ": " +
-                       rest.substr(text) + "\n";
-                continue;
-            }
+            out += rest.substr(0, colon) + "(" + rest.substr(colon + 1, digitsEnd - colon - 1) +
+                   ") : " + severity + ": " + rest.substr(text) + "\n";
+            continue;
         }
         // glslang's closing tally ("1 compilation errors. No code generated.") adds nothing.
         if (line.find("compilation errors") != std::string::npos) {
@@ -350,7 +361,7 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
                    ") : error: the source ends before a '" + open->bracket + "' is closed\n";
         }
     }
-    return rewriteLog(shader.getInfoLog(), name);
+    return rewriteLog(shader.getInfoLog());
 }
 
 }  // namespace
@@ -386,7 +397,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         result.listing = parseFailure(shader, strings, lengths, name, language, entry, messages);
         return result;
     }
-    std::string listing = rewriteLog(shader.getInfoLog(), name);
+    std::string listing = rewriteLog(shader.getInfoLog());
     glslang::TProgram program;
     program.addShader(&shader);
     const bool linked = program.link(messages);
@@ -398,7 +409,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         return result;
     }
     if (!linked) {
-        result.listing = listing + rewriteLog(linkLog, name);
+        result.listing = listing + rewriteLog(linkLog);
         return result;
     }
 
