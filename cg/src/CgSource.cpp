@@ -13,10 +13,14 @@ namespace {
 // Deeper than any real include chain; a file that includes itself without a guard stops here.
 constexpr int MAX_INCLUDE_DEPTH = 32;
 
+}  // namespace
+
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
+
+namespace {
 
 std::string joined(const std::string& folder, const std::string& file) {
     if (folder.empty() || file.empty() || file[0] == '/' || file[0] == '\\') {
@@ -144,13 +148,20 @@ class Expander {
         if (readFile(path, text)) {
             return true;
         }
-        for (const std::string& dir : options_.includeDirs) {
-            path = joined(dir, file);
-            if (readFile(path, text)) {
-                return true;
+        // A tree whose files moved after their includes were written names the shared file with
+        // more "../" than it now takes: within the -I folders those steps up are tried without.
+        for (std::string rest = file;;) {
+            for (const std::string& dir : options_.includeDirs) {
+                path = joined(dir, rest);
+                if (readFile(path, text)) {
+                    return true;
+                }
             }
+            if (rest.compare(0, 3, "../") != 0) {
+                return false;
+            }
+            rest.erase(0, 3);
         }
-        return false;
     }
 
     const SourceOptions& options_;

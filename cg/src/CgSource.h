@@ -22,9 +22,14 @@ struct ExpandedSource {
 
 // Reads `path` and everything it includes.
 ExpandedSource readCgSource(const std::string& path, const SourceOptions& options);
-// The same for a text held in memory: its includes are looked for beside `baseDir` first.
+// The same for a text held in memory: its includes are looked for beside `baseDir` first. An
+// include not found there nor in the -I folders is tried in the -I folders once more with each
+// leading "../" taken off in turn.
 ExpandedSource expandCgSource(const std::string& text, const std::string& name,
                               const std::string& baseDir, const SourceOptions& options);
+
+// "dir/" of "dir/file.cg"; "" for a bare file name.
+std::string folderOf(const std::string& path);
 
 // Picks -D and -I out of the compiler arguments a program is created with ("-DNAME=V", "-D NAME",
 // "-IDIR", "-I DIR"); anything else is a message in `unknown`, one line each.

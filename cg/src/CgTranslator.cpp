@@ -1,5 +1,6 @@
 #include "CgTranslator.h"
 
+#include "CgDialect.h"
 #include "CgSourceEnd.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -165,7 +166,8 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
         }
-        if ((base == "WPOS" || base == "VPOS") && index == 0) {
+        // Cg gives a fragment program that reads POSITION the window position, as WPOS.
+        if ((base == "WPOS" || base == "VPOS" || base == "POSITION") && index == 0) {
             return Builtin{"gl_FragCoord", 4};
         }
         return std::nullopt;
@@ -234,6 +236,18 @@ Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
     return Builtin{name, builtin.width};
 }
 
+// "cgv_tex" for glslang's "vert.tex" or "@entryPointOutput.tex" (prefix "cgv_").
+std::string namedVaryingFor(const std::string& spirvName, const char* prefix) {
+    const std::size_t dot = spirvName.rfind('.');
+    std::string name = prefix + (dot == std::string::npos ? spirvName : spirvName.substr(dot + 1));
+    for (char& c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
 const char* stageName(Stage stage) {
     return stage == Stage::Vertex ? "vertex" : "fragment";
 }
@@ -253,6 +267,17 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
         const std::string what = std::string(stageName(stage)) +
                                  (input ? " program input " : " program output ") + "'" +
                                  compiler.get_name(var.id) + "'";
+        if (semantic.empty() && varying) {
+            // Cg joins varyings without a semantic by name: the member's own name, which both
+            // stages take from the struct they share.
+            compiler.set_name(var.id, namedVaryingFor(compiler.get_name(var.id), "cgv_"));
+            continue;
+        }
+        if (semantic.empty() && stage == Stage::Vertex) {
+            // A vertex input without a semantic is an attribute the application feeds by name.
+            compiler.set_name(var.id, namedVaryingFor(compiler.get_name(var.id), "cga_"));
+            continue;
+        }
         if (semantic.empty()) {
             listing += name + " : error: " + what + " has no semantic\n";
             return false;
@@ -284,14 +309,22 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
-void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Resource& block,
-                     const std::string& instance, std::vector<Uniform>& uniforms) {
-    const spirv_cross::SPIRType& type = compiler.get_type(block.base_type_id);
+// The members of a uniform struct type, each a parameter of its own ("IN.video_size"), members of
+// nested structs included.
+void addMembers(spirv_cross::CompilerGLSL& compiler, uint32_t typeId, const std::string& cgPrefix,
+                const std::string& glslPrefix, std::vector<Uniform>& uniforms) {
+    const spirv_cross::SPIRType& type = compiler.get_type(typeId);
     for (uint32_t i = 0; i < type.member_types.size(); ++i) {
         const spirv_cross::SPIRType& member = compiler.get_type(type.member_types[i]);
+        const std::string memberName = compiler.get_member_name(typeId, i);
         Uniform u;
-        u.name = compiler.get_member_name(block.base_type_id, i);
-        u.glslName = instance + "." + u.name;
+        u.name = cgPrefix + cgName(memberName);
+        u.glslName = glslPrefix + memberName;
+        if (member.basetype == spirv_cross::SPIRType::Struct && member.array.empty()) {
+            uniforms.push_back(u);
+            addMembers(compiler, type.member_types[i], u.name + ".", u.glslName + ".", uniforms);
+            continue;
+        }
         const bool plainFloat = member.basetype == spirv_cross::SPIRType::Float &&
                                 member.array.empty() && member.vecsize <= 4;
         if (plainFloat && member.columns == 1) {
@@ -303,6 +336,11 @@ void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Res
         }
         uniforms.push_back(u);
     }
+}
+
+void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Resource& block,
+                     const std::string& instance, std::vector<Uniform>& uniforms) {
+    addMembers(compiler, block.base_type_id, "", instance + ".", uniforms);
 }
 
 SamplerTarget samplerTarget(const spirv_cross::SPIRType& type) {
@@ -386,7 +424,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text(source);
+    const std::string text = renameReservedWords(source);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -452,8 +490,8 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         }
         for (const auto& sampler : resources.sampled_images) {
             Uniform u;
-            u.name = compiler.get_name(sampler.id);
-            u.glslName = prefix + "_" + u.name;
+            u.name = cgName(compiler.get_name(sampler.id));
+            u.glslName = prefix + "_" + compiler.get_name(sampler.id);
             u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
             u.kind =
                 u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;

@@ -1,4 +1,5 @@
-// Draws each Cg file named on standard input through the runtime, as an emulator frontend would:
+// Draws each Cg file named on standard input through the runtime (its arguments, such as -I DIR,
+// are the compiler arguments each file is created with), as an emulator frontend would:
 // both entries compiled from the file, a test image bound to every sampler, the frontend's
 // uniforms set by name, a full-screen quad drawn into a float target. One TSV line per file:
 //   file  vertex  fragment  linked  drawn  stage  message
@@ -36,9 +37,14 @@ std::string firstErrorLine(const std::string& listing) {
     }
     const std::size_t start = listing.rfind('\n', at);
     const std::size_t begin = start == std::string::npos ? 0 : start + 1;
-    std::string line = listing.substr(begin, listing.find('\n', begin) - begin);
+    std::size_t end = listing.find('\n', begin);
+    // "...rejected the translated program:" says why on the next line.
+    if (end != std::string::npos && end > begin && listing[end - 1] == ':') {
+        end = listing.find('\n', end + 1);
+    }
+    std::string line = listing.substr(begin, end == std::string::npos ? end : end - begin);
     for (char& c : line) {
-        if (c == '\t') {
+        if (c == '\t' || c == '\n') {
             c = ' ';
         }
     }
@@ -146,18 +152,23 @@ std::string judge(const std::vector<float>& pixels) {
     return "ok";
 }
 
+// The compiler arguments every file is created with: this driver's own arguments.
+std::vector<const char*> compilerArgs;
+
 Result run(const std::string& path, GLuint image, CGprofile vp, CGprofile fp) {
     Result r;
     CGcontext context = cgCreateContext();
     CGprogram vertex =
-        cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), vp, "main_vertex", nullptr);
+        cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), vp, "main_vertex",
+                                compilerArgs.data());
     r.vertex = vertex != nullptr ? "ok" : "no";
     if (vertex == nullptr) {
         r.stage = "vertex";
         r.message = firstErrorLine(cgGetLastListing(context));
     }
     CGprogram fragment =
-        cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), fp, "main_fragment", nullptr);
+        cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), fp, "main_fragment",
+                                compilerArgs.data());
     r.fragment = fragment != nullptr ? "ok" : "no";
     if (fragment == nullptr && r.stage.empty()) {
         r.stage = "fragment";
@@ -207,6 +218,8 @@ int main(int argc, char** argv) {
     glutInitWindowSize(TARGET_SIZE, TARGET_SIZE);
     glutInitDisplayMode(GLUT_RGBA);
     glutCreateWindow("cg corpus");
+    compilerArgs.assign(argv + 1, argv + argc);
+    compilerArgs.push_back(nullptr);
     const CGprofile vp = cgGLGetLatestProfile(CG_GL_VERTEX);
     const CGprofile fp = cgGLGetLatestProfile(CG_GL_FRAGMENT);
     if (vp == CG_PROFILE_UNKNOWN || fp == CG_PROFILE_UNKNOWN) {
