@@ -1,6 +1,7 @@
 #include "CgTranslator.h"
 
 #include "CgDialect.h"
+#include "CgReachable.h"
 #include "CgSourceEnd.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -14,6 +15,7 @@
 #include <exception>
 #include <optional>
 #include <sstream>
+#include <unordered_set>
 #include <utility>
 
 namespace cgrt {
@@ -248,6 +250,16 @@ std::string namedVaryingFor(const std::string& spirvName, const char* prefix) {
     return name;
 }
 
+// The zero of a boolean or integer scalar or vector type, in GLSL.
+std::string zeroOf(const spirv_cross::SPIRType& type) {
+    const bool boolean = type.basetype == spirv_cross::SPIRType::Boolean;
+    const std::string zero = boolean ? "false" : "0";
+    if (type.vecsize == 1) {
+        return zero;
+    }
+    return std::string(boolean ? "bvec" : "ivec") + std::to_string(type.vecsize) + "(" + zero + ")";
+}
+
 const char* stageName(Stage stage) {
     return stage == Stage::Vertex ? "vertex" : "fragment";
 }
@@ -274,8 +286,14 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             continue;
         }
         if (semantic.empty() && stage == Stage::Vertex) {
-            // A vertex input without a semantic is an attribute the application feeds by name.
-            compiler.set_name(var.id, namedVaryingFor(compiler.get_name(var.id), "cga_"));
+            // A vertex input without a semantic is an attribute the application feeds by name;
+            // GLSL has no attributes of other than float types: those read as zero.
+            const std::string attribute = namedVaryingFor(compiler.get_name(var.id), "cga_");
+            compiler.set_name(var.id, attribute);
+            if (type.basetype != spirv_cross::SPIRType::Float) {
+                compiler.set_remapped_variable_state(var.id, true);
+                defines += "#define " + attribute + " " + zeroOf(type) + "\n";
+            }
             continue;
         }
         if (semantic.empty()) {
@@ -424,7 +442,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text = renameReservedWords(source);
+    const std::string text = withoutUnreachedFunctions(renameReservedWords(source), entry);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -468,7 +486,15 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         options.enable_420pack_extension = false;
         compiler.set_common_options(options);
 
-        const spirv_cross::ShaderResources resources = compiler.get_shader_resources();
+        // Inputs the entry never reads are left out, as Cg leaves them: they may have types no
+        // stage input can have (a `bool dummy` in an unused struct). Outputs all stay, so that
+        // the other stage finds each varying it reads.
+        std::unordered_set<spirv_cross::VariableID> enabled = compiler.get_active_interface_variables();
+        for (const auto& output : compiler.get_shader_resources().stage_outputs) {
+            enabled.insert(output.id);
+        }
+        compiler.set_enabled_interface_variables(enabled);
+        const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
         std::string defines;
         if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
                           listing) ||
