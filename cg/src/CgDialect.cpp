@@ -10,12 +10,36 @@ namespace {
 const char PREFIX[] = "cgw_";
 
 // Keywords of glslang's HLSL that are ordinary identifiers in Cg.
-const char* const RESERVED[] = {
-    "texture",   "point",      "sample",      "line",          "triangle",        "lineadj",
-    "triangleadj", "linear",   "centroid",    "nointerpolation", "noperspective", "precise",
-    "shared",    "groupshared", "snorm",      "unorm",         "packoffset",      "pass",
-    "technique", "compile",    "cbuffer",     "tbuffer",       "globallycoherent", "vector",
-    "matrix",    "string",     "dword",       "Buffer",        "SamplerState",    "Texture"};
+const char* const RESERVED[] = {"texture",
+                                "point",
+                                "sample",
+                                "line",
+                                "triangle",
+                                "lineadj",
+                                "triangleadj",
+                                "linear",
+                                "centroid",
+                                "nointerpolation",
+                                "noperspective",
+                                "precise",
+                                "shared",
+                                "groupshared",
+                                "snorm",
+                                "unorm",
+                                "packoffset",
+                                "pass",
+                                "technique",
+                                "compile",
+                                "cbuffer",
+                                "tbuffer",
+                                "globallycoherent",
+                                "vector",
+                                "matrix",
+                                "string",
+                                "dword",
+                                "Buffer",
+                                "SamplerState",
+                                "Texture"};
 
 bool isReserved(std::string_view word) {
     return std::find(std::begin(RESERVED), std::end(RESERVED), word) != std::end(RESERVED);
@@ -78,6 +102,10 @@ std::string renameReservedWords(std::string_view source) {
             const std::string_view word = source.substr(i, end - i);
             if (isReserved(word) && !directiveName(out)) {
                 out += PREFIX;
+            }
+            // HLSL's fmod as glslang compiles it floors like GLSL's mod; Cg's truncates.
+            if (word == "fmod") {
+                out += "cg_";
             }
             out.append(word);
             i = end;

@@ -54,9 +54,9 @@ std::vector<Token> tokenize(std::string_view s, std::set<std::string>& directive
             ++i;
         } else if (identChar(c)) {
             std::size_t end = i;
-            while (end < s.size() && (identChar(s[end]) || (std::isdigit(static_cast<unsigned char>(
-                                                                  s[i])) != 0 &&
-                                                              s[end] == '.'))) {
+            while (end < s.size() &&
+                   (identChar(s[end]) ||
+                    (std::isdigit(static_cast<unsigned char>(s[i])) != 0 && s[end] == '.'))) {
                 ++end;
             }
             const bool word = std::isdigit(static_cast<unsigned char>(c)) == 0;

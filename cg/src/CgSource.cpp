@@ -174,8 +174,8 @@ std::string definitions(const SourceOptions& options) {
     std::string out;
     for (const std::string& d : options.defines) {
         const std::size_t eq = d.find('=');
-        out += "#define " + (eq == std::string::npos ? d + " 1" : d.substr(0, eq) + " " +
-                                                                      d.substr(eq + 1)) +
+        out += "#define " +
+               (eq == std::string::npos ? d + " 1" : d.substr(0, eq) + " " + d.substr(eq + 1)) +
                "\n";
     }
     return out;

@@ -21,12 +21,20 @@
 namespace cgrt {
 namespace {
 
-// Cg knows `fixed` (a clamped low-precision float); HLSL does not. Being #defines, they add no
-// lines to the source, so diagnostics keep the file's own line numbers.
+// Cg knows `fixed` (a clamped low-precision float); HLSL does not. A preamble adds no lines to the
+// source, so diagnostics keep the file's own line numbers.
 const char* const PREAMBLE =
     "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"
     "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"
-    "#define fixed4x4 half4x4\n";
+    "#define fixed4x4 half4x4\n"
+    // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
+    "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
+    "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
+    "floor(abs(q)); }\n"
+    "float3 cg_fmod(float3 x, float3 y) { float3 q = x / y; return x - y * sign(q) * "
+    "floor(abs(q)); }\n"
+    "float4 cg_fmod(float4 x, float4 y) { float4 q = x / y; return x - y * sign(q) * "
+    "floor(abs(q)); }\n";
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
@@ -45,7 +53,8 @@ std::string upper(std::string s) {
 std::size_t locationEnd(const std::string& rest, std::size_t& colon, std::size_t& digitsEnd) {
     for (colon = rest.find(':'); colon != std::string::npos; colon = rest.find(':', colon + 1)) {
         digitsEnd = colon + 1;
-        while (digitsEnd < rest.size() && std::isdigit(static_cast<unsigned char>(rest[digitsEnd]))) {
+        while (digitsEnd < rest.size() &&
+               std::isdigit(static_cast<unsigned char>(rest[digitsEnd]))) {
             ++digitsEnd;
         }
         if (digitsEnd > colon + 1 && digitsEnd < rest.size() && rest[digitsEnd] == ':') {
@@ -77,8 +86,8 @@ std::string rewriteLog(const std::string& log) {
             rest = line.substr(9);
         }
         std::size_t colon = 0, digitsEnd = 0;
-        const std::size_t textAt = severity.empty() ? std::string::npos
-                                                    : locationEnd(rest, colon, digitsEnd);
+        const std::size_t textAt =
+            severity.empty() ? std::string::npos : locationEnd(rest, colon, digitsEnd);
         if (textAt != std::string::npos) {
             std::size_t text = textAt;
             while (text < rest.size() && rest[text] == ' ') {
@@ -489,7 +498,8 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         // Inputs the entry never reads are left out, as Cg leaves them: they may have types no
         // stage input can have (a `bool dummy` in an unused struct). Outputs all stay, so that
         // the other stage finds each varying it reads.
-        std::unordered_set<spirv_cross::VariableID> enabled = compiler.get_active_interface_variables();
+        std::unordered_set<spirv_cross::VariableID> enabled =
+            compiler.get_active_interface_variables();
         for (const auto& output : compiler.get_shader_resources().stage_outputs) {
             enabled.insert(output.id);
         }

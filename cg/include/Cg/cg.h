@@ -91,8 +91,9 @@ const char* cgGetLastListing(CGcontext context);
 
 /* Compile `program` (source text, or a file's path) for `profile` with the entry function
  * `entry`. A failure returns null, records CG_COMPILER_ERROR (CG_FILE_READ_ERROR for a file that
- * cannot be read) and leaves the reason in the listing. `args` takes "-DNAME[=VALUE]" and "-IDIR" (or the value as the
- * next element), null-terminated; `#include` looks beside the file first, then in the -I folders. */
+ * cannot be read) and leaves the reason in the listing. `args` takes "-DNAME[=VALUE]" and "-IDIR"
+ * (or the value as the next element), null-terminated; `#include` looks beside the file first, then
+ * in the -I folders. */
 CGprogram cgCreateProgram(CGcontext context, CGenum programType, const char* program,
                           CGprofile profile, const char* entry, const char** args);
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const char* programFile,
