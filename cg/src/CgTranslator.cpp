@@ -2,6 +2,7 @@
 
 #include "CgDialect.h"
 #include "CgReachable.h"
+#include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -482,6 +483,12 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     glslang::SpvOptions spvOptions;
     spvOptions.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+    // Legalizing inlines every function, so it is kept to the modules that cannot go without.
+    if (needsSamplerLegalization(spirv)) {
+        spirv.clear();
+        spvOptions.disableOptimizer = false;
+        glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+    }
 
     try {
         spirv_cross::CompilerGLSL compiler(std::move(spirv));
