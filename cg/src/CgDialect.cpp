@@ -69,6 +69,24 @@ bool directiveName(const std::string& out) {
     return i == 0 || out[i - 1] == '\n';
 }
 
+// Functions called by a name glslang's HLSL gives another meaning, or none: HLSL's fmod as glslang
+// compiles it floors like GLSL's mod, where Cg's truncates; shaders ported from GLSL call fract,
+// mix and mod, which Cg's frac, lerp and a floored modulo are.
+std::string_view libraryName(std::string_view word, std::string_view after) {
+    static const std::pair<std::string_view, std::string_view> CALLS[] = {
+        {"fmod", "cg_fmod"}, {"fract", "frac"}, {"mix", "lerp"}, {"mod", "cg_mod"}};
+    const std::size_t next = after.find_first_not_of(" \t");
+    if (next == std::string_view::npos || after[next] != '(') {
+        return word;
+    }
+    for (const auto& call : CALLS) {
+        if (word == call.first) {
+            return call.second;
+        }
+    }
+    return word;
+}
+
 }  // namespace
 
 std::string renameReservedWords(std::string_view source) {
@@ -103,11 +121,7 @@ std::string renameReservedWords(std::string_view source) {
             if (isReserved(word) && !directiveName(out)) {
                 out += PREFIX;
             }
-            // HLSL's fmod as glslang compiles it floors like GLSL's mod; Cg's truncates.
-            if (word == "fmod") {
-                out += "cg_";
-            }
-            out.append(word);
+            out.append(libraryName(word, source.substr(end)));
             i = end;
         } else if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
             // A number such as 1.0e5f or 0x1F is no identifier, whatever letters it holds.

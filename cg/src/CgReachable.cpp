@@ -1,6 +1,7 @@
 #include "CgReachable.h"
 
 #include <cctype>
+#include <functional>
 #include <map>
 #include <set>
 #include <vector>
@@ -18,12 +19,18 @@ bool identChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
-// Identifiers and punctuation, without comments, strings, numbers and preprocessor lines (whose
-// identifiers are returned apart, in `directiveWords`: macros can call anything).
-std::vector<Token> tokenize(std::string_view s, std::set<std::string>& directiveWords) {
+using Macros = std::map<std::string, std::set<std::string>>;
+
+// Identifiers and punctuation, without comments, strings, numbers and preprocessor lines. The
+// words of each #define's body are returned apart, under the macro's name: a function that a
+// used macro names is reached.
+std::vector<Token> tokenize(std::string_view s, Macros& macros) {
     std::vector<Token> tokens;
     bool lineStart = true;
     bool inDirective = false;
+    int directiveWord = 0;
+    bool define = false;
+    std::string macro;
     std::size_t i = 0;
     while (i < s.size()) {
         const char c = s[i];
@@ -51,6 +58,8 @@ std::vector<Token> tokenize(std::string_view s, std::set<std::string>& directive
             ++i;
         } else if (c == '#' && lineStart) {
             inDirective = true;
+            directiveWord = 0;
+            define = false;
             ++i;
         } else if (identChar(c)) {
             std::size_t end = i;
@@ -61,8 +70,18 @@ std::vector<Token> tokenize(std::string_view s, std::set<std::string>& directive
             }
             const bool word = std::isdigit(static_cast<unsigned char>(c)) == 0;
             if (inDirective) {
-                if (word) {
-                    directiveWords.insert(std::string(s.substr(i, end - i)));
+                const std::string text(s.substr(i, end - i));
+                ++directiveWord;
+                if (directiveWord == 1) {
+                    define = text == "define";
+                } else if (define && directiveWord == 2) {
+                    // A later definition replaces an earlier one, as in the preprocessor; of two
+                    // in #if/#else branches the last is kept, the one that is not the HLSL one
+                    // in the files that offer both.
+                    macro = text;
+                    macros[macro].clear();
+                } else if (define && word) {
+                    macros[macro].insert(text);
                 }
             } else if (word) {
                 tokens.push_back(Token{i, end - i, true});
@@ -149,8 +168,9 @@ bool functionAt(std::string_view s, const std::vector<Token>& t, std::size_t ope
 }  // namespace
 
 std::string withoutUnreachedFunctions(std::string_view source, const std::string& entry) {
+    Macros macros;
+    const std::vector<Token> t = tokenize(source, macros);
     std::set<std::string> roots;
-    const std::vector<Token> t = tokenize(source, roots);
     std::vector<Function> functions;
     std::vector<bool> inFunction(t.size(), false);
     int depth = 0;
@@ -197,10 +217,22 @@ std::string withoutUnreachedFunctions(std::string_view source, const std::string
     // that take as many arguments. Names that macros or globals use reach every overload.
     std::set<std::pair<std::string, int>> reached;
     std::vector<std::pair<std::string, int>> todo{{entry, -1}};
-    for (const std::string& r : roots) {
-        if (byName.count(r) != 0) {
-            todo.emplace_back(r, -1);
+    std::set<std::string> expanded;
+    // A word reaches the functions of its name, and through a macro of its name whatever the
+    // macro's body names.
+    std::function<void(const std::string&, int)> use = [&](const std::string& word, int arity) {
+        if (byName.count(word) != 0) {
+            todo.emplace_back(word, arity);
         }
+        const auto m = macros.find(word);
+        if (m != macros.end() && expanded.insert(word).second) {
+            for (const std::string& inner : m->second) {
+                use(inner, -1);
+            }
+        }
+    };
+    for (const std::string& r : roots) {
+        use(r, -1);
     }
     while (!todo.empty()) {
         const auto call = todo.back();
@@ -216,12 +248,9 @@ std::string withoutUnreachedFunctions(std::string_view source, const std::string
                 if (!t[k].identifier) {
                     continue;
                 }
-                std::string word(source.substr(t[k].at, t[k].length));
-                if (byName.count(word) == 0) {
-                    continue;
-                }
+                const std::string word(source.substr(t[k].at, t[k].length));
                 const bool called = k + 1 < t.size() && is(source, t[k + 1], '(');
-                todo.emplace_back(std::move(word), called ? argumentsAt(source, t, k + 1) : -1);
+                use(word, called ? argumentsAt(source, t, k + 1) : -1);
             }
         }
     }

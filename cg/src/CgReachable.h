@@ -9,7 +9,8 @@
 namespace cgrt {
 
 // `source` with the body of every top-level function that `entry` cannot reach (directly, through
-// other functions, or through any text outside function bodies, such as macros) replaced by ";".
+// other functions, through the macros they use, or through text outside function bodies such as
+// globals' initializers) replaced by ";".
 // Line breaks are kept, so diagnostics keep their lines. A source whose braces do not pair up, or
 // that has no function named `entry`, comes back as it is.
 std::string withoutUnreachedFunctions(std::string_view source, const std::string& entry);

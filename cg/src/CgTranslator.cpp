@@ -35,7 +35,12 @@ const char* const PREAMBLE =
     "float3 cg_fmod(float3 x, float3 y) { float3 q = x / y; return x - y * sign(q) * "
     "floor(abs(q)); }\n"
     "float4 cg_fmod(float4 x, float4 y) { float4 q = x / y; return x - y * sign(q) * "
-    "floor(abs(q)); }\n";
+    "floor(abs(q)); }\n"
+    // GLSL's mod, which some shaders ported from GLSL call: x - y * floor(x / y).
+    "float cg_mod(float x, float y) { return x - y * floor(x / y); }\n"
+    "float2 cg_mod(float2 x, float2 y) { return x - y * floor(x / y); }\n"
+    "float3 cg_mod(float3 x, float3 y) { return x - y * floor(x / y); }\n"
+    "float4 cg_mod(float4 x, float4 y) { return x - y * floor(x / y); }\n";
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
