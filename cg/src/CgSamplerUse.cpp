@@ -19,7 +19,7 @@ constexpr std::size_t HEADER_WORDS = 5;
 }  // namespace
 
 bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
-    std::set<unsigned> opaque;            // samplers, images, and what holds them
+    std::set<unsigned> opaque;  // samplers, images, and what holds them
     std::set<unsigned> opaquePointers;
     bool opaqueStruct = false;
     for (std::size_t at = HEADER_WORDS; at < spirv.size();) {

@@ -24,10 +24,14 @@ namespace {
 
 // Cg knows `fixed` (a clamped low-precision float); HLSL does not. A preamble adds no lines to the
 // source, so diagnostics keep the file's own line numbers.
-const char* const PREAMBLE =
-    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"
-    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"
+#define CG_TYPES                                                                             \
+    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n" \
+    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"             \
     "#define fixed4x4 half4x4\n"
+// The preprocessing that explains a failed parse counts lines in its output, to which the
+// preamble's code would add its own: that pass gets the types alone.
+const char* const TYPES_PREAMBLE = CG_TYPES;
+const char* const PREAMBLE = CG_TYPES
     // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
     "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
     "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
@@ -376,6 +380,32 @@ void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Res
     addMembers(compiler, block.base_type_id, "", instance + ".", uniforms);
 }
 
+SamplerTarget samplerTarget(const spirv_cross::SPIRType& type);
+
+// Both stages end up in one GL program: their uniforms must not share names. Each block and
+// sampler gets a name of its stage; `uniforms` receives them in declaration order.
+void nameUniforms(spirv_cross::CompilerGLSL& compiler,
+                  const spirv_cross::ShaderResources& resources, const std::string& prefix,
+                  std::vector<Uniform>& uniforms) {
+    int blockIndex = 0;
+    for (const auto& block : resources.uniform_buffers) {
+        const std::string suffix = blockIndex == 0 ? "" : std::to_string(blockIndex);
+        ++blockIndex;
+        compiler.set_name(block.base_type_id, prefix + "Uniforms" + suffix);
+        compiler.set_name(block.id, prefix + suffix);
+        addBlockMembers(compiler, block, prefix + suffix, uniforms);
+    }
+    for (const auto& sampler : resources.sampled_images) {
+        Uniform u;
+        u.name = cgName(compiler.get_name(sampler.id));
+        u.glslName = prefix + "_" + compiler.get_name(sampler.id);
+        u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
+        u.kind = u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
+        compiler.set_name(sampler.id, u.glslName);
+        uniforms.push_back(u);
+    }
+}
+
 SamplerTarget samplerTarget(const spirv_cross::SPIRType& type) {
     if (!type.array.empty()) {
         return SamplerTarget::None;
@@ -401,9 +431,10 @@ bool hasNul(std::string_view source, std::size_t& at) {
 
 // The settings shared by the compilation and the preprocessing that explains a failed one.
 void configure(glslang::TShader& shader, const char* const* text, const int* length,
-               const char* const* name, EShLanguage language, const std::string& entry) {
+               const char* const* name, EShLanguage language, const std::string& entry,
+               const char* preamble = PREAMBLE) {
     shader.setStringsWithLengthsAndNames(text, length, name, 1);
-    shader.setPreamble(PREAMBLE);
+    shader.setPreamble(preamble);
     shader.setEntryPoint(entry.c_str());
     shader.setSourceEntryPoint(entry.c_str());
     shader.setEnvInput(glslang::EShSourceHlsl, language, glslang::EShClientOpenGL, 100);
@@ -422,7 +453,7 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
                          EShMessages messages) {
     glslang::TShader preprocessor(language);
     const char* names[] = {name.c_str()};
-    configure(preprocessor, text, length, names, language, entry);
+    configure(preprocessor, text, length, names, language, entry, TYPES_PREAMBLE);
     glslang::TShader::ForbidIncluder noIncludes;
     std::string expanded;
     if (preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
@@ -489,7 +520,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     spvOptions.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
     // Legalizing inlines every function, so it is kept to the modules that cannot go without.
+    std::vector<unsigned> plain;
     if (needsSamplerLegalization(spirv)) {
+        plain = std::move(spirv);
         spirv.clear();
         spvOptions.disableOptimizer = false;
         glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
@@ -526,25 +559,14 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             return result;
         }
 
-        // Both stages end up in one GL program: their uniforms must not share names.
         const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
-        int blockIndex = 0;
-        for (const auto& block : resources.uniform_buffers) {
-            const std::string suffix = blockIndex == 0 ? "" : std::to_string(blockIndex);
-            ++blockIndex;
-            compiler.set_name(block.base_type_id, prefix + "Uniforms" + suffix);
-            compiler.set_name(block.id, prefix + suffix);
-            addBlockMembers(compiler, block, prefix + suffix, result.uniforms);
-        }
-        for (const auto& sampler : resources.sampled_images) {
-            Uniform u;
-            u.name = cgName(compiler.get_name(sampler.id));
-            u.glslName = prefix + "_" + compiler.get_name(sampler.id);
-            u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
-            u.kind =
-                u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
-            compiler.set_name(sampler.id, u.glslName);
-            result.uniforms.push_back(u);
+        nameUniforms(compiler, resources, prefix, result.uniforms);
+        // Legalizing drops what the code does not use; the program still finds every uniform
+        // the source declares, so they are listed from the module as it was before.
+        if (!plain.empty()) {
+            spirv_cross::CompilerGLSL declared(std::move(plain));
+            result.uniforms.clear();
+            nameUniforms(declared, declared.get_shader_resources(), prefix, result.uniforms);
         }
 
         std::string glsl = compiler.compile();

@@ -400,3 +400,38 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
     glDeleteTextures(1, &image);
     glViewport(0, 0, 800, 600);
 }
+
+// A frontend finds what a shader it has never seen takes: members of uniform structs by their Cg
+// names, samplers named with words HLSL reserves, all in declaration order; and what it sets there
+// reaches the draw.
+TEST_F(CgRuntimeTest, StructMembersAndReservedNamesAreParametersToWalkAndSet) {
+    CGprogram vertex = compile(PASS_VERTEX, vertexProfile);
+    CGprogram fragment = compile(
+        "struct input { float2 video_size; float frame_count; };\n"
+        "float4 main(float4 c : COLOR0, uniform input IN, uniform sampler2D texture) : COLOR\n"
+        "{\n    return float4(IN.video_size, IN.frame_count, 1) + 0 * tex2D(texture, c.xy);\n}\n",
+        fragmentProfile);
+    ASSERT_NE(fragment, nullptr);
+    std::string walked;
+    for (CGparameter p = cgGetFirstParameter(fragment, CG_PROGRAM); p != nullptr;
+         p = cgGetNextParameter(p)) {
+        walked += std::string(cgGetParameterName(p)) + " ";
+        EXPECT_EQ(cgGetParameterDirection(p), CG_IN);
+    }
+    EXPECT_EQ(walked, "IN IN.video_size IN.frame_count texture ");
+    CGparameter size = cgGetNamedParameter(fragment, "IN.video_size");
+    CGparameter frames = cgGetNamedParameter(fragment, "IN.frame_count");
+    ASSERT_NE(size, nullptr);
+    ASSERT_NE(frames, nullptr);
+    EXPECT_EQ(cgGetParameterType(size), CG_FLOAT2);
+    EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(fragment, "texture")), CG_SAMPLER2D);
+
+    cgSetParameter2f(size, 1.0f, 0.0f);
+    cgGLSetParameter1f(frames, 1.0f);
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(vertexProfile);
+    cgGLEnableProfile(fragmentProfile);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 0, 255}));
+    EXPECT_EQ(callbackCalls, 0);
+}
