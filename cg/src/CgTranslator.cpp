@@ -27,7 +27,8 @@ namespace {
 #define CG_TYPES                                                                             \
     "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n" \
     "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"             \
-    "#define fixed4x4 half4x4\n"
+    "#define fixed4x4 half4x4\n#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n"
+// GLSL's vector type names are taken too: shaders ported from GLSL keep some.
 // The preprocessing that explains a failed parse counts lines in its output, to which the
 // preamble's code would add its own: that pass gets the types alone.
 const char* const TYPES_PREAMBLE = CG_TYPES;
@@ -44,7 +45,24 @@ const char* const PREAMBLE = CG_TYPES
     "float cg_mod(float x, float y) { return x - y * floor(x / y); }\n"
     "float2 cg_mod(float2 x, float2 y) { return x - y * floor(x / y); }\n"
     "float3 cg_mod(float3 x, float3 y) { return x - y * floor(x / y); }\n"
-    "float4 cg_mod(float4 x, float4 y) { return x - y * floor(x / y); }\n";
+    "float4 cg_mod(float4 x, float4 y) { return x - y * floor(x / y); }\n"
+    // trunc, tanh and modf, which GLSL 1.20 lacks, from what it has.
+    "float cg_trunc(float x) { return sign(x) * floor(abs(x)); }\n"
+    "float cg_tanh(float x) { float e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float cg_modf(float x, out float i) { i = cg_trunc(x); return x - i; }\n"
+    "float2 cg_trunc(float2 x) { return sign(x) * floor(abs(x)); }\n"
+    "float2 cg_tanh(float2 x) { float2 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float2 cg_modf(float2 x, out float2 i) { i = cg_trunc(x); return x - i; }\n"
+    "float3 cg_trunc(float3 x) { return sign(x) * floor(abs(x)); }\n"
+    "float3 cg_tanh(float3 x) { float3 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float3 cg_modf(float3 x, out float3 i) { i = cg_trunc(x); return x - i; }\n"
+    "float4 cg_trunc(float4 x) { return sign(x) * floor(abs(x)); }\n"
+    "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n";
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
