@@ -151,6 +151,10 @@ std::string cgName(const std::string& name) {
         if (part.compare(0, prefixLength, PREFIX) == 0 && isReserved(part.substr(prefixLength))) {
             part.erase(0, prefixLength);
         }
+        // An entry's uniform parameter moved out to a global (see CgEntryUniforms.h).
+        if (start == 0 && part.compare(0, 4, "cgu_") == 0) {
+            part.erase(0, 4);
+        }
         out += part;
         if (dot == std::string::npos) {
             return out;

@@ -1,6 +1,7 @@
 #include "CgTranslator.h"
 
 #include "CgDialect.h"
+#include "CgEntryUniforms.h"
 #include "CgReachable.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
@@ -506,7 +507,8 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text = withoutUnreachedFunctions(renameReservedWords(source), entry);
+    const std::string text = withEntryUniformsMoved(
+        withoutUnreachedFunctions(renameReservedWords(source), entry), entry);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
