@@ -156,7 +156,8 @@ void blank(std::string& s, std::size_t from, std::size_t to) {
 
 }  // namespace
 
-std::string withEntryUniformsMoved(std::string_view source, const std::string& entry) {
+std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
+                                   bool fragment) {
     const std::string code = codeOnly(source);
     Entry e;
     if (!findEntry(code, entry, e)) {
@@ -181,16 +182,26 @@ std::string withEntryUniformsMoved(std::string_view source, const std::string& e
     for (std::size_t k = 0; k < params.size(); ++k) {
         const std::string text = code.substr(params[k].first, params[k].second - params[k].first);
         const std::vector<std::string> w = words(text);
-        // "uniform TYPE NAME" with an optional ": SEMANTIC"; arrays and the like stay.
-        if (w.size() < 3 || w[0] != "uniform" || text.find('[') != std::string::npos ||
-            text.find('=') != std::string::npos) {
+        // "uniform TYPE NAME" with an optional ": SEMANTIC"; arrays and the like stay. A sampler
+        // is uniform with the word or without; so is a struct holding one that a fragment
+        // program takes (its other members are vertex attributes the fragment cannot read).
+        const bool declared = w.size() >= 3 && w[0] == "uniform";
+        const std::size_t first = declared ? 1 : !w.empty() && w[0] == "in" ? 1 : 0;
+        if (w.size() < first + 2 || w[first] == "out" || w[first] == "inout" ||
+            text.find('[') != std::string::npos || text.find('=') != std::string::npos) {
             continue;
         }
-        const std::string& type = w[1];
-        const std::string& name = w[2];
+        const std::string& type = w[first];
+        const std::string& name = w[first + 1];
+        const bool implied =
+            type.rfind("sampler", 0) == 0 || (fragment && holdsSampler(code, type));
+        if (!declared && !implied) {
+            continue;
+        }
         const std::size_t colon = text.find(':');
+        // A varying's semantic (TEXCOORD2) means nothing to the uniform it becomes.
         const std::string semantic =
-            colon == std::string::npos ? std::string() : " " + text.substr(colon);
+            colon == std::string::npos || !declared ? std::string() : " " + text.substr(colon);
         if (holdsSampler(code, type)) {
             globals += "uniform " + type + " " + name + semantic + "; ";
         } else {
