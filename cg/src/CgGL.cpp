@@ -310,6 +310,14 @@ GLuint compileShader(Stage stage, const std::string& glsl, std::string& log) {
     return 0;
 }
 
+void setVectorParameter(CGparameter param, int count, const float* values) {
+    setVector(param, count, values);
+}
+
+void setMatrixParameter(CGparameter param, const float* columns) {
+    setMatrix(param, columns);
+}
+
 void releaseProgram(CgProgramState& program) {
     for (int i = 0; i < 2; ++i) {
         if (bound[i] == &program) {

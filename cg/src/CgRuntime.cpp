@@ -1,6 +1,7 @@
 // Contexts, programs, parameters and the error state.
 #include "CgFile.h"
 #include "CgIsolation.h"
+#include "CgSource.h"
 #include "CgState.h"
 
 #include <algorithm>
@@ -93,7 +94,7 @@ GLenum targetOf(cgrt::SamplerTarget target) {
 }
 
 CGprogram createProgram(CGcontext context, CGenum programType, const char* text, const char* path,
-                        CGprofile profile, const char* entry) {
+                        CGprofile profile, const char* entry, const char** args) {
     if (!cgrt::isValid(context)) {
         cgrt::raise(CG_INVALID_CONTEXT_HANDLE_ERROR);
         return nullptr;
@@ -126,9 +127,19 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         name = "(program text)";
         source = text;
     }
+    std::string argWarnings;
+    const cgrt::SourceOptions options = cgrt::parseCompilerArgs(args, argWarnings);
+    const cgrt::ExpandedSource expanded = cgrt::expandCgSource(
+        source, name, path != nullptr ? cgrt::folderOf(path) : std::string(), options);
+    if (!expanded.ok) {
+        cgrt::setListing(*context, argWarnings + expanded.listing);
+        cgrt::raise(CG_COMPILER_ERROR);
+        return nullptr;
+    }
     const cgrt::Stage stage = slot == 0 ? cgrt::Stage::Vertex : cgrt::Stage::Fragment;
     cgrt::Translation translation =
-        cgrt::translateApart(source, name, stage, entry != nullptr ? entry : "main");
+        cgrt::translateApart(expanded.text, name, stage, entry != nullptr ? entry : "main");
+    translation.listing = argWarnings + translation.listing;
     cgrt::setListing(*context, translation.listing);
     if (!translation.ok) {
         cgrt::raise(CG_COMPILER_ERROR);
@@ -307,21 +318,21 @@ const char* cgGetLastListing(CGcontext context) {
 }
 
 CGprogram cgCreateProgram(CGcontext context, CGenum programType, const char* program,
-                          CGprofile profile, const char* entry, const char** /*args*/) {
+                          CGprofile profile, const char* entry, const char** args) {
     if (program == nullptr) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return nullptr;
     }
-    return createProgram(context, programType, program, nullptr, profile, entry);
+    return createProgram(context, programType, program, nullptr, profile, entry, args);
 }
 
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const char* programFile,
-                                  CGprofile profile, const char* entry, const char** /*args*/) {
+                                  CGprofile profile, const char* entry, const char** args) {
     if (programFile == nullptr) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return nullptr;
     }
-    return createProgram(context, programType, nullptr, programFile, profile, entry);
+    return createProgram(context, programType, nullptr, programFile, profile, entry, args);
 }
 
 CGprofile cgGetProgramProfile(CGprogram program) {

@@ -18,6 +18,7 @@ struct CgParameterState {
     int index = 0;  // position in its program's list, which follows declaration order
     std::string name;
     std::string glslName;
+    std::string semantic;
     CGtype type = CG_UNKNOWN_TYPE;
     cgrt::UniformKind kind = cgrt::UniformKind::Other;
     int components = 0;
@@ -67,6 +68,10 @@ std::string shadingShortfall();
 // GL side of program creation and destruction (CgGL.cpp). `compileShader` returns 0 and fills
 // `log` when the driver rejects the code.
 GLuint compileShader(Stage stage, const std::string& glsl, std::string& log);
+// Value setters shared by cg.h's and cgGL.h's calls: they check the parameter's kind, keep the
+// values and send them when the parameter's program is in use. Matrices come column by column.
+void setVectorParameter(CGparameter param, int count, const float* values);
+void setMatrixParameter(CGparameter param, const float* columns);
 // Unbinds the program, drops the GL programs it was linked into and deletes its shader.
 void releaseProgram(CgProgramState& program);
 

@@ -1,5 +1,9 @@
 #include "CgTranslator.h"
 
+#include "CgDialect.h"
+#include "CgEntryUniforms.h"
+#include "CgReachable.h"
+#include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -13,17 +17,53 @@
 #include <exception>
 #include <optional>
 #include <sstream>
+#include <unordered_set>
 #include <utility>
 
 namespace cgrt {
 namespace {
 
-// Cg knows `fixed` (a clamped low-precision float); HLSL does not. Being #defines, they add no
-// lines to the source, so diagnostics keep the file's own line numbers.
-const char* const PREAMBLE =
-    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"
-    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"
-    "#define fixed4x4 half4x4\n";
+// Cg knows `fixed` (a clamped low-precision float); HLSL does not. A preamble adds no lines to the
+// source, so diagnostics keep the file's own line numbers.
+#define CG_TYPES                                                                             \
+    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n" \
+    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"             \
+    "#define fixed4x4 half4x4\n#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n"
+// GLSL's vector type names are taken too: shaders ported from GLSL keep some.
+// The preprocessing that explains a failed parse counts lines in its output, to which the
+// preamble's code would add its own: that pass gets the types alone.
+const char* const TYPES_PREAMBLE = CG_TYPES;
+const char* const PREAMBLE = CG_TYPES
+    // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
+    "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
+    "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
+    "floor(abs(q)); }\n"
+    "float3 cg_fmod(float3 x, float3 y) { float3 q = x / y; return x - y * sign(q) * "
+    "floor(abs(q)); }\n"
+    "float4 cg_fmod(float4 x, float4 y) { float4 q = x / y; return x - y * sign(q) * "
+    "floor(abs(q)); }\n"
+    // GLSL's mod, which some shaders ported from GLSL call: x - y * floor(x / y).
+    "float cg_mod(float x, float y) { return x - y * floor(x / y); }\n"
+    "float2 cg_mod(float2 x, float2 y) { return x - y * floor(x / y); }\n"
+    "float3 cg_mod(float3 x, float3 y) { return x - y * floor(x / y); }\n"
+    "float4 cg_mod(float4 x, float4 y) { return x - y * floor(x / y); }\n"
+    // trunc, tanh and modf, which GLSL 1.20 lacks, from what it has.
+    "float cg_trunc(float x) { return sign(x) * floor(abs(x)); }\n"
+    "float cg_tanh(float x) { float e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float cg_modf(float x, out float i) { i = cg_trunc(x); return x - i; }\n"
+    "float2 cg_trunc(float2 x) { return sign(x) * floor(abs(x)); }\n"
+    "float2 cg_tanh(float2 x) { float2 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float2 cg_modf(float2 x, out float2 i) { i = cg_trunc(x); return x - i; }\n"
+    "float3 cg_trunc(float3 x) { return sign(x) * floor(abs(x)); }\n"
+    "float3 cg_tanh(float3 x) { float3 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float3 cg_modf(float3 x, out float3 i) { i = cg_trunc(x); return x - i; }\n"
+    "float4 cg_trunc(float4 x) { return sign(x) * floor(abs(x)); }\n"
+    "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
+    "e); }\n"
+    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n";
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
@@ -37,8 +77,25 @@ std::string upper(std::string s) {
     return s;
 }
 
-// glslang says "ERROR: <name>:<line>: <text>"; Cg users read "<name>(<line>) : error: <text>".
-std::string rewriteLog(const std::string& log, const std::string& name) {
+// Where "<file>:<line>:" ends in a glslang message: the first colon that digits and another colon
+// follow (a file name may hold colons itself, as in "C:\\shaders\\a.cg"). npos when there is none.
+std::size_t locationEnd(const std::string& rest, std::size_t& colon, std::size_t& digitsEnd) {
+    for (colon = rest.find(':'); colon != std::string::npos; colon = rest.find(':', colon + 1)) {
+        digitsEnd = colon + 1;
+        while (digitsEnd < rest.size() &&
+               std::isdigit(static_cast<unsigned char>(rest[digitsEnd]))) {
+            ++digitsEnd;
+        }
+        if (digitsEnd > colon + 1 && digitsEnd < rest.size() && rest[digitsEnd] == ':') {
+            return digitsEnd + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+// glslang says "ERROR: <file>:<line>: <text>"; Cg users read "<file>(<line>) : error: <text>".
+// The file is the source's name, or the one a #line marker of an included file gave.
+std::string rewriteLog(const std::string& log) {
     std::istringstream in(log);
     std::string line, out;
     while (std::getline(in, line)) {
@@ -57,22 +114,17 @@ std::string rewriteLog(const std::string& log, const std::string& name) {
             severity = "warning";
             rest = line.substr(9);
         }
-        const std::string prefix = name + ":";
-        if (!severity.empty() && rest.rfind(prefix, 0) == 0) {
-            std::size_t digits = prefix.size();
-            std::size_t end = digits;
-            while (end < rest.size() && std::isdigit(static_cast<unsigned char>(rest[end]))) {
-                ++end;
+        std::size_t colon = 0, digitsEnd = 0;
+        const std::size_t textAt =
+            severity.empty() ? std::string::npos : locationEnd(rest, colon, digitsEnd);
+        if (textAt != std::string::npos) {
+            std::size_t text = textAt;
+            while (text < rest.size() && rest[text] == ' ') {
+                ++text;
             }
-            if (end > digits && end < rest.size() && rest[end] == ':') {
-                std::size_t text = end + 1;
-                while (text < rest.size() && rest[text] == ' ') {
-                    ++text;
-                }
-                out += name + "(" + rest.substr(digits, end - digits) + ") : " + severity + ": " +
-                       rest.substr(text) + "\n";
-                continue;
-            }
+            out += rest.substr(0, colon) + "(" + rest.substr(colon + 1, digitsEnd - colon - 1) +
+                   ") : " + severity + ": " + rest.substr(text) + "\n";
+            continue;
         }
         // glslang's closing tally ("1 compilation errors. No code generated.") adds nothing.
         if (line.find("compilation errors") != std::string::npos) {
@@ -154,7 +206,8 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
         }
-        if ((base == "WPOS" || base == "VPOS") && index == 0) {
+        // Cg gives a fragment program that reads POSITION the window position, as WPOS.
+        if ((base == "WPOS" || base == "VPOS" || base == "POSITION") && index == 0) {
             return Builtin{"gl_FragCoord", 4};
         }
         return std::nullopt;
@@ -223,6 +276,28 @@ Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
     return Builtin{name, builtin.width};
 }
 
+// "cgv_tex" for glslang's "vert.tex" or "@entryPointOutput.tex" (prefix "cgv_").
+std::string namedVaryingFor(const std::string& spirvName, const char* prefix) {
+    const std::size_t dot = spirvName.rfind('.');
+    std::string name = prefix + (dot == std::string::npos ? spirvName : spirvName.substr(dot + 1));
+    for (char& c : name) {
+        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
+// The zero of a boolean or integer scalar or vector type, in GLSL.
+std::string zeroOf(const spirv_cross::SPIRType& type) {
+    const bool boolean = type.basetype == spirv_cross::SPIRType::Boolean;
+    const std::string zero = boolean ? "false" : "0";
+    if (type.vecsize == 1) {
+        return zero;
+    }
+    return std::string(boolean ? "bvec" : "ivec") + std::to_string(type.vecsize) + "(" + zero + ")";
+}
+
 const char* stageName(Stage stage) {
     return stage == Stage::Vertex ? "vertex" : "fragment";
 }
@@ -242,6 +317,23 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
         const std::string what = std::string(stageName(stage)) +
                                  (input ? " program input " : " program output ") + "'" +
                                  compiler.get_name(var.id) + "'";
+        if (semantic.empty() && varying) {
+            // Cg joins varyings without a semantic by name: the member's own name, which both
+            // stages take from the struct they share.
+            compiler.set_name(var.id, namedVaryingFor(compiler.get_name(var.id), "cgv_"));
+            continue;
+        }
+        if (semantic.empty() && stage == Stage::Vertex) {
+            // A vertex input without a semantic is an attribute the application feeds by name;
+            // GLSL has no attributes of other than float types: those read as zero.
+            const std::string attribute = namedVaryingFor(compiler.get_name(var.id), "cga_");
+            compiler.set_name(var.id, attribute);
+            if (type.basetype != spirv_cross::SPIRType::Float) {
+                compiler.set_remapped_variable_state(var.id, true);
+                defines += "#define " + attribute + " " + zeroOf(type) + "\n";
+            }
+            continue;
+        }
         if (semantic.empty()) {
             listing += name + " : error: " + what + " has no semantic\n";
             return false;
@@ -273,14 +365,22 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
-void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Resource& block,
-                     const std::string& instance, std::vector<Uniform>& uniforms) {
-    const spirv_cross::SPIRType& type = compiler.get_type(block.base_type_id);
+// The members of a uniform struct type, each a parameter of its own ("IN.video_size"), members of
+// nested structs included.
+void addMembers(spirv_cross::CompilerGLSL& compiler, uint32_t typeId, const std::string& cgPrefix,
+                const std::string& glslPrefix, std::vector<Uniform>& uniforms) {
+    const spirv_cross::SPIRType& type = compiler.get_type(typeId);
     for (uint32_t i = 0; i < type.member_types.size(); ++i) {
         const spirv_cross::SPIRType& member = compiler.get_type(type.member_types[i]);
+        const std::string memberName = compiler.get_member_name(typeId, i);
         Uniform u;
-        u.name = compiler.get_member_name(block.base_type_id, i);
-        u.glslName = instance + "." + u.name;
+        u.name = cgPrefix + cgName(memberName);
+        u.glslName = glslPrefix + memberName;
+        if (member.basetype == spirv_cross::SPIRType::Struct && member.array.empty()) {
+            uniforms.push_back(u);
+            addMembers(compiler, type.member_types[i], u.name + ".", u.glslName + ".", uniforms);
+            continue;
+        }
         const bool plainFloat = member.basetype == spirv_cross::SPIRType::Float &&
                                 member.array.empty() && member.vecsize <= 4;
         if (plainFloat && member.columns == 1) {
@@ -290,6 +390,37 @@ void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Res
             u.kind = UniformKind::Matrix;
             u.components = static_cast<int>(member.vecsize * member.columns);
         }
+        uniforms.push_back(u);
+    }
+}
+
+void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Resource& block,
+                     const std::string& instance, std::vector<Uniform>& uniforms) {
+    addMembers(compiler, block.base_type_id, "", instance + ".", uniforms);
+}
+
+SamplerTarget samplerTarget(const spirv_cross::SPIRType& type);
+
+// Both stages end up in one GL program: their uniforms must not share names. Each block and
+// sampler gets a name of its stage; `uniforms` receives them in declaration order.
+void nameUniforms(spirv_cross::CompilerGLSL& compiler,
+                  const spirv_cross::ShaderResources& resources, const std::string& prefix,
+                  std::vector<Uniform>& uniforms) {
+    int blockIndex = 0;
+    for (const auto& block : resources.uniform_buffers) {
+        const std::string suffix = blockIndex == 0 ? "" : std::to_string(blockIndex);
+        ++blockIndex;
+        compiler.set_name(block.base_type_id, prefix + "Uniforms" + suffix);
+        compiler.set_name(block.id, prefix + suffix);
+        addBlockMembers(compiler, block, prefix + suffix, uniforms);
+    }
+    for (const auto& sampler : resources.sampled_images) {
+        Uniform u;
+        u.name = cgName(compiler.get_name(sampler.id));
+        u.glslName = prefix + "_" + compiler.get_name(sampler.id);
+        u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
+        u.kind = u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
+        compiler.set_name(sampler.id, u.glslName);
         uniforms.push_back(u);
     }
 }
@@ -319,9 +450,10 @@ bool hasNul(std::string_view source, std::size_t& at) {
 
 // The settings shared by the compilation and the preprocessing that explains a failed one.
 void configure(glslang::TShader& shader, const char* const* text, const int* length,
-               const char* const* name, EShLanguage language, const std::string& entry) {
+               const char* const* name, EShLanguage language, const std::string& entry,
+               const char* preamble = PREAMBLE) {
     shader.setStringsWithLengthsAndNames(text, length, name, 1);
-    shader.setPreamble(PREAMBLE);
+    shader.setPreamble(preamble);
     shader.setEntryPoint(entry.c_str());
     shader.setSourceEntryPoint(entry.c_str());
     shader.setEnvInput(glslang::EShSourceHlsl, language, glslang::EShClientOpenGL, 100);
@@ -340,7 +472,7 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
                          EShMessages messages) {
     glslang::TShader preprocessor(language);
     const char* names[] = {name.c_str()};
-    configure(preprocessor, text, length, names, language, entry);
+    configure(preprocessor, text, length, names, language, entry, TYPES_PREAMBLE);
     glslang::TShader::ForbidIncluder noIncludes;
     std::string expanded;
     if (preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
@@ -350,7 +482,7 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
                    ") : error: the source ends before a '" + open->bracket + "' is closed\n";
         }
     }
-    return rewriteLog(shader.getInfoLog(), name);
+    return rewriteLog(shader.getInfoLog());
 }
 
 }  // namespace
@@ -375,7 +507,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text(source);
+    const std::string text =
+        withEntryUniformsMoved(withoutUnreachedFunctions(renameReservedWords(source), entry), entry,
+                               stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -386,7 +520,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         result.listing = parseFailure(shader, strings, lengths, name, language, entry, messages);
         return result;
     }
-    std::string listing = rewriteLog(shader.getInfoLog(), name);
+    std::string listing = rewriteLog(shader.getInfoLog());
     glslang::TProgram program;
     program.addShader(&shader);
     const bool linked = program.link(messages);
@@ -398,7 +532,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         return result;
     }
     if (!linked) {
-        result.listing = listing + rewriteLog(linkLog, name);
+        result.listing = listing + rewriteLog(linkLog);
         return result;
     }
 
@@ -406,6 +540,14 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     glslang::SpvOptions spvOptions;
     spvOptions.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+    // Legalizing inlines every function, so it is kept to the modules that cannot go without.
+    std::vector<unsigned> plain;
+    if (needsSamplerLegalization(spirv)) {
+        plain = std::move(spirv);
+        spirv.clear();
+        spvOptions.disableOptimizer = false;
+        glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+    }
 
     try {
         spirv_cross::CompilerGLSL compiler(std::move(spirv));
@@ -419,7 +561,16 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         options.enable_420pack_extension = false;
         compiler.set_common_options(options);
 
-        const spirv_cross::ShaderResources resources = compiler.get_shader_resources();
+        // Inputs the entry never reads are left out, as Cg leaves them: they may have types no
+        // stage input can have (a `bool dummy` in an unused struct). Outputs all stay, so that
+        // the other stage finds each varying it reads.
+        std::unordered_set<spirv_cross::VariableID> enabled =
+            compiler.get_active_interface_variables();
+        for (const auto& output : compiler.get_shader_resources().stage_outputs) {
+            enabled.insert(output.id);
+        }
+        compiler.set_enabled_interface_variables(enabled);
+        const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
         std::string defines;
         if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
                           listing) ||
@@ -429,25 +580,14 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             return result;
         }
 
-        // Both stages end up in one GL program: their uniforms must not share names.
         const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
-        int blockIndex = 0;
-        for (const auto& block : resources.uniform_buffers) {
-            const std::string suffix = blockIndex == 0 ? "" : std::to_string(blockIndex);
-            ++blockIndex;
-            compiler.set_name(block.base_type_id, prefix + "Uniforms" + suffix);
-            compiler.set_name(block.id, prefix + suffix);
-            addBlockMembers(compiler, block, prefix + suffix, result.uniforms);
-        }
-        for (const auto& sampler : resources.sampled_images) {
-            Uniform u;
-            u.name = compiler.get_name(sampler.id);
-            u.glslName = prefix + "_" + u.name;
-            u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
-            u.kind =
-                u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
-            compiler.set_name(sampler.id, u.glslName);
-            result.uniforms.push_back(u);
+        nameUniforms(compiler, resources, prefix, result.uniforms);
+        // Legalizing drops what the code does not use; the program still finds every uniform
+        // the source declares, so they are listed from the module as it was before.
+        if (!plain.empty()) {
+            spirv_cross::CompilerGLSL declared(std::move(plain));
+            result.uniforms.clear();
+            nameUniforms(declared, declared.get_shader_resources(), prefix, result.uniforms);
         }
 
         std::string glsl = compiler.compile();

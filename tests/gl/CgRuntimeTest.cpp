@@ -299,3 +299,142 @@ TEST_F(CgRuntimeTest, StateMatricesComeAsTheyStandAndOnlyAsIs) {
     }
     EXPECT_EQ(callbackCalls, 3);
 }
+
+namespace {
+
+struct Probe {
+    const char* what;
+    const char* body;  // the fragment program's body; it returns a float4
+    std::array<float, 4> expected;
+};
+
+// Expected values worked out by hand from the Cg language's definitions.
+const Probe PROBES[] = {
+    {"fmod keeps the sign of x; frac is x - floor(x)",
+     "return float4(fmod(-5.5, 2.0), frac(-1.25), fmod(5.5, -2.0), frac(2.75));",
+     {-1.5f, 0.75f, 1.5f, 0.75f}},
+    {"mul(M, v) takes v as a column, mul(v, M) as a row",
+     "float2x2 m = float2x2(1, 2, 3, 4);\n"
+     "return float4(mul(m, float2(1, 1)), mul(float2(1, 1), m));",
+     {3.0f, 7.0f, 4.0f, 6.0f}},
+    {"lerp and saturate",
+     "return float4(lerp(2.0, 4.0, 0.25), saturate(1.5), saturate(-0.5), 0);",
+     {2.5f, 1.0f, 0.0f, 0.0f}},
+    {"step and smoothstep",
+     "return float4(step(0.5, 0.4), step(0.5, 0.5), smoothstep(0.0, 1.0, 0.25), 0);",
+     {0.0f, 1.0f, 0.15625f, 0.0f}},
+    {"swizzles and write masks",
+     "float4 a = float4(1, 2, 3, 4);\n a.wx = float2(7, 8);\n return a.zyxw;",
+     {3.0f, 2.0f, 8.0f, 7.0f}},
+    {"a float4 assigned to a float2 keeps x and y",
+     "float2 t = float4(1, 2, 3, 4);\n return float4(t, 0, 0);",
+     {1.0f, 2.0f, 0.0f, 0.0f}},
+    {"trunc, tanh and modf, which GLSL 1.20 lacks",
+     "float i;\n float f = modf(-2.75, i);\n return float4(trunc(-2.5), tanh(0.5), f, i);",
+     {-2.0f, 0.46211716f, -0.75f, -2.0f}},
+    {"integer division truncates toward zero",
+     "int a = 7; int b = -7; int c = 2;\n return float4(a / c, b / c, 0, 0);",
+     {3.0f, -3.0f, 0.0f, 0.0f}},
+};
+
+}  // namespace
+
+// Small programs drawn to a 1x1 float target, each compared with its value by hand.
+TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
+    GLuint target = 0, framebuffer = 0;
+    glGenTextures(1, &target);
+    glBindTexture(GL_TEXTURE_2D, target);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 1, 1, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+    glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
+    glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
+    glViewport(0, 0, 1, 1);
+    auto draw = [&](const std::string& source) {
+        std::array<float, 4> pixel{-99.0f, -99.0f, -99.0f, -99.0f};
+        CGprogram program = compile(source.c_str(), fragmentProfile);
+        if (program == nullptr) {
+            return pixel;
+        }
+        cgGLBindProgram(program);
+        cgGLEnableProfile(fragmentProfile);
+        glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, pixel.data());
+        cgGLDisableProfile(fragmentProfile);
+        return pixel;
+    };
+    for (const Probe& probe : PROBES) {
+        const std::string source =
+            std::string("float4 main(float2 uv : TEXCOORD0) : COLOR\n{\n") + probe.body + "\n}\n";
+        const std::array<float, 4> got = draw(source);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(got[i], probe.expected[i], 1e-6f) << probe.what << ", component " << i;
+        }
+    }
+
+    // tex2Dproj divides by w: (0.5, 1.5) / 2 reads the texel at (0.25, 0.75) of a 2x2 image.
+    GLuint image = 0;
+    glGenTextures(1, &image);
+    glBindTexture(GL_TEXTURE_2D, image);
+    const float texels[16] = {0.1f, 0, 0, 1, 0.2f, 0, 0, 1, 0.3f, 0, 0, 1, 0.4f, 0, 0, 1};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 2, 2, 0, GL_RGBA, GL_FLOAT, texels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    CGprogram projected = compile(
+        "uniform sampler2D image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return tex2Dproj(image, float4(0.5, 1.5, 0.0, 2.0));\n}\n",
+        fragmentProfile);
+    ASSERT_NE(projected, nullptr);
+    CGparameter sampler = cgGetNamedParameter(projected, "image");
+    cgGLSetTextureParameter(sampler, image);
+    cgGLEnableTextureParameter(sampler);
+    cgGLBindProgram(projected);
+    cgGLEnableProfile(fragmentProfile);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    float pixel[4] = {};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, pixel);
+    EXPECT_NEAR(pixel[0], 0.3f, 1e-6f) << "tex2Dproj";
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(1, &target);
+    glDeleteTextures(1, &image);
+    glViewport(0, 0, 800, 600);
+}
+
+// A frontend finds what a shader it has never seen takes: members of uniform structs by their Cg
+// names, samplers named with words HLSL reserves, all in declaration order; and what it sets there
+// reaches the draw.
+TEST_F(CgRuntimeTest, StructMembersAndReservedNamesAreParametersToWalkAndSet) {
+    CGprogram vertex = compile(PASS_VERTEX, vertexProfile);
+    CGprogram fragment = compile(
+        "struct input { float2 video_size; float frame_count; };\n"
+        "float4 main(float4 c : COLOR0, uniform input IN, uniform sampler2D texture) : COLOR\n"
+        "{\n    return float4(IN.video_size, IN.frame_count, 1) + 0 * tex2D(texture, c.xy);\n}\n",
+        fragmentProfile);
+    ASSERT_NE(fragment, nullptr);
+    std::string walked;
+    for (CGparameter p = cgGetFirstParameter(fragment, CG_PROGRAM); p != nullptr;
+         p = cgGetNextParameter(p)) {
+        walked += std::string(cgGetParameterName(p)) + " ";
+        EXPECT_EQ(cgGetParameterDirection(p), CG_IN);
+    }
+    EXPECT_EQ(walked, "IN IN.video_size IN.frame_count texture ");
+    CGparameter size = cgGetNamedParameter(fragment, "IN.video_size");
+    CGparameter frames = cgGetNamedParameter(fragment, "IN.frame_count");
+    ASSERT_NE(size, nullptr);
+    ASSERT_NE(frames, nullptr);
+    EXPECT_EQ(cgGetParameterType(size), CG_FLOAT2);
+    EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(fragment, "texture")), CG_SAMPLER2D);
+
+    cgSetParameter2f(size, 1.0f, 0.0f);
+    cgGLSetParameter1f(frames, 1.0f);
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(vertexProfile);
+    cgGLEnableProfile(fragmentProfile);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 0, 255}));
+    EXPECT_EQ(callbackCalls, 0);
+}

@@ -1,8 +1,11 @@
 // The Cg -> GLSL translator on its own: no GL, no display.
 #include <gtest/gtest.h>
 
+#include "CgSource.h"
 #include "CgTranslator.h"
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 
 using cgrt::Stage;
@@ -199,4 +202,42 @@ TEST(CgTranslatorTest, ASourceEndingInsideABracketSaysSoAtItsLastLine) {
     EXPECT_FALSE(extra.ok);
     EXPECT_TRUE(contains(extra.listing, "q.cg(2)")) << extra.listing;
     EXPECT_FALSE(contains(extra.listing, "the source ends")) << extra.listing;
+}
+
+// What Cg sources written for other programs rely on: includes (errors named in the included file),
+// reserved HLSL words as names, functions never reached that would not compile, and the
+// vertex-to-fragment interface by name and by POSITION.
+TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
+    const std::string folder = ::testing::TempDir();
+    std::ofstream(folder + "cg_helpers.h")
+        << "float4 shade(float4 c)\n{\n    return c * missing;\n}\n";
+    const std::string main = folder + "cg_main.cg";
+    std::ofstream(main)
+        << "#include \"cg_helpers.h\"\n"
+           "float4 fp_main(float4 c : COLOR0) : COLOR\n{\n    return shade(c);\n}\n";
+    const cgrt::ExpandedSource source = cgrt::readCgSource(main, {});
+    ASSERT_TRUE(source.ok) << source.listing;
+    const auto broken = translate(source.text, main, Stage::Fragment, "fp_main");
+    EXPECT_FALSE(broken.ok);
+    EXPECT_TRUE(contains(broken.listing, folder + "cg_helpers.h(3) : error:")) << broken.listing;
+    std::remove((folder + "cg_helpers.h").c_str());
+    std::remove(main.c_str());
+
+    const char* const cgOnly =
+        "struct data { float2 tex; };\n"
+        "float4 unused(sampler1D s, float2 t) { return tex1D(s, t) + undefinedName; }\n"
+        "void vp_main(float4 p : POSITION, out float4 oP : POSITION, out data d)\n"
+        "{\n    oP = p;\n    d.tex = p.xy;\n}\n"
+        "float4 fp_main(float4 wpos : POSITION, in data d, uniform sampler2D texture) : COLOR\n"
+        "{\n    return tex2D(texture, d.tex) + wpos;\n}\n";
+    const auto vertex = translate(cgOnly, "v.cg", Stage::Vertex, "vp_main");
+    const auto fragment = translate(cgOnly, "f.cg", Stage::Fragment, "fp_main");
+    ASSERT_TRUE(vertex.ok) << vertex.listing;
+    ASSERT_TRUE(fragment.ok) << fragment.listing;
+    // The varying without a semantic carries the same name in both stages.
+    expectParts(vertex.glsl, {"varying vec2 cgv_tex;"});
+    expectParts(fragment.glsl, {"varying vec2 cgv_tex;", "gl_FragCoord"});
+    ASSERT_EQ(fragment.uniforms.size(), 1u);
+    EXPECT_EQ(fragment.uniforms[0].name, "texture");
+    EXPECT_EQ(fragment.uniforms[0].kind, UniformKind::Sampler);
 }

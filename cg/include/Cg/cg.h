@@ -20,7 +20,16 @@ typedef enum {
     /* The text handed to cgCreateProgram(FromFile) is source code. */
     CG_SOURCE = 4112,
     /* Precompiled objects are not supported: asking for one is an error. */
-    CG_OBJECT = 4113
+    CG_OBJECT = 4113,
+    /* Which parameters cgGetFirstParameter walks: those of the program's entry and globals. */
+    CG_PROGRAM = 4108,
+    CG_GLOBAL = 4109,
+    /* Directions and variabilities of a parameter. */
+    CG_IN = 4097,
+    CG_OUT = 4098,
+    CG_INOUT = 4099,
+    CG_VARYING = 4101,
+    CG_UNIFORM = 4102
 } CGenum;
 
 typedef enum {
@@ -82,7 +91,9 @@ const char* cgGetLastListing(CGcontext context);
 
 /* Compile `program` (source text, or a file's path) for `profile` with the entry function
  * `entry`. A failure returns null, records CG_COMPILER_ERROR (CG_FILE_READ_ERROR for a file that
- * cannot be read) and leaves the reason in the listing. `args` is accepted and ignored. */
+ * cannot be read) and leaves the reason in the listing. `args` takes "-DNAME[=VALUE]" and "-IDIR"
+ * (or the value as the next element), null-terminated; `#include` looks beside the file first, then
+ * in the -I folders. */
 CGprogram cgCreateProgram(CGcontext context, CGenum programType, const char* program,
                           CGprofile profile, const char* entry, const char** args);
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const char* programFile,
@@ -95,6 +106,26 @@ CGparameter cgGetNamedParameter(CGprogram program, const char* name);
 const char* cgGetParameterName(CGparameter param);
 CGtype cgGetParameterType(CGparameter param);
 CGprogram cgGetParameterProgram(CGparameter param);
+/* Walks the program's uniform parameters in declaration order, each member of a uniform struct
+ * as a parameter of its own named "<struct>.<member>". `nameSpace` is CG_PROGRAM or CG_GLOBAL
+ * (both give the same walk); null after the last. */
+CGparameter cgGetFirstParameter(CGprogram program, CGenum nameSpace);
+CGparameter cgGetNextParameter(CGparameter param);
+/* The semantic the source gives the parameter (such as "TEXUNIT0"); "" when none. */
+const char* cgGetParameterSemantic(CGparameter param);
+CGenum cgGetParameterDirection(CGparameter param);
+CGenum cgGetParameterVariability(CGparameter param);
+
+/* Values for vector parameters (extra components are dropped, missing ones left as they were)
+ * and matrices (`fr` row by row, `fc` column by column), kept until changed. */
+void cgSetParameter1f(CGparameter param, float x);
+void cgSetParameter2f(CGparameter param, float x, float y);
+void cgSetParameter3f(CGparameter param, float x, float y, float z);
+void cgSetParameter4f(CGparameter param, float x, float y, float z, float w);
+void cgSetParameterValuefr(CGparameter param, int count, const float* values);
+void cgSetMatrixParameterfr(CGparameter param, const float* matrix);
+void cgSetMatrixParameterfc(CGparameter param, const float* matrix);
+
 /* Copies up to `count` of the parameter's values (matrices row by row) into `values` and returns
  * how many it copied. */
 int cgGetParameterValuefr(CGparameter param, int count, float* values);

@@ -40,6 +40,8 @@ void cgGLDisableProfile(CGprofile profile);
 CGbool cgGLIsProfileEnabled(CGprofile profile);
 
 /* Values are copied at the call and reach every later draw that uses the parameter's program. */
+void cgGLSetParameter1f(CGparameter param, float x);
+void cgGLSetParameter2f(CGparameter param, float x, float y);
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z);
 void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w);
 /* Reads back up to four values; the ones the parameter does not have are 0. */

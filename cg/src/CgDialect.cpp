@@ -1,0 +1,167 @@
+#include "CgDialect.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+
+namespace cgrt {
+namespace {
+
+const char PREFIX[] = "cgw_";
+
+// Keywords of glslang's HLSL that are ordinary identifiers in Cg.
+const char* const RESERVED[] = {"texture",
+                                "point",
+                                "sample",
+                                "line",
+                                "triangle",
+                                "lineadj",
+                                "triangleadj",
+                                "linear",
+                                "centroid",
+                                "nointerpolation",
+                                "noperspective",
+                                "precise",
+                                "shared",
+                                "groupshared",
+                                "snorm",
+                                "unorm",
+                                "packoffset",
+                                "pass",
+                                "technique",
+                                "compile",
+                                "cbuffer",
+                                "tbuffer",
+                                "globallycoherent",
+                                "vector",
+                                "matrix",
+                                "string",
+                                "dword",
+                                "Buffer",
+                                "SamplerState",
+                                "Texture"};
+
+bool isReserved(std::string_view word) {
+    return std::find(std::begin(RESERVED), std::end(RESERVED), word) != std::end(RESERVED);
+}
+
+bool identStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+bool identChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// Whether the word about to be appended to `out` names a preprocessor directive (#line).
+bool directiveName(const std::string& out) {
+    std::size_t i = out.size();
+    while (i > 0 && (out[i - 1] == ' ' || out[i - 1] == '\t')) {
+        --i;
+    }
+    if (i == 0 || out[i - 1] != '#') {
+        return false;
+    }
+    --i;
+    while (i > 0 && (out[i - 1] == ' ' || out[i - 1] == '\t')) {
+        --i;
+    }
+    return i == 0 || out[i - 1] == '\n';
+}
+
+// Functions called by a name glslang's HLSL gives another meaning, or none: HLSL's fmod as glslang
+// compiles it floors like GLSL's mod, where Cg's truncates; shaders ported from GLSL call fract,
+// mix and mod, which Cg's frac, lerp and a floored modulo are. trunc, tanh and modf have no GLSL
+// 1.20 counterpart: they are written with what it has, so that the version stays where it is.
+std::string_view libraryName(std::string_view word, std::string_view after) {
+    static const std::pair<std::string_view, std::string_view> CALLS[] = {
+        {"fmod", "cg_fmod"},   {"fract", "frac"},   {"mix", "lerp"},    {"mod", "cg_mod"},
+        {"trunc", "cg_trunc"}, {"tanh", "cg_tanh"}, {"modf", "cg_modf"}};
+    const std::size_t next = after.find_first_not_of(" \t");
+    if (next == std::string_view::npos || after[next] != '(') {
+        return word;
+    }
+    for (const auto& call : CALLS) {
+        if (word == call.first) {
+            return call.second;
+        }
+    }
+    return word;
+}
+
+}  // namespace
+
+std::string renameReservedWords(std::string_view source) {
+    std::string out;
+    out.reserve(source.size() + 64);
+    std::size_t i = 0;
+    while (i < source.size()) {
+        const char c = source[i];
+        if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
+            const std::size_t end = std::min(source.find('\n', i), source.size());
+            out.append(source.substr(i, end - i));
+            i = end;
+        } else if (c == '/' && i + 1 < source.size() && source[i + 1] == '*') {
+            const std::size_t close = source.find("*/", i + 2);
+            const std::size_t end = close == std::string_view::npos ? source.size() : close + 2;
+            out.append(source.substr(i, end - i));
+            i = end;
+        } else if (c == '"') {
+            std::size_t end = i + 1;
+            while (end < source.size() && source[end] != '"' && source[end] != '\n') {
+                end += source[end] == '\\' ? 2 : 1;
+            }
+            end = std::min(end + 1, source.size());
+            out.append(source.substr(i, end - i));
+            i = end;
+        } else if (identStart(c)) {
+            std::size_t end = i + 1;
+            while (end < source.size() && identChar(source[end])) {
+                ++end;
+            }
+            const std::string_view word = source.substr(i, end - i);
+            if (isReserved(word) && !directiveName(out)) {
+                out += PREFIX;
+            }
+            out.append(libraryName(word, source.substr(end)));
+            i = end;
+        } else if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
+            // A number such as 1.0e5f or 0x1F is no identifier, whatever letters it holds.
+            std::size_t end = i + 1;
+            while (end < source.size() && (identChar(source[end]) || source[end] == '.')) {
+                ++end;
+            }
+            out.append(source.substr(i, end - i));
+            i = end;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string cgName(const std::string& name) {
+    std::string out;
+    const std::size_t prefixLength = sizeof PREFIX - 1;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t dot = name.find('.', start);
+        std::string part = name.substr(start, dot == std::string::npos ? dot : dot - start);
+        if (part.compare(0, prefixLength, PREFIX) == 0 && isReserved(part.substr(prefixLength))) {
+            part.erase(0, prefixLength);
+        }
+        // An entry's uniform parameter moved out to a global (see CgEntryUniforms.h).
+        if (start == 0 && part.compare(0, 4, "cgu_") == 0) {
+            part.erase(0, 4);
+        }
+        out += part;
+        if (dot == std::string::npos) {
+            return out;
+        }
+        out += '.';
+        start = dot + 1;
+    }
+}
+
+}  // namespace cgrt

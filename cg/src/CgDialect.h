@@ -1,0 +1,16 @@
+// Cg and the HLSL that glslang reads are close but not the same language. What differs is bridged
+// on the source text, before glslang sees it, and undone on what comes back (parameter names).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cgrt {
+
+// Words glslang's HLSL front end reserves (`texture`, `point`, `sample`, ...) that Cg programs use
+// as names get a prefix, everywhere outside comments and strings; line structure is kept.
+std::string renameReservedWords(std::string_view source);
+// A name as the program wrote it: the prefix taken off every part of "a.b.c".
+std::string cgName(const std::string& name);
+
+}  // namespace cgrt

@@ -1,0 +1,237 @@
+#include "CgEntryUniforms.h"
+
+#include <cctype>
+#include <vector>
+
+namespace cgrt {
+namespace {
+
+bool identChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// The source with comments and preprocessor lines blanked out (line breaks kept), so that
+// positions in it are positions in the source.
+std::string codeOnly(std::string_view s) {
+    std::string out(s);
+    bool lineStart = true;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const char c = out[i];
+        if (c == '/' && i + 1 < out.size() && out[i + 1] == '/') {
+            for (; i < out.size() && out[i] != '\n'; ++i) {
+                out[i] = ' ';
+            }
+            lineStart = true;
+        } else if (c == '/' && i + 1 < out.size() && out[i + 1] == '*') {
+            const std::size_t close = out.find("*/", i + 2);
+            const std::size_t end = close == std::string::npos ? out.size() : close + 2;
+            for (; i < end; ++i) {
+                out[i] = out[i] == '\n' ? '\n' : ' ';
+            }
+            --i;
+        } else if (c == '#' && lineStart) {
+            for (; i < out.size() && !(out[i] == '\n' && out[i - 1] != '\\'); ++i) {
+                out[i] = out[i] == '\n' ? '\n' : ' ';
+            }
+            lineStart = true;
+        } else if (c == '\n') {
+            lineStart = true;
+        } else if (c != ' ' && c != '\t' && c != '\r') {
+            lineStart = false;
+        }
+    }
+    return out;
+}
+
+std::size_t skipSpace(const std::string& s, std::size_t i) {
+    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])) != 0) {
+        ++i;
+    }
+    return i;
+}
+
+// The closing bracket of the one opening at `open`; npos when it does not close.
+std::size_t matching(const std::string& s, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < s.size(); ++i) {
+        depth += s[i] == '(' || s[i] == '{' || s[i] == '[' ? 1 : 0;
+        depth -= s[i] == ')' || s[i] == '}' || s[i] == ']' ? 1 : 0;
+        if (depth == 0) {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+struct Entry {
+    std::size_t signature;  // where its return type starts (the line's first character)
+    std::size_t open;       // its '('
+    std::size_t close;      // its ')'
+    std::size_t body;       // its '{'
+};
+
+bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
+    int depth = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            --depth;
+        } else if (depth == 0 && code.compare(i, entry.size(), entry) == 0 &&
+                   (i == 0 || !identChar(code[i - 1])) &&
+                   !identChar(code[std::min(i + entry.size(), code.size() - 1)])) {
+            const std::size_t open = skipSpace(code, i + entry.size());
+            if (open >= code.size() || code[open] != '(') {
+                continue;
+            }
+            const std::size_t close = matching(code, open);
+            if (close == std::string::npos) {
+                return false;
+            }
+            std::size_t next = skipSpace(code, close + 1);
+            if (next < code.size() && code[next] == ':') {
+                next = skipSpace(code, next + 1);
+                while (next < code.size() && identChar(code[next])) {
+                    ++next;
+                }
+                next = skipSpace(code, next);
+            }
+            if (next < code.size() && code[next] == '{') {
+                const std::size_t lineStart = code.rfind('\n', i);
+                e = Entry{lineStart == std::string::npos ? 0 : lineStart + 1, open, close, next};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> words(const std::string& text) {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (identChar(text[i])) {
+            std::size_t end = i;
+            while (end < text.size() && identChar(text[end])) {
+                ++end;
+            }
+            out.push_back(text.substr(i, end - i));
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+// Whether values of the type named `type` hold a sampler: a sampler type, or a struct of the
+// source with one among its members.
+bool holdsSampler(const std::string& code, const std::string& type) {
+    if (type.rfind("sampler", 0) == 0 || type == "texture") {
+        return true;
+    }
+    for (std::size_t at = code.find("struct"); at != std::string::npos;
+         at = code.find("struct", at + 6)) {
+        const std::vector<std::string> head = words(code.substr(at, 128));
+        const std::size_t brace = code.find('{', at);
+        if (head.size() < 2 || head[1] != type || brace == std::string::npos) {
+            continue;
+        }
+        const std::size_t end = matching(code, brace);
+        if (end != std::string::npos &&
+            code.substr(brace, end - brace).find("sampler") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void blank(std::string& s, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        if (s[i] != '\n') {
+            s[i] = ' ';
+        }
+    }
+}
+
+}  // namespace
+
+std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
+                                   bool fragment) {
+    const std::string code = codeOnly(source);
+    Entry e;
+    if (!findEntry(code, entry, e)) {
+        return std::string(source);
+    }
+    // The parameters: [start, end) of each, split at the top level's commas.
+    std::vector<std::pair<std::size_t, std::size_t>> params;
+    std::size_t start = e.open + 1;
+    int depth = 0;
+    for (std::size_t i = e.open + 1; i < e.close; ++i) {
+        depth += code[i] == '(' || code[i] == '[' ? 1 : code[i] == ')' || code[i] == ']' ? -1 : 0;
+        if (depth == 0 && code[i] == ',') {
+            params.emplace_back(start, i);
+            start = i + 1;
+        }
+    }
+    params.emplace_back(start, e.close);
+
+    std::string out(source);
+    std::string globals, copies;
+    std::vector<bool> moved(params.size(), false);
+    for (std::size_t k = 0; k < params.size(); ++k) {
+        const std::string text = code.substr(params[k].first, params[k].second - params[k].first);
+        const std::vector<std::string> w = words(text);
+        // "uniform TYPE NAME" with an optional ": SEMANTIC"; arrays and the like stay. A sampler
+        // is uniform with the word or without; so is a struct holding one that a fragment
+        // program takes (its other members are vertex attributes the fragment cannot read).
+        const bool declared = w.size() >= 3 && w[0] == "uniform";
+        const std::size_t first = declared ? 1 : !w.empty() && w[0] == "in" ? 1 : 0;
+        if (w.size() < first + 2 || w[first] == "out" || w[first] == "inout" ||
+            text.find('[') != std::string::npos || text.find('=') != std::string::npos) {
+            continue;
+        }
+        const std::string& type = w[first];
+        const std::string& name = w[first + 1];
+        const bool implied =
+            type.rfind("sampler", 0) == 0 || (fragment && holdsSampler(code, type));
+        if (!declared && !implied) {
+            continue;
+        }
+        const std::size_t colon = text.find(':');
+        // A varying's semantic (TEXCOORD2) means nothing to the uniform it becomes.
+        const std::string semantic =
+            colon == std::string::npos || !declared ? std::string() : " " + text.substr(colon);
+        if (holdsSampler(code, type)) {
+            globals += "uniform " + type + " " + name + semantic + "; ";
+        } else {
+            globals += "uniform " + type + " " + ENTRY_UNIFORM_PREFIX + name + "; ";
+            copies += " " + type + " " + name + " = " + ENTRY_UNIFORM_PREFIX + name + ";";
+        }
+        moved[k] = true;
+    }
+    if (globals.empty()) {
+        return std::string(source);
+    }
+    // Each moved parameter goes with the comma before it, or after it when it is the first left.
+    bool firstKept = true;
+    for (std::size_t k = 0; k < params.size(); ++k) {
+        if (!moved[k]) {
+            firstKept = false;
+            continue;
+        }
+        std::size_t from = params[k].first, to = params[k].second;
+        if (!firstKept) {
+            from -= 1;  // the comma before
+        } else if (k + 1 < params.size()) {
+            to += 1;  // the comma after
+        }
+        blank(out, from, to);
+    }
+    // Copies first, declarations last: positions before them stay valid.
+    out.insert(e.body + 1, copies);
+    out.insert(e.signature, globals);
+    return out;
+}
+
+}  // namespace cgrt

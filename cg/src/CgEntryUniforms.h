@@ -1,0 +1,24 @@
+// Cg treats a `uniform` parameter of the entry function as a global uniform that the program may
+// also write (the write changes its own copy). glslang's HLSL takes such parameters too, but
+// refuses writes to them and mishandles structs holding samplers among them (its legalization
+// crashes). Sampler parameters are uniform in Cg with the word or without. They are moved out of
+// the parameter list before glslang reads the source: samplers, and structs holding one, become
+// globals of the same name; any other becomes a global of a prefixed name, copied into a local of
+// its own name where the body starts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cgrt {
+
+// Lines stay where they were. A source without such parameters comes back as it is, as does one
+// whose entry cannot be found in the text (its parameters written by a macro, say).
+// `fragment` says the entry is a fragment program's.
+std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
+                                   bool fragment);
+
+// The prefix of the globals that stand for non-sampler uniform parameters.
+constexpr const char* ENTRY_UNIFORM_PREFIX = "cgu_";
+
+}  // namespace cgrt

@@ -1,0 +1,69 @@
+#include "CgSamplerUse.h"
+
+#include <set>
+
+namespace cgrt {
+namespace {
+
+// The few SPIR-V opcodes and the storage class this needs.
+constexpr unsigned OP_TYPE_IMAGE = 25;
+constexpr unsigned OP_TYPE_SAMPLER = 26;
+constexpr unsigned OP_TYPE_SAMPLED_IMAGE = 27;
+constexpr unsigned OP_TYPE_ARRAY = 28;
+constexpr unsigned OP_TYPE_STRUCT = 30;
+constexpr unsigned OP_TYPE_POINTER = 32;
+constexpr unsigned OP_VARIABLE = 59;
+constexpr unsigned STORAGE_FUNCTION = 7;
+constexpr std::size_t HEADER_WORDS = 5;
+
+}  // namespace
+
+bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
+    std::set<unsigned> opaque;  // samplers, images, and what holds them
+    std::set<unsigned> opaquePointers;
+    bool opaqueStruct = false;
+    for (std::size_t at = HEADER_WORDS; at < spirv.size();) {
+        const unsigned count = spirv[at] >> 16;
+        const unsigned opcode = spirv[at] & 0xFFFF;
+        if (count == 0 || at + count > spirv.size()) {
+            return false;
+        }
+        const unsigned* w = &spirv[at];
+        switch (opcode) {
+            case OP_TYPE_IMAGE:
+            case OP_TYPE_SAMPLER:
+            case OP_TYPE_SAMPLED_IMAGE:
+                opaque.insert(w[1]);
+                break;
+            case OP_TYPE_ARRAY:
+                if (count > 2 && opaque.count(w[2]) != 0) {
+                    opaque.insert(w[1]);
+                }
+                break;
+            case OP_TYPE_STRUCT:
+                for (unsigned i = 2; i < count; ++i) {
+                    if (opaque.count(w[i]) != 0) {
+                        opaque.insert(w[1]);
+                        opaqueStruct = true;
+                    }
+                }
+                break;
+            case OP_TYPE_POINTER:
+                if (count > 3 && opaque.count(w[3]) != 0) {
+                    opaquePointers.insert(w[1]);
+                }
+                break;
+            case OP_VARIABLE:
+                if (count > 3 && w[3] == STORAGE_FUNCTION && opaquePointers.count(w[1]) != 0) {
+                    return true;
+                }
+                break;
+            default:
+                break;
+        }
+        at += count;
+    }
+    return opaqueStruct;
+}
+
+}  // namespace cgrt

@@ -1,0 +1,15 @@
+// GLSL 1.20 takes samplers only as uniforms and function parameters. Cg also lets them sit in
+// structs (the corpus's `uniform orig ORIG` with its `texture`) and in local variables, which the
+// SPIR-V keeps as they are: such a module needs glslang's HLSL legalization (inlining, then
+// splitting the structs up) before SPIRV-Cross can write GLSL 1.20 for it.
+#pragma once
+
+#include <vector>
+
+namespace cgrt {
+
+// Whether the module has a struct type with a sampler or image inside (arrays and nested structs
+// included), or a function-local variable of such a type.
+bool needsSamplerLegalization(const std::vector<unsigned>& spirv);
+
+}  // namespace cgrt
