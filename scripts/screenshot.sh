@@ -10,7 +10,15 @@ if [ $# -eq 0 ]; then
 fi
 "$@" &
 demo=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Navigation Example$' | head -n 1)
+# A loaded machine can take long to show the first frame.
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Navigation Example$' | head -n 1) ||
+    true
+if [ -z "$window" ]; then
+    echo "No window titled \"Navigation Example\" showed within 60 s; no screenshot." >&2
+    kill "$demo" 2>/dev/null || true
+    wait "$demo" 2>/dev/null || true
+    exit 1
+fi
 # No window manager places the window: move it where a capture sees all of it.
 xdotool windowmove "$window" 0 0
 sleep 4
