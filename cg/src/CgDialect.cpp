@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <vector>
 
 namespace cgrt {
 namespace {
@@ -89,15 +90,55 @@ std::string_view libraryName(std::string_view word, std::string_view after) {
     return word;
 }
 
+// GLSL's matrix type names, which Cg sources ported from GLSL use: matNxM is Cg's floatNxM.
+bool glslMatrixName(std::string_view word) {
+    const auto dimension = [](char c) { return c >= '2' && c <= '4'; };
+    return word.size() == 6 && word.compare(0, 3, "mat") == 0 && dimension(word[3]) &&
+           word[4] == 'x' && dimension(word[5]);
+}
+
+// Where GLSL's array constructor `TYPE[N](a, b, ...)` that starts past `word` (at `end`) opens its
+// argument list; npos when there is none there. Cg writes the same as the initializer {a, b, ...}.
+std::size_t arrayConstructorOpen(std::string_view source, std::size_t end) {
+    std::size_t i = source.find_first_not_of(" \t", end);
+    if (i == std::string_view::npos || source[i] != '[') {
+        return std::string_view::npos;
+    }
+    i = source.find_first_not_of(" \t0123456789", i + 1);
+    if (i == std::string_view::npos || source[i] != ']') {
+        return std::string_view::npos;
+    }
+    i = source.find_first_not_of(" \t", i + 1);
+    return i != std::string_view::npos && source[i] == '(' ? i : std::string_view::npos;
+}
+
+// The ')' that closes the '(' at `open`; npos when it does not close.
+std::size_t closingParen(std::string_view source, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < source.size(); ++i) {
+        depth += source[i] == '(' ? 1 : source[i] == ')' ? -1 : 0;
+        if (depth == 0) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 std::string renameReservedWords(std::string_view source) {
     std::string out;
     out.reserve(source.size() + 64);
     std::size_t i = 0;
+    // Where the ')' of array constructors turned into initializers stand, in the order they come.
+    std::vector<std::size_t> closers;
     while (i < source.size()) {
         const char c = source[i];
-        if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
+        if (!closers.empty() && closers.back() == i) {
+            closers.pop_back();
+            out += '}';
+            ++i;
+        } else if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
             const std::size_t end = std::min(source.find('\n', i), source.size());
             out.append(source.substr(i, end - i));
             i = end;
@@ -120,10 +161,26 @@ std::string renameReservedWords(std::string_view source) {
                 ++end;
             }
             const std::string_view word = source.substr(i, end - i);
+            const std::size_t open = arrayConstructorOpen(source, end);
+            const std::size_t close =
+                open == std::string_view::npos ? open : closingParen(source, open);
+            if (close != std::string_view::npos) {
+                // Nested ones close first: the list stays ordered with the nearest last.
+                closers.push_back(close);
+                std::sort(closers.rbegin(), closers.rend());
+                out += '{';
+                i = open + 1;
+                continue;
+            }
             if (isReserved(word) && !directiveName(out)) {
                 out += PREFIX;
             }
-            out.append(libraryName(word, source.substr(end)));
+            if (glslMatrixName(word)) {
+                out += "float";
+                out.append(word.substr(3));
+            } else {
+                out.append(libraryName(word, source.substr(end)));
+            }
             i = end;
         } else if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
             // A number such as 1.0e5f or 0x1F is no identifier, whatever letters it holds.
