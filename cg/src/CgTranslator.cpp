@@ -547,6 +547,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         spirv.clear();
         spvOptions.disableOptimizer = false;
         glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+        makeStaticSamplersLocal(spirv);
     }
 
     try {
