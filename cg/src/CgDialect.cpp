@@ -97,6 +97,15 @@ bool glslMatrixName(std::string_view word) {
            word[4] == 'x' && dimension(word[5]);
 }
 
+// A matrix with one row or one column, which glslang's HLSL cannot construct: floatNx1 and
+// float1xN are the vector floatN. Products keep their values: mul of a matrix and a column is
+// the matrix and the vector's, mul of a row and a column is their dot product, as for vectors.
+bool singleLineMatrix(std::string_view word) {
+    const auto dimension = [](char c) { return c >= '1' && c <= '4'; };
+    return word.size() == 8 && word.compare(0, 5, "float") == 0 && dimension(word[5]) &&
+           word[6] == 'x' && dimension(word[7]) && (word[5] == '1' || word[7] == '1');
+}
+
 // Where GLSL's array constructor `TYPE[N](a, b, ...)` that starts past `word` (at `end`) opens its
 // argument list; npos when there is none there. Cg writes the same as the initializer {a, b, ...}.
 std::size_t arrayConstructorOpen(std::string_view source, std::size_t end) {
@@ -178,6 +187,9 @@ std::string renameReservedWords(std::string_view source) {
             if (glslMatrixName(word)) {
                 out += "float";
                 out.append(word.substr(3));
+            } else if (singleLineMatrix(word)) {
+                out += "float";
+                out += word[5] == '1' ? word[7] : word[5];
             } else {
                 out.append(libraryName(word, source.substr(end)));
             }
