@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <regex>
 #include <vector>
 
 namespace cgrt {
@@ -231,6 +232,45 @@ std::string cgName(const std::string& name) {
         out += '.';
         start = dot + 1;
     }
+}
+
+std::string withVectorArraysGrouped(std::string_view source) {
+    static const std::regex DECLARATION(
+        R"re(\b(float|half|int)([234])\s+\w+\s*\[\s*([0-9]+)\s*\]\s*=\s*\{)re");
+    std::string out(source);
+    std::vector<std::pair<std::size_t, std::string>> groups;  // where each '(' or ')' goes
+    const std::string text(source);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), DECLARATION);
+         it != std::sregex_iterator(); ++it) {
+        const std::size_t open = static_cast<std::size_t>(it->position() + it->length()) - 1;
+        const std::size_t close = text.find('}', open);
+        if (close == std::string::npos || text.find('{', open + 1) < close) {
+            continue;
+        }
+        // Where each element starts (just past '{' or a comma at depth 0).
+        std::vector<std::size_t> starts{open + 1};
+        int depth = 0;
+        for (std::size_t i = open + 1; i < close; ++i) {
+            depth += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
+            if (depth == 0 && text[i] == ',') {
+                starts.push_back(i + 1);
+            }
+        }
+        const std::size_t width = static_cast<std::size_t>((*it)[2].str()[0] - '0');
+        const std::size_t count = std::stoul((*it)[3].str());
+        if (starts.size() != width * count) {
+            continue;
+        }
+        const std::string type = (*it)[1].str() + (*it)[2].str();
+        for (std::size_t k = 0; k < starts.size(); k += width) {
+            groups.emplace_back(starts[k], type + "(");
+            groups.emplace_back(k + width < starts.size() ? starts[k + width] - 1 : close, ")");
+        }
+    }
+    for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
+        out.insert(g->first, g->second);
+    }
+    return out;
 }
 
 }  // namespace cgrt

@@ -507,9 +507,10 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text = withEntryUniformsMoved(
-        withWrittenGlobalsCopied(withoutUnreachedFunctions(renameReservedWords(source), entry)),
-        entry, stage == Stage::Fragment);
+    const std::string text =
+        withEntryUniformsMoved(withWrittenGlobalsCopied(withoutUnreachedFunctions(
+                                   withVectorArraysGrouped(renameReservedWords(source)), entry)),
+                               entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
