@@ -234,6 +234,21 @@ std::string cgName(const std::string& name) {
     }
 }
 
+namespace {
+
+bool blankOrComment(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "//") == 0) {
+            i = std::min(text.find('\n', i), text.size());
+        } else if (std::isspace(static_cast<unsigned char>(text[i])) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string withVectorArraysGrouped(std::string_view source) {
     static const std::regex DECLARATION(
         R"re(\b(float|half|int)([234])\s+\w+\s*\[\s*([0-9]+)\s*\]\s*=\s*\{)re");
@@ -256,6 +271,12 @@ std::string withVectorArraysGrouped(std::string_view source) {
                 starts.push_back(i + 1);
             }
         }
+        // A comma after the last element leaves nothing behind it (but perhaps a comment).
+        std::size_t last = close;  // where the last element ends
+        if (blankOrComment(text.substr(starts.back(), close - starts.back()))) {
+            last = starts.back() - 1;
+            starts.pop_back();
+        }
         const std::size_t width = static_cast<std::size_t>((*it)[2].str()[0] - '0');
         const std::size_t count = std::stoul((*it)[3].str());
         if (starts.size() != width * count) {
@@ -264,7 +285,7 @@ std::string withVectorArraysGrouped(std::string_view source) {
         const std::string type = (*it)[1].str() + (*it)[2].str();
         for (std::size_t k = 0; k < starts.size(); k += width) {
             groups.emplace_back(starts[k], type + "(");
-            groups.emplace_back(k + width < starts.size() ? starts[k + width] - 1 : close, ")");
+            groups.emplace_back(k + width < starts.size() ? starts[k + width] - 1 : last, ")");
         }
     }
     for (auto g = groups.rbegin(); g != groups.rend(); ++g) {

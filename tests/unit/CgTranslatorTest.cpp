@@ -254,7 +254,7 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
         "    const float w[3] = float[](0.25, float(0.5), 0.25);\n"
         "    mat3x3 m = mat3x3(1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0);\n"
         "    float1x3 row = float1x3(t, 1.0);\n"
-        "    const float2 pairs[2] = {0.5, 0.25, float(1.0), 2.0};\n"
+        "    const float2 pairs[2] = {0.5, 0.25, float(1.0), 2.0,  // trailing comma\n};\n"
         "    return tex2D(picked, t) * tint * (w[0] + w[1]) * mul(row, m).x * pairs[1].y;\n}\n";
     const auto written = translate(writes, "w.cg", Stage::Fragment, "fp_main");
     ASSERT_TRUE(written.ok) << written.listing;
