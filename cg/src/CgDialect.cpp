@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <regex>
+#include <vector>
 
 namespace cgrt {
 namespace {
@@ -89,15 +91,64 @@ std::string_view libraryName(std::string_view word, std::string_view after) {
     return word;
 }
 
+// GLSL's matrix type names, which Cg sources ported from GLSL use: matNxM is Cg's floatNxM.
+bool glslMatrixName(std::string_view word) {
+    const auto dimension = [](char c) { return c >= '2' && c <= '4'; };
+    return word.size() == 6 && word.compare(0, 3, "mat") == 0 && dimension(word[3]) &&
+           word[4] == 'x' && dimension(word[5]);
+}
+
+// A matrix with one row or one column, which glslang's HLSL cannot construct: floatNx1 and
+// float1xN are the vector floatN. Products keep their values: mul of a matrix and a column is
+// the matrix and the vector's, mul of a row and a column is their dot product, as for vectors.
+bool singleLineMatrix(std::string_view word) {
+    const auto dimension = [](char c) { return c >= '1' && c <= '4'; };
+    return word.size() == 8 && word.compare(0, 5, "float") == 0 && dimension(word[5]) &&
+           word[6] == 'x' && dimension(word[7]) && (word[5] == '1' || word[7] == '1');
+}
+
+// Where GLSL's array constructor `TYPE[N](a, b, ...)` that starts past `word` (at `end`) opens its
+// argument list; npos when there is none there. Cg writes the same as the initializer {a, b, ...}.
+std::size_t arrayConstructorOpen(std::string_view source, std::size_t end) {
+    std::size_t i = source.find_first_not_of(" \t", end);
+    if (i == std::string_view::npos || source[i] != '[') {
+        return std::string_view::npos;
+    }
+    i = source.find_first_not_of(" \t0123456789", i + 1);
+    if (i == std::string_view::npos || source[i] != ']') {
+        return std::string_view::npos;
+    }
+    i = source.find_first_not_of(" \t", i + 1);
+    return i != std::string_view::npos && source[i] == '(' ? i : std::string_view::npos;
+}
+
+// The ')' that closes the '(' at `open`; npos when it does not close.
+std::size_t closingParen(std::string_view source, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < source.size(); ++i) {
+        depth += source[i] == '(' ? 1 : source[i] == ')' ? -1 : 0;
+        if (depth == 0) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
 }  // namespace
 
 std::string renameReservedWords(std::string_view source) {
     std::string out;
     out.reserve(source.size() + 64);
     std::size_t i = 0;
+    // Where the ')' of array constructors turned into initializers stand, in the order they come.
+    std::vector<std::size_t> closers;
     while (i < source.size()) {
         const char c = source[i];
-        if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
+        if (!closers.empty() && closers.back() == i) {
+            closers.pop_back();
+            out += '}';
+            ++i;
+        } else if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
             const std::size_t end = std::min(source.find('\n', i), source.size());
             out.append(source.substr(i, end - i));
             i = end;
@@ -120,10 +171,29 @@ std::string renameReservedWords(std::string_view source) {
                 ++end;
             }
             const std::string_view word = source.substr(i, end - i);
+            const std::size_t open = arrayConstructorOpen(source, end);
+            const std::size_t close =
+                open == std::string_view::npos ? open : closingParen(source, open);
+            if (close != std::string_view::npos) {
+                // Nested ones close first: the list stays ordered with the nearest last.
+                closers.push_back(close);
+                std::sort(closers.rbegin(), closers.rend());
+                out += '{';
+                i = open + 1;
+                continue;
+            }
             if (isReserved(word) && !directiveName(out)) {
                 out += PREFIX;
             }
-            out.append(libraryName(word, source.substr(end)));
+            if (glslMatrixName(word)) {
+                out += "float";
+                out.append(word.substr(3));
+            } else if (singleLineMatrix(word)) {
+                out += "float";
+                out += word[5] == '1' ? word[7] : word[5];
+            } else {
+                out.append(libraryName(word, source.substr(end)));
+            }
             i = end;
         } else if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
             // A number such as 1.0e5f or 0x1F is no identifier, whatever letters it holds.
@@ -162,6 +232,66 @@ std::string cgName(const std::string& name) {
         out += '.';
         start = dot + 1;
     }
+}
+
+namespace {
+
+bool blankOrComment(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, 2, "//") == 0) {
+            i = std::min(text.find('\n', i), text.size());
+        } else if (std::isspace(static_cast<unsigned char>(text[i])) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string withVectorArraysGrouped(std::string_view source) {
+    static const std::regex DECLARATION(
+        R"re(\b(float|half|int)([234])\s+\w+\s*\[\s*([0-9]+)\s*\]\s*=\s*\{)re");
+    std::string out(source);
+    std::vector<std::pair<std::size_t, std::string>> groups;  // where each '(' or ')' goes
+    const std::string text(source);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), DECLARATION);
+         it != std::sregex_iterator(); ++it) {
+        const std::size_t open = static_cast<std::size_t>(it->position() + it->length()) - 1;
+        const std::size_t close = text.find('}', open);
+        if (close == std::string::npos || text.find('{', open + 1) < close) {
+            continue;
+        }
+        // Where each element starts (just past '{' or a comma at depth 0).
+        std::vector<std::size_t> starts{open + 1};
+        int depth = 0;
+        for (std::size_t i = open + 1; i < close; ++i) {
+            depth += text[i] == '(' ? 1 : text[i] == ')' ? -1 : 0;
+            if (depth == 0 && text[i] == ',') {
+                starts.push_back(i + 1);
+            }
+        }
+        // A comma after the last element leaves nothing behind it (but perhaps a comment).
+        std::size_t last = close;  // where the last element ends
+        if (blankOrComment(text.substr(starts.back(), close - starts.back()))) {
+            last = starts.back() - 1;
+            starts.pop_back();
+        }
+        const std::size_t width = static_cast<std::size_t>((*it)[2].str()[0] - '0');
+        const std::size_t count = std::stoul((*it)[3].str());
+        if (starts.size() != width * count) {
+            continue;
+        }
+        const std::string type = (*it)[1].str() + (*it)[2].str();
+        for (std::size_t k = 0; k < starts.size(); k += width) {
+            groups.emplace_back(starts[k], type + "(");
+            groups.emplace_back(k + width < starts.size() ? starts[k + width] - 1 : last, ")");
+        }
+    }
+    for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
+        out.insert(g->first, g->second);
+    }
+    return out;
 }
 
 }  // namespace cgrt

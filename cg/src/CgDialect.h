@@ -10,6 +10,10 @@ namespace cgrt {
 // Words glslang's HLSL front end reserves (`texture`, `point`, `sample`, ...) that Cg programs use
 // as names get a prefix, everywhere outside comments and strings; line structure is kept.
 std::string renameReservedWords(std::string_view source);
+// Arrays of vectors that Cg lets be initialized with their scalars one after another
+// (`float2 a[2] = {1, 2, 3, 4}`), which glslang refuses, get each vector's constructor around its
+// scalars. Lines stay.
+std::string withVectorArraysGrouped(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

@@ -234,4 +234,102 @@ std::string withEntryUniformsMoved(std::string_view source, const std::string& e
     return out;
 }
 
+namespace {
+
+// Whether the word at `at` (of length `length`) is assigned to: followed, past any member, swizzle
+// or index, by an assignment or an increment.
+bool assignedAt(const std::string& code, std::size_t at, std::size_t length) {
+    std::size_t i = skipSpace(code, at + length);
+    for (;;) {
+        if (i < code.size() && code[i] == '.') {
+            i = skipSpace(code, i + 1);
+            while (i < code.size() && identChar(code[i])) {
+                ++i;
+            }
+        } else if (i < code.size() && code[i] == '[') {
+            const std::size_t close = matching(code, i);
+            if (close == std::string::npos) {
+                return false;
+            }
+            i = close + 1;
+        } else {
+            break;
+        }
+        i = skipSpace(code, i);
+    }
+    if (i + 1 >= code.size()) {
+        return false;
+    }
+    const char c = code[i], next = code[i + 1];
+    if (c == '=') {
+        return next != '=';
+    }
+    return (next == '=' && std::string("+-*/%&|^").find(c) != std::string::npos) ||
+           (c == next && (c == '+' || c == '-'));
+}
+
+bool writtenAnywhere(const std::string& code, const std::string& name) {
+    for (std::size_t at = code.find(name); at != std::string::npos;
+         at = code.find(name, at + name.size())) {
+        const bool whole = (at == 0 || (!identChar(code[at - 1]) && code[at - 1] != '.')) &&
+                           (at + name.size() >= code.size() || !identChar(code[at + name.size()]));
+        if (whole && assignedAt(code, at, name.size())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string withWrittenGlobalsCopied(std::string_view source) {
+    const std::string code = codeOnly(source);
+    std::string out(source);
+    // Replacements from the last to the first, so that earlier positions stay valid.
+    std::vector<std::pair<std::pair<std::size_t, std::size_t>, std::string>> edits;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        if (depth != 0 || (c != ';' && c != '}')) {
+            continue;
+        }
+        const std::size_t from = start;
+        start = i + 1;
+        if (c != ';') {
+            continue;
+        }
+        const std::string text = code.substr(from, i - from);
+        if (text.find_first_of("{}()[]=,") != std::string::npos) {
+            continue;
+        }
+        const std::size_t colon = text.find(':');
+        std::vector<std::string> w = words(text.substr(0, colon));
+        const bool declared = !w.empty() && w[0] == "uniform";
+        if (declared) {
+            w.erase(w.begin());
+        }
+        if (w.size() != 2 || w[0] == "static" || w[0] == "const" || w[0] == "extern" ||
+            w[0] == "typedef" || !writtenAnywhere(code, w[1])) {
+            continue;
+        }
+        const std::string& type = w[0];
+        const std::string& name = w[1];
+        // A sampler has no value of its own to keep; anything else starts as the uniform.
+        const std::string copy = holdsSampler(code, type)
+                                     ? "static " + type + " " + name + ";"
+                                     : std::string("uniform ") + type + " " + ENTRY_UNIFORM_PREFIX +
+                                           name + "; static " + type + " " + name + " = " +
+                                           ENTRY_UNIFORM_PREFIX + name + ";";
+        const std::size_t first = skipSpace(code, from);
+        edits.push_back({{first, i + 1}, copy});
+    }
+    for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
+        blank(out, it->first.first, it->first.second);
+        out.replace(it->first.first, 0, it->second);
+    }
+    return out;
+}
+
 }  // namespace cgrt

@@ -18,6 +18,12 @@ namespace cgrt {
 std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
                                    bool fragment);
 
+// Cg's global variables are uniform unless `static`, and a program may write them too (the write
+// changes its own copy); glslang's HLSL refuses such writes. A global the source writes becomes a
+// uniform of the prefixed name copied into a static of its own name; a sampler, or a struct
+// holding one, simply becomes static, as it is only ever assigned from another. Lines stay.
+std::string withWrittenGlobalsCopied(std::string_view source);
+
 // The prefix of the globals that stand for non-sampler uniform parameters.
 constexpr const char* ENTRY_UNIFORM_PREFIX = "cgu_";
 

@@ -1,6 +1,9 @@
 #include "CgSamplerUse.h"
 
+#include <spirv-tools/optimizer.hpp>
+
 #include <set>
+#include <utility>
 
 namespace cgrt {
 namespace {
@@ -13,6 +16,7 @@ constexpr unsigned OP_TYPE_ARRAY = 28;
 constexpr unsigned OP_TYPE_STRUCT = 30;
 constexpr unsigned OP_TYPE_POINTER = 32;
 constexpr unsigned OP_VARIABLE = 59;
+constexpr unsigned STORAGE_PRIVATE = 6;
 constexpr unsigned STORAGE_FUNCTION = 7;
 constexpr std::size_t HEADER_WORDS = 5;
 
@@ -54,7 +58,9 @@ bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
                 }
                 break;
             case OP_VARIABLE:
-                if (count > 3 && w[3] == STORAGE_FUNCTION && opaquePointers.count(w[1]) != 0) {
+                // A local, or a static global (a written sampler global becomes one).
+                if (count > 3 && (w[3] == STORAGE_FUNCTION || w[3] == STORAGE_PRIVATE) &&
+                    opaquePointers.count(w[1]) != 0) {
                     return true;
                 }
                 break;
@@ -64,6 +70,51 @@ bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
         at += count;
     }
     return opaqueStruct;
+}
+
+namespace {
+
+// Whether a static global (Private) variable holds a sampler.
+bool hasPrivateSampler(const std::vector<unsigned>& spirv) {
+    std::set<unsigned> opaque, privatePointers;
+    for (std::size_t at = HEADER_WORDS; at < spirv.size();) {
+        const unsigned count = spirv[at] >> 16;
+        const unsigned opcode = spirv[at] & 0xFFFF;
+        if (count == 0 || at + count > spirv.size()) {
+            return false;
+        }
+        const unsigned* w = &spirv[at];
+        if (opcode == OP_TYPE_IMAGE || opcode == OP_TYPE_SAMPLER ||
+            opcode == OP_TYPE_SAMPLED_IMAGE) {
+            opaque.insert(w[1]);
+        } else if (opcode == OP_TYPE_POINTER && count > 3 && w[2] == STORAGE_PRIVATE &&
+                   opaque.count(w[3]) != 0) {
+            privatePointers.insert(w[1]);
+        } else if (opcode == OP_VARIABLE && count > 3 && privatePointers.count(w[1]) != 0) {
+            return true;
+        }
+        at += count;
+    }
+    return false;
+}
+
+}  // namespace
+
+void makeStaticSamplersLocal(std::vector<unsigned>& spirv) {
+    if (!hasPrivateSampler(spirv)) {
+        return;
+    }
+    // glslang's own legalization leaves static globals where they are; SPIRV-Tools' moves those
+    // that one function uses (all of them, once everything is inlined) into it, where the
+    // sampler's copies fold away into the uniform they came from.
+    spvtools::Optimizer optimizer(SPV_ENV_UNIVERSAL_1_0);
+    optimizer.RegisterLegalizationPasses();
+    spvtools::OptimizerOptions options;
+    options.set_run_validator(false);
+    std::vector<unsigned> out;
+    if (optimizer.Run(spirv.data(), spirv.size(), &out, options)) {
+        spirv = std::move(out);
+    }
 }
 
 }  // namespace cgrt

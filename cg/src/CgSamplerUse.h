@@ -9,7 +9,11 @@
 namespace cgrt {
 
 // Whether the module has a struct type with a sampler or image inside (arrays and nested structs
-// included), or a function-local variable of such a type.
+// included), or a function-local or static global variable of such a type.
 bool needsSamplerLegalization(const std::vector<unsigned>& spirv);
+
+// A legalized module whose static globals still hold samplers (globals the source writes, see
+// CgEntryUniforms.h) gets them moved into the function that uses them, so that they fold away.
+void makeStaticSamplersLocal(std::vector<unsigned>& spirv);
 
 }  // namespace cgrt

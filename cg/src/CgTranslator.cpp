@@ -508,8 +508,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
     const std::string text =
-        withEntryUniformsMoved(withoutUnreachedFunctions(renameReservedWords(source), entry), entry,
-                               stage == Stage::Fragment);
+        withEntryUniformsMoved(withWrittenGlobalsCopied(withoutUnreachedFunctions(
+                                   withVectorArraysGrouped(renameReservedWords(source)), entry)),
+                               entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -547,6 +548,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         spirv.clear();
         spvOptions.disableOptimizer = false;
         glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+        makeStaticSamplersLocal(spirv);
     }
 
     try {

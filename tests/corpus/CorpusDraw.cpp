@@ -14,8 +14,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -97,9 +101,31 @@ void setIfPresent(CGprogram program, const char* name, float x, float y) {
     }
 }
 
-// What a frontend sets for a pass: the matrix, the sizes and the frame count, by name, and the
-// image on every sampler the program has.
-void setUniforms(CGprogram program, GLuint image) {
+using Parameters = std::vector<std::pair<std::string, float>>;
+
+// The `#pragma parameter NAME "label" DEFAULT MIN MAX STEP` lines of a file and of the files it
+// includes: the frontend starts every such uniform at its default, and files built with
+// PARAMETER_UNIFORM divide by some of them.
+void readParameters(const std::string& path, int depth, Parameters& out) {
+    static const std::regex PRAGMA(
+        R"(^\s*#\s*pragma\s+parameter\s+(\w+)\s+"[^"]*"\s+([-+0-9.eE]+))");
+    static const std::regex INCLUDE(R"re(^\s*#\s*include\s*"([^"]+)")re");
+    std::ifstream in(path);
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    std::string line;
+    std::smatch m;
+    while (std::getline(in, line)) {
+        if (std::regex_search(line, m, PRAGMA)) {
+            out.emplace_back(m[1].str(), std::strtof(m[2].str().c_str(), nullptr));
+        } else if (depth < 8 && std::regex_search(line, m, INCLUDE)) {
+            readParameters(folder + m[1].str(), depth + 1, out);
+        }
+    }
+}
+
+// What a frontend sets for a pass: the matrix, the sizes and the frame count, by name, the file's
+// parameters at their defaults, and the image on every sampler the program has.
+void setUniforms(CGprogram program, GLuint image, const Parameters& parameters) {
     static const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     if (CGparameter p = cgGetNamedParameter(program, "modelViewProj")) {
         cgGLSetMatrixParameterfc(p, IDENTITY);
@@ -110,6 +136,11 @@ void setUniforms(CGprogram program, GLuint image) {
     setIfPresent(program, "IN.output_size", target2, target2);
     if (CGparameter p = cgGetNamedParameter(program, "IN.frame_count")) {
         cgSetParameter1f(p, 10.0f);
+    }
+    for (const auto& [name, value] : parameters) {
+        if (CGparameter p = cgGetNamedParameter(program, name.c_str())) {
+            cgSetParameter1f(p, value);
+        }
     }
     for (CGparameter p = cgGetFirstParameter(program, CG_PROGRAM); p != nullptr;
          p = cgGetNextParameter(p)) {
@@ -209,8 +240,10 @@ Result run(const std::string& path, GLuint image, CGprofile vp, CGprofile fp) {
             r.stage = "link";
             r.message = firstErrorLine(cgGetLastListing(context));
         } else {
-            setUniforms(vertex, image);
-            setUniforms(fragment, image);
+            Parameters parameters;
+            readParameters(path, 0, parameters);
+            setUniforms(vertex, image, parameters);
+            setUniforms(fragment, image, parameters);
             glViewport(0, 0, TARGET_SIZE, TARGET_SIZE);
             glClearColor(UNPAINTED[0], UNPAINTED[1], UNPAINTED[2], UNPAINTED[3]);
             glClear(GL_COLOR_BUFFER_BIT);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 using cgrt::Stage;
 using cgrt::translate;
@@ -240,4 +241,28 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     ASSERT_EQ(fragment.uniforms.size(), 1u);
     EXPECT_EQ(fragment.uniforms[0].name, "texture");
     EXPECT_EQ(fragment.uniforms[0].kind, UniformKind::Sampler);
+
+    // A global the program writes, uniform or sampler, is its own copy; GLSL's array constructors
+    // (nested calls among their arguments) and matrix names, which ported sources use, are Cg's;
+    // so are matrices of one row, which glslang cannot construct, and arrays of vectors written
+    // as their scalars.
+    const char* const writes =
+        "float4 tint;\n"
+        "sampler2D picked;\n"
+        "float4 fp_main(float2 t : TEXCOORD0, uniform sampler2D image) : COLOR\n"
+        "{\n    picked = image;\n    tint.x += 1.0;\n"
+        "    const float w[3] = float[](0.25, float(0.5), 0.25);\n"
+        "    mat3x3 m = mat3x3(1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0);\n"
+        "    float1x3 row = float1x3(t, 1.0);\n"
+        "    const float2 pairs[2] = {0.5, 0.25, float(1.0), 2.0,  // trailing comma\n};\n"
+        "    return tex2D(picked, t) * tint * (w[0] + w[1]) * mul(row, m).x * pairs[1].y;\n}\n";
+    const auto written = translate(writes, "w.cg", Stage::Fragment, "fp_main");
+    ASSERT_TRUE(written.ok) << written.listing;
+    std::vector<std::string> names;
+    for (const auto& u : written.uniforms) {
+        names.push_back(u.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"tint", "image"}));
+    // Mesa takes samplers only as uniforms: the copy must be gone.
+    expectParts(written.glsl, {"sampler2D picked"}, false);
 }
