@@ -1,6 +1,8 @@
 #include "CgSamplerUse.h"
 
+#if CG_SPIRV_OPTIMIZER
 #include <spirv-tools/optimizer.hpp>
+#endif
 
 #include <set>
 #include <utility>
@@ -104,6 +106,7 @@ void makeStaticSamplersLocal(std::vector<unsigned>& spirv) {
     if (!hasPrivateSampler(spirv)) {
         return;
     }
+#if CG_SPIRV_OPTIMIZER
     // glslang's own legalization leaves static globals where they are; SPIRV-Tools' moves those
     // that one function uses (all of them, once everything is inlined) into it, where the
     // sampler's copies fold away into the uniform they came from.
@@ -115,6 +118,11 @@ void makeStaticSamplersLocal(std::vector<unsigned>& spirv) {
     if (optimizer.Run(spirv.data(), spirv.size(), &out, options)) {
         spirv = std::move(out);
     }
+#else
+    // The glslang built for the web and for Windows comes without SPIRV-Tools' optimizer: such a
+    // module stays as it is, and SPIRV-Cross says what it cannot write. Only other programs'
+    // shaders write their sampler globals.
+#endif
 }
 
 }  // namespace cgrt
