@@ -125,4 +125,8 @@ void makeStaticSamplersLocal(std::vector<unsigned>& spirv) {
 #endif
 }
 
+bool foldsStaticSamplers() {
+    return CG_SPIRV_OPTIMIZER != 0;
+}
+
 }  // namespace cgrt

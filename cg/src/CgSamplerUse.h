@@ -16,4 +16,8 @@ bool needsSamplerLegalization(const std::vector<unsigned>& spirv);
 // CgEntryUniforms.h) gets them moved into the function that uses them, so that they fold away.
 void makeStaticSamplersLocal(std::vector<unsigned>& spirv);
 
+// Whether makeStaticSamplersLocal can do so: it needs SPIRV-Tools' optimizer, which Debian's
+// glslang brings and the web's and Windows' builds of it leave out.
+bool foldsStaticSamplers();
+
 }  // namespace cgrt
