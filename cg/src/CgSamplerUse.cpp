@@ -22,56 +22,68 @@ constexpr unsigned STORAGE_PRIVATE = 6;
 constexpr unsigned STORAGE_FUNCTION = 7;
 constexpr std::size_t HEADER_WORDS = 5;
 
+// Calls visit(opcode, words, count) for each instruction after the header until it returns true;
+// true when one did. A malformed stream ends the walk as if nothing were found.
+template <typename Visit>
+bool findInstruction(const std::vector<unsigned>& spirv, Visit visit) {
+    for (std::size_t at = HEADER_WORDS; at < spirv.size();) {
+        const unsigned count = spirv[at] >> 16;
+        if (count == 0 || at + count > spirv.size()) {
+            return false;
+        }
+        if (visit(spirv[at] & 0xFFFF, &spirv[at], count)) {
+            return true;
+        }
+        at += count;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
     std::set<unsigned> opaque;  // samplers, images, and what holds them
     std::set<unsigned> opaquePointers;
     bool opaqueStruct = false;
-    for (std::size_t at = HEADER_WORDS; at < spirv.size();) {
-        const unsigned count = spirv[at] >> 16;
-        const unsigned opcode = spirv[at] & 0xFFFF;
-        if (count == 0 || at + count > spirv.size()) {
-            return false;
-        }
-        const unsigned* w = &spirv[at];
-        switch (opcode) {
-            case OP_TYPE_IMAGE:
-            case OP_TYPE_SAMPLER:
-            case OP_TYPE_SAMPLED_IMAGE:
-                opaque.insert(w[1]);
-                break;
-            case OP_TYPE_ARRAY:
-                if (count > 2 && opaque.count(w[2]) != 0) {
+    const bool opaqueVariable =
+        findInstruction(spirv, [&](unsigned opcode, const unsigned* w, unsigned count) {
+            switch (opcode) {
+                case OP_TYPE_IMAGE:
+                case OP_TYPE_SAMPLER:
+                case OP_TYPE_SAMPLED_IMAGE:
                     opaque.insert(w[1]);
-                }
-                break;
-            case OP_TYPE_STRUCT:
-                for (unsigned i = 2; i < count; ++i) {
-                    if (opaque.count(w[i]) != 0) {
+                    break;
+                case OP_TYPE_ARRAY:
+                    if (count > 2 && opaque.count(w[2]) != 0) {
                         opaque.insert(w[1]);
-                        opaqueStruct = true;
                     }
-                }
-                break;
-            case OP_TYPE_POINTER:
-                if (count > 3 && opaque.count(w[3]) != 0) {
-                    opaquePointers.insert(w[1]);
-                }
-                break;
-            case OP_VARIABLE:
-                // A local, or a static global (a written sampler global becomes one).
-                if (count > 3 && (w[3] == STORAGE_FUNCTION || w[3] == STORAGE_PRIVATE) &&
-                    opaquePointers.count(w[1]) != 0) {
-                    return true;
-                }
-                break;
-            default:
-                break;
-        }
-        at += count;
-    }
-    return opaqueStruct;
+                    break;
+                case OP_TYPE_STRUCT:
+                    for (unsigned i = 2; i < count; ++i) {
+                        if (opaque.count(w[i]) != 0) {
+                            opaque.insert(w[1]);
+                            opaqueStruct = true;
+                        }
+                    }
+                    break;
+                case OP_TYPE_POINTER:
+                    if (count > 3 && opaque.count(w[3]) != 0) {
+                        opaquePointers.insert(w[1]);
+                    }
+                    break;
+                case OP_VARIABLE:
+                    // A local, or a static global (a written sampler global becomes one).
+                    if (count > 3 && (w[3] == STORAGE_FUNCTION || w[3] == STORAGE_PRIVATE) &&
+                        opaquePointers.count(w[1]) != 0) {
+                        return true;
+                    }
+                    break;
+                default:
+                    break;
+            }
+            return false;
+        });
+    return opaqueVariable || opaqueStruct;
 }
 
 namespace {
@@ -79,13 +91,7 @@ namespace {
 // Whether a static global (Private) variable holds a sampler.
 bool hasPrivateSampler(const std::vector<unsigned>& spirv) {
     std::set<unsigned> opaque, privatePointers;
-    for (std::size_t at = HEADER_WORDS; at < spirv.size();) {
-        const unsigned count = spirv[at] >> 16;
-        const unsigned opcode = spirv[at] & 0xFFFF;
-        if (count == 0 || at + count > spirv.size()) {
-            return false;
-        }
-        const unsigned* w = &spirv[at];
+    return findInstruction(spirv, [&](unsigned opcode, const unsigned* w, unsigned count) {
         if (opcode == OP_TYPE_IMAGE || opcode == OP_TYPE_SAMPLER ||
             opcode == OP_TYPE_SAMPLED_IMAGE) {
             opaque.insert(w[1]);
@@ -95,9 +101,8 @@ bool hasPrivateSampler(const std::vector<unsigned>& spirv) {
         } else if (opcode == OP_VARIABLE && count > 3 && privatePointers.count(w[1]) != 0) {
             return true;
         }
-        at += count;
-    }
-    return false;
+        return false;
+    });
 }
 
 }  // namespace
