@@ -617,4 +617,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     return result;
 }
 
+void warmUpTranslator() {
+    translate("float4 main(float4 position : POSITION) : POSITION { return position; }",
+              "warm-up", Stage::Vertex, "main");
+}
+
 }  // namespace cgrt

@@ -54,4 +54,8 @@ constexpr std::size_t MAX_SOURCE_BYTES = 1024 * 1024;
 Translation translate(std::string_view source, const std::string& name, Stage stage,
                       const std::string& entry, Dialect dialect = Dialect::Glsl120);
 
+// Builds glslang's tables of built-in functions, for both stages: most of a process's first
+// translation goes there, and none of the following ones'.
+void warmUpTranslator();
+
 }  // namespace cgrt

@@ -13,6 +13,23 @@ void putText(std::string& out, const std::string& text) {
     out += text;
 }
 
+std::string serialize(const Request& r) {
+    std::string out;
+    putNumber(out, static_cast<std::uint64_t>(r.stage));
+    putText(out, r.name);
+    putText(out, r.entry);
+    putText(out, r.source);
+    return out;
+}
+
+std::string framed(const std::string& message) {
+    std::string out;
+    out.reserve(sizeof(std::uint64_t) + message.size());
+    putNumber(out, message.size());
+    out += message;
+    return out;
+}
+
 std::string serialize(const Translation& t) {
     std::string out;
     putNumber(out, t.ok ? 1 : 0);
@@ -47,6 +64,20 @@ std::optional<std::string> Reader::text() {
     std::string t = data_.substr(at_, *length);
     at_ += *length;
     return t;
+}
+
+std::optional<Request> deserializeRequest(const std::string& data) {
+    Reader in(data);
+    const auto stage = in.number();
+    auto name = in.text();
+    auto entry = in.text();
+    auto source = in.text();
+    if (!stage || *stage > static_cast<std::uint64_t>(Stage::Fragment) || !name || !entry ||
+        !source || !in.atEnd()) {
+        return std::nullopt;
+    }
+    return Request{static_cast<Stage>(*stage), std::move(*name), std::move(*entry),
+                   std::move(*source)};
 }
 
 std::optional<Translation> deserialize(const std::string& data) {

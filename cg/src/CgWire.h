@@ -1,5 +1,5 @@
-// How a translation crosses from the child process that made it to the program: length-prefixed
-// fields, in the byte order of the machine both run on.
+// How a request crosses from the program to the child process that translates, and the
+// translation back: length-prefixed fields, in the byte order of the machine both run on.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,21 @@ class Reader {
     const std::string& data_;
     std::size_t at_ = 0;
 };
+
+// What translate() takes.
+struct Request {
+    Stage stage = Stage::Vertex;
+    std::string name;
+    std::string entry;
+    std::string source;
+};
+
+std::string serialize(const Request& r);
+// nullopt for anything serialize() did not make.
+std::optional<Request> deserializeRequest(const std::string& data);
+
+// One message on a stream, a request or a translation: its length, then its bytes.
+std::string framed(const std::string& message);
 
 std::string serialize(const Translation& t);
 // nullopt for anything serialize() did not make (a child that died half way, say).

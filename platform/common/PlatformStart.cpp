@@ -4,6 +4,10 @@
 
 #include <csignal>
 
+#include "CgIsolation.h"
+
 void startPlatform(int, char**) {
     std::signal(SIGPIPE, SIG_IGN);
+    // The shaders' translation gets ready while the window opens.
+    cgrt::prepareTranslations();
 }

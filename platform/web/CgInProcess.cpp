@@ -4,6 +4,9 @@
 
 namespace cgrt {
 
+// The page has one thread: there is nothing to do ahead.
+void prepareTranslations() {}
+
 Translation translateApart(std::string_view source, const std::string& name, Stage stage,
                            const std::string& entry, std::chrono::milliseconds) {
     return translate(source, name, stage, entry, Dialect::GlslEs100);

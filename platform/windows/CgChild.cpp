@@ -33,9 +33,7 @@ bool writeAll(HANDLE pipe, const std::string& data) {
 }
 
 bool writeMessage(HANDLE pipe, const std::string& message) {
-    std::string framed;
-    putNumber(framed, message.size());
-    return writeAll(pipe, framed + message);
+    return writeAll(pipe, framed(message));
 }
 
 enum class ReadResult { Done, Closed, TimedOut };
@@ -216,21 +214,32 @@ LONG WINAPI endOnCrash(EXCEPTION_POINTERS* exception) {
 constexpr SIZE_T TRANSLATOR_STACK_BYTES = 8 * 1024 * 1024;
 
 struct Job {
-    std::string source, name;
-    Stage stage;
-    std::string entry;
+    Request request;
     Translation result;
     bool finished = false;
 };
 
 DWORD WINAPI translateJob(void* data) {
     Job& job = *static_cast<Job*>(data);
-    job.result = translate(job.source, job.name, job.stage, job.entry);
+    const Request& r = job.request;
+    job.result = translate(r.source, r.name, r.stage, r.entry);
     job.finished = true;
     return 0;
 }
 
+DWORD WINAPI warmUpJob(void*) {
+    warmUpTranslator();
+    return 0;
+}
+
 }  // namespace
+
+// A child that cannot start now is tried again by the first translation, which reports why.
+void prepareTranslations() {
+    if (!child.running()) {
+        child.start();
+    }
+}
 
 Translation translateApart(std::string_view source, const std::string& name, Stage stage,
                            const std::string& entry, std::chrono::milliseconds limit) {
@@ -240,13 +249,9 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
             return failed(name, "the shader compiler could not be started: " + why);
         }
     }
-    std::string request;
-    putNumber(request, static_cast<std::uint64_t>(stage));
-    putText(request, name);
-    putText(request, entry);
-    putText(request, std::string(source));
     std::string why;
-    std::optional<Translation> t = child.ask(request, limit, why);
+    std::optional<Translation> t =
+        child.ask(serialize(Request{stage, name, entry, std::string(source)}), limit, why);
     return t ? std::move(*t) : failed(name, why);
 }
 
@@ -255,17 +260,22 @@ int serveTranslations() {
     SetUnhandledExceptionFilter(endOnCrash);
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    // While the parent opens its window and reads its sources; on a thread with the translations'
+    // stack, as they have.
+    const HANDLE warming =
+        CreateThread(nullptr, TRANSLATOR_STACK_BYTES, warmUpJob, nullptr,
+                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (warming != nullptr) {
+        WaitForSingleObject(warming, INFINITE);
+        CloseHandle(warming);
+    }
     std::string request;
     while (readMessage(in, request, 0) == ReadResult::Done) {
-        Reader fields(request);
-        const auto stage = fields.number();
-        const auto name = fields.text();
-        const auto entry = fields.text();
-        const auto source = fields.text();
-        if (!stage || !name || !entry || !source || *stage > 1 || !fields.atEnd()) {
+        std::optional<Request> r = deserializeRequest(request);
+        if (!r) {
             return 2;
         }
-        Job job{*source, *name, static_cast<Stage>(*stage), *entry, {}, false};
+        Job job{std::move(*r), {}, false};
         const HANDLE worker = CreateThread(nullptr, TRANSLATOR_STACK_BYTES, translateJob, &job,
                                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
         if (worker == nullptr) {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "CgChild.h"
+#include "CgIsolation.h"
 
 void startPlatform(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], cgrt::TRANSLATOR_OPTION) == 0) {
@@ -21,4 +22,6 @@ void startPlatform(int argc, char** argv) {
     // The messages end their lines as on Linux, whatever reads them.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+    // The translator child starts while the window opens.
+    cgrt::prepareTranslations();
 }
