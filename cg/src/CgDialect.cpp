@@ -211,6 +211,73 @@ std::string renameReservedWords(std::string_view source) {
     return out;
 }
 
+namespace {
+
+// Where the part of a directive line that glslang takes ends, or npos for a line that is no
+// #ifdef, #ifndef, #else or #endif.
+std::size_t directiveEnd(std::string_view line) {
+    const auto skipSpaces = [&line](std::size_t at) {
+        while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
+            ++at;
+        }
+        return at;
+    };
+    const auto wordEnd = [&line](std::size_t at) {
+        while (at < line.size() && identChar(line[at])) {
+            ++at;
+        }
+        return at;
+    };
+    std::size_t at = skipSpaces(0);
+    if (at == line.size() || line[at] != '#') {
+        return std::string_view::npos;
+    }
+    const std::size_t wordStart = skipSpaces(at + 1);
+    const std::size_t end = wordEnd(wordStart);
+    const std::string_view word = line.substr(wordStart, end - wordStart);
+    if (word == "ifdef" || word == "ifndef") {
+        return wordEnd(skipSpaces(end));
+    }
+    return word == "else" || word == "endif" ? end : std::string_view::npos;
+}
+
+}  // namespace
+
+std::string withDirectivesTrimmed(std::string_view source) {
+    std::string out;
+    out.reserve(source.size());
+    std::size_t start = 0;
+    while (start < source.size()) {
+        std::size_t newline = source.find('\n', start);
+        if (newline == std::string_view::npos) {
+            newline = source.size();
+        }
+        const std::string_view line = source.substr(start, newline - start);
+        const std::size_t end = directiveEnd(line);
+        std::size_t keepFrom = end;
+        if (end != std::string_view::npos) {
+            keepFrom = std::min(line.find("//", end), line.find("/*", end));
+            const std::size_t text = line.find_first_not_of(" \t\r", end);
+            if (text == std::string_view::npos || text == keepFrom) {
+                keepFrom = end;  // nothing but blanks or a comment: as it is
+            }
+        }
+        if (end == std::string_view::npos || keepFrom == end) {
+            out.append(line);
+        } else {
+            out.append(line.substr(0, end));
+            if (keepFrom != std::string_view::npos) {
+                out.append(" ").append(line.substr(keepFrom));
+            }
+        }
+        if (newline < source.size()) {
+            out += '\n';
+        }
+        start = newline + 1;
+    }
+    return out;
+}
+
 std::string cgName(const std::string& name) {
     std::string out;
     const std::size_t prefixLength = sizeof PREFIX - 1;

@@ -14,6 +14,10 @@ std::string renameReservedWords(std::string_view source);
 // (`float2 a[2] = {1, 2, 3, 4}`), which glslang refuses, get each vector's constructor around its
 // scalars. Lines stay.
 std::string withVectorArraysGrouped(std::string_view source);
+// Cg's preprocessor passes over what follows the name of an #ifdef or #ifndef, or the word of an
+// #else or #endif (`#ifdef PARAMETER_UNIFORM;`), which glslang's refuses: it is dropped, comments
+// kept. Lines stay.
+std::string withDirectivesTrimmed(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

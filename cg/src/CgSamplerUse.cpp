@@ -7,6 +7,8 @@
 #include <set>
 #include <utility>
 
+#include "CgSpirvWalk.h"
+
 namespace cgrt {
 namespace {
 
@@ -20,24 +22,6 @@ constexpr unsigned OP_TYPE_POINTER = 32;
 constexpr unsigned OP_VARIABLE = 59;
 constexpr unsigned STORAGE_PRIVATE = 6;
 constexpr unsigned STORAGE_FUNCTION = 7;
-constexpr std::size_t HEADER_WORDS = 5;
-
-// Calls visit(opcode, words, count) for each instruction after the header until it returns true;
-// true when one did. A malformed stream ends the walk as if nothing were found.
-template <typename Visit>
-bool findInstruction(const std::vector<unsigned>& spirv, Visit visit) {
-    for (std::size_t at = HEADER_WORDS; at < spirv.size();) {
-        const unsigned count = spirv[at] >> 16;
-        if (count == 0 || at + count > spirv.size()) {
-            return false;
-        }
-        if (visit(spirv[at] & 0xFFFF, &spirv[at], count)) {
-            return true;
-        }
-        at += count;
-    }
-    return false;
-}
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include "CgReachable.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
+#include "CgSpirvWalk.h"
+#include "CgVersion.h"
 
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
@@ -365,6 +367,32 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
+// Vectors and square matrices of floats can be set; anything else is only found by name.
+void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
+    const bool plainFloat =
+        type.basetype == spirv_cross::SPIRType::Float && type.array.empty() && type.vecsize <= 4;
+    if (plainFloat && type.columns == 1) {
+        u.kind = UniformKind::Vector;
+        u.components = static_cast<int>(type.vecsize);
+    } else if (plainFloat && type.columns == type.vecsize) {
+        u.kind = UniformKind::Matrix;
+        u.components = static_cast<int>(type.vecsize * type.columns);
+    }
+}
+
+// What SPIRV-Cross would make of a name: other characters than letters, digits and '_' become
+// '_', and runs of '_' one. The name given to GL must be the one in the code.
+std::string glslIdentifier(const std::string& name) {
+    std::string out;
+    for (const char c : name) {
+        const char k = std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
+        if (k != '_' || out.empty() || out.back() != '_') {
+            out += k;
+        }
+    }
+    return out;
+}
+
 // The members of a uniform struct type, each a parameter of its own ("IN.video_size"), members of
 // nested structs included.
 void addMembers(spirv_cross::CompilerGLSL& compiler, uint32_t typeId, const std::string& cgPrefix,
@@ -381,15 +409,7 @@ void addMembers(spirv_cross::CompilerGLSL& compiler, uint32_t typeId, const std:
             addMembers(compiler, type.member_types[i], u.name + ".", u.glslName + ".", uniforms);
             continue;
         }
-        const bool plainFloat = member.basetype == spirv_cross::SPIRType::Float &&
-                                member.array.empty() && member.vecsize <= 4;
-        if (plainFloat && member.columns == 1) {
-            u.kind = UniformKind::Vector;
-            u.components = static_cast<int>(member.vecsize);
-        } else if (plainFloat && member.columns == member.vecsize) {
-            u.kind = UniformKind::Matrix;
-            u.components = static_cast<int>(member.vecsize * member.columns);
-        }
+        setKind(member, u);
         uniforms.push_back(u);
     }
 }
@@ -401,9 +421,10 @@ void addBlockMembers(spirv_cross::CompilerGLSL& compiler, const spirv_cross::Res
 
 SamplerTarget samplerTarget(const spirv_cross::SPIRType& type);
 
-// Both stages end up in one GL program: their uniforms must not share names. Each block and
-// sampler gets a name of its stage; `uniforms` receives them in declaration order.
-void nameUniforms(spirv_cross::CompilerGLSL& compiler,
+// Both stages end up in one GL program: their uniforms must not share names. Each block, sampler
+// and uniform outside a block gets a name of its stage; `uniforms` receives them in the order of
+// their declarations in the module, blocks first.
+void nameUniforms(spirv_cross::CompilerGLSL& compiler, const std::vector<unsigned>& spirv,
                   const spirv_cross::ShaderResources& resources, const std::string& prefix,
                   std::vector<Uniform>& uniforms) {
     int blockIndex = 0;
@@ -414,13 +435,21 @@ void nameUniforms(spirv_cross::CompilerGLSL& compiler,
         compiler.set_name(block.id, prefix + suffix);
         addBlockMembers(compiler, block, prefix + suffix, uniforms);
     }
-    for (const auto& sampler : resources.sampled_images) {
+    // glslang's HLSL splits a uniform struct that holds a sampler into one variable a member:
+    // "IN.texture" beside "IN.video_size".
+    for (const unsigned id : uniformConstants(spirv)) {
+        const spirv_cross::SPIRType& type = compiler.get_type_from_variable(id);
         Uniform u;
-        u.name = cgName(compiler.get_name(sampler.id));
-        u.glslName = prefix + "_" + compiler.get_name(sampler.id);
-        u.samplerTarget = samplerTarget(compiler.get_type(sampler.type_id));
-        u.kind = u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
-        compiler.set_name(sampler.id, u.glslName);
+        u.name = cgName(compiler.get_name(id));
+        u.glslName = glslIdentifier(prefix + "_" + compiler.get_name(id));
+        if (type.basetype == spirv_cross::SPIRType::SampledImage) {
+            u.samplerTarget = samplerTarget(type);
+            u.kind =
+                u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
+        } else {
+            setKind(type, u);
+        }
+        compiler.set_name(id, u.glslName);
         uniforms.push_back(u);
     }
 }
@@ -485,6 +514,66 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
     return rewriteLog(shader.getInfoLog());
 }
 
+// SPIRV-Cross's GLSL for the module, into `result`'s code and uniforms; `plain` is the module
+// before legalization, if it had to be legalized. False, with `listing` saying why, when the
+// stages' interface cannot be mapped; SPIRV-Cross's exceptions pass through.
+bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& plain, int version,
+               Stage stage, Dialect dialect, const std::string& name, std::string& listing,
+               Translation& result) {
+    spirv_cross::CompilerGLSL compiler(spirv);
+    spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
+    // SPIRV-Cross writes matrices otherwise from 130 on: only what 1.20 lacks raises it.
+    options.version = version;
+    options.es = dialect == Dialect::GlslEs100;
+    // Depths compared a few hundred-thousandths apart are beyond mediump.
+    options.fragment.default_float_precision = spirv_cross::CompilerGLSL::Options::Highp;
+    options.enable_420pack_extension = false;
+    compiler.set_common_options(options);
+
+    // Inputs the entry never reads are left out, as Cg leaves them: they may have types no
+    // stage input can have (a `bool dummy` in an unused struct). Outputs all stay, so that
+    // the other stage finds each varying it reads.
+    std::unordered_set<spirv_cross::VariableID> enabled = compiler.get_active_interface_variables();
+    for (const auto& output : compiler.get_shader_resources().stage_outputs) {
+        enabled.insert(output.id);
+    }
+    compiler.set_enabled_interface_variables(enabled);
+    const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
+    std::string defines;
+    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
+                      listing) ||
+        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, defines,
+                      listing)) {
+        return false;
+    }
+
+    const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
+    result.uniforms.clear();
+    nameUniforms(compiler, spirv, resources, prefix, result.uniforms);
+    // Legalizing drops what the code does not use; the program still finds every uniform the
+    // source declares, so they are listed from the module as it was before.
+    if (!plain.empty()) {
+        spirv_cross::CompilerGLSL declared(plain);
+        result.uniforms.clear();
+        nameUniforms(declared, plain, declared.get_shader_resources(), prefix, result.uniforms);
+    }
+
+    std::string glsl = compiler.compile();
+    const std::size_t firstLineEnd = glsl.find('\n');
+    if (firstLineEnd == std::string::npos) {
+        listing += name + " : error: no code was generated\n";
+        return false;
+    }
+    if (options.es) {
+        // The first line is the #version, which the ES form goes without.
+        glsl.replace(0, firstLineEnd + 1, defines);
+    } else {
+        glsl.insert(firstLineEnd + 1, defines);
+    }
+    result.glsl = std::move(glsl);
+    return true;
+}
+
 }  // namespace
 
 Translation translate(std::string_view source, const std::string& name, Stage stage,
@@ -507,10 +596,10 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text =
-        withEntryUniformsMoved(withWrittenGlobalsCopied(withoutUnreachedFunctions(
-                                   withVectorArraysGrouped(renameReservedWords(source)), entry)),
-                               entry, stage == Stage::Fragment);
+    const std::string text = withEntryUniformsMoved(
+        withWrittenGlobalsCopied(withoutUnreachedFunctions(
+            withVectorArraysGrouped(renameReservedWords(withDirectivesTrimmed(source))), entry)),
+        entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -551,75 +640,40 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         makeStaticSamplersLocal(spirv);
     }
 
+    const int version = dialect == Dialect::GlslEs100 ? 100 : needsGlsl130(spirv) ? 130 : 120;
+    std::string written = listing;
     try {
-        spirv_cross::CompilerGLSL compiler(std::move(spirv));
-        spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
-        // At 130 and later SPIRV-Cross changes its matrix convention: stay at 120 (ES 100).
-        const bool es = dialect == Dialect::GlslEs100;
-        options.version = es ? 100 : 120;
-        options.es = es;
-        // Depths compared a few hundred-thousandths apart are beyond mediump.
-        options.fragment.default_float_precision = spirv_cross::CompilerGLSL::Options::Highp;
-        options.enable_420pack_extension = false;
-        compiler.set_common_options(options);
-
-        // Inputs the entry never reads are left out, as Cg leaves them: they may have types no
-        // stage input can have (a `bool dummy` in an unused struct). Outputs all stay, so that
-        // the other stage finds each varying it reads.
-        std::unordered_set<spirv_cross::VariableID> enabled =
-            compiler.get_active_interface_variables();
-        for (const auto& output : compiler.get_shader_resources().stage_outputs) {
-            enabled.insert(output.id);
-        }
-        compiler.set_enabled_interface_variables(enabled);
-        const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
-        std::string defines;
-        if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
-                          listing) ||
-            !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, defines,
-                          listing)) {
-            result.listing = listing;
+        if (!writeGlsl(spirv, plain, version, stage, dialect, name, written, result)) {
+            result.listing = written;
             return result;
         }
-
-        const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
-        nameUniforms(compiler, resources, prefix, result.uniforms);
-        // Legalizing drops what the code does not use; the program still finds every uniform
-        // the source declares, so they are listed from the module as it was before.
-        if (!plain.empty()) {
-            spirv_cross::CompilerGLSL declared(std::move(plain));
-            result.uniforms.clear();
-            nameUniforms(declared, declared.get_shader_resources(), prefix, result.uniforms);
-        }
-
-        std::string glsl = compiler.compile();
-        const std::size_t firstLineEnd = glsl.find('\n');
-        if (firstLineEnd == std::string::npos) {
-            result.listing = listing + name + " : error: no code was generated\n";
-            return result;
-        }
-        if (es) {
-            // The first line is the #version, which the ES form goes without.
-            glsl.replace(0, firstLineEnd + 1, defines);
-        } else {
-            glsl.insert(firstLineEnd + 1, defines);
-        }
-        result.glsl = std::move(glsl);
     } catch (const std::exception& e) {
-        result.listing = listing + name + " : error: cannot be expressed in " +
-                         (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") +
-                         e.what() + "\n";
-        result.uniforms.clear();
-        return result;
+        // What 1.20 cannot say (unsigned integers, say) 1.30 may.
+        bool rescued = false;
+        if (version == 120) {
+            written = listing;
+            try {
+                rescued = writeGlsl(spirv, plain, 130, stage, dialect, name, written, result);
+            } catch (const std::exception&) {
+            }
+        }
+        if (!rescued) {
+            result.listing = listing + name + " : error: cannot be expressed in " +
+                             (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") +
+                             e.what() + "\n";
+            result.uniforms.clear();
+            result.glsl.clear();
+            return result;
+        }
     }
-    result.listing = listing;
+    result.listing = written;
     result.ok = true;
     return result;
 }
 
 void warmUpTranslator() {
-    translate("float4 main(float4 position : POSITION) : POSITION { return position; }",
-              "warm-up", Stage::Vertex, "main");
+    translate("float4 main(float4 position : POSITION) : POSITION { return position; }", "warm-up",
+              Stage::Vertex, "main");
 }
 
 }  // namespace cgrt

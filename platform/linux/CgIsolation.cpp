@@ -241,8 +241,8 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
         }
     }
     std::string why;
-    std::optional<Translation> t = child.ask(Request{stage, name, entry, std::string(source)},
-                                             limit, why);
+    std::optional<Translation> t =
+        child.ask(Request{stage, name, entry, std::string(source)}, limit, why);
     return t ? std::move(*t) : failed(name, why);
 }
 

@@ -262,9 +262,8 @@ int serveTranslations() {
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     // While the parent opens its window and reads its sources; on a thread with the translations'
     // stack, as they have.
-    const HANDLE warming =
-        CreateThread(nullptr, TRANSLATOR_STACK_BYTES, warmUpJob, nullptr,
-                     STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    const HANDLE warming = CreateThread(nullptr, TRANSLATOR_STACK_BYTES, warmUpJob, nullptr,
+                                        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (warming != nullptr) {
         WaitForSingleObject(warming, INFINITE);
         CloseHandle(warming);

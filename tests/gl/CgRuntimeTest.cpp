@@ -335,6 +335,9 @@ const Probe PROBES[] = {
     {"integer division truncates toward zero",
      "int a = 7; int b = -7; int c = 2;\n return float4(a / c, b / c, 0, 0);",
      {3.0f, -3.0f, 0.0f, 0.0f}},
+    {"integer remainder and bit operations, which GLSL 1.20 lacks",
+     "int a = 7 + int(uv.x);\n return float4(a % 3, a & 5, a | 8, a >> 1);",
+     {1.0f, 5.0f, 15.0f, 3.0f}},
 };
 
 }  // namespace
@@ -436,5 +439,32 @@ TEST_F(CgRuntimeTest, StructMembersAndReservedNamesAreParametersToWalkAndSet) {
     cgGLEnableProfile(vertexProfile);
     cgGLEnableProfile(fragmentProfile);
     EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 0, 255}));
+
+    // With a sampler inside, the struct is split up on the way to GLSL: still one parameter a
+    // member, under the same names.
+    CGprogram holder = compile(
+        "struct input { float2 video_size; sampler2D texture; };\n"
+        "float4 main(float4 c : COLOR0, uniform input IN) : COLOR\n"
+        "{\n    return float4(IN.video_size, 1, 1) * tex2D(IN.texture, c.xy);\n}\n",
+        fragmentProfile);
+    ASSERT_NE(holder, nullptr);
+    CGparameter heldSize = cgGetNamedParameter(holder, "IN.video_size");
+    ASSERT_NE(heldSize, nullptr);
+    CGparameter heldTexture = cgGetNamedParameter(holder, "IN.texture");
+    ASSERT_EQ(cgGetParameterType(heldTexture), CG_SAMPLER2D);
+    GLuint white = 0;
+    glGenTextures(1, &white);
+    glBindTexture(GL_TEXTURE_2D, white);
+    const unsigned char texel[4] = {255, 255, 255, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    cgGLSetTextureParameter(heldTexture, white);
+    cgGLEnableTextureParameter(heldTexture);
+    cgSetParameter2f(heldSize, 0.0f, 1.0f);
+    cgGLBindProgram(holder);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{0, 255, 255}));
+    cgGLDisableTextureParameter(heldTexture);
+    glDeleteTextures(1, &white);
     EXPECT_EQ(callbackCalls, 0);
 }

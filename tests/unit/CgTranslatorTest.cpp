@@ -226,13 +226,16 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     std::remove((folder + "cg_helpers.h").c_str());
     std::remove(main.c_str());
 
+    // Also words after a directive's name, which Cg's preprocessor passes over.
     const char* const cgOnly =
+        "#ifndef CG_ONLY; stray words // and a comment\n"
         "struct data { float2 tex; };\n"
         "float4 unused(sampler1D s, float2 t) { return tex1D(s, t) + undefinedName; }\n"
         "void vp_main(float4 p : POSITION, out float4 oP : POSITION, out data d)\n"
         "{\n    oP = p;\n    d.tex = p.xy;\n}\n"
         "float4 fp_main(float4 wpos : POSITION, in data d, uniform sampler2D texture) : COLOR\n"
-        "{\n    return tex2D(texture, d.tex) + wpos;\n}\n";
+        "{\n    return tex2D(texture, d.tex) + wpos;\n}\n"
+        "#endif CG_ONLY\n";
     const auto vertex = translate(cgOnly, "v.cg", Stage::Vertex, "vp_main");
     const auto fragment = translate(cgOnly, "f.cg", Stage::Fragment, "fp_main");
     ASSERT_TRUE(vertex.ok) << vertex.listing;
