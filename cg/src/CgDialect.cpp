@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <vector>
 
@@ -274,6 +275,90 @@ std::string withDirectivesTrimmed(std::string_view source) {
             out += '\n';
         }
         start = newline + 1;
+    }
+    return out;
+}
+
+namespace {
+
+std::size_t skipBlanks(const std::string& text, std::size_t at) {
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
+        ++at;
+    }
+    return at;
+}
+
+std::string withoutBlanks(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Whether a line of text[from, to) is an #if, #ifdef, #ifndef, #elif, #else or #endif.
+bool hasConditional(const std::string& text, std::size_t from, std::size_t to) {
+    static const std::regex CONDITIONAL(R"(^[ \t]*#[ \t]*(if|ifdef|ifndef|elif|else|endif)\b)");
+    std::size_t at = from;
+    while (at < to) {
+        const std::size_t lineEnd = std::min(text.find('\n', at), to);
+        if (std::regex_search(text.begin() + static_cast<std::ptrdiff_t>(at),
+                              text.begin() + static_cast<std::ptrdiff_t>(lineEnd), CONDITIONAL)) {
+            return true;
+        }
+        at = lineEnd + 1;
+    }
+    return false;
+}
+
+struct Definition {
+    std::string body;  // without blanks
+    std::size_t end;   // just after its ';'
+};
+
+}  // namespace
+
+std::string withRepeatedStructsDropped(std::string_view source) {
+    std::string out(source);
+    std::map<std::string, Definition> seen;
+    const std::string keyword = "struct";
+    for (std::size_t at = out.find(keyword); at != std::string::npos;
+         at = out.find(keyword, at + 1)) {
+        const std::size_t afterKeyword = at + keyword.size();
+        if ((at > 0 && identChar(out[at - 1])) ||
+            (afterKeyword < out.size() && identChar(out[afterKeyword]))) {
+            continue;
+        }
+        const std::size_t nameStart = skipBlanks(out, afterKeyword);
+        std::size_t nameEnd = nameStart;
+        while (nameEnd < out.size() && identChar(out[nameEnd])) {
+            ++nameEnd;
+        }
+        const std::size_t open = skipBlanks(out, nameEnd);
+        if (nameEnd == nameStart || open >= out.size() || out[open] != '{') {
+            continue;
+        }
+        const std::size_t close = out.find('}', open);
+        const std::size_t semicolon =
+            close == std::string::npos ? close : skipBlanks(out, close + 1);
+        if (semicolon >= out.size() || out[semicolon] != ';') {
+            continue;
+        }
+        const std::string name = out.substr(nameStart, nameEnd - nameStart);
+        Definition definition{withoutBlanks(out.substr(open, close - open)), semicolon + 1};
+        const auto earlier = seen.find(name);
+        if (earlier == seen.end()) {
+            seen.emplace(name, std::move(definition));
+        } else if (earlier->second.body == definition.body &&
+                   !hasConditional(out, earlier->second.end, at)) {
+            for (std::size_t i = at; i <= semicolon; ++i) {
+                out[i] = out[i] == '\n' ? '\n' : ' ';
+            }
+        } else {
+            earlier->second = std::move(definition);
+        }
     }
     return out;
 }

@@ -18,6 +18,10 @@ std::string withVectorArraysGrouped(std::string_view source);
 // #else or #endif (`#ifdef PARAMETER_UNIFORM;`), which glslang's refuses: it is dropped, comments
 // kept. Lines stay.
 std::string withDirectivesTrimmed(std::string_view source);
+// Cg takes a struct defined twice alike (one file defines `struct input` twice); glslang does
+// not. The second definition is blanked, lines kept, unless a conditional directive stands
+// between the two (they may be two branches of an #if).
+std::string withRepeatedStructsDropped(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

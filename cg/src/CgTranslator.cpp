@@ -152,6 +152,14 @@ void splitSemantic(const std::string& semantic, std::string& base, int& index) {
     index = end < semantic.size() ? std::atoi(semantic.c_str() + end) : 0;
 }
 
+// TEXCOORD8 and on, which GL has no built-in varying for.
+bool isExtraTexCoord(const std::string& semantic) {
+    std::string base;
+    int index = 0;
+    splitSemantic(upper(semantic), base, index);
+    return (base == "TEXCOORD" || base == "TEX") && index >= 8;
+}
+
 // The GL built-in that carries a stage input or output of the given semantic.
 std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& semantic) {
     std::string base;
@@ -347,6 +355,12 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             return false;
         }
         std::optional<Builtin> builtin = builtinFor(stage, input, semantic);
+        if (!builtin && varying && isExtraTexCoord(semantic)) {
+            // GL carries eight sets of texture coordinates; Cg's further ones are varyings of
+            // their own, joined by the semantic's name.
+            compiler.set_name(var.id, "cgv_" + upper(semantic));
+            continue;
+        }
         if (builtin && varying && dialect == Dialect::GlslEs100) {
             builtin = namedVarying(*builtin, defines);
         }
@@ -598,7 +612,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
     const std::string text = withEntryUniformsMoved(
         withWrittenGlobalsCopied(withoutUnreachedFunctions(
-            withVectorArraysGrouped(renameReservedWords(withDirectivesTrimmed(source))), entry)),
+            withVectorArraysGrouped(
+                renameReservedWords(withRepeatedStructsDropped(withDirectivesTrimmed(source)))),
+            entry)),
         entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};

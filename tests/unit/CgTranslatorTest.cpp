@@ -226,23 +226,28 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     std::remove((folder + "cg_helpers.h").c_str());
     std::remove(main.c_str());
 
-    // Also words after a directive's name, which Cg's preprocessor passes over.
+    // Also words after a directive's name, which Cg's preprocessor passes over, a struct defined
+    // twice alike, and more texture coordinates than GL's eight.
     const char* const cgOnly =
         "#ifndef CG_ONLY; stray words // and a comment\n"
         "struct data { float2 tex; };\n"
+        "struct data {\n  float2 tex;\n};\n"
         "float4 unused(sampler1D s, float2 t) { return tex1D(s, t) + undefinedName; }\n"
-        "void vp_main(float4 p : POSITION, out float4 oP : POSITION, out data d)\n"
-        "{\n    oP = p;\n    d.tex = p.xy;\n}\n"
-        "float4 fp_main(float4 wpos : POSITION, in data d, uniform sampler2D texture) : COLOR\n"
-        "{\n    return tex2D(texture, d.tex) + wpos;\n}\n"
+        "void vp_main(float4 p : POSITION, out float4 oP : POSITION, out data d,\n"
+        "             out float4 ninth : TEXCOORD8)\n"
+        "{\n    oP = p;\n    d.tex = p.xy;\n    ninth = p;\n}\n"
+        "float4 fp_main(float4 wpos : POSITION, in data d, float4 ninth : TEXCOORD8,\n"
+        "               uniform sampler2D texture) : COLOR\n"
+        "{\n    return tex2D(texture, d.tex) + wpos + ninth;\n}\n"
         "#endif CG_ONLY\n";
     const auto vertex = translate(cgOnly, "v.cg", Stage::Vertex, "vp_main");
     const auto fragment = translate(cgOnly, "f.cg", Stage::Fragment, "fp_main");
     ASSERT_TRUE(vertex.ok) << vertex.listing;
     ASSERT_TRUE(fragment.ok) << fragment.listing;
     // The varying without a semantic carries the same name in both stages.
-    expectParts(vertex.glsl, {"varying vec2 cgv_tex;"});
-    expectParts(fragment.glsl, {"varying vec2 cgv_tex;", "gl_FragCoord"});
+    expectParts(vertex.glsl, {"varying vec2 cgv_tex;", "varying vec4 cgv_TEXCOORD8;"});
+    expectParts(fragment.glsl,
+                {"varying vec2 cgv_tex;", "varying vec4 cgv_TEXCOORD8;", "gl_FragCoord"});
     ASSERT_EQ(fragment.uniforms.size(), 1u);
     EXPECT_EQ(fragment.uniforms[0].name, "texture");
     EXPECT_EQ(fragment.uniforms[0].kind, UniformKind::Sampler);
