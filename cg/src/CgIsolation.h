@@ -15,8 +15,8 @@ namespace cgrt {
 constexpr std::chrono::milliseconds TRANSLATION_TIME_LIMIT{30000};
 
 // Starts getting the translator ready while the caller does other work (opens its window), where
-// the platform can: on Linux a thread builds glslang's tables, which every child forked after it
-// inherits; on Windows the child starts and builds them itself. Call it early. Call it early.
+// the platform can: on Linux the translator child starts and builds glslang's tables. Call it
+// early.
 void prepareTranslations();
 
 // As translate(), run in a child process: a crash or a hang there, or a child that cannot be

@@ -227,19 +227,12 @@ DWORD WINAPI translateJob(void* data) {
     return 0;
 }
 
-DWORD WINAPI warmUpJob(void*) {
-    warmUpTranslator();
-    return 0;
-}
-
 }  // namespace
 
-// A child that cannot start now is tried again by the first translation, which reports why.
-void prepareTranslations() {
-    if (!child.running()) {
-        child.start();
-    }
-}
+// The child starts with the first translation. Started ahead, it was ended half-started by
+// programs that translate nothing (most unit tests), and Wine's console host then waited for it
+// for good, holding the test's output open.
+void prepareTranslations() {}
 
 Translation translateApart(std::string_view source, const std::string& name, Stage stage,
                            const std::string& entry, std::chrono::milliseconds limit) {
@@ -260,14 +253,6 @@ int serveTranslations() {
     SetUnhandledExceptionFilter(endOnCrash);
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    // While the parent opens its window and reads its sources; on a thread with the translations'
-    // stack, as they have.
-    const HANDLE warming = CreateThread(nullptr, TRANSLATOR_STACK_BYTES, warmUpJob, nullptr,
-                                        STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (warming != nullptr) {
-        WaitForSingleObject(warming, INFINITE);
-        CloseHandle(warming);
-    }
     std::string request;
     while (readMessage(in, request, 0) == ReadResult::Done) {
         std::optional<Request> r = deserializeRequest(request);

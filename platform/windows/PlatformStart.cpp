@@ -22,6 +22,5 @@ void startPlatform(int argc, char** argv) {
     // The messages end their lines as on Linux, whatever reads them.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-    // The translator child starts while the window opens.
     cgrt::prepareTranslations();
 }
