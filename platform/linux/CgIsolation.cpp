@@ -163,12 +163,14 @@ class Child {
     }
 
     // The child's translation of one request; nullopt when it died or its time ran out (then it
-    // is ended, and `why` says which).
+    // is ended, and `why` says which). `gone` tells a child that was dead before it could take
+    // the request (killed from outside, say), which is no fault of the source.
     std::optional<Translation> ask(const Request& request, std::chrono::milliseconds limit,
-                                   std::string& why) {
+                                   std::string& why, bool& gone) {
         const Deadline deadline = std::chrono::steady_clock::now() + limit;
         std::string reply;
         Wait w = writeAll(fd_, framed(serialize(request)), deadline);
+        gone = w == Wait::Closed;
         if (w == Wait::Ready) {
             w = readMessage(fd_, reply, deadline);
         }
@@ -234,16 +236,23 @@ void prepareTranslations() {
 
 Translation translateApart(std::string_view source, const std::string& name, Stage stage,
                            const std::string& entry, std::chrono::milliseconds limit) {
-    if (!child.running()) {
-        const std::string why = child.start();
-        if (!why.empty()) {
-            return failed(name, "the shader compiler could not be started: " + why);
+    const Request request{stage, name, entry, std::string(source)};
+    std::string why;
+    for (bool retried = false;; retried = true) {
+        if (!child.running()) {
+            const std::string startFailure = child.start();
+            if (!startFailure.empty()) {
+                return failed(name, "the shader compiler could not be started: " + startFailure);
+            }
+        }
+        bool gone = false;
+        if (std::optional<Translation> t = child.ask(request, limit, why, gone)) {
+            return std::move(*t);
+        }
+        if (!gone || retried) {
+            return failed(name, why);
         }
     }
-    std::string why;
-    std::optional<Translation> t =
-        child.ask(Request{stage, name, entry, std::string(source)}, limit, why);
-    return t ? std::move(*t) : failed(name, why);
 }
 
 }  // namespace cgrt

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #if !defined(_WIN32)
+#include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #endif
 
 #include <cstdlib>
@@ -73,6 +79,25 @@ int filesLeftWithCoreDumpsOn(Work work) {
     std::system((std::string("rm -rf ") + folder).c_str());
     return chdirBack == 0 && WIFEXITED(files) ? WEXITSTATUS(files) : -1;
 }
+
+// A child process of this one by its name as /proc/PID/stat gives it: "PID (NAME) STATE PPID".
+pid_t childNamed(const std::string& name) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string line;
+        const std::string wanted = " (" + name + ") ";
+        if (!std::getline(stat, line) || line.find(wanted) == std::string::npos) {
+            continue;
+        }
+        std::istringstream rest(line.substr(line.find(wanted) + wanted.size()));
+        char state = 0;
+        pid_t parent = 0;
+        if (rest >> state >> parent && parent == getpid()) {
+            return static_cast<pid_t>(std::stol(entry.path().filename().string()));
+        }
+    }
+    return -1;
+}
 #endif
 
 }  // namespace
@@ -113,6 +138,22 @@ TEST(CgIsolationTest, ACompilerCrashBecomesACompileErrorOfTheSourceAndLeavesNoCo
     // The compiler still works for the next source.
     EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
 }
+
+#if !defined(_WIN32)
+// The translator child serves the whole run: one killed from outside before a translation is
+// replaced, and the source is not blamed for it.
+TEST(CgIsolationTest, ATranslatorKilledFromOutsideIsReplaced) {
+    ASSERT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    const pid_t translator = childNamed("cg-translator");
+    ASSERT_GT(translator, 0) << "no translator child to kill";
+    ASSERT_EQ(kill(translator, SIGKILL), 0);
+    // Dead before the next request, but left for the runtime to reap.
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(translator), &info, WEXITED | WNOWAIT), 0);
+    const Translation t = cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main");
+    EXPECT_TRUE(t.ok) << t.listing;
+}
+#endif
 
 TEST(CgIsolationTest, ACompilerPastItsTimeIsStoppedAndSaysSo) {
     const Translation t = cgrt::translateApart(FRAGMENT, "slow.cg", Stage::Fragment, "fp_main",
