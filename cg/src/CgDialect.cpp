@@ -214,30 +214,39 @@ std::string renameReservedWords(std::string_view source) {
 
 namespace {
 
+std::size_t skipSpaces(std::string_view line, std::size_t at) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
+        ++at;
+    }
+    return at;
+}
+
+std::size_t wordEnd(std::string_view line, std::size_t at) {
+    while (at < line.size() && identChar(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+// The word of a directive line ("ifdef" of "  # ifdef X"), with `end` just after it; empty for a
+// line that is no directive.
+std::string_view directiveWord(std::string_view line, std::size_t& end) {
+    const std::size_t hash = skipSpaces(line, 0);
+    if (hash == line.size() || line[hash] != '#') {
+        return {};
+    }
+    const std::size_t start = skipSpaces(line, hash + 1);
+    end = wordEnd(line, start);
+    return line.substr(start, end - start);
+}
+
 // Where the part of a directive line that glslang takes ends, or npos for a line that is no
 // #ifdef, #ifndef, #else or #endif.
 std::size_t directiveEnd(std::string_view line) {
-    const auto skipSpaces = [&line](std::size_t at) {
-        while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
-            ++at;
-        }
-        return at;
-    };
-    const auto wordEnd = [&line](std::size_t at) {
-        while (at < line.size() && identChar(line[at])) {
-            ++at;
-        }
-        return at;
-    };
-    std::size_t at = skipSpaces(0);
-    if (at == line.size() || line[at] != '#') {
-        return std::string_view::npos;
-    }
-    const std::size_t wordStart = skipSpaces(at + 1);
-    const std::size_t end = wordEnd(wordStart);
-    const std::string_view word = line.substr(wordStart, end - wordStart);
+    std::size_t end = 0;
+    const std::string_view word = directiveWord(line, end);
     if (word == "ifdef" || word == "ifndef") {
-        return wordEnd(skipSpaces(end));
+        return wordEnd(line, skipSpaces(line, end));
     }
     return word == "else" || word == "endif" ? end : std::string_view::npos;
 }
@@ -299,13 +308,13 @@ std::string withoutBlanks(const std::string& text) {
 }
 
 // Whether a line of text[from, to) is an #if, #ifdef, #ifndef, #elif, #else or #endif.
-bool hasConditional(const std::string& text, std::size_t from, std::size_t to) {
-    static const std::regex CONDITIONAL(R"(^[ \t]*#[ \t]*(if|ifdef|ifndef|elif|else|endif)\b)");
-    std::size_t at = from;
-    while (at < to) {
+bool hasConditional(std::string_view text, std::size_t from, std::size_t to) {
+    for (std::size_t at = from; at < to;) {
         const std::size_t lineEnd = std::min(text.find('\n', at), to);
-        if (std::regex_search(text.begin() + static_cast<std::ptrdiff_t>(at),
-                              text.begin() + static_cast<std::ptrdiff_t>(lineEnd), CONDITIONAL)) {
+        std::size_t end = 0;
+        const std::string_view word = directiveWord(text.substr(at, lineEnd - at), end);
+        if (word == "if" || word == "ifdef" || word == "ifndef" || word == "elif" ||
+            word == "else" || word == "endif") {
             return true;
         }
         at = lineEnd + 1;

@@ -10,39 +10,25 @@
 #include "CgSpirvWalk.h"
 
 namespace cgrt {
-namespace {
-
-// The few SPIR-V opcodes and the storage class this needs.
-constexpr unsigned OP_TYPE_IMAGE = 25;
-constexpr unsigned OP_TYPE_SAMPLER = 26;
-constexpr unsigned OP_TYPE_SAMPLED_IMAGE = 27;
-constexpr unsigned OP_TYPE_ARRAY = 28;
-constexpr unsigned OP_TYPE_STRUCT = 30;
-constexpr unsigned OP_TYPE_POINTER = 32;
-constexpr unsigned OP_VARIABLE = 59;
-constexpr unsigned STORAGE_PRIVATE = 6;
-constexpr unsigned STORAGE_FUNCTION = 7;
-
-}  // namespace
 
 bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
     std::set<unsigned> opaque;  // samplers, images, and what holds them
     std::set<unsigned> opaquePointers;
     bool opaqueStruct = false;
     const bool opaqueVariable =
-        findInstruction(spirv, [&](unsigned opcode, const unsigned* w, unsigned count) {
+        findInstruction(spirv, [&](spv::Op opcode, const unsigned* w, unsigned count) {
             switch (opcode) {
-                case OP_TYPE_IMAGE:
-                case OP_TYPE_SAMPLER:
-                case OP_TYPE_SAMPLED_IMAGE:
+                case spv::OpTypeImage:
+                case spv::OpTypeSampler:
+                case spv::OpTypeSampledImage:
                     opaque.insert(w[1]);
                     break;
-                case OP_TYPE_ARRAY:
+                case spv::OpTypeArray:
                     if (count > 2 && opaque.count(w[2]) != 0) {
                         opaque.insert(w[1]);
                     }
                     break;
-                case OP_TYPE_STRUCT:
+                case spv::OpTypeStruct:
                     for (unsigned i = 2; i < count; ++i) {
                         if (opaque.count(w[i]) != 0) {
                             opaque.insert(w[1]);
@@ -50,14 +36,15 @@ bool needsSamplerLegalization(const std::vector<unsigned>& spirv) {
                         }
                     }
                     break;
-                case OP_TYPE_POINTER:
+                case spv::OpTypePointer:
                     if (count > 3 && opaque.count(w[3]) != 0) {
                         opaquePointers.insert(w[1]);
                     }
                     break;
-                case OP_VARIABLE:
+                case spv::OpVariable:
                     // A local, or a static global (a written sampler global becomes one).
-                    if (count > 3 && (w[3] == STORAGE_FUNCTION || w[3] == STORAGE_PRIVATE) &&
+                    if (count > 3 &&
+                        (w[3] == spv::StorageClassFunction || w[3] == spv::StorageClassPrivate) &&
                         opaquePointers.count(w[1]) != 0) {
                         return true;
                     }
@@ -75,14 +62,14 @@ namespace {
 // Whether a static global (Private) variable holds a sampler.
 bool hasPrivateSampler(const std::vector<unsigned>& spirv) {
     std::set<unsigned> opaque, privatePointers;
-    return findInstruction(spirv, [&](unsigned opcode, const unsigned* w, unsigned count) {
-        if (opcode == OP_TYPE_IMAGE || opcode == OP_TYPE_SAMPLER ||
-            opcode == OP_TYPE_SAMPLED_IMAGE) {
+    return findInstruction(spirv, [&](spv::Op opcode, const unsigned* w, unsigned count) {
+        if (opcode == spv::OpTypeImage || opcode == spv::OpTypeSampler ||
+            opcode == spv::OpTypeSampledImage) {
             opaque.insert(w[1]);
-        } else if (opcode == OP_TYPE_POINTER && count > 3 && w[2] == STORAGE_PRIVATE &&
+        } else if (opcode == spv::OpTypePointer && count > 3 && w[2] == spv::StorageClassPrivate &&
                    opaque.count(w[3]) != 0) {
             privatePointers.insert(w[1]);
-        } else if (opcode == OP_VARIABLE && count > 3 && privatePointers.count(w[1]) != 0) {
+        } else if (opcode == spv::OpVariable && count > 3 && privatePointers.count(w[1]) != 0) {
             return true;
         }
         return false;

@@ -1,6 +1,8 @@
 // A walk over a SPIR-V module's instructions, for the checks that look at a module before
-// SPIRV-Cross writes it out.
+// SPIRV-Cross writes it out. Opcodes and storage classes by SPIRV-Cross's names for them.
 #pragma once
+
+#include <spirv.hpp>
 
 #include <cstddef>
 #include <vector>
@@ -18,7 +20,7 @@ bool findInstruction(const std::vector<unsigned>& spirv, Visit visit) {
         if (count == 0 || at + count > spirv.size()) {
             return false;
         }
-        if (visit(spirv[at] & 0xFFFF, &spirv[at], count)) {
+        if (visit(static_cast<spv::Op>(spirv[at] & 0xFFFF), &spirv[at], count)) {
             return true;
         }
         at += count;
@@ -29,11 +31,9 @@ bool findInstruction(const std::vector<unsigned>& spirv, Visit visit) {
 // The variables in UniformConstant storage, in the module's order: samplers, and the uniforms
 // declared outside any block.
 inline std::vector<unsigned> uniformConstants(const std::vector<unsigned>& spirv) {
-    constexpr unsigned OP_VARIABLE = 59;
-    constexpr unsigned STORAGE_UNIFORM_CONSTANT = 0;
     std::vector<unsigned> ids;
-    findInstruction(spirv, [&](unsigned opcode, const unsigned* w, unsigned count) {
-        if (opcode == OP_VARIABLE && count > 3 && w[3] == STORAGE_UNIFORM_CONSTANT) {
+    findInstruction(spirv, [&](spv::Op opcode, const unsigned* w, unsigned count) {
+        if (opcode == spv::OpVariable && count > 3 && w[3] == spv::StorageClassUniformConstant) {
             ids.push_back(w[2]);
         }
         return false;

@@ -114,4 +114,23 @@ std::optional<Translation> deserialize(const std::string& data) {
     return t;
 }
 
+Translation failedApart(const std::string& name, const std::string& why) {
+    Translation t;
+    t.listing = name + " : error: " + why + "\n";
+    return t;
+}
+
+std::string notStarted(const std::string& reason) {
+    return "the shader compiler could not be started: " + reason;
+}
+
+std::string timeRanOut(std::chrono::milliseconds limit) {
+    return "the shader compiler took longer than " + std::to_string(limit.count() / 1000) +
+           " s on this source";
+}
+
+std::string crashed(const std::string& how) {
+    return "the shader compiler crashed on this source (" + how + ")";
+}
+
 }  // namespace cgrt

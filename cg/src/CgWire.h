@@ -2,6 +2,7 @@
 // translation back: length-prefixed fields, in the byte order of the machine both run on.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,13 @@ std::optional<Request> deserializeRequest(const std::string& data);
 std::string framed(const std::string& message);
 
 std::string serialize(const Translation& t);
+
+// What the program reports in place of a translation the child did not deliver: a failed
+// translation of `name` whose listing is "<name> : error: <why>", `why` one of these.
+Translation failedApart(const std::string& name, const std::string& why);
+std::string notStarted(const std::string& reason);
+std::string timeRanOut(std::chrono::milliseconds limit);
+std::string crashed(const std::string& how);
 // nullopt for anything serialize() did not make (a child that died half way, say).
 std::optional<Translation> deserialize(const std::string& data);
 

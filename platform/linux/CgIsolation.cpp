@@ -180,13 +180,12 @@ class Child {
             }
         }
         if (w == Wait::TimedOut) {
-            why = "the shader compiler took longer than " + std::to_string(limit.count() / 1000) +
-                  " s on this source";
+            why = timeRanOut(limit);
         } else {
             // A child still alive (one that answered nonsense) ends on seeing its end closed.
             close(fd_);
             fd_ = -1;
-            why = "the shader compiler crashed on this source (" + describeEnd(reap()) + ")";
+            why = crashed(describeEnd(reap()));
         }
         end();
         return std::nullopt;
@@ -219,12 +218,6 @@ class Child {
 
 Child child;
 
-Translation failed(const std::string& name, const std::string& why) {
-    Translation t;
-    t.listing = name + " : error: " + why + "\n";
-    return t;
-}
-
 }  // namespace
 
 // A child that cannot start now is tried again by the first translation, which reports why.
@@ -242,7 +235,7 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
         if (!child.running()) {
             const std::string startFailure = child.start();
             if (!startFailure.empty()) {
-                return failed(name, "the shader compiler could not be started: " + startFailure);
+                return failedApart(name, notStarted(startFailure));
             }
         }
         bool gone = false;
@@ -250,7 +243,7 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
             return std::move(*t);
         }
         if (!gone || retried) {
-            return failed(name, why);
+            return failedApart(name, why);
         }
     }
 }

@@ -77,12 +77,6 @@ ReadResult readMessage(HANDLE pipe, std::string& message, ULONGLONG deadline) {
     return readExactly(pipe, *Reader(header).number(), message, deadline);
 }
 
-Translation failed(const std::string& name, const std::string& why) {
-    Translation t;
-    t.listing = name + " : error: " + why + "\n";
-    return t;
-}
-
 std::string lastError() {
     return "Windows error " + std::to_string(GetLastError());
 }
@@ -169,13 +163,12 @@ class Child {
             }
         }
         if (result == ReadResult::TimedOut) {
-            why = "the shader compiler took longer than " + std::to_string(limit.count() / 1000) +
-                  " s on this source";
+            why = timeRanOut(limit);
         } else {
             DWORD code = 0;
             WaitForSingleObject(process_, 5000);
             GetExitCodeProcess(process_, &code);
-            why = "the shader compiler crashed on this source (" + describeExit(code) + ")";
+            why = crashed(describeExit(code));
         }
         end();
         return std::nullopt;
@@ -239,13 +232,13 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
     if (!child.running()) {
         const std::string why = child.start();
         if (!why.empty()) {
-            return failed(name, "the shader compiler could not be started: " + why);
+            return failedApart(name, notStarted(why));
         }
     }
     std::string why;
     std::optional<Translation> t =
         child.ask(serialize(Request{stage, name, entry, std::string(source)}), limit, why);
-    return t ? std::move(*t) : failed(name, why);
+    return t ? std::move(*t) : failedApart(name, why);
 }
 
 int serveTranslations() {
