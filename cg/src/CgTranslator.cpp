@@ -536,7 +536,6 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
                Translation& result) {
     spirv_cross::CompilerGLSL compiler(spirv);
     spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
-    // SPIRV-Cross writes matrices otherwise from 130 on: only what 1.20 lacks raises it.
     options.version = version;
     options.es = dialect == Dialect::GlslEs100;
     // Depths compared a few hundred-thousandths apart are beyond mediump.
@@ -583,6 +582,9 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
         glsl.replace(0, firstLineEnd + 1, defines);
     } else {
         glsl.insert(firstLineEnd + 1, defines);
+        if (version == 120 && needsGlsl130(spirv)) {
+            glsl.replace(0, firstLineEnd, "#version 130");
+        }
     }
     result.glsl = std::move(glsl);
     return true;
@@ -656,7 +658,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         makeStaticSamplersLocal(spirv);
     }
 
-    const int version = dialect == Dialect::GlslEs100 ? 100 : needsGlsl130(spirv) ? 130 : 120;
+    const int version = dialect == Dialect::GlslEs100 ? 100 : 120;
     std::string written = listing;
     try {
         if (!writeGlsl(spirv, plain, version, stage, dialect, name, written, result)) {
@@ -664,9 +666,11 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             return result;
         }
     } catch (const std::exception& e) {
-        // What 1.20 cannot say (unsigned integers, say) 1.30 may.
+        // What 1.20 cannot say (unsigned integers, say) 1.30 may; but from 1.30 on SPIRV-Cross
+        // leaves row-major matrices to a layout that plain uniforms cannot have, and would read
+        // them transposed.
         bool rescued = false;
-        if (version == 120) {
+        if (version == 120 && !hasRowMajorMatrices(spirv)) {
             written = listing;
             try {
                 rescued = writeGlsl(spirv, plain, 130, stage, dialect, name, written, result);

@@ -13,4 +13,11 @@ bool needsGlsl130(const std::vector<unsigned>& spirv) {
     });
 }
 
+bool hasRowMajorMatrices(const std::vector<unsigned>& spirv) {
+    return findInstruction(spirv, [](spv::Op opcode, const unsigned* w, unsigned count) {
+        return (opcode == spv::OpDecorate && count > 2 && w[2] == spv::DecorationRowMajor) ||
+               (opcode == spv::OpMemberDecorate && count > 3 && w[3] == spv::DecorationRowMajor);
+    });
+}
+
 }  // namespace cgrt

@@ -376,6 +376,24 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
         }
     }
 
+    // A uniform matrix is the matrix set, also in a program that needs GLSL 1.30 for its `%`:
+    // mul(M, (1, 0)) is M's first column.
+    CGprogram newer = compile(
+        "uniform float2x2 m;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    int k = 7 + int(uv.x);\n    return float4(mul(m, float2(1, 0)), k % 3, 0);\n}\n",
+        fragmentProfile);
+    ASSERT_NE(newer, nullptr);
+    const float rows[4] = {1, 2, 3, 4};
+    cgSetMatrixParameterfr(cgGetNamedParameter(newer, "m"), rows);
+    cgGLBindProgram(newer);
+    cgGLEnableProfile(fragmentProfile);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    std::array<float, 4> column{};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, column.data());
+    cgGLDisableProfile(fragmentProfile);
+    EXPECT_EQ(column, (std::array<float, 4>{1.0f, 3.0f, 1.0f, 0.0f}));
+
     // tex2Dproj divides by w: (0.5, 1.5) / 2 reads the texel at (0.25, 0.75) of a 2x2 image.
     GLuint image = 0;
     glGenTextures(1, &image);
