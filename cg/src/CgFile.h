@@ -5,5 +5,6 @@
 #include <string>
 
 // Opens a regular file for reading; anything else (a FIFO, a device, a folder) is refused before
-// a read could block on it. Null when refused, with the reason in `why`.
-std::FILE* openRegularFile(const char* path, std::string& why);
+// a read could block on it. Null when refused, with the reason in `why`; `missing` tells a path
+// that names nothing (so that the next place may be tried) from one that names the wrong thing.
+std::FILE* openRegularFile(const char* path, std::string& why, bool& missing);

@@ -1,14 +1,9 @@
 // Contexts, programs, parameters and the error state.
-#include "CgFile.h"
 #include "CgIsolation.h"
 #include "CgSource.h"
 #include "CgState.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -16,41 +11,15 @@ std::vector<std::unique_ptr<CgContextState>> contexts;
 CGerror pendingError = CG_NO_ERROR;
 CGerrorCallbackFunc errorCallback = nullptr;
 
-// Reads at most one byte more than the translator accepts: that is enough to refuse the rest.
 // A file that is too long counts as a compile error, like any other source that is no program.
-// A UTF-8 byte-order mark, which some editors put first, is dropped.
 CGerror readSource(const char* path, std::string& text, std::string& listing) {
-    std::string why;
-    std::FILE* file = openRegularFile(path, why);
-    if (file == nullptr) {
-        listing = std::string(path) + " : error: cannot read the file: " + why + "\n";
-        return CG_FILE_READ_ERROR;
+    cgrt::SourceFile file = cgrt::readSourceFile(path);
+    if (file.outcome != cgrt::SourceFile::Outcome::Read) {
+        listing = std::string(path) + " : error: " + cgrt::readFailure(file, "the file") + "\n";
+        return file.outcome == cgrt::SourceFile::Outcome::TooLong ? CG_COMPILER_ERROR
+                                                                  : CG_FILE_READ_ERROR;
     }
-    char buffer[65536];
-    std::size_t got = 0;
-    while (text.size() <= cgrt::MAX_SOURCE_BYTES &&
-           (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        text.append(buffer, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    const int error = errno;
-    struct stat info {};
-    const bool sized = fstat(fileno(file), &info) == 0;
-    std::fclose(file);
-    if (failed) {
-        listing =
-            std::string(path) + " : error: cannot read the file: " + std::strerror(error) + "\n";
-        return CG_FILE_READ_ERROR;
-    }
-    if (text.size() > cgrt::MAX_SOURCE_BYTES) {
-        listing = std::string(path) + " : error: the file is too long" +
-                  (sized ? " (" + std::to_string(info.st_size) + " bytes)" : std::string()) +
-                  "; at most " + std::to_string(cgrt::MAX_SOURCE_BYTES) + " bytes are accepted\n";
-        return CG_COMPILER_ERROR;
-    }
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text.erase(0, 3);
-    }
+    text = std::move(file.text);
     return CG_NO_ERROR;
 }
 

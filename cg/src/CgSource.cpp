@@ -1,23 +1,70 @@
 #include "CgSource.h"
 
+#include "CgFile.h"
 #include "CgTranslator.h"
 
+#include <algorithm>
 #include <cctype>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
+#include <map>
 #include <set>
 #include <sstream>
 
 namespace cgrt {
 namespace {
 
-// Deeper than any real include chain; a file that includes itself without a guard stops here.
-constexpr int MAX_INCLUDE_DEPTH = 32;
+// Deeper than any real include chain.
+constexpr std::size_t MAX_INCLUDE_DEPTH = 32;
 
 }  // namespace
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+SourceFile readSourceFile(const std::string& path) {
+    SourceFile result;
+    bool missing = false;
+    std::FILE* file = openRegularFile(path.c_str(), result.why, missing);
+    if (file == nullptr) {
+        result.outcome = missing ? SourceFile::Outcome::Missing : SourceFile::Outcome::Refused;
+        return result;
+    }
+    // One byte past the limit is enough to refuse the rest unread.
+    char buffer[65536];
+    std::size_t got = 0;
+    while (result.text.size() <= MAX_SOURCE_BYTES &&
+           (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        result.text.append(buffer, got);
+    }
+    const int error = errno;
+    const bool failed = std::ferror(file) != 0;
+    const long long size = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    std::fclose(file);
+    if (failed) {
+        result.outcome = SourceFile::Outcome::Refused;
+        result.why = std::strerror(error);
+    } else if (result.text.size() > MAX_SOURCE_BYTES) {
+        result.outcome = SourceFile::Outcome::TooLong;
+        result.size = size > 0 ? std::to_string(size) + " bytes" : "more bytes";
+        result.text.clear();
+    } else {
+        result.outcome = SourceFile::Outcome::Read;
+        if (result.text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            result.text.erase(0, 3);
+        }
+    }
+    return result;
+}
+
+std::string readFailure(const SourceFile& file, const std::string& what) {
+    if (file.outcome == SourceFile::Outcome::TooLong) {
+        return what + " is too long (" + file.size + "); at most " +
+               std::to_string(MAX_SOURCE_BYTES) + " bytes are accepted";
+    }
+    return "cannot read " + what + ": " + file.why;
 }
 
 namespace {
@@ -30,54 +77,115 @@ std::string joined(const std::string& folder, const std::string& file) {
     return last == '/' || last == '\\' ? folder + file : folder + "/" + file;
 }
 
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text.erase(0, 3);
-    }
-    return !in.bad();
+bool identChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
-// The file an `#include` line names, or false when the line is no include.
-bool includedName(const std::string& line, std::string& file) {
+// A preprocessor line: the word after '#' and what follows it; false for any other line.
+bool directive(const std::string& line, std::string& word, std::string& rest) {
     std::size_t i = line.find_first_not_of(" \t");
     if (i == std::string::npos || line[i] != '#') {
         return false;
     }
     i = line.find_first_not_of(" \t", i + 1);
-    if (i == std::string::npos || line.compare(i, 7, "include") != 0) {
+    if (i == std::string::npos) {
         return false;
     }
-    i = line.find_first_not_of(" \t", i + 7);
-    if (i == std::string::npos || (line[i] != '"' && line[i] != '<')) {
-        return false;
+    std::size_t end = i;
+    while (end < line.size() && identChar(line[end])) {
+        ++end;
     }
-    const char close = line[i] == '"' ? '"' : '>';
-    const std::size_t end = line.find(close, i + 1);
-    if (end == std::string::npos) {
-        return false;
-    }
-    file = line.substr(i + 1, end - i - 1);
+    word = line.substr(i, end - i);
+    const std::size_t restFirst = line.find_first_not_of(" \t", end);
+    rest = restFirst == std::string::npos ? std::string() : line.substr(restFirst);
     return true;
 }
 
-bool isPragmaOnce(const std::string& line) {
-    std::istringstream words(line);
-    std::string hash, pragma, once;
-    words >> hash;
-    if (hash == "#") {
-        words >> pragma;
-    } else if (hash.size() > 1 && hash[0] == '#') {
-        pragma = hash.substr(1);
+std::string leadingName(const std::string& text) {
+    std::size_t end = 0;
+    while (end < text.size() && identChar(text[end])) {
+        ++end;
     }
-    words >> once;
-    return pragma == "pragma" && once == "once";
+    return text.substr(0, end);
+}
+
+// The file an `#include` line names, or false when the line is no include.
+bool includedName(const std::string& word, const std::string& rest, std::string& file) {
+    if (word != "include" || rest.empty() || (rest[0] != '"' && rest[0] != '<')) {
+        return false;
+    }
+    const std::size_t end = rest.find(rest[0] == '"' ? '"' : '>', 1);
+    if (end == std::string::npos) {
+        return false;
+    }
+    file = rest.substr(1, end - 1);
+    return true;
+}
+
+// +1 for a directive that opens a conditional block, -1 for one that closes it.
+int nestingStep(const std::string& word) {
+    return word == "if" || word == "ifdef" || word == "ifndef" ? 1 : word == "endif" ? -1 : 0;
+}
+
+// The lines of a text with comments taken out and blank lines left out.
+std::vector<std::string> significantLines(const std::string& text) {
+    std::vector<std::string> lines(1);
+    bool inComment = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (inComment) {
+            inComment = text.compare(i, 2, "*/") != 0;
+            i += inComment ? 0 : 1;
+        } else if (text.compare(i, 2, "/*") == 0) {
+            inComment = true;
+            ++i;
+        } else if (text.compare(i, 2, "//") == 0) {
+            i = std::min(text.find('\n', i), text.size()) - 1;
+        } else if (text[i] == '\n') {
+            lines.emplace_back();
+        } else if (text[i] != '\r') {
+            lines.back() += text[i];
+        }
+    }
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::string& l) {
+                                   return l.find_first_not_of(" \t") == std::string::npos;
+                               }),
+                lines.end());
+    return lines;
+}
+
+// The guard of a file whose whole text is one `#ifndef X` / `#define X` ... `#endif` block (or
+// `#if !defined(X)`): once X is defined, pasting the file again adds nothing. "" for others.
+std::string guardOf(const std::string& text) {
+    const std::vector<std::string> lines = significantLines(text);
+    std::string word, rest, guard;
+    if (lines.size() < 3 || !directive(lines[0], word, rest)) {
+        return "";
+    }
+    if (word == "ifndef") {
+        guard = leadingName(rest);
+    } else if (word == "if" && rest.compare(0, 1, "!") == 0) {
+        std::string negated = rest.substr(rest.find_first_not_of(" \t", 1));
+        if (negated.compare(0, 7, "defined") == 0) {
+            negated = negated.substr(7);
+            negated.erase(0, negated.find_first_not_of(" \t("));
+            guard = leadingName(negated);
+        }
+    }
+    if (guard.empty() || !directive(lines[1], word, rest) || word != "define" ||
+        leadingName(rest) != guard) {
+        return "";
+    }
+    int depth = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (directive(lines[i], word, rest)) {
+            depth += nestingStep(word);
+        }
+        if (depth == 0) {
+            return i + 1 == lines.size() ? guard : "";
+        }
+    }
+    return "";
 }
 
 // glslang reads the name of a #line marker as a string without escapes.
@@ -85,87 +193,187 @@ std::string marker(int line, const std::string& name) {
     return "#line " + std::to_string(line) + " \"" + name + "\"\n";
 }
 
+std::string at(const std::string& name, int line) {
+    return name + "(" + std::to_string(line) + ") : error: ";
+}
+
+// The line a byte offset of a text is on, counted from 1.
+int lineOf(const std::string& text, std::size_t offset) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+// A file an include names, read once however often it is named.
+struct Included {
+    SourceFile file;
+    std::string guard;
+};
+
+// A file being pasted: the includes it names are pasted inside it.
+struct Paste {
+    std::string path;
+    std::string folder;  // where its includes are looked for first
+    std::string guard;
+    // Reached whichever way the conditional blocks around its #include go.
+    bool certain = false;
+};
+
 class Expander {
   public:
     explicit Expander(const SourceOptions& options) : options_(options) {}
 
-    bool expand(const std::string& text, const std::string& name, const std::string& folder,
-                int depth, std::string& out) {
-        std::istringstream lines(text);
-        std::string line;
-        int number = 0;
-        while (std::getline(lines, line)) {
-            ++number;
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            std::string file;
-            if (isPragmaOnce(line)) {
-                onceFiles_.insert(name);
-                ++rewrites_;
-                out += "\n";
-                continue;
-            }
-            if (!includedName(line, file)) {
-                out += line + "\n";
-                continue;
-            }
-            std::string path, included;
-            if (!find(file, folder, path, included)) {
-                // Left to the preprocessor: an include inside a branch that is not taken is no
-                // error, and one that is gets reported with its line.
-                ++rewrites_;
-                out += "#error cannot open the include file \"" + file + "\"\n";
-                continue;
-            }
-            if (onceFiles_.count(path) != 0) {
-                out += "\n";
-                continue;
-            }
-            if (depth >= MAX_INCLUDE_DEPTH) {
-                listing_ += name + "(" + std::to_string(number) +
-                            ") : error: includes nest deeper than " +
-                            std::to_string(MAX_INCLUDE_DEPTH) + " files\n";
-                return false;
-            }
-            ++rewrites_;
-            out += marker(1, path);
-            if (!expand(included, path, folderOf(path), depth + 1, out)) {
-                return false;
-            }
-            out += "\n" + marker(number + 1, name);
+    bool expand(const std::string& text, const Paste& paste, std::string& out) {
+        const std::size_t nul = text.find('\0');
+        if (nul != std::string::npos) {
+            listing_ +=
+                at(paste.path, lineOf(text, nul)) + "a NUL character: this is not a source text\n";
+            return false;
         }
-        return true;
+        pastes_.push_back(paste);
+        const bool done = expandLines(text, out);
+        pastes_.pop_back();
+        return done;
     }
 
     const std::string& listing() const { return listing_; }
     int rewrites() const { return rewrites_; }
 
   private:
-    bool find(const std::string& file, const std::string& folder, std::string& path,
-              std::string& text) const {
-        path = joined(folder, file);
-        if (readFile(path, text)) {
+    bool expandLines(const std::string& text, std::string& out) {
+        const std::string name = pastes_.back().path;
+        std::istringstream lines(text);
+        std::string line, word, rest, file;
+        // Conditional blocks open around this line, the file's own guard not counted.
+        int depth = pastes_.back().guard.empty() ? 0 : -1;
+        for (int number = 1; std::getline(lines, line); ++number) {
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            const bool isDirective = directive(line, word, rest);
+            if (isDirective && word == "pragma" && leadingName(rest) == "once") {
+                onceFiles_.insert(name);
+                ++rewrites_;
+                out += "\n";
+                continue;
+            }
+            if (isDirective && word == "undef") {
+                definedGuards_.erase(leadingName(rest));
+            }
+            depth += isDirective ? nestingStep(word) : 0;
+            if (!isDirective || !includedName(word, rest, file)) {
+                out += line + "\n";
+                continue;
+            }
+            ++rewrites_;
+            if (!include(file, number, depth <= 0 && pastes_.back().certain, out)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Pastes the file line `number` of the current file names, or says why not.
+    bool include(const std::string& file, int number, bool certain, std::string& out) {
+        const std::string name = pastes_.back().path;
+        std::string path;
+        const Included& found = find(file, pastes_.back().folder, path);
+        if (found.file.outcome == SourceFile::Outcome::Missing) {
+            // Left to the preprocessor: an include inside a branch that is not taken is no
+            // error, and one that is gets reported with its line.
+            out += "#error cannot open the include file \"" + file + "\"\n";
             return true;
         }
+        if (found.file.outcome != SourceFile::Outcome::Read) {
+            listing_ += at(name, number) +
+                        readFailure(found.file, "the include file \"" + file + "\"") + "\n";
+            return false;
+        }
+        if (onceFiles_.count(path) != 0 || pastedAlready(found.guard)) {
+            out += "\n";
+            return true;
+        }
+        if (const std::string cycle = cycleTo(path); !cycle.empty()) {
+            listing_ += at(name, number) + "the includes form a cycle: " + cycle + "\n";
+            return false;
+        }
+        if (pastes_.size() > MAX_INCLUDE_DEPTH) {
+            listing_ += at(name, number) + "includes nest deeper than " +
+                        std::to_string(MAX_INCLUDE_DEPTH) + " files\n";
+            return false;
+        }
+        if (certain && !found.guard.empty()) {
+            definedGuards_.insert(found.guard);
+        }
+        out += marker(1, path);
+        if (!expand(found.file.text, Paste{path, folderOf(path), found.guard, certain}, out)) {
+            return false;
+        }
+        out += "\n" + marker(number + 1, name);
+        if (out.size() > MAX_SOURCE_BYTES) {
+            listing_ += at(name, number) + "with this include the source grows past " +
+                        std::to_string(MAX_SOURCE_BYTES) + " bytes\n";
+            return false;
+        }
+        return true;
+    }
+
+    // A guarded file adds nothing once its guard is defined: by a paste that surely took place,
+    // or by one that is still going on around this include.
+    bool pastedAlready(const std::string& guard) const {
+        if (guard.empty()) {
+            return false;
+        }
+        return definedGuards_.count(guard) != 0 ||
+               std::any_of(pastes_.begin(), pastes_.end(),
+                           [&guard](const Paste& p) { return p.guard == guard; });
+    }
+
+    // "a.h -> b.h -> a.h" when `path` is being pasted already, else "".
+    std::string cycleTo(const std::string& path) const {
+        auto first = std::find_if(pastes_.begin(), pastes_.end(),
+                                  [&path](const Paste& p) { return p.path == path; });
+        std::string cycle;
+        for (auto p = first; p != pastes_.end(); ++p) {
+            cycle += p->path + " -> ";
+        }
+        return first == pastes_.end() ? "" : cycle + path;
+    }
+
+    const Included& find(const std::string& file, const std::string& folder, std::string& path) {
+        path = joined(folder, file);
+        const Included* found = &read(path);
         // A tree whose files moved after their includes were written names the shared file with
         // more "../" than it now takes: within the -I folders those steps up are tried without.
-        for (std::string rest = file;;) {
+        for (std::string rest = file; found->file.outcome == SourceFile::Outcome::Missing;) {
             for (const std::string& dir : options_.includeDirs) {
                 path = joined(dir, rest);
-                if (readFile(path, text)) {
-                    return true;
+                found = &read(path);
+                if (found->file.outcome != SourceFile::Outcome::Missing) {
+                    return *found;
                 }
             }
             if (rest.compare(0, 3, "../") != 0) {
-                return false;
+                break;
             }
             rest.erase(0, 3);
         }
+        return *found;
+    }
+
+    const Included& read(const std::string& path) {
+        auto known = files_.find(path);
+        if (known == files_.end()) {
+            Included file{readSourceFile(path), ""};
+            file.guard = guardOf(file.file.text);
+            known = files_.emplace(path, std::move(file)).first;
+        }
+        return known->second;
     }
 
     const SourceOptions& options_;
+    std::map<std::string, Included> files_;
+    std::vector<Paste> pastes_;
     std::set<std::string> onceFiles_;
+    std::set<std::string> definedGuards_;
     std::string listing_;
     int rewrites_ = 0;
 };
@@ -183,12 +391,39 @@ std::string definitions(const SourceOptions& options) {
 
 }  // namespace
 
+std::string definitionProblem(const SourceOptions& options) {
+    std::map<std::string, std::string> values;
+    for (const std::string& d : options.defines) {
+        const std::size_t eq = d.find('=');
+        const std::string name = d.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "1" : d.substr(eq + 1);
+        const std::string shown = "-D" + d.substr(0, d.find_first_of("\r\n"));
+        if (name.empty() || leadingName(name) != name ||
+            std::isdigit(static_cast<unsigned char>(name[0])) != 0) {
+            return shown + ": a macro name must come first";
+        }
+        if (value.find_first_of("\r\n") != std::string::npos) {
+            return shown + ": the value has a line break";
+        }
+        const auto known = values.emplace(name, value).first;
+        if (known->second != value) {
+            return "-D" + name + " is given twice, as \"" + known->second + "\" and \"" + value +
+                   "\"";
+        }
+    }
+    return "";
+}
+
 ExpandedSource expandCgSource(const std::string& text, const std::string& name,
                               const std::string& baseDir, const SourceOptions& options) {
     ExpandedSource result;
+    if (const std::string problem = definitionProblem(options); !problem.empty()) {
+        result.listing = "error: " + problem + "\n";
+        return result;
+    }
     std::string body;
     Expander expander(options);
-    result.ok = expander.expand(text, name, baseDir, 0, body);
+    result.ok = expander.expand(text, Paste{name, baseDir, "", true}, body);
     result.listing = expander.listing();
     // Without includes or definitions the text goes on as it came, markers and all.
     const std::string defines = definitions(options);
@@ -197,7 +432,7 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
     } else {
         result.text = defines + marker(1, name) + body;
     }
-    if (result.text.size() > MAX_SOURCE_BYTES) {
+    if (result.ok && result.text.size() > MAX_SOURCE_BYTES) {
         result.ok = false;
         result.listing += name + " : error: the source with its includes is " +
                           std::to_string(result.text.size()) + " bytes long; at most " +
@@ -207,13 +442,13 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
 }
 
 ExpandedSource readCgSource(const std::string& path, const SourceOptions& options) {
-    std::string text;
-    if (!readFile(path, text)) {
+    const SourceFile file = readSourceFile(path);
+    if (file.outcome != SourceFile::Outcome::Read) {
         ExpandedSource failed;
-        failed.listing = path + " : error: cannot read the file\n";
+        failed.listing = path + " : error: " + readFailure(file, "the file") + "\n";
         return failed;
     }
-    return expandCgSource(text, path, folderOf(path), options);
+    return expandCgSource(file.text, path, folderOf(path), options);
 }
 
 SourceOptions parseCompilerArgs(const char* const* args, std::string& unknown) {

@@ -16,9 +16,29 @@ struct SourceOptions {
 struct ExpandedSource {
     bool ok = false;
     std::string text;
-    // "<file>(<line>) : error: ..." lines when a file cannot be read or includes go too deep.
+    // "<file>(<line>) : error: ..." lines, the line the one that names the file at fault: a file
+    // that cannot be read, is no regular file or text, is too long, includes that form a cycle or
+    // nest too deep, or grow the source past MAX_SOURCE_BYTES; or bad -D definitions.
     std::string listing;
 };
+
+// One file a source names, read through the same guards whoever names it.
+struct SourceFile {
+    enum class Outcome { Read, Missing, Refused, TooLong };
+    Outcome outcome = Outcome::Missing;
+    std::string text;  // without a UTF-8 byte-order mark
+    std::string why;   // for Missing and Refused
+    std::string size;  // for TooLong, as far as it is known ("200000000 bytes")
+};
+
+// Reads a regular file of at most MAX_SOURCE_BYTES bytes, and never more than one byte past that.
+SourceFile readSourceFile(const std::string& path);
+// "cannot read <what>: <why>" or "<what> is too long (...)": what a failed read says of it.
+std::string readFailure(const SourceFile& file, const std::string& what);
+
+// What is wrong with the -D definitions ("" when nothing): a name missing or no identifier, a
+// line break in a value (it would start a directive of its own), a name defined twice apart.
+std::string definitionProblem(const SourceOptions& options);
 
 // Reads `path` and everything it includes.
 ExpandedSource readCgSource(const std::string& path, const SourceOptions& options);

@@ -7,9 +7,10 @@
 #include <cerrno>
 #include <cstring>
 
-std::FILE* openRegularFile(const char* path, std::string& why) {
+std::FILE* openRegularFile(const char* path, std::string& why, bool& missing) {
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info {};
+    missing = fd < 0 && (errno == ENOENT || errno == ENOTDIR);
     if (fd < 0 || fstat(fd, &info) != 0) {
         why = std::strerror(errno);
     } else if (S_ISDIR(info.st_mode)) {

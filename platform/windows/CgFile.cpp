@@ -8,9 +8,11 @@
 
 #include "CgFile.h"
 
-std::FILE* openRegularFile(const char* path, std::string& why) {
+std::FILE* openRegularFile(const char* path, std::string& why, bool& missing) {
     struct stat info {};
-    if (stat(path, &info) != 0) {
+    const bool found = stat(path, &info) == 0;
+    missing = !found && (errno == ENOENT || errno == ENOTDIR);
+    if (!found) {
         why = std::strerror(errno);
     } else if (S_ISDIR(info.st_mode)) {
         why = std::strerror(EISDIR);
