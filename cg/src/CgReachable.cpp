@@ -21,7 +21,7 @@ bool identChar(char c) {
 
 using Macros = std::map<std::string, std::set<std::string>>;
 
-// Identifiers and punctuation, without comments, strings, numbers and preprocessor lines. The
+// Identifiers, numbers and punctuation, without comments, strings and preprocessor lines. The
 // words of each #define's body are returned apart, under the macro's name: a function that a
 // used macro names is reached.
 std::vector<Token> tokenize(std::string_view s, Macros& macros) {
@@ -83,8 +83,9 @@ std::vector<Token> tokenize(std::string_view s, Macros& macros) {
                 } else if (define && word) {
                     macros[macro].insert(text);
                 }
-            } else if (word) {
-                tokens.push_back(Token{i, end - i, true});
+            } else {
+                // A number counts as an argument of a call, like a name.
+                tokens.push_back(Token{i, end - i, word});
             }
             lineStart = false;
             i = end;

@@ -5,7 +5,13 @@
 #include "CgSource.h"
 #include "CgTranslator.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -276,4 +282,168 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     // Mesa takes samplers only as uniforms: the copy must be gone, where the translator has the
     // optimizer that folds it (without, only other programs' shaders keep such a copy).
     expectParts(written.glsl, {"sampler2D picked"}, !foldsStaticSamplers());
+
+    // Numbers are arguments too: each call reaches the overload of as many parameters, and the
+    // one never called is still left out.
+    const char* const numbers =
+        "float helper(float x) { return x * 2.0; }\n"
+        "float helper(float x, float y) { return x * undefinedName; }\n"
+        "float4 fp_main(float4 c : COLOR0) : COLOR\n"
+        "{\n    return c * helper(1.0) * helper(2) * helper(0.5f);\n}\n";
+    const auto called = translate(numbers, "n.cg", Stage::Fragment, "fp_main");
+    EXPECT_TRUE(called.ok) << called.listing;
+}
+
+namespace {
+
+// A fresh folder for the files of one test, removed with it.
+class Folder {
+  public:
+    Folder()
+        : path_(std::filesystem::path(::testing::TempDir()) /
+                (std::string("cg-") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~Folder() { std::filesystem::remove_all(path_); }
+
+    std::string path() const { return path_.string() + "/"; }
+    std::string write(const std::string& name, const std::string& text) const {
+        std::ofstream(path() + name, std::ios::binary) << text;
+        return path() + name;
+    }
+
+  private:
+    std::filesystem::path path_;
+};
+
+const char* const USES_SHADE =
+    "float4 fp_main(float4 c : COLOR0) : COLOR\n{\n    return shade(c);\n}\n";
+
+}  // namespace
+
+// Every file a source names goes through one reader, whose refusals name the include line; each
+// comes within a second, having read at most a megabyte and a byte of any file.
+TEST(CgTranslatorTest, TheReaderRefusesWhatIsNoSourceAtTheLineThatNamesIt) {
+    Folder f;
+    const std::string d = f.path();
+    std::filesystem::create_directory(d + "folder.h");
+    // 200 MB that take no room: a read of all of it would take seconds and the memory.
+    std::filesystem::resize_file(f.write("big.h", ""), 200000000);
+    f.write("nul.h", std::string("float a;\nfloat b\0;\n", 19));
+    f.write("self.h", "#include \"other.h\"\n");
+    f.write("other.h", "\n#include \"self.h\"\n");
+    for (int i = 0; i < 40; ++i) {
+        f.write("deep" + std::to_string(i) + ".h",
+                "#include \"deep" + std::to_string(i + 1) + ".h\"\n");
+    }
+    // Each level twice, unguarded: 2^28 pastes were it not for the bound on the pasted size.
+    for (int i = 0; i < 28; ++i) {
+        const std::string next = "#include \"twice" + std::to_string(i + 1) + ".h\"\n";
+        f.write("twice" + std::to_string(i) + ".h", next + next + "// level\n");
+    }
+    struct Case {
+        std::string include;
+        std::string listing;
+    };
+    const std::string top = d + "top.cg";
+    std::vector<Case> cases = {
+        {"folder.h",
+         top + "(1) : error: cannot read the include file \"folder.h\": Is a directory\n"},
+        {"big.h", top + "(1) : error: the include file \"big.h\" is too long (200000000 bytes); at "
+                        "most 1048576 bytes are accepted\n"},
+        {"nul.h", d + "nul.h(2) : error: a NUL character: this is not a source text\n"},
+        {"self.h", d + "other.h(2) : error: the includes form a cycle: " + d + "self.h -> " + d +
+                       "other.h -> " + d + "self.h\n"},
+        {"deep0.h", d + "deep31.h(1) : error: includes nest deeper than 32 files\n"},
+    };
+#if !defined(_WIN32)
+    // A FIFO without a writer, and a device without an end.
+    ASSERT_EQ(mkfifo((d + "fifo.h").c_str(), 0600), 0);
+    for (const char* special : {"fifo.h", "/dev/zero"}) {
+        cases.push_back({special, top + "(1) : error: cannot read the include file \"" + special +
+                                      "\": it is not a regular file\n"});
+    }
+#endif
+    for (const Case& c : cases) {
+        f.write("top.cg", "#include \"" + c.include + "\"\n" + USES_SHADE);
+        const auto start = std::chrono::steady_clock::now();
+        const cgrt::ExpandedSource source = cgrt::readCgSource(top, {});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.include;
+        EXPECT_FALSE(source.ok) << c.include;
+        EXPECT_EQ(source.listing, c.listing);
+    }
+    // Where the pasted text outgrows the bound depends on the length of the paths in its markers.
+    f.write("top.cg", "#include \"twice0.h\"\n" + std::string(USES_SHADE));
+    const cgrt::ExpandedSource tooMuch = cgrt::readCgSource(top, {});
+    EXPECT_FALSE(tooMuch.ok);
+    EXPECT_EQ(tooMuch.listing.rfind(d + "twice", 0), 0u) << tooMuch.listing;
+    EXPECT_TRUE(contains(tooMuch.listing,
+                         ": error: with this include the source grows past "
+                         "1048576 bytes\n"))
+        << tooMuch.listing;
+    // The same guards for the file named on the command line.
+    for (const char* name : {"fifo.h", "folder.h", "big.h"}) {
+        const cgrt::ExpandedSource source = cgrt::readCgSource(d + name, {});
+        EXPECT_FALSE(source.ok);
+        EXPECT_EQ(source.listing.rfind(d + name + " : error: ", 0), 0u) << source.listing;
+    }
+}
+
+// A file whose text is one #ifndef block is pasted once its guard is surely defined, however
+// often it is named: guarded files that include each other, and a chain that names each level
+// twice, translate quickly. A paste that a conditional may skip defines nothing.
+TEST(CgTranslatorTest, IncludeGuardsAreHonouredWherePastingIsSureToHaveDefinedThem) {
+    Folder f;
+    f.write("a.h",
+            "// a licence\n#ifndef A_H\n#define A_H\n#include \"b.h\"\n"
+            "float4 shade(float4 c) { return twice(c); }\n#endif // A_H\n");
+    f.write("b.h",
+            "#if !defined(B_H)\n#define B_H\n#include \"a.h\"\n"
+            "float4 twice(float4 c) { return c * 2.0; }\n#endif\n");
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "G" + std::to_string(i);
+        const std::string next = "#include \"g" + std::to_string(i + 1) + ".h\"\n";
+        f.write("g" + std::to_string(i) + ".h",
+                "#ifndef " + name + "\n#define " + name + "\n" + next + next + "#endif\n");
+    }
+    f.write("g20.h", "#ifndef G20\n#define G20\nfloat4 shade(float4 c) { return c; }\n#endif\n");
+    f.write("late.h", "#ifndef LATE\n#define LATE\nfloat4 shade(float4 c) { return c; }\n#endif\n");
+    for (const std::string include : {"#include \"a.h\"\n", "#include \"g0.h\"\n",
+                                      "#ifdef NOT_DEFINED\n#include \"late.h\"\n#endif\n"
+                                      "#include \"late.h\"\n"}) {
+        const std::string top = f.write("top.cg", include + USES_SHADE);
+        const auto start = std::chrono::steady_clock::now();
+        const cgrt::ExpandedSource source = cgrt::readCgSource(top, {});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << include;
+        ASSERT_TRUE(source.ok) << source.listing;
+        EXPECT_LT(source.text.size(), 16384u) << include;
+        const auto t = translate(source.text, top, Stage::Fragment, "fp_main");
+        EXPECT_TRUE(t.ok) << include << t.listing;
+    }
+}
+
+// -D definitions are arguments: their mistakes are named as such, not at lines of the source.
+TEST(CgTranslatorTest, BadDefinitionsAreArgumentErrors) {
+    struct Case {
+        std::vector<std::string> defines;
+        const char* listing;
+    };
+    const Case cases[] = {
+        {{"=1"}, "error: -D=1: a macro name must come first\n"},
+        {{"2X"}, "error: -D2X: a macro name must come first\n"},
+        {{"X=1", "X=2"}, "error: -DX is given twice, as \"1\" and \"2\"\n"},
+        {{"X=1\n#error injected"}, "error: -DX=1: the value has a line break\n"},
+    };
+    for (const Case& c : cases) {
+        cgrt::SourceOptions options;
+        options.defines = c.defines;
+        const auto source = cgrt::expandCgSource(PASS_THROUGH_FRAGMENT, "d.cg", "", options);
+        EXPECT_FALSE(source.ok) << c.listing;
+        EXPECT_EQ(source.listing, c.listing);
+    }
+    cgrt::SourceOptions same;
+    same.defines = {"X=1", "X=1", "Y"};
+    EXPECT_TRUE(cgrt::expandCgSource(PASS_THROUGH_FRAGMENT, "d.cg", "", same).ok);
 }
