@@ -133,4 +133,13 @@ std::string crashed(const std::string& how) {
     return "the shader compiler crashed on this source (" + how + ")";
 }
 
+std::string ranOutOfMemory(unsigned long long limitMiB) {
+    return "the shader compiler ran out of memory on this source (it may take " +
+           std::to_string(limitMiB) + " MiB)";
+}
+
+std::string wasStopped() {
+    return "the shader compiler was stopped from outside and could not translate this source";
+}
+
 }  // namespace cgrt

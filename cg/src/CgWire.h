@@ -51,6 +51,9 @@ Translation failedApart(const std::string& name, const std::string& why);
 std::string notStarted(const std::string& reason);
 std::string timeRanOut(std::chrono::milliseconds limit);
 std::string crashed(const std::string& how);
+std::string ranOutOfMemory(unsigned long long limitMiB);
+// The child was stopped from outside (SIGSTOP, a debugger) and ended: no fault of the source.
+std::string wasStopped();
 // nullopt for anything serialize() did not make (a child that died half way, say).
 std::optional<Translation> deserialize(const std::string& data);
 

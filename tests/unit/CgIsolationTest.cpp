@@ -8,11 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #endif
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -140,18 +143,56 @@ TEST(CgIsolationTest, ACompilerCrashBecomesACompileErrorOfTheSourceAndLeavesNoCo
 }
 
 #if !defined(_WIN32)
-// The translator child serves the whole run: one killed from outside before a translation is
-// replaced, and the source is not blamed for it.
-TEST(CgIsolationTest, ATranslatorKilledFromOutsideIsReplaced) {
+// True once `pid` is gone for good: dead and reaped, no zombie left.
+bool reapedWithin(pid_t pid, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (kill(pid, 0) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return errno == ESRCH;
+}
+
+// A macro that doubles forty times: glslang's tree of it grows by some hundred megabytes a
+// second, with no end in sight.
+std::string growsWithoutBound() {
+    std::string source = "#define A0 x +\n";
+    for (int i = 1; i < 40; ++i) {
+        const std::string before = "A" + std::to_string(i - 1);
+        source += "#define A" + std::to_string(i) + " " + before + " " + before + "\n";
+    }
+    return source +
+           "float4 fp_main(float4 c : COLOR0) : COLOR { float x = 1.0; return c * (A39 x); }\n";
+}
+
+// The translator child serves the whole run. One killed or stopped from outside is ended, reaped
+// at once and replaced, and the source is not blamed for it; one that takes more memory than any
+// real source needs is ended and says so.
+TEST(CgIsolationTest, TheTranslatorChildIsReplacedWhenKilledOrStoppedAndBoundedInMemory) {
     ASSERT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
-    const pid_t translator = childNamed("cg-translator");
+    pid_t translator = childNamed("cg-translator");
     ASSERT_GT(translator, 0) << "no translator child to kill";
     ASSERT_EQ(kill(translator, SIGKILL), 0);
-    // Dead before the next request, but left for the runtime to reap.
-    siginfo_t info{};
-    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(translator), &info, WEXITED | WNOWAIT), 0);
-    const Translation t = cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main");
+    EXPECT_TRUE(reapedWithin(translator, std::chrono::seconds(2))) << "left a zombie";
+    Translation t = cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main");
     EXPECT_TRUE(t.ok) << t.listing;
+
+    translator = childNamed("cg-translator");
+    ASSERT_GT(translator, 0) << "no translator child to stop";
+    ASSERT_EQ(kill(translator, SIGSTOP), 0);
+    const auto start = std::chrono::steady_clock::now();
+    t = cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(t.ok) << t.listing;
+    EXPECT_TRUE(reapedWithin(translator, std::chrono::seconds(2))) << "the stopped child lives on";
+
+    t = cgrt::translateApart(growsWithoutBound(), "m.cg", Stage::Fragment, "fp_main");
+    EXPECT_EQ(t.listing,
+              "m.cg : error: the shader compiler ran out of memory on this source (it may take "
+              "1024 MiB)\n");
+    EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
 }
 #endif
 

@@ -3,6 +3,10 @@
 #include "CgIsolation.h"
 #include "CgSource.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -61,6 +65,14 @@ bool takeValue(int argc, char** argv, int& i, const char* flag, std::string& val
     return true;
 }
 
+// By inode, so that another name of the source (a link, "./") is caught too.
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {
+    }, second{};
+    return !b.empty() && stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 Arguments parse(int argc, char** argv) {
     Arguments a;
     for (int i = 1; i < argc; ++i) {
@@ -86,12 +98,20 @@ Arguments parse(int argc, char** argv) {
     if (a.input.empty() || a.entry.empty() || a.profile.empty()) {
         throw std::string("a FILE, -entry and -profile are needed");
     }
+    if (const std::string problem = cgrt::definitionProblem(a.options); !problem.empty()) {
+        throw problem;
+    }
+    if (sameFile(a.input, a.output)) {
+        throw "-o " + a.output + " is the source file itself";
+    }
     return a;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Without standard output the GLSL has nowhere to go: that is a failure, not a success.
+    const bool outputClosed = fcntl(STDOUT_FILENO, F_GETFD) < 0;
     Arguments args;
     cgrt::Stage stage = cgrt::Stage::Vertex;
     try {
@@ -102,6 +122,13 @@ int main(int argc, char** argv) {
     } catch (const std::string& why) {
         std::cerr << "cg-translate: " << why << "\n" << USAGE;
         return 2;
+    }
+    // The translator starts while the source is read; it also gives closed streams /dev/null,
+    // before anything else could take their descriptors.
+    cgrt::prepareTranslations();
+    if (args.output.empty() && outputClosed) {
+        std::cerr << "cg-translate: standard output is closed: the GLSL cannot be written\n";
+        return 1;
     }
     const cgrt::ExpandedSource source = cgrt::readCgSource(args.input, args.options);
     if (!source.ok) {
