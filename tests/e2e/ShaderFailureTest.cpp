@@ -102,6 +102,47 @@ TEST(ShaderFailureTest, AFifoAsVertexSourceIsRefusedWithoutWaiting) {
     EXPECT_EQ(listing, VERTEX_PATH + " : error: cannot read the file: it is not a regular file\n");
 }
 
+// What an include names goes through the same guards as the file itself, and the listing names
+// the include line: nothing is waited on or read without end.
+TEST(ShaderFailureTest, IncludesOfWhatIsNoSourceAreRefusedAtTheirLine) {
+    e2e::TempTree tree;
+    const std::string vertex = tree.readShader(VERTEX);
+    // A FIFO without a writer, a folder, and 200 MB that take no room.
+    ASSERT_EQ(e2e::shell("cd '" + tree.cgDir() +
+                         "' && mkfifo fifo.h && mkdir folder.h && truncate -s 200000000 big.h"),
+              0);
+    struct Case {
+        const char* include;
+        const char* failure;
+    };
+    const Case cases[] = {
+        {"fifo.h", "cannot read the include file \"fifo.h\": it is not a regular file"},
+        {"folder.h", "cannot read the include file \"folder.h\": Is a directory"},
+        {"big.h", "the include file \"big.h\" is too long (200000000 bytes); at most 1048576 "
+                  "bytes are accepted"},
+    };
+    for (const Case& c : cases) {
+        tree.writeShader(VERTEX, "#include \"" + std::string(c.include) + "\"\n" + vertex);
+        const std::string listing = expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR);
+        EXPECT_EQ(listing, VERTEX_PATH + "(1) : error: " + c.failure + "\n");
+    }
+}
+
+// With standard error closed, the next descriptor opened would be 2 and take what the GL library
+// writes there (LIBGL_DEBUG makes it write): the translator's socket must not be that one.
+TEST(ShaderFailureTest, AClosedErrorStreamLeavesTheTranslatorAlone) {
+    e2e::TempTree tree;
+    tree.writeShader(FRAGMENT, "float x = ;\n" + tree.readShader(FRAGMENT));
+    std::string out;
+    const int status =
+        e2e::shell("cd '" + tree.runDir() + "' && LIBGL_DEBUG=verbose timeout -s KILL " +
+                       std::to_string(static_cast<int>(EXIT_WITHIN_SECONDS)) + " '" +
+                       e2e::demoBinary() + "' 2>&-",
+                   &out);
+    EXPECT_EQ(status, 255) << out;
+    EXPECT_TRUE(contains(out, FRAGMENT_PATH + "(1) : error:")) << out;
+}
+
 TEST(ShaderFailureTest, AByteOrderMarkBeforeTheSourcesIsSkipped) {
     e2e::TempTree tree;
     for (const std::string& name : {VERTEX, FRAGMENT}) {
@@ -237,4 +278,69 @@ TEST(ShaderFailureTest, MissingParametersGiveOneLineAndStatusOne) {
     run = runIn(tree);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Unable to retrieve program parameters, exiting...\n");
+}
+
+namespace {
+
+std::string translator() {
+    return "'" + e2e::buildDir() + "/cg-translate' -entry main -profile glslf ";
+}
+
+}  // namespace
+
+// cg-translate: arguments that cannot be right are refused before anything is written, and output
+// that cannot be written is a failure.
+TEST(ShaderFailureTest, CgTranslateRefusesArgumentsThatCannotBeRight) {
+    e2e::TempTree tree;
+    const std::string source = tree.cgDir() + "/pass.cg";
+    const std::string text = "float4 main(float4 c : COLOR0) : COLOR { return c; }\n";
+    tree.writeShader("pass.cg", text);
+    ASSERT_EQ(e2e::shell("ln '" + source + "' '" + tree.cgDir() + "/link.cg'"), 0);
+    struct Case {
+        std::string args;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"-o '" + source + "' '" + source + "'", 2,
+         "cg-translate: -o " + source + " is the source file itself"},
+        {"-o '" + tree.cgDir() + "/link.cg' '" + source + "'", 2,
+         "cg-translate: -o " + tree.cgDir() + "/link.cg is the source file itself"},
+        {"-D=1 '" + source + "'", 2, "cg-translate: -D=1: a macro name must come first"},
+        {"-DX=1 -DX=2 '" + source + "'", 2, "cg-translate: -DX is given twice, as \"1\" and \"2\""},
+        {"'-DX=1\n#error injected' '" + source + "'", 2,
+         "cg-translate: -DX=1: the value has a line break"},
+        {"'" + source + "' >&-", 1,
+         "cg-translate: standard output is closed: the GLSL cannot be written"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        // Standard error first, so that the case that closes standard output still has it.
+        EXPECT_EQ(e2e::shell(translator() + "2>&1 " + c.args, &out), c.status) << c.args;
+        EXPECT_EQ(out.substr(0, out.find('\n')), c.message) << out;
+    }
+    EXPECT_EQ(tree.readShader("pass.cg"), text);
+}
+
+// Killed while its translator works on a source that never ends, cg-translate takes the
+// translator with it.
+TEST(ShaderFailureTest, CgTranslateKilledTakesItsTranslatorWithIt) {
+    e2e::TempTree tree;
+    std::string bomb = "#define A0 x x\n";
+    for (int i = 1; i < 40; ++i) {
+        const std::string before = "A" + std::to_string(i - 1);
+        bomb += "#define A" + std::to_string(i) + " " + before + " " + before + "\n";
+    }
+    tree.writeShader("bomb.cg", bomb + "float4 main() : COLOR { float x = 1.0; return A39; }\n");
+    std::string state;
+    // The translator's state once cg-translate is gone: none (ended and reaped) or Z (ended).
+    const int status = e2e::shell(
+        translator() + "'" + tree.cgDir() +
+            "/bomb.cg' 2>/dev/null & p=$!; c=; "
+            "for i in $(seq 100); do c=$(pgrep -P $p); [ -n \"$c\" ] && break; sleep 0.05; done; "
+            "[ -n \"$c\" ] || exit 3; sleep 0.5; kill -9 $p; sleep 1; "
+            "awk '{print $3}' /proc/$c/stat 2>/dev/null; kill -9 $c 2>/dev/null; exit 0",
+        &state);
+    EXPECT_EQ(status, 0) << "no translator child seen";
+    EXPECT_TRUE(state.empty() || state == "Z\n") << "the translator is still " << state;
 }
