@@ -1,5 +1,7 @@
 #include "CgReachable.h"
 
+#include "CgSource.h"
+
 #include <cctype>
 #include <functional>
 #include <map>
@@ -14,10 +16,6 @@ struct Token {
     std::size_t length;
     bool identifier;
 };
-
-bool identChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
 
 using Macros = std::map<std::string, std::set<std::string>>;
 
@@ -61,10 +59,10 @@ std::vector<Token> tokenize(std::string_view s, Macros& macros) {
             directiveWord = 0;
             define = false;
             ++i;
-        } else if (identChar(c)) {
+        } else if (identifierChar(c)) {
             std::size_t end = i;
             while (end < s.size() &&
-                   (identChar(s[end]) ||
+                   (identifierChar(s[end]) ||
                     (std::isdigit(static_cast<unsigned char>(s[i])) != 0 && s[end] == '.'))) {
                 ++end;
             }

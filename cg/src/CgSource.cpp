@@ -19,6 +19,10 @@ constexpr std::size_t MAX_INCLUDE_DEPTH = 32;
 
 }  // namespace
 
+bool identifierChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -48,7 +52,8 @@ SourceFile readSourceFile(const std::string& path) {
         result.why = std::strerror(error);
     } else if (result.text.size() > MAX_SOURCE_BYTES) {
         result.outcome = SourceFile::Outcome::TooLong;
-        result.size = size > 0 ? std::to_string(size) + " bytes" : "more bytes";
+        result.size = size > 0 ? std::to_string(size) + " bytes"
+                               : "over " + std::to_string(MAX_SOURCE_BYTES) + " bytes";
         result.text.clear();
     } else {
         result.outcome = SourceFile::Outcome::Read;
@@ -77,10 +82,6 @@ std::string joined(const std::string& folder, const std::string& file) {
     return last == '/' || last == '\\' ? folder + file : folder + "/" + file;
 }
 
-bool identChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
 // A preprocessor line: the word after '#' and what follows it; false for any other line.
 bool directive(const std::string& line, std::string& word, std::string& rest) {
     std::size_t i = line.find_first_not_of(" \t");
@@ -92,7 +93,7 @@ bool directive(const std::string& line, std::string& word, std::string& rest) {
         return false;
     }
     std::size_t end = i;
-    while (end < line.size() && identChar(line[end])) {
+    while (end < line.size() && identifierChar(line[end])) {
         ++end;
     }
     word = line.substr(i, end - i);
@@ -103,7 +104,7 @@ bool directive(const std::string& line, std::string& word, std::string& rest) {
 
 std::string leadingName(const std::string& text) {
     std::size_t end = 0;
-    while (end < text.size() && identChar(text[end])) {
+    while (end < text.size() && identifierChar(text[end])) {
         ++end;
     }
     return text.substr(0, end);
