@@ -133,9 +133,9 @@ std::string crashed(const std::string& how) {
     return "the shader compiler crashed on this source (" + how + ")";
 }
 
-std::string ranOutOfMemory(unsigned long long limitMiB) {
+std::string ranOutOfMemory() {
     return "the shader compiler ran out of memory on this source (it may take " +
-           std::to_string(limitMiB) + " MiB)";
+           std::to_string(TRANSLATOR_MEMORY_MIB) + " MiB)";
 }
 
 std::string wasStopped() {

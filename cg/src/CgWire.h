@@ -51,7 +51,10 @@ Translation failedApart(const std::string& name, const std::string& why);
 std::string notStarted(const std::string& reason);
 std::string timeRanOut(std::chrono::milliseconds limit);
 std::string crashed(const std::string& how);
-std::string ranOutOfMemory(unsigned long long limitMiB);
+// What a translation may take: far more than the largest real source needs, far less than a
+// macro that doubles itself forty times would. A child past it is ended.
+constexpr unsigned long long TRANSLATOR_MEMORY_MIB = 1024;
+std::string ranOutOfMemory();
 // The child was stopped from outside (SIGSTOP, a debugger) and ended: no fault of the source.
 std::string wasStopped();
 // nullopt for anything serialize() did not make (a child that died half way, say).

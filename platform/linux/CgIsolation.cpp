@@ -35,11 +35,6 @@ enum class Wait { Ready, Closed, TimedOut, Stopped, OutOfMemory };
 
 // The status a child ends with when its memory ran out.
 constexpr int OUT_OF_MEMORY_STATUS = 3;
-// What a translation may take: far more than the largest real source needs, far less than a
-// macro that doubles itself forty times would. The program watches the child's resident memory
-// while it waits; the child's address space is bounded at twice that besides, for a program that
-// cannot watch (stopped itself, say).
-constexpr unsigned long long MEMORY_BUDGET_MIB = 1024;
 
 // How often the program looks whether a child it waits for was stopped (SIGSTOP, a debugger).
 constexpr int STOP_CHECK_MS = 100;
@@ -50,7 +45,8 @@ bool isStopped(pid_t pid) {
            info.si_pid == pid && info.si_code == CLD_STOPPED;
 }
 
-// The second of /proc/PID/statm's numbers: resident pages.
+// The program watches the child's resident memory while it waits (the second of /proc/PID/statm's
+// numbers, in pages).
 bool overBudget(pid_t pid) {
     unsigned long long size = 0, resident = 0;
     std::FILE* statm = std::fopen(("/proc/" + std::to_string(pid) + "/statm").c_str(), "r");
@@ -59,8 +55,8 @@ bool overBudget(pid_t pid) {
     }
     const bool read = std::fscanf(statm, "%llu %llu", &size, &resident) == 2;
     std::fclose(statm);
-    return read &&
-           resident * static_cast<unsigned long long>(getpagesize()) > (MEMORY_BUDGET_MIB << 20);
+    return read && resident * static_cast<unsigned long long>(getpagesize()) >
+                       (TRANSLATOR_MEMORY_MIB << 20);
 }
 
 // What became of a child the program waits for, Ready when nothing.
@@ -152,7 +148,8 @@ Wait readMessage(int fd, std::string& message, const Deadline& deadline, pid_t w
     return readExactly(fd, *Reader(header).number(), message, deadline, watched);
 }
 
-// Bounds the child's address space. Not under AddressSanitizer, which reserves terabytes of it.
+// Bounds the child's address space at twice its memory besides, for a program that cannot watch it
+// (stopped itself, say). Not under AddressSanitizer, which reserves terabytes of it.
 void limitMemory() {
 #if defined(__SANITIZE_ADDRESS__)
     return;
@@ -169,7 +166,7 @@ void limitMemory() {
         std::fclose(statm);
     }
     const rlim_t limit = static_cast<rlim_t>(
-        pages * static_cast<unsigned long long>(getpagesize()) + (2 * MEMORY_BUDGET_MIB << 20));
+        pages * static_cast<unsigned long long>(getpagesize()) + (2 * TRANSLATOR_MEMORY_MIB << 20));
     rlimit current{};
     getrlimit(RLIMIT_AS, &current);
     const rlimit bounded{std::min(limit, current.rlim_max), current.rlim_max};
@@ -212,7 +209,7 @@ void limitMemory() {
 // Why a child ended without a result.
 std::string whyEnded(int status) {
     if (WIFEXITED(status) && WEXITSTATUS(status) == OUT_OF_MEMORY_STATUS) {
-        return ranOutOfMemory(MEMORY_BUDGET_MIB);
+        return ranOutOfMemory();
     }
     if (WIFSIGNALED(status)) {
         return crashed(strsignal(WTERMSIG(status)));
@@ -333,7 +330,7 @@ class Child {
         } else if (w == Wait::Stopped) {
             why = wasStopped();
         } else if (w == Wait::OutOfMemory) {
-            why = ranOutOfMemory(MEMORY_BUDGET_MIB);
+            why = ranOutOfMemory();
         } else {
             // A child still alive (one that answered nonsense) ends on seeing its end closed.
             close(fd_);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -89,6 +90,8 @@ std::string describeExit(DWORD code) {
             return "stack overflow";
         case STATUS_HEAP_CORRUPTION:
             return "heap corruption";
+        case STATUS_NO_MEMORY:
+            return "no memory";
         default:
             char text[32];
             std::snprintf(text, sizeof text, "exit code 0x%08lx", static_cast<unsigned long>(code));
@@ -132,9 +135,10 @@ class Child {
         startup.hStdOutput = childOut;
         startup.hStdError = nullptr;
         PROCESS_INFORMATION info{};
-        const bool started = length > 0 && length < MAX_PATH &&
-                             CreateProcessW(path, commandLine.data(), nullptr, nullptr, TRUE,
-                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+        const bool started =
+            length > 0 && length < MAX_PATH &&
+            CreateProcessW(path, commandLine.data(), nullptr, nullptr, TRUE,
+                           CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
         const std::string why = started ? "" : lastError();
         CloseHandle(childIn);
         CloseHandle(childOut);
@@ -142,8 +146,10 @@ class Child {
             end();
             return why;
         }
-        CloseHandle(info.hThread);
         process_ = info.hProcess;
+        bound();
+        ResumeThread(info.hThread);
+        CloseHandle(info.hThread);
         return "";
     }
 
@@ -168,7 +174,7 @@ class Child {
             DWORD code = 0;
             WaitForSingleObject(process_, 5000);
             GetExitCodeProcess(process_, &code);
-            why = crashed(describeExit(code));
+            why = code == STATUS_NO_MEMORY ? ranOutOfMemory() : crashed(describeExit(code));
         }
         end();
         return std::nullopt;
@@ -186,9 +192,31 @@ class Child {
             CloseHandle(process_);
             process_ = nullptr;
         }
+        if (job_ != nullptr) {
+            CloseHandle(job_);
+            job_ = nullptr;
+        }
     }
 
   private:
+    // The child, still suspended, goes into a job of its own: the job's last handle, which only
+    // this program holds, closes however the program ends and takes the child with it; and the
+    // memory it commits is bounded. Where jobs cannot be had, the child runs without.
+    void bound() {
+        job_ = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags =
+            JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+        limits.ProcessMemoryLimit = static_cast<SIZE_T>(TRANSLATOR_MEMORY_MIB << 20);
+        if (job_ != nullptr && (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation,
+                                                         &limits, sizeof limits) ||
+                                !AssignProcessToJobObject(job_, process_))) {
+            CloseHandle(job_);
+            job_ = nullptr;
+        }
+    }
+
+    HANDLE job_ = nullptr;
     HANDLE process_ = nullptr;
     HANDLE toChild_ = nullptr;
     HANDLE fromChild_ = nullptr;
@@ -244,6 +272,9 @@ Translation translateApart(std::string_view source, const std::string& name, Sta
 int serveTranslations() {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
     SetUnhandledExceptionFilter(endOnCrash);
+    // glslang takes its memory with new: running out past the job's bound ends the child with a
+    // code that says so.
+    std::set_new_handler([] { TerminateProcess(GetCurrentProcess(), STATUS_NO_MEMORY); });
     const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     std::string request;
