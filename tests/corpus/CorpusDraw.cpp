@@ -9,8 +9,9 @@
 //
 // Built twice: against our runtime (corpus-draw) and, for the reference checks, against NVIDIA's
 // Cg 3.1 (corpus-draw-nvidia). Both use the GLSL profiles, as NVIDIA's runtime would pick its ARB
-// ones on Mesa. With --save DIR as the first arguments, each drawn target is written to DIR as
-// 64x64 RGBA floats (the file's path with '/' as '+', ".f32" added) for the value comparison.
+// ones on Mesa. Options before the compiler arguments: --save DIR writes each drawn target to DIR
+// as 64x64 RGBA floats (the file's path with '/' as '+', ".f32" added) for the value comparison;
+// --compile-only stops after the two entries are compiled.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 
@@ -217,6 +218,7 @@ std::string judge(const std::vector<float>& pixels) {
 std::vector<const char*> compilerArgs;
 // Where drawn targets are saved; empty when they are not.
 std::string saveFolder;
+bool compileOnly = false;
 
 bool save(const std::string& path, const std::vector<float>& pixels) {
     std::string name = path;
@@ -301,7 +303,7 @@ Result run(const std::string& path, GLuint image, CGprofile vp, CGprofile fp) {
         r.stage = "fragment";
         r.message = firstErrorLine(cgGetLastListing(context));
     }
-    if (vertex != nullptr && fragment != nullptr) {
+    if (vertex != nullptr && fragment != nullptr && !compileOnly) {
         cgGetError();
         const auto [vertexStage, fragmentStage] = bindPair(vertex, fragment);
         cgGLEnableProfile(vp);
@@ -353,9 +355,15 @@ int main(int argc, char** argv) {
     glutInitDisplayMode(GLUT_RGBA);
     glutCreateWindow("cg corpus");
     int first = 1;
-    if (argc > 2 && std::strcmp(argv[1], "--save") == 0) {
-        saveFolder = argv[2];
-        first = 3;
+    for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+        if (std::strcmp(argv[first], "--compile-only") == 0) {
+            compileOnly = true;
+        } else if (std::strcmp(argv[first], "--save") == 0 && first + 1 < argc) {
+            saveFolder = argv[++first];
+        } else {
+            std::fprintf(stderr, "corpus-draw: unknown option %s\n", argv[first]);
+            return 2;
+        }
     }
     compilerArgs.assign(argv + first, argv + argc);
     compilerArgs.push_back(nullptr);
