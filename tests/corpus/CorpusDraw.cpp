@@ -6,6 +6,12 @@
 // where the first four say ok or no ("-" when not reached), stage names where the first failure
 // came, and message is its first line of diagnostics. Lines are flushed as they come, so that a
 // driver that dies on one file leaves every earlier result behind.
+//
+// Built twice: against our runtime (corpus-draw) and, for the reference checks, against NVIDIA's
+// Cg 3.1 (corpus-draw-nvidia). Both use the GLSL profiles, as NVIDIA's runtime would pick its ARB
+// ones on Mesa. Options before the compiler arguments: --save DIR writes each drawn target to DIR
+// as 64x64 RGBA floats (the file's path with '/' as '+', ".f32" added) for the value comparison;
+// --compile-only stops after the two entries are compiled.
 #include <epoxy/gl.h>
 #include <GL/freeglut.h>
 
@@ -15,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <regex>
@@ -34,7 +41,9 @@ struct Result {
     std::string stage, message;
 };
 
-std::string firstErrorLine(const std::string& listing) {
+// NVIDIA's runtime gives no listing (a null pointer) for some failures.
+std::string firstErrorLine(const char* text) {
+    const std::string listing = text != nullptr ? text : "(no listing)";
     std::size_t at = listing.find("error");
     if (at == std::string::npos) {
         at = 0;
@@ -123,6 +132,23 @@ void readParameters(const std::string& path, int depth, Parameters& out) {
     }
 }
 
+// The samplers among the parameters from `p` on, also those in uniform structs (`IN.texture`).
+// NVIDIA's runtime walks global uniforms (the corpus's `decal`) under CG_GLOBAL only and gives a
+// struct as one parameter; ours gives both walks alike, each member on its own. Binding a sampler
+// twice changes nothing.
+void collectSamplers(CGparameter p, std::vector<CGparameter>& out) {
+    for (; p != nullptr; p = cgGetNextParameter(p)) {
+#ifdef CG_VERSION_NUM
+        if (cgGetParameterType(p) == CG_STRUCT) {
+            collectSamplers(cgGetFirstStructParameter(p), out);
+        }
+#endif
+        if (cgGetParameterType(p) == CG_SAMPLER2D) {
+            out.push_back(p);
+        }
+    }
+}
+
 // What a frontend sets for a pass: the matrix, the sizes and the frame count, by name, the file's
 // parameters at their defaults, and the image on every sampler the program has.
 void setUniforms(CGprogram program, GLuint image, const Parameters& parameters) {
@@ -142,13 +168,13 @@ void setUniforms(CGprogram program, GLuint image, const Parameters& parameters) 
             cgSetParameter1f(p, value);
         }
     }
-    for (CGparameter p = cgGetFirstParameter(program, CG_PROGRAM); p != nullptr;
-         p = cgGetNextParameter(p)) {
-        const CGtype type = cgGetParameterType(p);
-        if (type == CG_SAMPLER2D) {
-            cgGLSetTextureParameter(p, image);
-            cgGLEnableTextureParameter(p);
-        }
+    std::vector<CGparameter> samplers;
+    for (const CGenum nameSpace : {CG_PROGRAM, CG_GLOBAL}) {
+        collectSamplers(cgGetFirstParameter(program, nameSpace), samplers);
+    }
+    for (CGparameter p : samplers) {
+        cgGLSetTextureParameter(p, image);
+        cgGLEnableTextureParameter(p);
     }
 }
 
@@ -190,6 +216,20 @@ std::string judge(const std::vector<float>& pixels) {
 
 // The compiler arguments every file is created with: this driver's own arguments.
 std::vector<const char*> compilerArgs;
+// Where drawn targets are saved; empty when they are not.
+std::string saveFolder;
+bool compileOnly = false;
+
+bool save(const std::string& path, const std::vector<float>& pixels) {
+    std::string name = path;
+    for (char& c : name) {
+        c = c == '/' ? '+' : c;
+    }
+    std::ofstream out(saveFolder + "/" + name + ".f32", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(pixels.data()),
+              static_cast<std::streamsize>(pixels.size() * sizeof(float)));
+    return static_cast<bool>(out);
+}
 
 // stock.cg only copies its input: drawn 1:1 with nearest texels, the image must come back exactly,
 // each 8-bit texel as the float the driver makes of it (to within its rounding of c / 255).
@@ -210,40 +250,75 @@ std::string sameAsTestImage(const std::vector<float>& pixels) {
     return "ok";
 }
 
+// Loads and binds both programs; gives back the programs whose parameters the draw sets. NVIDIA's
+// runtime links each GLSL program on its own, so that binding the fragment program left the
+// vertex stage to the fixed-function pipeline: there the two are combined into one program.
+std::pair<CGprogram, CGprogram> bindPair(CGprogram vertex, CGprogram fragment) {
+#ifdef CG_VERSION_NUM
+    const CGprogram both = cgCombinePrograms2(vertex, fragment);
+    cgGLLoadProgram(both);
+    cgGLBindProgram(both);
+    return {cgGetProgramDomainProgram(both, 0), cgGetProgramDomainProgram(both, 1)};
+#else
+    cgGLLoadProgram(vertex);
+    cgGLLoadProgram(fragment);
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    return {vertex, fragment};
+#endif
+}
+
+// The compiler arguments of one file. NVIDIA's runtime compiles the source again when it combines
+// the pair, and then looks for includes from the working folder rather than beside the file:
+// there the file's own folder is searched as well.
+std::vector<const char*> argsFor(const std::string& path, std::string& folderArg) {
+    std::vector<const char*> args = compilerArgs;
+#ifdef CG_VERSION_NUM
+    const std::size_t slash = path.find_last_of('/');
+    folderArg = "-I" + (slash == std::string::npos ? std::string(".") : path.substr(0, slash));
+    args.insert(args.begin(), folderArg.c_str());
+#else
+    (void)path;
+    (void)folderArg;
+#endif
+    return args;
+}
+
 Result run(const std::string& path, GLuint image, CGprofile vp, CGprofile fp) {
     Result r;
     CGcontext context = cgCreateContext();
-    CGprogram vertex = cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), vp, "main_vertex",
-                                               compilerArgs.data());
+    std::string folderArg;
+    std::vector<const char*> args = argsFor(path, folderArg);
+    CGprogram vertex =
+        cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), vp, "main_vertex", args.data());
     r.vertex = vertex != nullptr ? "ok" : "no";
     if (vertex == nullptr) {
         r.stage = "vertex";
         r.message = firstErrorLine(cgGetLastListing(context));
     }
-    CGprogram fragment = cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), fp,
-                                                 "main_fragment", compilerArgs.data());
+    CGprogram fragment =
+        cgCreateProgramFromFile(context, CG_SOURCE, path.c_str(), fp, "main_fragment", args.data());
     r.fragment = fragment != nullptr ? "ok" : "no";
     if (fragment == nullptr && r.stage.empty()) {
         r.stage = "fragment";
         r.message = firstErrorLine(cgGetLastListing(context));
     }
-    if (vertex != nullptr && fragment != nullptr) {
+    if (vertex != nullptr && fragment != nullptr && !compileOnly) {
         cgGetError();
-        cgGLLoadProgram(vertex);
-        cgGLLoadProgram(fragment);
-        cgGLBindProgram(vertex);
-        cgGLBindProgram(fragment);
+        const auto [vertexStage, fragmentStage] = bindPair(vertex, fragment);
         cgGLEnableProfile(vp);
         cgGLEnableProfile(fp);
-        r.linked = cgGetError() == CG_NO_ERROR ? "ok" : "no";
+        const CGerror error = cgGetError();
+        r.linked = error == CG_NO_ERROR ? "ok" : "no";
         if (r.linked == "no") {
             r.stage = "link";
-            r.message = firstErrorLine(cgGetLastListing(context));
+            r.message = std::string(cgGetErrorString(error)) + ": " +
+                        firstErrorLine(cgGetLastListing(context));
         } else {
             Parameters parameters;
             readParameters(path, 0, parameters);
-            setUniforms(vertex, image, parameters);
-            setUniforms(fragment, image, parameters);
+            setUniforms(vertexStage, image, parameters);
+            setUniforms(fragmentStage, image, parameters);
             glViewport(0, 0, TARGET_SIZE, TARGET_SIZE);
             glClearColor(UNPAINTED[0], UNPAINTED[1], UNPAINTED[2], UNPAINTED[3]);
             glClear(GL_COLOR_BUFFER_BIT);
@@ -251,6 +326,9 @@ Result run(const std::string& path, GLuint image, CGprofile vp, CGprofile fp) {
             std::vector<float> pixels(TARGET_SIZE * TARGET_SIZE * 4);
             glReadPixels(0, 0, TARGET_SIZE, TARGET_SIZE, GL_RGBA, GL_FLOAT, pixels.data());
             std::string verdict = judge(pixels);
+            if (!saveFolder.empty() && !save(path, pixels)) {
+                verdict = "cannot write the target into " + saveFolder;
+            }
             if (verdict == "ok" && isPassThrough(path)) {
                 verdict = sameAsTestImage(pixels);
             }
@@ -276,14 +354,26 @@ int main(int argc, char** argv) {
     glutInitWindowSize(TARGET_SIZE, TARGET_SIZE);
     glutInitDisplayMode(GLUT_RGBA);
     glutCreateWindow("cg corpus");
-    compilerArgs.assign(argv + 1, argv + argc);
+    int first = 1;
+    for (; first < argc && std::strncmp(argv[first], "--", 2) == 0; ++first) {
+        if (std::strcmp(argv[first], "--compile-only") == 0) {
+            compileOnly = true;
+        } else if (std::strcmp(argv[first], "--save") == 0 && first + 1 < argc) {
+            saveFolder = argv[++first];
+        } else {
+            std::fprintf(stderr, "corpus-draw: unknown option %s\n", argv[first]);
+            return 2;
+        }
+    }
+    compilerArgs.assign(argv + first, argv + argc);
     compilerArgs.push_back(nullptr);
-    const CGprofile vp = cgGLGetLatestProfile(CG_GL_VERTEX);
-    const CGprofile fp = cgGLGetLatestProfile(CG_GL_FRAGMENT);
-    if (vp == CG_PROFILE_UNKNOWN || fp == CG_PROFILE_UNKNOWN) {
+    if (cgGLGetLatestProfile(CG_GL_VERTEX) == CG_PROFILE_UNKNOWN ||
+        cgGLGetLatestProfile(CG_GL_FRAGMENT) == CG_PROFILE_UNKNOWN) {
         std::fprintf(stderr, "corpus-draw: this GL driver runs no shader programs\n");
         return 2;
     }
+    const CGprofile vp = CG_PROFILE_GLSLV;
+    const CGprofile fp = CG_PROFILE_GLSLF;
     // Colours outside [0, 1] and non-finite values must reach the target as they are.
     glClampColor(GL_CLAMP_VERTEX_COLOR, GL_FALSE);
     glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
