@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <cstring>
 #include <map>
 #include <regex>
+#include <set>
 #include <vector>
 
 namespace cgrt {
@@ -451,6 +453,150 @@ std::string withVectorArraysGrouped(std::string_view source) {
     }
     for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
         out.insert(g->first, g->second);
+    }
+    return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+namespace {
+
+// `source` with comments and string literals turned into spaces, line breaks kept: positions in
+// it are positions in `source`, and no word in it comes from a comment.
+std::string codeOnly(std::string_view source) {
+    std::string code(source);
+    for (std::size_t i = 0; i < code.size();) {
+        std::size_t end = 0;
+        if (code.compare(i, 2, "//") == 0) {
+            end = std::min(code.find('\n', i), code.size());
+        } else if (code.compare(i, 2, "/*") == 0) {
+            const std::size_t close = code.find("*/", i + 2);
+            end = close == std::string::npos ? code.size() : close + 2;
+        } else if (code[i] == '"') {
+            end = std::min(code.find_first_of("\"\n", i + 1), code.size() - 1) + 1;
+        } else {
+            ++i;
+            continue;
+        }
+        for (; i < end; ++i) {
+            code[i] = code[i] == '\n' ? '\n' : ' ';
+        }
+    }
+    return code;
+}
+
+// Every name declared with an integer type: `int a`, `int2 b = ..., c;`, `uniform uint d`.
+std::set<std::string> integerNames(const std::string& code) {
+    static const std::regex TYPE(R"re(\b(?:u?int[1-4]?)\s+([A-Za-z_]\w*))re");
+    static const std::regex MORE(R"re(^,\s*([A-Za-z_]\w*)\s*[=,;\[])re");
+    std::set<std::string> names;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), TYPE);
+         it != std::sregex_iterator(); ++it) {
+        names.insert((*it)[1].str());
+        // Further declarators of the same declaration, past each initializer.
+        std::size_t at = static_cast<std::size_t>(it->position() + it->length());
+        for (;;) {
+            int depth = 0;
+            while (at < code.size() && !(depth == 0 && std::strchr(",;)", code[at]) != nullptr)) {
+                depth += code[at] == '(' || code[at] == '[' ? 1 : 0;
+                depth -= code[at] == ')' || code[at] == ']' ? 1 : 0;
+                ++at;
+            }
+            std::smatch more;
+            const std::string rest = code.substr(at, 64);
+            if (at >= code.size() || !std::regex_search(rest, more, MORE)) {
+                break;
+            }
+            names.insert(more[1].str());
+            at += static_cast<std::size_t>(more.position(1) + more.length(1));
+        }
+    }
+    return names;
+}
+
+// Where the assigned expression that ends just before `end` starts (`a`, `a.x`, `b[i].y`); `end`
+// itself when there is none.
+std::size_t targetStart(const std::string& code, std::size_t end) {
+    std::size_t at = end;
+    while (at > 0 && (code[at - 1] == ' ' || code[at - 1] == '\t')) {
+        --at;
+    }
+    const std::size_t last = at;
+    while (at > 0) {
+        const char c = code[at - 1];
+        if (identChar(c) || c == '.') {
+            --at;
+        } else if (c == ']') {
+            const std::size_t open = code.rfind('[', at - 1);
+            if (open == std::string::npos) {
+                break;
+            }
+            at = open;
+        } else {
+            break;
+        }
+    }
+    return at == last ? end : at;
+}
+
+// Where the right side that starts at `from` ends: a ';' or ',' outside brackets, or a bracket
+// that closes one opened before it.
+std::size_t valueEnd(const std::string& code, std::size_t from) {
+    int depth = 0;
+    for (std::size_t at = from; at < code.size(); ++at) {
+        const char c = code[at];
+        if (c == '(' || c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ')' || c == ']' || c == '}') {
+            if (depth-- == 0) {
+                return at;
+            }
+        } else if (depth == 0 && (c == ';' || c == ',')) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::string withIntegerUpdatesWidened(std::string_view source) {
+    const std::string code = codeOnly(source);
+    const std::set<std::string> integers = integerNames(code);
+    std::vector<std::pair<std::size_t, std::string>> edits;      // text inserted at each position
+    std::vector<std::pair<std::size_t, std::size_t>> operators;  // op position, '=' position
+    for (std::size_t at = code.find('='); at != std::string::npos; at = code.find('=', at + 1)) {
+        const std::size_t op = at - 1;
+        if (at == 0 || std::strchr("+-*/", code[op]) == nullptr ||
+            (op > 0 && code[op - 1] == code[op]) || code.compare(at, 2, "==") == 0) {
+            continue;
+        }
+        const std::size_t start = targetStart(code, op);
+        const std::size_t rootEnd = wordEnd(code, start);
+        const std::size_t end = valueEnd(code, at + 1);
+        if (start == op || end == std::string::npos ||
+            integers.count(code.substr(start, rootEnd - start)) == 0) {
+            continue;
+        }
+        std::string target(source.substr(start, op - start));
+        while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+            target.pop_back();
+        }
+        // "a *= x" -> "a = a * (x)": the operator's character becomes a space, then
+        // "= a * (" goes after the '='.
+        edits.emplace_back(at + 1, " " + target + " " + code[op] + " (");
+        edits.emplace_back(end, ")");
+        operators.emplace_back(op, at);
+    }
+    std::string out(source);
+    for (const auto& op : operators) {
+        out[op.first] = ' ';
+    }
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& edit : edits) {
+        out.insert(edit.first, edit.second);
     }
     return out;
 }

@@ -22,6 +22,10 @@ std::string withDirectivesTrimmed(std::string_view source);
 // not. The second definition is blanked, lines kept, unless a conditional directive stands
 // between the two (they may be two branches of an #if).
 std::string withRepeatedStructsDropped(std::string_view source);
+// Cg computes `i *= 0.5` on an integer in float and converts the result back, where glslang's
+// HLSL converts the right side first (`i *= 0`). A compound assignment (+=, -=, *=, /=) to a name
+// declared as an integer is written out (`i = i * (0.5)`), which HLSL types as Cg does. Lines stay.
+std::string withIntegerUpdatesWidened(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

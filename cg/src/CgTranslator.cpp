@@ -36,6 +36,16 @@ namespace {
 // preamble's code would add its own: that pass gets the types alone.
 const char* const TYPES_PREAMBLE = CG_TYPES;
 const char* const PREAMBLE = CG_TYPES
+    // Cg's clamp is max(lo, min(hi, x)) also where lo > hi, for which GLSL's is undefined (Mesa
+    // gives hi); its lerp is a + t * (b - a), where GLSL's mix is a * (1 - t) + b * t. isnan, isinf
+    // and isfinite, which GLSL 1.20 lacks, are written as Cg writes them. noise is 0 in the GL
+    // profiles (glslang has none and crashes on it).
+    "#define clamp(x, lo, hi) max(lo, min(hi, x))\n"
+    "#define lerp(a, b, t) ((a) + (t) * ((b) - (a)))\n"
+    "#define isnan(x) ((x) != (x))\n"
+    "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"
+    "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"
+    "#define noise(x) 0.0\n"
     // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
     "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
     "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
@@ -614,8 +624,8 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
     const std::string text = withEntryUniformsMoved(
         withWrittenGlobalsCopied(withoutUnreachedFunctions(
-            withVectorArraysGrouped(
-                renameReservedWords(withRepeatedStructsDropped(withDirectivesTrimmed(source)))),
+            withVectorArraysGrouped(renameReservedWords(withRepeatedStructsDropped(
+                withIntegerUpdatesWidened(withDirectivesTrimmed(source))))),
             entry)),
         entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};

@@ -338,6 +338,19 @@ const Probe PROBES[] = {
     {"integer remainder and bit operations, which GLSL 1.20 lacks",
      "int a = 7 + int(uv.x);\n return float4(a % 3, a & 5, a | 8, a >> 1);",
      {1.0f, 5.0f, 15.0f, 3.0f}},
+    {"an integer updated with a float computes in float, then truncates",
+     "int a = 3; a *= 0.5; int c = -1; c += 0.75; int d = 7; d /= 2.5; int e = 7; e -= 0.5;\n"
+     " return float4(a, c, d, e);",
+     {1.0f, 0.0f, 2.0f, 6.0f}},
+    {"clamp is max(lo, min(hi, x)), also with lo > hi",
+     "float x = uv.x + 0.5;\n"
+     " return float4(clamp(x, 0.8, 0.2), clamp(float2(x, 0.1), 0.75, 0.25), clamp(x, 0.0, 1.0));",
+     {0.8f, 0.75f, 0.75f, 0.5f}},
+    {"isnan, isinf and isfinite; noise is 0 in the GL profiles",
+     "float z = uv.x * 0.0; float n = z / z; float inf = 1.0 / z;\n"
+     " return float4(isnan(n), isinf(inf), isfinite(inf) + isfinite(z + 2.0) * 2.0,\n"
+     "               noise(uv + 0.3));",
+     {1.0f, 1.0f, 2.0f, 0.0f}},
 };
 
 }  // namespace
