@@ -150,6 +150,8 @@ std::string rewriteLog(const std::string& log) {
 struct Builtin {
     std::string glsl;
     int width;
+    // A generic vertex attribute (cgAttrN) the generated code declares itself.
+    bool attribute = false;
 };
 
 // Splits "TEXCOORD3" into ("TEXCOORD", 3); no digits means index 0.
@@ -170,6 +172,24 @@ bool isExtraTexCoord(const std::string& semantic) {
     return (base == "TEXCOORD" || base == "TEX") && index >= 8;
 }
 
+// The generic vertex attribute that NVIDIA's GL profiles bind a vertex input of the given
+// semantic to (TANGENT is ATTR14 in arbvp1, and so on), for those GL has no built-in of its own.
+std::optional<Builtin> genericAttribute(const std::string& base, int index) {
+    static const std::pair<const char*, int> NUMBERED[] = {{"BLENDWEIGHT", 1}, {"TESSFACTOR", 5},
+                                                           {"PSIZE", 6},       {"BLENDINDICES", 7},
+                                                           {"TANGENT", 14},    {"BINORMAL", 15}};
+    int number = base == "ATTR" && index > 0 && index < 16 ? index : -1;
+    for (const auto& named : NUMBERED) {
+        if (base == named.first && index == 0) {
+            number = named.second;
+        }
+    }
+    if (number < 0) {
+        return std::nullopt;
+    }
+    return Builtin{"cgAttr" + std::to_string(number), 4, true};
+}
+
 // The GL built-in that carries a stage input or output of the given semantic.
 std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& semantic) {
     std::string base;
@@ -178,7 +198,7 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
     const bool texcoord = (base == "TEXCOORD" || base == "TEX") && index < 8;
     const bool color = (base == "COLOR" || base == "COL") && index < 2;
     if (stage == Stage::Vertex && input) {
-        if (base == "POSITION" && index == 0) {
+        if ((base == "POSITION" || base == "ATTR") && index == 0) {
             return Builtin{"gl_Vertex", 4};
         }
         if (base == "NORMAL" && index == 0) {
@@ -193,10 +213,10 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if (base == "TEXCOORD" && index < 8) {
             return Builtin{"gl_MultiTexCoord" + std::to_string(index), 4};
         }
-        if ((base == "FOG" || base == "FOGCOORD") && index == 0) {
+        if (base == "FOGCOORD" && index == 0) {
             return Builtin{"gl_FogCoord", 1};
         }
-        return std::nullopt;
+        return genericAttribute(base, index);
     }
     if (stage == Stage::Vertex) {
         if ((base == "POSITION" || base == "HPOS") && index == 0) {
@@ -204,6 +224,9 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         }
         if (color) {
             return Builtin{index == 0 ? "gl_FrontColor" : "gl_FrontSecondaryColor", 4};
+        }
+        if (base == "BCOL" && index < 2) {
+            return Builtin{index == 0 ? "gl_BackColor" : "gl_BackSecondaryColor", 4};
         }
         if (texcoord) {
             return Builtin{"gl_TexCoord[" + std::to_string(index) + "]", 4};
@@ -213,6 +236,10 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         }
         if (base == "PSIZE" && index == 0) {
             return Builtin{"gl_PointSize", 1};
+        }
+        // GLSL 1.30's; a program that writes one is given a #version 130 line.
+        if (base == "CLP" && index < 6) {
+            return Builtin{"gl_ClipDistance[" + std::to_string(index) + "]", 1};
         }
         return std::nullopt;
     }
@@ -225,6 +252,10 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         }
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
+        }
+        // cgc's GL profiles read FACE as 1 for a front face and 0 for a back one.
+        if (base == "FACE" && index == 0) {
+            return Builtin{"float(gl_FrontFacing)", 1};
         }
         // Cg gives a fragment program that reads POSITION the window position, as WPOS.
         if ((base == "WPOS" || base == "VPOS" || base == "POSITION") && index == 0) {
@@ -263,6 +294,13 @@ std::optional<std::string> adapt(const Builtin& builtin, int width, bool input) 
     return expr + ")";
 }
 
+// Two stage variables may share one declaration (two semantics of one attribute, say).
+void addDeclaration(const std::string& declaration, std::string& declarations) {
+    if (declarations.find(declaration) == std::string::npos) {
+        declarations += declaration;
+    }
+}
+
 // ES has no built-in varyings: those GL 1.20 carries in one get a name of their own, the same in
 // both stages so that they link. The vertex output gl_FrontColor and the fragment input gl_Color
 // are the same varying. Others (gl_Position, gl_PointSize, gl_FragCoord) are ES built-ins too.
@@ -288,11 +326,9 @@ Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
         return builtin;
     }
     // Explicitly highp: the declaration comes before the fragment stage's default precision.
-    const std::string declaration =
-        std::string("varying highp ") + (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n";
-    if (declarations.find(declaration) == std::string::npos) {
-        declarations += declaration;
-    }
+    addDeclaration(
+        std::string("varying highp ") + (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n",
+        declarations);
     return Builtin{name, builtin.width};
 }
 
@@ -358,7 +394,8 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             listing += name + " : error: " + what + " has no semantic\n";
             return false;
         }
-        if (type.basetype != spirv_cross::SPIRType::Float || type.columns != 1 ||
+        const bool integerInput = input && type.basetype == spirv_cross::SPIRType::Int;
+        if ((type.basetype != spirv_cross::SPIRType::Float && !integerInput) || type.columns != 1 ||
             !type.array.empty()) {
             listing += name + " : error: " + what + " (" + semantic +
                        ") must be a float vector of 1 to 4 components\n";
@@ -374,9 +411,17 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
         if (builtin && varying && dialect == Dialect::GlslEs100) {
             builtin = namedVarying(*builtin, defines);
         }
+        if (builtin && builtin->attribute) {
+            addDeclaration("attribute vec4 " + builtin->glsl + ";\n", defines);
+        }
         std::optional<std::string> expr;
         if (builtin) {
             expr = adapt(*builtin, static_cast<int>(type.vecsize), input);
+        }
+        if (expr && integerInput) {
+            // Attributes are floats: BLENDINDICES read as int4, say, are converted.
+            expr = (type.vecsize == 1 ? "int(" : "ivec" + std::to_string(type.vecsize) + "(") +
+                   *expr + ")";
         }
         if (!expr) {
             listing += name + " : error: semantic " + semantic + " cannot be a " + what + "\n";
@@ -592,7 +637,8 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
         glsl.replace(0, firstLineEnd + 1, defines);
     } else {
         glsl.insert(firstLineEnd + 1, defines);
-        if (version == 120 && needsGlsl130(spirv)) {
+        if (version == 120 &&
+            (needsGlsl130(spirv) || defines.find("gl_ClipDistance") != std::string::npos)) {
             glsl.replace(0, firstLineEnd, "#version 130");
         }
     }

@@ -430,6 +430,35 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
     float pixel[4] = {};
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, pixel);
     EXPECT_NEAR(pixel[0], 0.3f, 1e-6f) << "tex2Dproj";
+    cgGLDisableProfile(fragmentProfile);
+
+    // Vertex inputs of the semantics NVIDIA binds to generic attributes read those attributes
+    // (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face.
+    CGprogram attributes = compile(
+        "void main(float4 p : POSITION, float3 t : TANGENT, float4 a : ATTR6, float w : "
+        "BLENDWEIGHT,\n          int4 i : BLENDINDICES, out float4 oP : POSITION,\n"
+        "          out float4 oC : COLOR0, out float4 oT : TEXCOORD0)\n"
+        "{\n    oP = p;\n    oC = float4(t.xy, a.z, w);\n    oT = i;\n}\n",
+        vertexProfile);
+    CGprogram face = compile(
+        "float4 main(float4 c : COLOR0, float4 i : TEXCOORD0, float f : FACE) : COLOR\n"
+        "{\n    return c + float4(i.x, i.y, 0, f) * 10.0;\n}\n",
+        fragmentProfile);
+    ASSERT_NE(attributes, nullptr);
+    ASSERT_NE(face, nullptr);
+    glVertexAttrib4f(14, 0.25f, 0.5f, 0.0f, 1.0f);
+    glVertexAttrib4f(6, 0.0f, 0.0f, 0.75f, 0.0f);
+    glVertexAttrib1f(1, 0.125f);
+    glVertexAttrib4f(7, 2.0f, 3.0f, 0.0f, 0.0f);
+    cgGLBindProgram(attributes);
+    cgGLBindProgram(face);
+    cgGLEnableProfile(vertexProfile);
+    cgGLEnableProfile(fragmentProfile);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    std::array<float, 4> read{};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, read.data());
+    cgGLDisableProfile(vertexProfile);
+    EXPECT_EQ(read, (std::array<float, 4>{20.25f, 30.5f, 0.75f, 10.125f}));
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glDeleteFramebuffers(1, &framebuffer);
