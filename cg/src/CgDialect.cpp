@@ -462,6 +462,17 @@ std::string withVectorArraysGrouped(std::string_view source) {
 namespace cgrt {
 namespace {
 
+using Insertions = std::vector<std::pair<std::size_t, std::string>>;  // what goes where
+
+// Each text inserted at its position in `text` as it was.
+void insertAll(std::string& text, Insertions edits) {
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& edit : edits) {
+        text.insert(edit.first, edit.second);
+    }
+}
+
 // `source` with comments and string literals turned into spaces, line breaks kept: positions in
 // it are positions in `source`, and no word in it comes from a comment.
 std::string codeOnly(std::string_view source) {
@@ -593,11 +604,225 @@ std::string withIntegerUpdatesWidened(std::string_view source) {
     for (const auto& op : operators) {
         out[op.first] = ' ';
     }
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& edit : edits) {
-        out.insert(edit.first, edit.second);
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+namespace {
+
+// `code` (see codeOnly) with every preprocessor directive line blanked as well.
+std::string withoutDirectives(std::string code) {
+    for (std::size_t start = 0; start < code.size();) {
+        const std::size_t end = std::min(code.find('\n', start), code.size());
+        const std::size_t first = code.find_first_not_of(" \t", start);
+        if (first < end && code[first] == '#') {
+            std::fill(code.begin() + static_cast<std::ptrdiff_t>(first),
+                      code.begin() + static_cast<std::ptrdiff_t>(end), ' ');
+        }
+        start = end + 1;
     }
+    return code;
+}
+
+// The profiles this translator stands for, by stage, most preferred first.
+const char* const VERTEX_PROFILES[] = {"glslv", "gp4vp", "vp40", "vp30", "arbvp1", "vp20"};
+const char* const FRAGMENT_PROFILES[] = {"glslf", "gp4fp", "fp40", "fp30", "arbfp1", "fp20"};
+
+bool isProfileName(const std::string& word) {
+    static const std::regex PROFILE(
+        R"re(arb[vf]p1|[vf]p[234]0|gp[45](vp|fp|gp|tcp|tep)|glsl[vfg]|hlsl[vf]|[vp]s_[1-5]_[0-9x]|gs_[45]_0)re");
+    return std::regex_match(word, PROFILE);
+}
+
+bool isPrimitiveWord(const std::string& word) {
+    static const char* const WORDS[] = {"POINT",        "LINE",      "LINE_ADJ", "TRIANGLE",
+                                        "TRIANGLE_ADJ", "POINT_OUT", "LINE_OUT", "TRIANGLE_OUT"};
+    return std::find(std::begin(WORDS), std::end(WORDS), word) != std::end(WORDS);
+}
+
+// A top-level declaration that starts with a profile name or primitive word.
+struct Qualified {
+    std::string qualifier;
+    std::string function;  // the name before the first '('
+    std::size_t start;     // the qualifier's first character
+    std::size_t end;       // just past the body's '}' or the prototype's ';'
+};
+
+// Where the declaration starting at `at` ends: past the '}' closing its body, or past a ';' that
+// comes first; npos when neither comes.
+std::size_t declarationEnd(const std::string& code, std::size_t at) {
+    const std::size_t brace = code.find('{', at);
+    const std::size_t semicolon = code.find(';', at);
+    if (semicolon < brace) {
+        return semicolon + 1;
+    }
+    int depth = 0;
+    for (std::size_t i = brace; i < code.size(); ++i) {
+        depth += code[i] == '{' ? 1 : code[i] == '}' ? -1 : 0;
+        if (depth == 0) {
+            return i + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+std::vector<Qualified> qualifiedDeclarations(const std::string& code) {
+    std::vector<Qualified> found;
+    int depth = 0;
+    bool statementStart = true;
+    for (std::size_t i = 0; i < code.size();) {
+        const char c = code[i];
+        if (identStart(c)) {
+            const std::size_t end = wordEnd(code, i);
+            const std::string word = code.substr(i, end - i);
+            const std::size_t next = skipBlanks(code, end);
+            const std::size_t open = code.find('(', end);
+            if (depth == 0 && statementStart && next < code.size() && identStart(code[next]) &&
+                (isProfileName(word) || isPrimitiveWord(word)) && open != std::string::npos) {
+                std::size_t nameEnd = open;
+                while (nameEnd > end &&
+                       std::isspace(static_cast<unsigned char>(code[nameEnd - 1]))) {
+                    --nameEnd;
+                }
+                std::size_t nameStart = nameEnd;
+                while (nameStart > end && identChar(code[nameStart - 1])) {
+                    --nameStart;
+                }
+                const std::size_t last = declarationEnd(code, open);
+                if (last == std::string::npos) {
+                    break;
+                }
+                found.push_back({word, code.substr(nameStart, nameEnd - nameStart), i, last});
+                i = last;
+                continue;
+            }
+            statementStart = false;
+            i = end;
+            continue;
+        }
+        if (c == '{' || c == '}') {
+            depth += c == '{' ? 1 : -1;
+        }
+        if (c == ';' || c == '{' || c == '}') {
+            statementStart = true;
+        } else if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+            statementStart = false;
+        }
+        ++i;
+    }
+    return found;
+}
+
+void blank(std::string& text, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        text[i] = text[i] == '\n' ? '\n' : ' ';
+    }
+}
+
+}  // namespace
+
+std::string withProfileFunctionsChosen(std::string_view source, bool fragment) {
+    const std::vector<Qualified> declarations =
+        qualifiedDeclarations(withoutDirectives(codeOnly(source)));
+    const auto& profiles = fragment ? FRAGMENT_PROFILES : VERTEX_PROFILES;
+    const auto rank = [&](const std::string& qualifier) {
+        return static_cast<std::size_t>(
+            std::find(std::begin(profiles), std::end(profiles), qualifier) - std::begin(profiles));
+    };
+    std::map<std::string, std::size_t> best;  // function -> rank of the profile kept
+    for (const Qualified& d : declarations) {
+        auto it = best.emplace(d.function, std::size(profiles)).first;
+        it->second = std::min(it->second, rank(d.qualifier));
+    }
+    std::string out(source);
+    for (const Qualified& d : declarations) {
+        const std::size_t r = rank(d.qualifier);
+        if (r < std::size(profiles) && r == best[d.function]) {
+            blank(out, d.start, d.start + d.qualifier.size());
+        } else {
+            blank(out, d.start, d.end);
+        }
+    }
+    return out;
+}
+
+std::string withDirectionsFirst(std::string_view source) {
+    static const std::regex SWAPPED(R"re(\b([A-Za-z_]\w*)(\s+)(inout|out|in)\b(\s+[A-Za-z_]))re");
+    static const char* const NOT_TYPES[] = {"uniform", "const", "static",  "return", "in",
+                                            "out",     "inout", "varying", "else"};
+    const std::string code = withoutDirectives(codeOnly(source));
+    std::string out(source);
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), SWAPPED);
+         it != std::sregex_iterator(); ++it) {
+        const std::string type = (*it)[1].str();
+        if (std::find(std::begin(NOT_TYPES), std::end(NOT_TYPES), type) != std::end(NOT_TYPES)) {
+            continue;
+        }
+        const std::string swapped = (*it)[3].str() + (*it)[2].str() + type;
+        out.replace(static_cast<std::size_t>(it->position()), swapped.size(), swapped);
+    }
+    return out;
+}
+
+std::string entryLocation(std::string_view source, const std::string& name,
+                          const std::string& entry) {
+    if (entry.empty() || !identStart(entry[0]) ||
+        !std::all_of(entry.begin(), entry.end(), identChar)) {
+        return name;
+    }
+    const std::string code = codeOnly(source);
+    const std::regex definition("\\b" + entry + "\\s*\\([^;{]*\\)[^;{]*\\{");
+    std::smatch match;
+    if (!std::regex_search(code, match, definition)) {
+        return name;
+    }
+    static const std::regex MARKER(R"re(^\s*#\s*line\s+([0-9]+)(\s+"([^"]*)")?)re");
+    std::string file = name;
+    long line = 1;
+    const std::size_t at = static_cast<std::size_t>(match.position());
+    for (std::size_t start = 0, end = code.find('\n'); end < at;
+         start = end + 1, end = code.find('\n', start)) {
+        std::smatch marker;
+        const std::string text(source.substr(start, end - start));
+        if (std::regex_search(text, marker, MARKER)) {
+            line = std::stol(marker[1].str());
+            file = marker[3].matched ? marker[3].str() : file;
+        } else {
+            ++line;
+        }
+    }
+    return file + "(" + std::to_string(line) + ")";
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+
+std::string withTypedLookupsPlain(std::string_view source) {
+    static const std::regex TYPED(R"re(\b[fhx]([1-4])(tex(?:1D|2D|3D|CUBE|RECT)(?:proj)?\s*\())re");
+    static const char* const SWIZZLE[] = {"", ".x", ".xy", ".xyz", ""};
+    const std::string code = withoutDirectives(codeOnly(source));
+    Insertions edits;
+    std::vector<std::size_t> prefixes;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), TYPED);
+         it != std::sregex_iterator(); ++it) {
+        const std::size_t open = static_cast<std::size_t>(it->position() + it->length()) - 1;
+        const std::size_t close = closingParen(code, open);
+        if (close == std::string::npos) {
+            continue;
+        }
+        prefixes.push_back(static_cast<std::size_t>(it->position()));
+        // "f1tex2D(s, t)" -> "(tex2D(s, t)).x"
+        edits.emplace_back(close + 1, std::string(")") + SWIZZLE[(*it)[1].str()[0] - '0']);
+    }
+    std::string out(source);
+    for (const std::size_t at : prefixes) {
+        out.replace(at, 2, " (");
+    }
+    insertAll(out, std::move(edits));
     return out;
 }
 

@@ -26,6 +26,25 @@ std::string withRepeatedStructsDropped(std::string_view source);
 // HLSL converts the right side first (`i *= 0`). A compound assignment (+=, -=, *=, /=) to a name
 // declared as an integer is written out (`i = i * (0.5)`), which HLSL types as Cg does. Lines stay.
 std::string withIntegerUpdatesWidened(std::string_view source);
+// Cg compiles a function whose declaration starts with a profile's name (`arbfp1 float depth(...)`)
+// only for that profile. Of the profiles of the stage being compiled that this translator stands
+// for (glslf, gp4fp, fp40, fp30, arbfp1, fp20 and their vertex counterparts, in that order of
+// preference), each function keeps the definitions of the first it has, without the name; every
+// other profile's definitions are dropped, as are geometry programs (declarations starting with a
+// primitive word such as POINT or TRIANGLE_ADJ), which no vertex or fragment program can call.
+// Lines stay.
+std::string withProfileFunctionsChosen(std::string_view source, bool fragment);
+// Cg takes a parameter's direction after its type too (`float4 out color : COLOR`); glslang only
+// before it. The two words change places. Lines stay.
+std::string withDirectionsFirst(std::string_view source);
+// "name(line)" for where the definition of the function `entry` starts in `source`, the line
+// counted as #line markers say (and the file named by the last one), or `name` alone when there is
+// no such definition.
+std::string entryLocation(std::string_view source, const std::string& name,
+                          const std::string& entry);
+// The NV profiles' lookups that name the type and width of their result (f1tex2D, h4texCUBE,
+// x3tex2Dproj, ...) are the plain lookup and a swizzle of its leading components. Lines stay.
+std::string withTypedLookupsPlain(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

@@ -46,6 +46,12 @@ const char* const PREAMBLE = CG_TYPES
     "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"
     "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"
     "#define noise(x) 0.0\n"
+    // Cg's projective lookups also take one coordinate fewer than glslang's: the last one divides.
+    // Both forms are given, or glslang would pick the narrower one for a float4 as well.
+    "float4 tex1Dproj(sampler1D s, float2 c) { return tex1D(s, c.x / c.y); }\n"
+    "float4 tex1Dproj(sampler1D s, float4 c) { return tex1D(s, c.x / c.w); }\n"
+    "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
+    "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n"
     // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
     "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
     "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
@@ -390,6 +396,11 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             }
             continue;
         }
+        if (semantic.empty() && compiler.get_name(var.id) == "@entryPointOutput") {
+            listing += name + " : error: the " + stageName(stage) +
+                       " program must return a struct or have an output semantic\n";
+            return false;
+        }
         if (semantic.empty()) {
             listing += name + " : error: " + what + " has no semantic\n";
             return false;
@@ -671,7 +682,9 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const std::string text = withEntryUniformsMoved(
         withWrittenGlobalsCopied(withoutUnreachedFunctions(
             withVectorArraysGrouped(renameReservedWords(withRepeatedStructsDropped(
-                withIntegerUpdatesWidened(withDirectivesTrimmed(source))))),
+                withTypedLookupsPlain(withDirectionsFirst(withProfileFunctionsChosen(
+                    withIntegerUpdatesWidened(withDirectivesTrimmed(source)),
+                    stage == Stage::Fragment)))))),
             entry)),
         entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};
@@ -715,9 +728,11 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     }
 
     const int version = dialect == Dialect::GlslEs100 ? 100 : 120;
+    // What the stages' interface lacks is a fault of the entry's declaration.
+    const std::string where = entryLocation(source, name, entry);
     std::string written = listing;
     try {
-        if (!writeGlsl(spirv, plain, version, stage, dialect, name, written, result)) {
+        if (!writeGlsl(spirv, plain, version, stage, dialect, where, written, result)) {
             result.listing = written;
             return result;
         }
@@ -729,7 +744,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         if (version == 120 && !hasRowMajorMatrices(spirv)) {
             written = listing;
             try {
-                rescued = writeGlsl(spirv, plain, 130, stage, dialect, name, written, result);
+                rescued = writeGlsl(spirv, plain, 130, stage, dialect, where, written, result);
             } catch (const std::exception&) {
             }
         }
