@@ -46,6 +46,15 @@ const char* const PREAMBLE = CG_TYPES
     "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"
     "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"
     "#define noise(x) 0.0\n"
+    // Cg's frexp gives the exponent as an integer (glslang crashes on that form), 0 for 0.
+    "float frexp(float x, out int e) { e = int(floor(log2(abs(x)))) + 1; e *= int(x != 0.0); "
+    "return x / exp2(float(e)); }\n"
+    "float2 frexp(float2 x, out int2 e) { e = int2(floor(log2(abs(x)))) + 1; e *= int2(x != 0.0); "
+    "return x / exp2(float2(e)); }\n"
+    "float3 frexp(float3 x, out int3 e) { e = int3(floor(log2(abs(x)))) + 1; e *= int3(x != 0.0); "
+    "return x / exp2(float3(e)); }\n"
+    "float4 frexp(float4 x, out int4 e) { e = int4(floor(log2(abs(x)))) + 1; e *= int4(x != 0.0); "
+    "return x / exp2(float4(e)); }\n"
     // Cg's projective lookups also take one coordinate fewer than glslang's: the last one divides.
     // Both forms are given, or glslang would pick the narrower one for a float4 as well.
     "float4 tex1Dproj(sampler1D s, float2 c) { return tex1D(s, c.x / c.y); }\n"

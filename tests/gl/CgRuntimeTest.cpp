@@ -346,6 +346,10 @@ const Probe PROBES[] = {
      "float x = uv.x + 0.5;\n"
      " return float4(clamp(x, 0.8, 0.2), clamp(float2(x, 0.1), 0.75, 0.25), clamp(x, 0.0, 1.0));",
      {0.8f, 0.75f, 0.75f, 0.5f}},
+    {"frexp gives the mantissa and an integer exponent, both 0 for 0",
+     "int e; int z;\n float m = frexp(12.0 + uv.x, e); float n = frexp(uv.x * 0.0, z);\n"
+     " return float4(m, e, n, z);",
+     {0.75f, 4.0f, 0.0f, 0.0f}},
     {"isnan, isinf and isfinite; noise is 0 in the GL profiles",
      "float z = uv.x * 0.0; float n = z / z; float inf = 1.0 / z;\n"
      " return float4(isnan(n), isinf(inf), isfinite(inf) + isfinite(z + 2.0) * 2.0,\n"

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -276,4 +278,58 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     // Mesa takes samplers only as uniforms: the copy must be gone, where the translator has the
     // optimizer that folds it (without, only other programs' shaders keep such a copy).
     expectParts(written.glsl, {"sampler2D picked"}, !foldsStaticSamplers());
+}
+
+namespace {
+
+// "| a | b |" -> {"a", "b"}
+std::vector<std::string> tableCells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::istringstream in(line.substr(1));
+    std::string cell;
+    while (std::getline(in, cell, '|')) {
+        const std::size_t first = cell.find_first_not_of(' ');
+        const std::size_t last = cell.find_last_not_of(' ');
+        cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+    }
+    return cells;
+}
+
+}  // namespace
+
+// docs/cg-coverage.md says, for each form, semantic and library function, whether it translates:
+// every example there must do what its row says.
+TEST(CgTranslatorTest, CoverageTableSaysWhatTranslates) {
+    const std::string path = std::string(SHADOW_SOURCE_DIR) + "/docs/cg-coverage.md";
+    std::ifstream table(path);
+    ASSERT_TRUE(table.is_open()) << path;
+    std::map<std::string, int> counts;
+    std::string line;
+    while (std::getline(table, line)) {
+        if (line.rfind("| ", 0) != 0 || line.rfind("| Form |", 0) == 0) {
+            continue;
+        }
+        const std::vector<std::string> cells = tableCells(line);
+        ASSERT_EQ(cells.size(), 4u) << line;
+        const std::string& status = cells[1];
+        ASSERT_TRUE(status == "works" || status == "refused" || status == "not yet") << line;
+        ASSERT_TRUE(cells[2] == "vertex" || cells[2] == "fragment") << line;
+        const std::string& example = cells[3];
+        ASSERT_TRUE(example.size() > 2 && example.front() == '`' && example.back() == '`') << line;
+        const auto result =
+            translate(example.substr(1, example.size() - 2), "row.cg",
+                      cells[2] == "vertex" ? Stage::Vertex : Stage::Fragment, "main");
+        EXPECT_EQ(result.ok, status == "works") << cells[0] << ": " << result.listing;
+        if (!result.ok) {
+            // Refused or not, it says where and why, never in glslang's own words.
+            EXPECT_TRUE(contains(result.listing, "row.cg")) << cells[0] << ": " << result.listing;
+            EXPECT_FALSE(contains(result.listing, "ERROR:")) << cells[0] << ": " << result.listing;
+        }
+        ++counts[status];
+    }
+    // The table is there, and as long as it was written.
+    EXPECT_GE(counts["works"], 100);
+    EXPECT_GE(counts["refused"], 3);
+    std::printf("coverage: %d work, %d refused as cgc refuses, %d not yet\n", counts["works"],
+                counts["refused"], counts["not yet"]);
 }
