@@ -7,6 +7,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <vector>
 
 namespace cgrt {
@@ -101,6 +102,14 @@ bool glslMatrixName(std::string_view word) {
            word[4] == 'x' && dimension(word[5]);
 }
 
+// A matrix of booleans, on which glslang's HLSL crashes (SPIR-V has none): boolNxM is floatNxM,
+// its elements 1 and 0, which Cg's conversions give where a bool is wanted again.
+bool boolMatrixName(std::string_view word) {
+    const auto dimension = [](char c) { return c >= '1' && c <= '4'; };
+    return word.size() == 7 && word.compare(0, 4, "bool") == 0 && dimension(word[4]) &&
+           word[5] == 'x' && dimension(word[6]);
+}
+
 // A matrix with one row or one column, which glslang's HLSL cannot construct: floatNx1 and
 // float1xN are the vector floatN. Products keep their values: mul of a matrix and a column is
 // the matrix and the vector's, mul of a row and a column is their dot product, as for vectors.
@@ -191,6 +200,9 @@ std::string renameReservedWords(std::string_view source) {
             if (glslMatrixName(word)) {
                 out += "float";
                 out.append(word.substr(3));
+            } else if (boolMatrixName(word)) {
+                out += "float";
+                out.append(word.substr(4));
             } else if (singleLineMatrix(word)) {
                 out += "float";
                 out += word[5] == '1' ? word[7] : word[5];
@@ -822,6 +834,122 @@ std::string withTypedLookupsPlain(std::string_view source) {
     for (const std::size_t at : prefixes) {
         out.replace(at, 2, " (");
     }
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+namespace {
+
+bool isScalarType(const std::string& word) {
+    static const char* const SCALARS[] = {"float", "half", "fixed", "int",
+                                          "uint",  "bool", "double"};
+    return std::find(std::begin(SCALARS), std::end(SCALARS), word) != std::end(SCALARS);
+}
+
+// Where each argument of the call whose '(' is at `open` starts and ends (past its last
+// character), blanks around it left out; empty for a call with none or one that does not close.
+std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
+                                                           std::size_t open) {
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    const std::size_t close = closingParen(code, open);
+    if (close == std::string::npos) {
+        return found;
+    }
+    int depth = 0;
+    std::size_t start = open + 1;
+    for (std::size_t i = open + 1; i <= close; ++i) {
+        const char c = code[i];
+        if ((c == ',' && depth == 0) || i == close) {
+            std::size_t first = skipBlanks(code, start);
+            std::size_t last = i;
+            while (last > first && std::isspace(static_cast<unsigned char>(code[last - 1]))) {
+                --last;
+            }
+            if (first < last) {
+                found.emplace_back(first, last);
+            }
+            start = i + 1;
+        }
+        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
+    }
+    return found;
+}
+
+// The scalar type of each parameter of a definition's list ("" for any other, an array, or one
+// written to).
+std::vector<std::string> scalarParameters(const std::string& list) {
+    static const std::regex WORD(R"re([A-Za-z_]\w*)re");
+    std::vector<std::string> types;
+    std::istringstream in(list);
+    std::string parameter;
+    while (std::getline(in, parameter, ',')) {
+        std::string type;
+        bool written = false;
+        for (auto it = std::sregex_iterator(parameter.begin(), parameter.end(), WORD);
+             it != std::sregex_iterator(); ++it) {
+            const std::string word = it->str();
+            written = written || word == "out" || word == "inout";
+            if (word != "in" && word != "out" && word != "inout" && word != "uniform" &&
+                word != "const") {
+                type = word;
+                break;
+            }
+        }
+        const bool array = parameter.find('[') != std::string::npos;
+        types.push_back(isScalarType(type) && !written && !array ? type : "");
+    }
+    return types;
+}
+
+}  // namespace
+
+std::string withScalarArgumentsNarrowed(std::string_view source) {
+    static const std::regex DEFINITION(
+        R"re(\b[A-Za-z_]\w*\s+([A-Za-z_]\w*)\s*\(([^(){};]*)\)\s*(:\s*\w+\s*)?\{)re");
+    const std::string code = withoutDirectives(codeOnly(source));
+    // name -> number of parameters -> the scalar type each place takes alike, or "".
+    std::map<std::string, std::map<std::size_t, std::vector<std::string>>> functions;
+    std::set<std::size_t> definitionNames;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), DEFINITION);
+         it != std::sregex_iterator(); ++it) {
+        const std::vector<std::string> types = scalarParameters((*it)[2].str());
+        definitionNames.insert(static_cast<std::size_t>(it->position(1)));
+        auto& known = functions[(*it)[1].str()];
+        const auto found = known.find(types.size());
+        if (found == known.end()) {
+            known.emplace(types.size(), types);
+            continue;
+        }
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            found->second[i] = found->second[i] == types[i] ? types[i] : "";
+        }
+    }
+    Insertions edits;
+    for (std::size_t i = 0; i < code.size();) {
+        if (!identStart(code[i]) || (i > 0 && (identChar(code[i - 1]) || code[i - 1] == '.'))) {
+            ++i;
+            continue;
+        }
+        const std::size_t end = wordEnd(code, i);
+        const std::size_t open = skipBlanks(code, end);
+        const auto function = functions.find(code.substr(i, end - i));
+        if (function != functions.end() && open < code.size() && code[open] == '(' &&
+            definitionNames.count(i) == 0) {
+            const auto places = arguments(code, open);
+            const auto types = function->second.find(places.size());
+            for (std::size_t k = 0; types != function->second.end() && k < places.size(); ++k) {
+                if (!types->second[k].empty()) {
+                    edits.emplace_back(places[k].first, "(" + types->second[k] + ")(");
+                    edits.emplace_back(places[k].second, ")");
+                }
+            }
+        }
+        i = end;
+    }
+    std::string out(source);
     insertAll(out, std::move(edits));
     return out;
 }

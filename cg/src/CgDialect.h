@@ -45,6 +45,11 @@ std::string entryLocation(std::string_view source, const std::string& name,
 // The NV profiles' lookups that name the type and width of their result (f1tex2D, h4texCUBE,
 // x3tex2Dproj, ...) are the plain lookup and a swizzle of its leading components. Lines stay.
 std::string withTypedLookupsPlain(std::string_view source);
+// Cg passes a vector where a function of the source declares a scalar parameter, and takes its
+// first component (`or(float, float, float)` given a float2); glslang finds no function then. An
+// argument at a place where every definition of that name and number of parameters takes a scalar
+// (not `out`) is cast to it: `(float)(x)`. Lines stay.
+std::string withScalarArgumentsNarrowed(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

@@ -46,6 +46,12 @@ const char* const PREAMBLE = CG_TYPES
     "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"
     "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"
     "#define noise(x) 0.0\n"
+    // Cg's smoothstep is its formula also where a >= b, for which GLSL's is undefined.
+    "#define smoothstep(a, b, x) cg_hermite(saturate(((x) - (a)) / ((b) - (a))))\n"
+    "float cg_hermite(float t) { return t * t * (3.0 - 2.0 * t); }\n"
+    "float2 cg_hermite(float2 t) { return t * t * (3.0 - 2.0 * t); }\n"
+    "float3 cg_hermite(float3 t) { return t * t * (3.0 - 2.0 * t); }\n"
+    "float4 cg_hermite(float4 t) { return t * t * (3.0 - 2.0 * t); }\n"
     // Cg's frexp gives the exponent as an integer (glslang crashes on that form), 0 for 0.
     "float frexp(float x, out int e) { e = int(floor(log2(abs(x)))) + 1; e *= int(x != 0.0); "
     "return x / exp2(float(e)); }\n"
@@ -690,10 +696,11 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
     const std::string text = withEntryUniformsMoved(
         withWrittenGlobalsCopied(withoutUnreachedFunctions(
-            withVectorArraysGrouped(renameReservedWords(withRepeatedStructsDropped(
-                withTypedLookupsPlain(withDirectionsFirst(withProfileFunctionsChosen(
-                    withIntegerUpdatesWidened(withDirectivesTrimmed(source)),
-                    stage == Stage::Fragment)))))),
+            withVectorArraysGrouped(
+                renameReservedWords(withRepeatedStructsDropped(withScalarArgumentsNarrowed(
+                    withTypedLookupsPlain(withDirectionsFirst(withProfileFunctionsChosen(
+                        withIntegerUpdatesWidened(withDirectivesTrimmed(source)),
+                        stage == Stage::Fragment))))))),
             entry)),
         entry, stage == Stage::Fragment);
     const char* strings[] = {text.c_str()};

@@ -346,10 +346,21 @@ const Probe PROBES[] = {
      "float x = uv.x + 0.5;\n"
      " return float4(clamp(x, 0.8, 0.2), clamp(float2(x, 0.1), 0.75, 0.25), clamp(x, 0.0, 1.0));",
      {0.8f, 0.75f, 0.75f, 0.5f}},
+    {"smoothstep is t * t * (3 - 2t) of t = saturate((x - a) / (b - a)), also with a > b",
+     "float x = uv.x + 0.35;\n"
+     " return float4(smoothstep(0.8, 0.2, x), smoothstep(0.2, 0.8, float2(x, 1.5)), 0);",
+     {0.84375f, 0.15625f, 1.0f, 0.0f}},
     {"frexp gives the mantissa and an integer exponent, both 0 for 0",
      "int e; int z;\n float m = frexp(12.0 + uv.x, e); float n = frexp(uv.x * 0.0, z);\n"
      " return float4(m, e, n, z);",
      {0.75f, 4.0f, 0.0f, 0.0f}},
+    {"a bool matrix holds its elements; dot takes its rows as 1 and 0",
+     "bool2x2 m = bool2x2(uv.x < 1.0, false, true, uv.x > 1.0);\n"
+     " return float4(dot(m[0], float2(1, 2)), dot(m[1], float2(4, 8)), m[1].x, m[1].y);",
+     {1.0f, 4.0f, 1.0f, 0.0f}},
+    {"a vector given for a scalar parameter passes its first component",
+     "return float4(first(float2(3, 5)), first(uv.x + float3(7, 8, 9)), 0, 0);",
+     {3.0f, 7.0f, 0.0f, 0.0f}},
     {"isnan, isinf and isfinite; noise is 0 in the GL profiles",
      "float z = uv.x * 0.0; float n = z / z; float inf = 1.0 / z;\n"
      " return float4(isnan(n), isinf(inf), isfinite(inf) + isfinite(z + 2.0) * 2.0,\n"
@@ -385,8 +396,10 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
         return pixel;
     };
     for (const Probe& probe : PROBES) {
-        const std::string source =
-            std::string("float4 main(float2 uv : TEXCOORD0) : COLOR\n{\n") + probe.body + "\n}\n";
+        const std::string source = std::string(
+                                       "float first(float x) { return x; }\n"
+                                       "float4 main(float2 uv : TEXCOORD0) : COLOR\n{\n") +
+                                   probe.body + "\n}\n";
         const std::array<float, 4> got = draw(source);
         for (int i = 0; i < 4; ++i) {
             EXPECT_NEAR(got[i], probe.expected[i], 1e-6f) << probe.what << ", component " << i;
