@@ -411,6 +411,44 @@ std::string cgName(const std::string& name) {
 
 namespace {
 
+struct Word {
+    std::size_t start;
+    std::size_t end;
+};
+
+// The identifiers of `code` (see codeOnly) in order, members after a '.' included; the letters of
+// numbers (1.0e5f, 0x1F) are none. Scanned by hand: std::regex recurses once a character and
+// would overflow the stack on a long run of one.
+std::vector<Word> wordsOf(const std::string& code) {
+    std::vector<Word> words;
+    for (std::size_t i = 0; i < code.size();) {
+        if (std::isdigit(static_cast<unsigned char>(code[i])) != 0) {
+            while (i < code.size() && (identChar(code[i]) || code[i] == '.')) {
+                ++i;
+            }
+        } else if (identStart(code[i])) {
+            const std::size_t end = wordEnd(code, i);
+            words.push_back({i, end});
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return words;
+}
+
+// Whether only blanks, at least one, stand between two words.
+bool blanksBetween(const std::string& code, const Word& a, const Word& b) {
+    return b.start > a.end && skipBlanks(code, a.end) == b.start;
+}
+
+// float2..float4, half2..half4, int2..int4
+bool isVectorType(const std::string& word) {
+    const std::string base = word.substr(0, word.size() - 1);
+    return word.size() > 1 && word.back() >= '2' && word.back() <= '4' &&
+           (base == "float" || base == "half" || base == "int");
+}
+
 bool blankOrComment(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text.compare(i, 2, "//") == 0) {
@@ -425,14 +463,26 @@ bool blankOrComment(const std::string& text) {
 }  // namespace
 
 std::string withVectorArraysGrouped(std::string_view source) {
-    static const std::regex DECLARATION(
-        R"re(\b(float|half|int)([234])\s+\w+\s*\[\s*([0-9]+)\s*\]\s*=\s*\{)re");
     std::string out(source);
     std::vector<std::pair<std::size_t, std::string>> groups;  // where each '(' or ')' goes
     const std::string text(source);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), DECLARATION);
-         it != std::sregex_iterator(); ++it) {
-        const std::size_t open = static_cast<std::size_t>(it->position() + it->length()) - 1;
+    const std::vector<Word> words = wordsOf(text);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        // "float2 name [ 2 ] = {"
+        const std::string type = text.substr(words[w].start, words[w].end - words[w].start);
+        const std::size_t bracket = skipBlanks(text, words[w + 1].end);
+        const std::size_t digits = skipBlanks(text, bracket + 1);
+        const std::size_t digitsEnd =
+            std::min(text.find_first_not_of("0123456789", digits), text.size());
+        const std::size_t closeBracket = skipBlanks(text, digitsEnd);
+        const std::size_t equals = skipBlanks(text, closeBracket + 1);
+        const std::size_t open = skipBlanks(text, equals + 1);
+        if (!isVectorType(type) || !blanksBetween(text, words[w], words[w + 1]) ||
+            open >= text.size() || text[bracket] != '[' || digitsEnd == digits ||
+            digitsEnd - digits > 6 || text[closeBracket] != ']' || text[equals] != '=' ||
+            text[open] != '{') {
+            continue;
+        }
         const std::size_t close = text.find('}', open);
         if (close == std::string::npos || text.find('{', open + 1) < close) {
             continue;
@@ -452,12 +502,11 @@ std::string withVectorArraysGrouped(std::string_view source) {
             last = starts.back() - 1;
             starts.pop_back();
         }
-        const std::size_t width = static_cast<std::size_t>((*it)[2].str()[0] - '0');
-        const std::size_t count = std::stoul((*it)[3].str());
+        const std::size_t width = static_cast<std::size_t>(type.back() - '0');
+        const std::size_t count = std::stoul(text.substr(digits, digitsEnd - digits));
         if (starts.size() != width * count) {
             continue;
         }
-        const std::string type = (*it)[1].str() + (*it)[2].str();
         for (std::size_t k = 0; k < starts.size(); k += width) {
             groups.emplace_back(starts[k], type + "(");
             groups.emplace_back(k + width < starts.size() ? starts[k + width] - 1 : last, ")");
@@ -509,16 +558,25 @@ std::string codeOnly(std::string_view source) {
     return code;
 }
 
+bool isIntegerType(std::string_view word) {
+    const std::string_view base = word.substr(0, word.find_first_of("1234"));
+    const std::size_t digits = word.size() - base.size();
+    return (base == "int" || base == "uint") &&
+           (digits == 0 || (digits == 1 && word.back() >= '1' && word.back() <= '4'));
+}
+
 // Every name declared with an integer type: `int a`, `int2 b = ..., c;`, `uniform uint d`.
 std::set<std::string> integerNames(const std::string& code) {
-    static const std::regex TYPE(R"re(\b(?:u?int[1-4]?)\s+([A-Za-z_]\w*))re");
-    static const std::regex MORE(R"re(^,\s*([A-Za-z_]\w*)\s*[=,;\[])re");
     std::set<std::string> names;
-    for (auto it = std::sregex_iterator(code.begin(), code.end(), TYPE);
-         it != std::sregex_iterator(); ++it) {
-        names.insert((*it)[1].str());
+    const std::vector<Word> words = wordsOf(code);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::string_view word(code.data() + words[w].start, words[w].end - words[w].start);
+        if (!isIntegerType(word) || !blanksBetween(code, words[w], words[w + 1])) {
+            continue;
+        }
+        names.insert(code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
         // Further declarators of the same declaration, past each initializer.
-        std::size_t at = static_cast<std::size_t>(it->position() + it->length());
+        std::size_t at = words[w + 1].end;
         for (;;) {
             int depth = 0;
             while (at < code.size() && !(depth == 0 && std::strchr(",;)", code[at]) != nullptr)) {
@@ -526,13 +584,17 @@ std::set<std::string> integerNames(const std::string& code) {
                 depth -= code[at] == ')' || code[at] == ']' ? 1 : 0;
                 ++at;
             }
-            std::smatch more;
-            const std::string rest = code.substr(at, 64);
-            if (at >= code.size() || !std::regex_search(rest, more, MORE)) {
+            const std::size_t name =
+                at < code.size() && code[at] == ',' ? skipBlanks(code, at + 1) : code.size();
+            const std::size_t nameEnd =
+                name < code.size() && identStart(code[name]) ? wordEnd(code, name) : name;
+            const std::size_t after = skipBlanks(code, nameEnd);
+            if (nameEnd == name || after >= code.size() ||
+                std::strchr("=,;[", code[after]) == nullptr) {
                 break;
             }
-            names.insert(more[1].str());
-            at += static_cast<std::size_t>(more.position(1) + more.length(1));
+            names.insert(code.substr(name, nameEnd - name));
+            at = nameEnd;
         }
     }
     return names;
@@ -646,7 +708,7 @@ const char* const FRAGMENT_PROFILES[] = {"glslf", "gp4fp", "fp40", "fp30", "arbf
 bool isProfileName(const std::string& word) {
     static const std::regex PROFILE(
         R"re(arb[vf]p1|[vf]p[234]0|gp[45](vp|fp|gp|tcp|tep)|glsl[vfg]|hlsl[vf]|[vp]s_[1-5]_[0-9x]|gs_[45]_0)re");
-    return std::regex_match(word, PROFILE);
+    return word.size() <= 8 && std::regex_match(word, PROFILE);
 }
 
 bool isPrimitiveWord(const std::string& word) {
@@ -762,19 +824,26 @@ std::string withProfileFunctionsChosen(std::string_view source, bool fragment) {
 }
 
 std::string withDirectionsFirst(std::string_view source) {
-    static const std::regex SWAPPED(R"re(\b([A-Za-z_]\w*)(\s+)(inout|out|in)\b(\s+[A-Za-z_]))re");
     static const char* const NOT_TYPES[] = {"uniform", "const", "static",  "return", "in",
                                             "out",     "inout", "varying", "else"};
     const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
     std::string out(source);
-    for (auto it = std::sregex_iterator(code.begin(), code.end(), SWAPPED);
-         it != std::sregex_iterator(); ++it) {
-        const std::string type = (*it)[1].str();
-        if (std::find(std::begin(NOT_TYPES), std::end(NOT_TYPES), type) != std::end(NOT_TYPES)) {
+    for (std::size_t w = 0; w + 2 < words.size(); ++w) {
+        const Word& type = words[w];
+        const Word& direction = words[w + 1];
+        const std::string typeName = code.substr(type.start, type.end - type.start);
+        const std::string directionName =
+            code.substr(direction.start, direction.end - direction.start);
+        if ((directionName != "in" && directionName != "out" && directionName != "inout") ||
+            std::find(std::begin(NOT_TYPES), std::end(NOT_TYPES), typeName) !=
+                std::end(NOT_TYPES) ||
+            !blanksBetween(code, type, direction) ||
+            !blanksBetween(code, direction, words[w + 2])) {
             continue;
         }
-        const std::string swapped = (*it)[3].str() + (*it)[2].str() + type;
-        out.replace(static_cast<std::size_t>(it->position()), swapped.size(), swapped);
+        const std::string blanks = code.substr(type.end, direction.start - type.end);
+        out.replace(type.start, direction.end - type.start, directionName + blanks + typeName);
     }
     return out;
 }
@@ -786,24 +855,41 @@ std::string entryLocation(std::string_view source, const std::string& name,
         return name;
     }
     const std::string code = codeOnly(source);
-    const std::regex definition("\\b" + entry + "\\s*\\([^;{]*\\)[^;{]*\\{");
-    std::smatch match;
-    if (!std::regex_search(code, match, definition)) {
+    std::size_t at = std::string::npos;
+    for (const Word& word : wordsOf(code)) {
+        const std::size_t open = skipBlanks(code, word.end);
+        if (code.compare(word.start, word.end - word.start, entry) != 0 || open >= code.size() ||
+            code[open] != '(') {
+            continue;
+        }
+        const std::size_t close = closingParen(code, open);
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        if (body != std::string::npos && code[body] == '{') {
+            at = word.start;
+            break;
+        }
+    }
+    if (at == std::string::npos) {
         return name;
     }
-    static const std::regex MARKER(R"re(^\s*#\s*line\s+([0-9]+)(\s+"([^"]*)")?)re");
     std::string file = name;
     long line = 1;
-    const std::size_t at = static_cast<std::size_t>(match.position());
     for (std::size_t start = 0, end = code.find('\n'); end < at;
          start = end + 1, end = code.find('\n', start)) {
-        std::smatch marker;
-        const std::string text(source.substr(start, end - start));
-        if (std::regex_search(text, marker, MARKER)) {
-            line = std::stol(marker[1].str());
-            file = marker[3].matched ? marker[3].str() : file;
-        } else {
+        std::size_t wordAt = 0;
+        const std::string_view text = source.substr(start, end - start);
+        if (directiveWord(text, wordAt) != "line") {
             ++line;
+            continue;
+        }
+        // "#line N" or "#line N \"file\"": the next line is line N (of that file).
+        const std::size_t number = skipSpaces(text, wordAt);
+        line = std::strtol(std::string(text.substr(number, 12)).c_str(), nullptr, 10);
+        const std::size_t open = text.find('"', number);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('"', open + 1);
+        if (close != std::string_view::npos) {
+            file = std::string(text.substr(open + 1, close - open - 1));
         }
     }
     return file + "(" + std::to_string(line) + ")";
@@ -814,21 +900,28 @@ std::string entryLocation(std::string_view source, const std::string& name,
 namespace cgrt {
 
 std::string withTypedLookupsPlain(std::string_view source) {
-    static const std::regex TYPED(R"re(\b[fhx]([1-4])(tex(?:1D|2D|3D|CUBE|RECT)(?:proj)?\s*\())re");
+    static const char* const LOOKUPS[] = {"tex1D",       "tex2D",      "tex3D",     "texCUBE",
+                                          "texRECT",     "tex1Dproj",  "tex2Dproj", "tex3Dproj",
+                                          "texCUBEproj", "texRECTproj"};
     static const char* const SWIZZLE[] = {"", ".x", ".xy", ".xyz", ""};
     const std::string code = withoutDirectives(codeOnly(source));
     Insertions edits;
     std::vector<std::size_t> prefixes;
-    for (auto it = std::sregex_iterator(code.begin(), code.end(), TYPED);
-         it != std::sregex_iterator(); ++it) {
-        const std::size_t open = static_cast<std::size_t>(it->position() + it->length()) - 1;
-        const std::size_t close = closingParen(code, open);
-        if (close == std::string::npos) {
+    for (const Word& word : wordsOf(code)) {
+        const char kind = code[word.start];
+        const char width = word.end - word.start > 2 ? code[word.start + 1] : '0';
+        const std::string lookup = code.substr(word.start + 2, word.end - word.start - 2);
+        const std::size_t open = skipBlanks(code, word.end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        if (std::strchr("fhx", kind) == nullptr || width < '1' || width > '4' ||
+            std::find(std::begin(LOOKUPS), std::end(LOOKUPS), lookup) == std::end(LOOKUPS) ||
+            close == std::string::npos) {
             continue;
         }
-        prefixes.push_back(static_cast<std::size_t>(it->position()));
-        // "f1tex2D(s, t)" -> "(tex2D(s, t)).x"
-        edits.emplace_back(close + 1, std::string(")") + SWIZZLE[(*it)[1].str()[0] - '0']);
+        prefixes.push_back(word.start);
+        // "f1tex2D(s, t)" -> " (tex2D(s, t)).x"
+        edits.emplace_back(close + 1, std::string(")") + SWIZZLE[width - '0']);
     }
     std::string out(source);
     for (const std::size_t at : prefixes) {
@@ -842,6 +935,11 @@ std::string withTypedLookupsPlain(std::string_view source) {
 
 namespace cgrt {
 namespace {
+
+// `else if (x) {` looks like a definition of `if`.
+bool isStatementWord(const std::string& word) {
+    return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
+}
 
 bool isScalarType(const std::string& word) {
     static const char* const SCALARS[] = {"float", "half", "fixed", "int",
@@ -881,20 +979,18 @@ std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& co
 // The scalar type of each parameter of a definition's list ("" for any other, an array, or one
 // written to).
 std::vector<std::string> scalarParameters(const std::string& list) {
-    static const std::regex WORD(R"re([A-Za-z_]\w*)re");
     std::vector<std::string> types;
     std::istringstream in(list);
     std::string parameter;
     while (std::getline(in, parameter, ',')) {
         std::string type;
         bool written = false;
-        for (auto it = std::sregex_iterator(parameter.begin(), parameter.end(), WORD);
-             it != std::sregex_iterator(); ++it) {
-            const std::string word = it->str();
-            written = written || word == "out" || word == "inout";
-            if (word != "in" && word != "out" && word != "inout" && word != "uniform" &&
-                word != "const") {
-                type = word;
+        for (const Word& word : wordsOf(parameter)) {
+            const std::string text = parameter.substr(word.start, word.end - word.start);
+            written = written || text == "out" || text == "inout";
+            if (text != "in" && text != "out" && text != "inout" && text != "uniform" &&
+                text != "const") {
+                type = text;
                 break;
             }
         }
@@ -907,17 +1003,27 @@ std::vector<std::string> scalarParameters(const std::string& list) {
 }  // namespace
 
 std::string withScalarArgumentsNarrowed(std::string_view source) {
-    static const std::regex DEFINITION(
-        R"re(\b[A-Za-z_]\w*\s+([A-Za-z_]\w*)\s*\(([^(){};]*)\)\s*(:\s*\w+\s*)?\{)re");
     const std::string code = withoutDirectives(codeOnly(source));
     // name -> number of parameters -> the scalar type each place takes alike, or "".
     std::map<std::string, std::map<std::size_t, std::vector<std::string>>> functions;
     std::set<std::size_t> definitionNames;
-    for (auto it = std::sregex_iterator(code.begin(), code.end(), DEFINITION);
-         it != std::sregex_iterator(); ++it) {
-        const std::vector<std::string> types = scalarParameters((*it)[2].str());
-        definitionNames.insert(static_cast<std::size_t>(it->position(1)));
-        auto& known = functions[(*it)[1].str()];
+    const std::vector<Word> words = wordsOf(code);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::size_t open = skipBlanks(code, words[w + 1].end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        const std::string name =
+            code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start);
+        if (!blanksBetween(code, words[w], words[w + 1]) || body == std::string::npos ||
+            code[body] != '{' || isStatementWord(name)) {
+            continue;
+        }
+        const std::vector<std::string> types =
+            scalarParameters(code.substr(open + 1, close - open - 1));
+        definitionNames.insert(words[w + 1].start);
+        auto& known = functions[name];
         const auto found = known.find(types.size());
         if (found == known.end()) {
             known.emplace(types.size(), types);
@@ -928,26 +1034,22 @@ std::string withScalarArgumentsNarrowed(std::string_view source) {
         }
     }
     Insertions edits;
-    for (std::size_t i = 0; i < code.size();) {
-        if (!identStart(code[i]) || (i > 0 && (identChar(code[i - 1]) || code[i - 1] == '.'))) {
-            ++i;
+    for (const Word& word : words) {
+        const std::size_t open = skipBlanks(code, word.end);
+        const auto function = functions.find(code.substr(word.start, word.end - word.start));
+        if (function == functions.end() || open >= code.size() || code[open] != '(' ||
+            definitionNames.count(word.start) != 0 ||
+            (word.start > 0 && code[word.start - 1] == '.')) {
             continue;
         }
-        const std::size_t end = wordEnd(code, i);
-        const std::size_t open = skipBlanks(code, end);
-        const auto function = functions.find(code.substr(i, end - i));
-        if (function != functions.end() && open < code.size() && code[open] == '(' &&
-            definitionNames.count(i) == 0) {
-            const auto places = arguments(code, open);
-            const auto types = function->second.find(places.size());
-            for (std::size_t k = 0; types != function->second.end() && k < places.size(); ++k) {
-                if (!types->second[k].empty()) {
-                    edits.emplace_back(places[k].first, "(" + types->second[k] + ")(");
-                    edits.emplace_back(places[k].second, ")");
-                }
+        const auto places = arguments(code, open);
+        const auto types = function->second.find(places.size());
+        for (std::size_t k = 0; types != function->second.end() && k < places.size(); ++k) {
+            if (!types->second[k].empty()) {
+                edits.emplace_back(places[k].first, "(" + types->second[k] + ")(");
+                edits.emplace_back(places[k].second, ")");
             }
         }
-        i = end;
     }
     std::string out(source);
     insertAll(out, std::move(edits));

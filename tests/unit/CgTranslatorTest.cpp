@@ -60,6 +60,22 @@ TEST(CgTranslatorTest, RefusesWhatIsNoProgram) {
     const auto tooLong = translate(huge, "big.cg", Stage::Fragment, "fp_main");
     EXPECT_FALSE(tooLong.ok);
     EXPECT_TRUE(contains(tooLong.listing, "big.cg : error:")) << tooLong.listing;
+
+    // Long runs of one word or blank, within the size accepted, are read through without running
+    // out of stack (the passes over the source scan them by hand).
+    std::string words;
+    for (int i = 0; i < 200000; ++i) {
+        words += "a ";
+    }
+    const auto longList =
+        translate("float4 main(" + words + ")", "runs.cg", Stage::Fragment, "main");
+    EXPECT_FALSE(longList.ok);
+    EXPECT_TRUE(contains(longList.listing, "runs.cg(1) : error:")) << longList.listing;
+    const std::string blanks(400000, ' ');
+    const auto longBlanks = translate(
+        "int" + blanks + "i;\nfloat2" + blanks + "v[1] = {1, 2};\n" + PASS_THROUGH_FRAGMENT,
+        "runs.cg", Stage::Fragment, "fp_main");
+    EXPECT_TRUE(longBlanks.ok) << longBlanks.listing;
 }
 
 TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {
