@@ -936,6 +936,34 @@ std::string withTypedLookupsPlain(std::string_view source) {
 namespace cgrt {
 namespace {
 
+struct FunctionDefinition {
+    Word name;
+    std::size_t open;   // its parameter list's '('
+    std::size_t close;  // and ')'
+};
+
+bool isStatementWord(const std::string& word);
+
+// Every "TYPE NAME(...) ... {" of `code` (see codeOnly), `words` being its words.
+std::vector<FunctionDefinition> definitionsIn(const std::string& code,
+                                              const std::vector<Word>& words) {
+    std::vector<FunctionDefinition> found;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::size_t open = skipBlanks(code, words[w + 1].end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        if (blanksBetween(code, words[w], words[w + 1]) && body != std::string::npos &&
+            code[body] == '{' &&
+            !isStatementWord(
+                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start))) {
+            found.push_back({words[w + 1], open, close});
+        }
+    }
+    return found;
+}
+
 // `else if (x) {` looks like a definition of `if`.
 bool isStatementWord(const std::string& word) {
     return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
@@ -1008,22 +1036,12 @@ std::string withScalarArgumentsNarrowed(std::string_view source) {
     std::map<std::string, std::map<std::size_t, std::vector<std::string>>> functions;
     std::set<std::size_t> definitionNames;
     const std::vector<Word> words = wordsOf(code);
-    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-        const std::size_t open = skipBlanks(code, words[w + 1].end);
-        const std::size_t close =
-            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
-        const std::size_t body =
-            close == std::string::npos ? close : code.find_first_of(";{", close);
-        const std::string name =
-            code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start);
-        if (!blanksBetween(code, words[w], words[w + 1]) || body == std::string::npos ||
-            code[body] != '{' || isStatementWord(name)) {
-            continue;
-        }
-        const std::vector<std::string> types =
-            scalarParameters(code.substr(open + 1, close - open - 1));
-        definitionNames.insert(words[w + 1].start);
-        auto& known = functions[name];
+    for (const FunctionDefinition& definition : definitionsIn(code, words)) {
+        const std::vector<std::string> types = scalarParameters(
+            code.substr(definition.open + 1, definition.close - definition.open - 1));
+        definitionNames.insert(definition.name.start);
+        auto& known = functions[code.substr(definition.name.start,
+                                            definition.name.end - definition.name.start)];
         const auto found = known.find(types.size());
         if (found == known.end()) {
             known.emplace(types.size(), types);
@@ -1054,6 +1072,89 @@ std::string withScalarArgumentsNarrowed(std::string_view source) {
     std::string out(source);
     insertAll(out, std::move(edits));
     return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+
+std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
+    static const std::pair<const char*, const char*> LOOKUPS[] = {
+        {"tex2D", "tex3D"},     {"tex2Dproj", "tex3Dproj"},    {"tex2Dlod", "tex3Dlod"},
+        {"shadow2D", "tex3D"},  {"shadow2Dproj", "tex3Dproj"}, {"f4tex2D", "tex3D"},
+        {"f1tex2D", "f1tex3D"}, {"f4tex2Dproj", "tex3Dproj"},  {"f1tex2Dproj", "f1tex3Dproj"}};
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    const auto text = [&](const Word& w) { return code.substr(w.start, w.end - w.start); };
+    std::set<std::string> samplers;
+    bool own3D = false;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const std::string word = text(words[w]);
+        own3D = own3D || word == "sampler3D" || word.find("tex3D") != std::string::npos;
+        if (word == "sampler2DShadow" && w + 1 < words.size()) {
+            samplers.insert(text(words[w + 1]));
+        }
+    }
+    shadow = !samplers.empty() && !own3D;
+    if (!shadow) {
+        return std::string(source);
+    }
+    std::vector<std::pair<Word, const char*>> replaced;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::string word = text(words[w]);
+        const std::size_t open = skipBlanks(code, words[w].end);
+        const bool onShadow = open < code.size() && code[open] == '(' &&
+                              skipBlanks(code, open + 1) == words[w + 1].start &&
+                              samplers.count(text(words[w + 1])) != 0;
+        const char* with = word == "sampler2DShadow" ? "sampler3D" : nullptr;
+        for (const auto& lookup : LOOKUPS) {
+            with = onShadow && word == lookup.first ? lookup.second : with;
+        }
+        if (with != nullptr) {
+            replaced.emplace_back(words[w], with);
+        }
+    }
+    std::string out(source);
+    for (auto r = replaced.rbegin(); r != replaced.rend(); ++r) {
+        out.replace(r->first.start, r->first.end - r->first.start, r->second);
+    }
+    return out;
+}
+
+std::string asShadowLookups(const std::string& glsl) {
+    static const std::pair<const char*, const char*> NAMES[] = {
+        {"sampler3D", "sampler2DShadow"},
+        {"texture3DProjLod", "shadow2DProjLod"},
+        {"texture3DProj", "shadow2DProj"},
+        {"texture3DLod", "shadow2DLod"},
+        {"texture3D", "shadow2D"}};
+    const std::string code = codeOnly(glsl);
+    std::string out;
+    std::size_t copied = 0;
+    for (const Word& word : wordsOf(code)) {
+        for (const auto& name : NAMES) {
+            if (code.compare(word.start, word.end - word.start, name.first) == 0) {
+                out.append(glsl, copied, word.start - copied).append(name.second);
+                copied = word.end;
+                break;
+            }
+        }
+    }
+    return out.append(glsl, copied, std::string::npos);
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+
+std::set<std::string> definedFunctions(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    std::set<std::string> names;
+    for (const FunctionDefinition& definition : definitionsIn(code, wordsOf(code))) {
+        names.insert(
+            code.substr(definition.name.start, definition.name.end - definition.name.start));
+    }
+    return names;
 }
 
 }  // namespace cgrt

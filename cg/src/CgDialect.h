@@ -2,6 +2,7 @@
 // on the source text, before glslang sees it, and undone on what comes back (parameter names).
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,14 @@ std::string withTypedLookupsPlain(std::string_view source);
 // argument at a place where every definition of that name and number of parameters takes a scalar
 // (not `out`) is cast to it: `(float)(x)`. Lines stay.
 std::string withScalarArgumentsNarrowed(std::string_view source);
+// glslang's HLSL has no shadow samplers. A source that uses no 3D texture of its own gets each
+// sampler2DShadow as a sampler3D, and lookups on one (tex2D, tex2Dproj, shadow2D, ...) as 3D
+// lookups, whose coordinate carries the depth to compare with; asShadowLookups turns the GLSL of
+// those back. `shadow` says whether there was one. Lines stay.
+std::string withShadowSamplersAs3D(std::string_view source, bool& shadow);
+std::string asShadowLookups(const std::string& glsl);
+// The names of the functions `source` defines (with a body).
+std::set<std::string> definedFunctions(std::string_view source);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

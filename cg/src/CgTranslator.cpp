@@ -18,6 +18,7 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <unordered_set>
 #include <utility>
@@ -36,37 +37,6 @@ namespace {
 // preamble's code would add its own: that pass gets the types alone.
 const char* const TYPES_PREAMBLE = CG_TYPES;
 const char* const PREAMBLE = CG_TYPES
-    // Cg's clamp is max(lo, min(hi, x)) also where lo > hi, for which GLSL's is undefined (Mesa
-    // gives hi); its lerp is a + t * (b - a), where GLSL's mix is a * (1 - t) + b * t. isnan, isinf
-    // and isfinite, which GLSL 1.20 lacks, are written as Cg writes them. noise is 0 in the GL
-    // profiles (glslang has none and crashes on it).
-    "#define clamp(x, lo, hi) max(lo, min(hi, x))\n"
-    "#define lerp(a, b, t) ((a) + (t) * ((b) - (a)))\n"
-    "#define isnan(x) ((x) != (x))\n"
-    "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"
-    "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"
-    "#define noise(x) 0.0\n"
-    // Cg's smoothstep is its formula also where a >= b, for which GLSL's is undefined.
-    "#define smoothstep(a, b, x) cg_hermite(saturate(((x) - (a)) / ((b) - (a))))\n"
-    "float cg_hermite(float t) { return t * t * (3.0 - 2.0 * t); }\n"
-    "float2 cg_hermite(float2 t) { return t * t * (3.0 - 2.0 * t); }\n"
-    "float3 cg_hermite(float3 t) { return t * t * (3.0 - 2.0 * t); }\n"
-    "float4 cg_hermite(float4 t) { return t * t * (3.0 - 2.0 * t); }\n"
-    // Cg's frexp gives the exponent as an integer (glslang crashes on that form), 0 for 0.
-    "float frexp(float x, out int e) { e = int(floor(log2(abs(x)))) + 1; e *= int(x != 0.0); "
-    "return x / exp2(float(e)); }\n"
-    "float2 frexp(float2 x, out int2 e) { e = int2(floor(log2(abs(x)))) + 1; e *= int2(x != 0.0); "
-    "return x / exp2(float2(e)); }\n"
-    "float3 frexp(float3 x, out int3 e) { e = int3(floor(log2(abs(x)))) + 1; e *= int3(x != 0.0); "
-    "return x / exp2(float3(e)); }\n"
-    "float4 frexp(float4 x, out int4 e) { e = int4(floor(log2(abs(x)))) + 1; e *= int4(x != 0.0); "
-    "return x / exp2(float4(e)); }\n"
-    // Cg's projective lookups also take one coordinate fewer than glslang's: the last one divides.
-    // Both forms are given, or glslang would pick the narrower one for a float4 as well.
-    "float4 tex1Dproj(sampler1D s, float2 c) { return tex1D(s, c.x / c.y); }\n"
-    "float4 tex1Dproj(sampler1D s, float4 c) { return tex1D(s, c.x / c.w); }\n"
-    "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
-    "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n"
     // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
     "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
     "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
@@ -97,6 +67,58 @@ const char* const PREAMBLE = CG_TYPES
     "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
     "e); }\n"
     "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n";
+
+// Cg's own definitions of library functions whose glslang (or GLSL) ones differ, by name. A
+// source that defines a function of one of these names keeps its own: that definition is left out.
+const std::pair<const char*, const char*> LIBRARY[] = {
+    // max(lo, min(hi, x)) also where lo > hi, for which GLSL's clamp is undefined (Mesa gives hi).
+    {"clamp", "#define clamp(x, lo, hi) max(lo, min(hi, x))\n"},
+    // a + t * (b - a), where GLSL's mix is a * (1 - t) + b * t.
+    {"lerp", "#define lerp(a, b, t) ((a) + (t) * ((b) - (a)))\n"},
+    // As Cg writes them: GLSL 1.20 has none.
+    {"isnan", "#define isnan(x) ((x) != (x))\n"},
+    {"isinf", "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"},
+    {"isfinite", "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"},
+    // 0 in the GL profiles; glslang has none and crashes on it.
+    {"noise", "#define noise(x) 0.0\n"},
+    // Its formula also where a >= b, for which GLSL's is undefined.
+    {"smoothstep",
+     "#define smoothstep(a, b, x) cg_hermite(saturate(((x) - (a)) / ((b) - (a))))\n"
+     "float cg_hermite(float t) { return t * t * (3.0 - 2.0 * t); }\n"
+     "float2 cg_hermite(float2 t) { return t * t * (3.0 - 2.0 * t); }\n"
+     "float3 cg_hermite(float3 t) { return t * t * (3.0 - 2.0 * t); }\n"
+     "float4 cg_hermite(float4 t) { return t * t * (3.0 - 2.0 * t); }\n"},
+    // The exponent as an integer (glslang crashes on that form), 0 for 0.
+    {"frexp",
+     "float frexp(float x, out int e) { e = int(floor(log2(abs(x)))) + 1; e *= int(x != 0.0); "
+     "return x / exp2(float(e)); }\n"
+     "float2 frexp(float2 x, out int2 e) { e = int2(floor(log2(abs(x)))) + 1; "
+     "e *= int2(x != 0.0); return x / exp2(float2(e)); }\n"
+     "float3 frexp(float3 x, out int3 e) { e = int3(floor(log2(abs(x)))) + 1; "
+     "e *= int3(x != 0.0); return x / exp2(float3(e)); }\n"
+     "float4 frexp(float4 x, out int4 e) { e = int4(floor(log2(abs(x)))) + 1; "
+     "e *= int4(x != 0.0); return x / exp2(float4(e)); }\n"},
+    // Projective lookups also with one coordinate fewer than glslang's: the last one divides.
+    // Both forms are given, or glslang would pick the narrower one for a float4 as well.
+    {"tex1Dproj",
+     "float4 tex1Dproj(sampler1D s, float2 c) { return tex1D(s, c.x / c.y); }\n"
+     "float4 tex1Dproj(sampler1D s, float4 c) { return tex1D(s, c.x / c.w); }\n"},
+    {"tex2Dproj",
+     "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
+     "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n"},
+};
+
+// The preamble with the library's definitions the source does not make its own.
+std::string preambleFor(std::string_view source) {
+    const std::set<std::string> own = definedFunctions(source);
+    std::string preamble = PREAMBLE;
+    for (const auto& function : LIBRARY) {
+        if (own.count(function.first) == 0) {
+            preamble += function.second;
+        }
+    }
+    return preamble;
+}
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
@@ -672,6 +694,25 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     return true;
 }
 
+// The source as glslang's HLSL reads it, each pass bridging one difference (see CgDialect.h and
+// the headers of the others). `shadow` says whether shadow samplers were made 3D ones.
+std::string asHlsl(std::string_view source, Stage stage, const std::string& entry, bool& shadow) {
+    const bool fragment = stage == Stage::Fragment;
+    std::string text = withDirectivesTrimmed(source);
+    text = withIntegerUpdatesWidened(text);
+    text = withProfileFunctionsChosen(text, fragment);
+    text = withDirectionsFirst(text);
+    text = withShadowSamplersAs3D(text, shadow);
+    text = withTypedLookupsPlain(text);
+    text = withScalarArgumentsNarrowed(text);
+    text = withRepeatedStructsDropped(text);
+    text = renameReservedWords(text);
+    text = withVectorArraysGrouped(text);
+    text = withoutUnreachedFunctions(text, entry);
+    text = withWrittenGlobalsCopied(text);
+    return withEntryUniformsMoved(text, entry, fragment);
+}
+
 }  // namespace
 
 Translation translate(std::string_view source, const std::string& name, Stage stage,
@@ -694,21 +735,15 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text = withEntryUniformsMoved(
-        withWrittenGlobalsCopied(withoutUnreachedFunctions(
-            withVectorArraysGrouped(
-                renameReservedWords(withRepeatedStructsDropped(withScalarArgumentsNarrowed(
-                    withTypedLookupsPlain(withDirectionsFirst(withProfileFunctionsChosen(
-                        withIntegerUpdatesWidened(withDirectivesTrimmed(source)),
-                        stage == Stage::Fragment))))))),
-            entry)),
-        entry, stage == Stage::Fragment);
+    bool shadow = false;
+    const std::string text = asHlsl(source, stage, entry, shadow);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
 
     glslang::TShader shader(language);
-    configure(shader, strings, lengths, names, language, entry);
+    const std::string preamble = preambleFor(source);
+    configure(shader, strings, lengths, names, language, entry, preamble.c_str());
     if (!shader.parse(GetDefaultResources(), 110, false, messages)) {
         result.listing = parseFailure(shader, strings, lengths, name, language, entry, messages);
         return result;
@@ -771,6 +806,14 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             result.uniforms.clear();
             result.glsl.clear();
             return result;
+        }
+    }
+    if (shadow) {
+        result.glsl = asShadowLookups(result.glsl);
+        for (Uniform& u : result.uniforms) {
+            if (u.samplerTarget == SamplerTarget::Texture3D) {
+                u.samplerTarget = SamplerTarget::Texture2D;
+            }
         }
     }
     result.listing = written;

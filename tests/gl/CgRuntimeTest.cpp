@@ -449,6 +449,39 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
     EXPECT_NEAR(pixel[0], 0.3f, 1e-6f) << "tex2Dproj";
     cgGLDisableProfile(fragmentProfile);
 
+    // A shadow sampler's lookups compare the coordinate's depth (z, or z / w when projected)
+    // with the texel's: 1 where it passes the texture's comparison (here <=), 0 where not.
+    GLuint depth = 0;
+    glGenTextures(1, &depth);
+    glBindTexture(GL_TEXTURE_2D, depth);
+    const float half = 0.5f;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, 1, 1, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 &half);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    CGprogram shadow = compile(
+        "uniform sampler2DShadow depth;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return float4(tex2D(depth, float3(0.5, 0.5, 0.25)).x,\n"
+        "                  shadow2D(depth, float3(0.5, 0.5, 0.75)).x,\n"
+        "                  tex2Dproj(depth, float4(1.0, 1.0, 0.5, 2.0)).x,\n"
+        "                  f1tex2Dproj(depth, float4(1.0, 1.0, 1.5, 2.0)));\n}\n",
+        fragmentProfile);
+    ASSERT_NE(shadow, nullptr);
+    CGparameter depthSampler = cgGetNamedParameter(shadow, "depth");
+    cgGLSetTextureParameter(depthSampler, depth);
+    cgGLEnableTextureParameter(depthSampler);
+    cgGLBindProgram(shadow);
+    cgGLEnableProfile(fragmentProfile);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    std::array<float, 4> compared{};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, compared.data());
+    cgGLDisableProfile(fragmentProfile);
+    EXPECT_EQ(compared, (std::array<float, 4>{1.0f, 0.0f, 1.0f, 0.0f}));
+    glDeleteTextures(1, &depth);
+
     // Vertex inputs of the semantics NVIDIA binds to generic attributes read those attributes
     // (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face.
     CGprogram attributes = compile(
