@@ -558,6 +558,25 @@ std::string codeOnly(std::string_view source) {
     return code;
 }
 
+// `text` with each of its words that `renamed` maps renamed, as `when` (given the word's index)
+// allows.
+template <typename When>
+std::string withWordsRenamed(const std::string& text,
+                             const std::map<std::string, std::string>& renamed, When when) {
+    const std::string code = codeOnly(text);
+    const std::vector<Word> words = wordsOf(code);
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const auto to = renamed.find(code.substr(words[w].start, words[w].end - words[w].start));
+        if (to != renamed.end() && when(code, words, w)) {
+            out.append(text, copied, words[w].start - copied).append(to->second);
+            copied = words[w].end;
+        }
+    }
+    return out.append(text, copied, std::string::npos);
+}
+
 bool isIntegerType(std::string_view word) {
     const std::string_view base = word.substr(0, word.find_first_of("1234"));
     const std::size_t digits = word.size() - base.size();
@@ -1122,25 +1141,14 @@ std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
 }
 
 std::string asShadowLookups(const std::string& glsl) {
-    static const std::pair<const char*, const char*> NAMES[] = {
-        {"sampler3D", "sampler2DShadow"},
-        {"texture3DProjLod", "shadow2DProjLod"},
-        {"texture3DProj", "shadow2DProj"},
-        {"texture3DLod", "shadow2DLod"},
-        {"texture3D", "shadow2D"}};
-    const std::string code = codeOnly(glsl);
-    std::string out;
-    std::size_t copied = 0;
-    for (const Word& word : wordsOf(code)) {
-        for (const auto& name : NAMES) {
-            if (code.compare(word.start, word.end - word.start, name.first) == 0) {
-                out.append(glsl, copied, word.start - copied).append(name.second);
-                copied = word.end;
-                break;
-            }
-        }
-    }
-    return out.append(glsl, copied, std::string::npos);
+    return withWordsRenamed(
+        glsl,
+        {{"sampler3D", "sampler2DShadow"},
+         {"texture3DProjLod", "shadow2DProjLod"},
+         {"texture3DProj", "shadow2DProj"},
+         {"texture3DLod", "shadow2DLod"},
+         {"texture3D", "shadow2D"}},
+        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
 }
 
 }  // namespace cgrt
@@ -1155,6 +1163,47 @@ std::set<std::string> definedFunctions(std::string_view source) {
             code.substr(definition.name.start, definition.name.end - definition.name.start));
     }
     return names;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+
+std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        if (code.compare(words[w].start, words[w].end - words[w].start, "samplerRECT") == 0) {
+            rectangles.insert(
+                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
+        }
+    }
+    if (rectangles.empty()) {
+        return std::string(source);
+    }
+    return withWordsRenamed(
+        std::string(source),
+        {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}, {"texRECTproj", "tex2Dproj"}},
+        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
+}
+
+std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames) {
+    // Only where the next word is one of the samplers: "uniform sampler2D NAME", "texture2D(NAME".
+    std::string out = withWordsRenamed(
+        glsl,
+        {{"sampler2D", "sampler2DRect"},
+         {"texture2D", "texture2DRect"},
+         {"texture2DProj", "texture2DRectProj"}},
+        [&](const std::string& code, const std::vector<Word>& words, std::size_t w) {
+            return w + 1 < words.size() &&
+                   glslNames.count(
+                       code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start)) != 0;
+        });
+    const std::size_t firstLineEnd = out.find('\n');
+    if (out.compare(0, 8, "#version") == 0 && firstLineEnd != std::string::npos) {
+        out.insert(firstLineEnd + 1, "#extension GL_ARB_texture_rectangle : require\n");
+    }
+    return out;
 }
 
 }  // namespace cgrt

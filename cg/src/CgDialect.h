@@ -59,6 +59,11 @@ std::string withShadowSamplersAs3D(std::string_view source, bool& shadow);
 std::string asShadowLookups(const std::string& glsl);
 // The names of the functions `source` defines (with a body).
 std::set<std::string> definedFunctions(std::string_view source);
+// glslang's HLSL has no rectangle samplers either: each samplerRECT goes through it as a
+// sampler2D, texRECT and texRECTproj as tex2D and tex2Dproj, and asRectangleLookups turns the
+// GLSL of those back for the uniforms of the names `rectangles` receives. Lines stay.
+std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles);
+std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

@@ -694,16 +694,24 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     return true;
 }
 
+// What went through glslang as another kind of sampler, to be given back in the GLSL.
+struct SamplerStandIns {
+    bool shadow = false;               // sampler2DShadow as sampler3D
+    std::set<std::string> rectangles;  // the samplerRECTs, as sampler2D
+};
+
 // The source as glslang's HLSL reads it, each pass bridging one difference (see CgDialect.h and
-// the headers of the others). `shadow` says whether shadow samplers were made 3D ones.
-std::string asHlsl(std::string_view source, Stage stage, const std::string& entry, bool& shadow) {
+// the headers of the others).
+std::string asHlsl(std::string_view source, Stage stage, const std::string& entry,
+                   SamplerStandIns& standIns) {
     const bool fragment = stage == Stage::Fragment;
     std::string text = withDirectivesTrimmed(source);
     text = withIntegerUpdatesWidened(text);
     text = withProfileFunctionsChosen(text, fragment);
     text = withDirectionsFirst(text);
-    text = withShadowSamplersAs3D(text, shadow);
+    text = withShadowSamplersAs3D(text, standIns.shadow);
     text = withTypedLookupsPlain(text);
+    text = withRectangleSamplersAs2D(text, standIns.rectangles);
     text = withScalarArgumentsNarrowed(text);
     text = withRepeatedStructsDropped(text);
     text = renameReservedWords(text);
@@ -711,6 +719,26 @@ std::string asHlsl(std::string_view source, Stage stage, const std::string& entr
     text = withoutUnreachedFunctions(text, entry);
     text = withWrittenGlobalsCopied(text);
     return withEntryUniformsMoved(text, entry, fragment);
+}
+
+// The GLSL and uniforms of samplers that went through glslang as stand-ins, as they are.
+void giveBack(const SamplerStandIns& standIns, Translation& result) {
+    std::set<std::string> rectangles;  // their GLSL names
+    for (Uniform& u : result.uniforms) {
+        if (standIns.shadow && u.samplerTarget == SamplerTarget::Texture3D) {
+            u.samplerTarget = SamplerTarget::Texture2D;
+        } else if (standIns.rectangles.count(u.name) != 0 &&
+                   u.samplerTarget == SamplerTarget::Texture2D) {
+            u.samplerTarget = SamplerTarget::TextureRectangle;
+            rectangles.insert(u.glslName);
+        }
+    }
+    if (standIns.shadow) {
+        result.glsl = asShadowLookups(result.glsl);
+    }
+    if (!rectangles.empty()) {
+        result.glsl = asRectangleLookups(result.glsl, rectangles);
+    }
 }
 
 }  // namespace
@@ -735,8 +763,8 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    bool shadow = false;
-    const std::string text = asHlsl(source, stage, entry, shadow);
+    SamplerStandIns standIns;
+    const std::string text = asHlsl(source, stage, entry, standIns);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -808,14 +836,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             return result;
         }
     }
-    if (shadow) {
-        result.glsl = asShadowLookups(result.glsl);
-        for (Uniform& u : result.uniforms) {
-            if (u.samplerTarget == SamplerTarget::Texture3D) {
-                u.samplerTarget = SamplerTarget::Texture2D;
-            }
-        }
-    }
+    giveBack(standIns, result);
     result.listing = written;
     result.ok = true;
     return result;

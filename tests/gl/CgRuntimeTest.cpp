@@ -482,6 +482,34 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
     EXPECT_EQ(compared, (std::array<float, 4>{1.0f, 0.0f, 1.0f, 0.0f}));
     glDeleteTextures(1, &depth);
 
+    // A rectangle texture is read at texel coordinates, not normalized ones: (1.5, 0.5) is the
+    // second texel of the first row of the same 2x2 image.
+    GLuint rectangle = 0;
+    glGenTextures(1, &rectangle);
+    glBindTexture(GL_TEXTURE_RECTANGLE, rectangle);
+    glTexImage2D(GL_TEXTURE_RECTANGLE, 0, GL_RGBA32F, 2, 2, 0, GL_RGBA, GL_FLOAT, texels);
+    glTexParameteri(GL_TEXTURE_RECTANGLE, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    CGprogram rect = compile(
+        "uniform samplerRECT image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return float4(texRECT(image, float2(1.5, 0.5)).x, f1texRECT(image, float2(0.5, "
+        "1.5)),\n                  texRECTproj(image, float3(3.0, 3.0, 2.0)).x, 0);\n}\n",
+        fragmentProfile);
+    ASSERT_NE(rect, nullptr);
+    CGparameter rectSampler = cgGetNamedParameter(rect, "image");
+    EXPECT_EQ(cgGetParameterType(rectSampler), CG_SAMPLERRECT);
+    cgGLSetTextureParameter(rectSampler, rectangle);
+    cgGLEnableTextureParameter(rectSampler);
+    cgGLBindProgram(rect);
+    cgGLEnableProfile(fragmentProfile);
+    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    std::array<float, 4> texel{};
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, texel.data());
+    cgGLDisableProfile(fragmentProfile);
+    EXPECT_EQ(texel, (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.0f}));
+    glDeleteTextures(1, &rectangle);
+
     // Vertex inputs of the semantics NVIDIA binds to generic attributes read those attributes
     // (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face.
     CGprogram attributes = compile(
