@@ -687,6 +687,11 @@ std::string withIntegerUpdatesWidened(std::string_view source) {
         while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
             target.pop_back();
         }
+        // Written twice, a target with a call or an increment in it would do that twice.
+        if (target.find('(') != std::string::npos || target.find("++") != std::string::npos ||
+            target.find("--") != std::string::npos) {
+            continue;
+        }
         // "a *= x" -> "a = a * (x)": the operator's character becomes a space, then
         // "= a * (" goes after the '='.
         edits.emplace_back(at + 1, " " + target + " " + code[op] + " (");
