@@ -259,6 +259,10 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if (base == "FOGCOORD" && index == 0) {
             return Builtin{"gl_FogCoord", 1};
         }
+        // EXT_gpu_shader4's, as cgc's GL profiles read them.
+        if ((base == "VERTEXID" || base == "INSTANCEID") && index == 0) {
+            return Builtin{base == "VERTEXID" ? "float(gl_VertexID)" : "float(gl_InstanceID)", 1};
+        }
         return genericAttribute(base, index);
     }
     if (stage == Stage::Vertex) {
@@ -295,6 +299,9 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         }
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
+        }
+        if (base == "PRIMITIVEID" && index == 0) {
+            return Builtin{"float(gl_PrimitiveID)", 1};
         }
         // cgc's GL profiles read FACE as 1 for a front face and 0 for a back one.
         if (base == "FACE" && index == 0) {
@@ -679,6 +686,12 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     if (firstLineEnd == std::string::npos) {
         listing += name + " : error: no code was generated\n";
         return false;
+    }
+    for (const char* name : {"gl_VertexID", "gl_InstanceID", "gl_PrimitiveID"}) {
+        if (defines.find(name) != std::string::npos) {
+            defines.insert(0, "#extension GL_EXT_gpu_shader4 : enable\n");
+            break;
+        }
     }
     if (options.es) {
         // The first line is the #version, which the ES form goes without.

@@ -519,18 +519,20 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
 }
 
 // Vertex inputs of the semantics NVIDIA binds to generic attributes read those attributes
-// (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face.
+// (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face, INSTANCEID 0
+// outside instanced draws.
 TEST_F(CgRuntimeTest, VertexInputsReadTheAttributesNvidiasProfilesBindThemTo) {
     const FloatPixel drawn;
     CGprogram attributes = compile(
         "void main(float4 p : POSITION, float3 t : TANGENT, float4 a : ATTR6, float w : "
-        "BLENDWEIGHT,\n          int4 i : BLENDINDICES, out float4 oP : POSITION,\n"
-        "          out float4 oC : COLOR0, out float4 oT : TEXCOORD0)\n"
-        "{\n    oP = p;\n    oC = float4(t.xy, a.z, w);\n    oT = i;\n}\n",
+        "BLENDWEIGHT,\n          int4 i : BLENDINDICES, int instance : INSTANCEID,\n"
+        "          out float4 oP : POSITION, out float4 oC : COLOR0, out float4 oT : TEXCOORD0)\n"
+        "{\n    oP = p;\n    oC = float4(t.xy, a.z, w);\n    oT = float4(i.xy, instance, 0);\n}\n",
         vertexProfile);
     CGprogram face = compile(
-        "float4 main(float4 c : COLOR0, float4 i : TEXCOORD0, float f : FACE) : COLOR\n"
-        "{\n    return c + float4(i.x, i.y, 0, f) * 10.0;\n}\n",
+        "float4 main(float4 c : COLOR0, float4 i : TEXCOORD0, float f : FACE,\n"
+        "            int primitive : PRIMITIVEID) : COLOR\n"
+        "{\n    return c + float4(i.x, i.y, i.z + primitive * 0, f) * 10.0;\n}\n",
         fragmentProfile);
     ASSERT_NE(attributes, nullptr);
     glVertexAttrib4f(14, 0.25f, 0.5f, 0.0f, 1.0f);
