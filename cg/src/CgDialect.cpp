@@ -1,5 +1,7 @@
 #include "CgDialect.h"
 
+#include "CgScan.h"
+
 #include <algorithm>
 #include <cctype>
 #include <iterator>
@@ -11,6 +13,9 @@
 #include <vector>
 
 namespace cgrt {
+
+using namespace text;
+
 namespace {
 
 const char PREFIX[] = "cgw_";
@@ -49,14 +54,6 @@ const char* const RESERVED[] = {"texture",
 
 bool isReserved(std::string_view word) {
     return std::find(std::begin(RESERVED), std::end(RESERVED), word) != std::end(RESERVED);
-}
-
-bool identStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-bool identChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
 // Whether the word about to be appended to `out` names a preprocessor directive (#line).
@@ -132,18 +129,6 @@ std::size_t arrayConstructorOpen(std::string_view source, std::size_t end) {
     }
     i = source.find_first_not_of(" \t", i + 1);
     return i != std::string_view::npos && source[i] == '(' ? i : std::string_view::npos;
-}
-
-// The ')' that closes the '(' at `open`; npos when it does not close.
-std::size_t closingParen(std::string_view source, std::size_t open) {
-    int depth = 0;
-    for (std::size_t i = open; i < source.size(); ++i) {
-        depth += source[i] == '(' ? 1 : source[i] == ')' ? -1 : 0;
-        if (depth == 0) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
 }
 
 }  // namespace
@@ -228,32 +213,6 @@ std::string renameReservedWords(std::string_view source) {
 
 namespace {
 
-std::size_t skipSpaces(std::string_view line, std::size_t at) {
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
-        ++at;
-    }
-    return at;
-}
-
-std::size_t wordEnd(std::string_view line, std::size_t at) {
-    while (at < line.size() && identChar(line[at])) {
-        ++at;
-    }
-    return at;
-}
-
-// The word of a directive line ("ifdef" of "  # ifdef X"), with `end` just after it; empty for a
-// line that is no directive.
-std::string_view directiveWord(std::string_view line, std::size_t& end) {
-    const std::size_t hash = skipSpaces(line, 0);
-    if (hash == line.size() || line[hash] != '#') {
-        return {};
-    }
-    const std::size_t start = skipSpaces(line, hash + 1);
-    end = wordEnd(line, start);
-    return line.substr(start, end - start);
-}
-
 // Where the part of a directive line that glslang takes ends, or npos for a line that is no
 // #ifdef, #ifndef, #else or #endif.
 std::size_t directiveEnd(std::string_view line) {
@@ -303,13 +262,6 @@ std::string withDirectivesTrimmed(std::string_view source) {
 }
 
 namespace {
-
-std::size_t skipBlanks(const std::string& text, std::size_t at) {
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
-        ++at;
-    }
-    return at;
-}
 
 std::string withoutBlanks(const std::string& text) {
     std::string out;
@@ -411,37 +363,6 @@ std::string cgName(const std::string& name) {
 
 namespace {
 
-struct Word {
-    std::size_t start;
-    std::size_t end;
-};
-
-// The identifiers of `code` (see codeOnly) in order, members after a '.' included; the letters of
-// numbers (1.0e5f, 0x1F) are none. Scanned by hand: std::regex recurses once a character and
-// would overflow the stack on a long run of one.
-std::vector<Word> wordsOf(const std::string& code) {
-    std::vector<Word> words;
-    for (std::size_t i = 0; i < code.size();) {
-        if (std::isdigit(static_cast<unsigned char>(code[i])) != 0) {
-            while (i < code.size() && (identChar(code[i]) || code[i] == '.')) {
-                ++i;
-            }
-        } else if (identStart(code[i])) {
-            const std::size_t end = wordEnd(code, i);
-            words.push_back({i, end});
-            i = end;
-        } else {
-            ++i;
-        }
-    }
-    return words;
-}
-
-// Whether only blanks, at least one, stand between two words.
-bool blanksBetween(const std::string& code, const Word& a, const Word& b) {
-    return b.start > a.end && skipBlanks(code, a.end) == b.start;
-}
-
 // float2..float4, half2..half4, int2..int4
 bool isVectorType(const std::string& word) {
     const std::string base = word.substr(0, word.size() - 1);
@@ -522,60 +443,6 @@ std::string withVectorArraysGrouped(std::string_view source) {
 
 namespace cgrt {
 namespace {
-
-using Insertions = std::vector<std::pair<std::size_t, std::string>>;  // what goes where
-
-// Each text inserted at its position in `text` as it was.
-void insertAll(std::string& text, Insertions edits) {
-    std::stable_sort(edits.begin(), edits.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& edit : edits) {
-        text.insert(edit.first, edit.second);
-    }
-}
-
-// `source` with comments and string literals turned into spaces, line breaks kept: positions in
-// it are positions in `source`, and no word in it comes from a comment.
-std::string codeOnly(std::string_view source) {
-    std::string code(source);
-    for (std::size_t i = 0; i < code.size();) {
-        std::size_t end = 0;
-        if (code.compare(i, 2, "//") == 0) {
-            end = std::min(code.find('\n', i), code.size());
-        } else if (code.compare(i, 2, "/*") == 0) {
-            const std::size_t close = code.find("*/", i + 2);
-            end = close == std::string::npos ? code.size() : close + 2;
-        } else if (code[i] == '"') {
-            end = std::min(code.find_first_of("\"\n", i + 1), code.size() - 1) + 1;
-        } else {
-            ++i;
-            continue;
-        }
-        for (; i < end; ++i) {
-            code[i] = code[i] == '\n' ? '\n' : ' ';
-        }
-    }
-    return code;
-}
-
-// `text` with each of its words that `renamed` maps renamed, as `when` (given the word's index)
-// allows.
-template <typename When>
-std::string withWordsRenamed(const std::string& text,
-                             const std::map<std::string, std::string>& renamed, When when) {
-    const std::string code = codeOnly(text);
-    const std::vector<Word> words = wordsOf(code);
-    std::string out;
-    std::size_t copied = 0;
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        const auto to = renamed.find(code.substr(words[w].start, words[w].end - words[w].start));
-        if (to != renamed.end() && when(code, words, w)) {
-            out.append(text, copied, words[w].start - copied).append(to->second);
-            copied = words[w].end;
-        }
-    }
-    return out.append(text, copied, std::string::npos);
-}
 
 bool isIntegerType(std::string_view word) {
     const std::string_view base = word.substr(0, word.find_first_of("1234"));
@@ -710,20 +577,6 @@ std::string withIntegerUpdatesWidened(std::string_view source) {
 
 namespace cgrt {
 namespace {
-
-// `code` (see codeOnly) with every preprocessor directive line blanked as well.
-std::string withoutDirectives(std::string code) {
-    for (std::size_t start = 0; start < code.size();) {
-        const std::size_t end = std::min(code.find('\n', start), code.size());
-        const std::size_t first = code.find_first_not_of(" \t", start);
-        if (first < end && code[first] == '#') {
-            std::fill(code.begin() + static_cast<std::ptrdiff_t>(first),
-                      code.begin() + static_cast<std::ptrdiff_t>(end), ' ');
-        }
-        start = end + 1;
-    }
-    return code;
-}
 
 // The profiles this translator stands for, by stage, most preferred first.
 const char* const VERTEX_PROFILES[] = {"glslv", "gp4vp", "vp40", "vp30", "arbvp1", "vp20"};
@@ -922,42 +775,6 @@ std::string entryLocation(std::string_view source, const std::string& name,
 }  // namespace cgrt
 
 namespace cgrt {
-
-std::string withTypedLookupsPlain(std::string_view source) {
-    static const char* const LOOKUPS[] = {"tex1D",       "tex2D",      "tex3D",     "texCUBE",
-                                          "texRECT",     "tex1Dproj",  "tex2Dproj", "tex3Dproj",
-                                          "texCUBEproj", "texRECTproj"};
-    static const char* const SWIZZLE[] = {"", ".x", ".xy", ".xyz", ""};
-    const std::string code = withoutDirectives(codeOnly(source));
-    Insertions edits;
-    std::vector<std::size_t> prefixes;
-    for (const Word& word : wordsOf(code)) {
-        const char kind = code[word.start];
-        const char width = word.end - word.start > 2 ? code[word.start + 1] : '0';
-        const std::string lookup = code.substr(word.start + 2, word.end - word.start - 2);
-        const std::size_t open = skipBlanks(code, word.end);
-        const std::size_t close =
-            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
-        if (std::strchr("fhx", kind) == nullptr || width < '1' || width > '4' ||
-            std::find(std::begin(LOOKUPS), std::end(LOOKUPS), lookup) == std::end(LOOKUPS) ||
-            close == std::string::npos) {
-            continue;
-        }
-        prefixes.push_back(word.start);
-        // "f1tex2D(s, t)" -> " (tex2D(s, t)).x"
-        edits.emplace_back(close + 1, std::string(")") + SWIZZLE[width - '0']);
-    }
-    std::string out(source);
-    for (const std::size_t at : prefixes) {
-        out.replace(at, 2, " (");
-    }
-    insertAll(out, std::move(edits));
-    return out;
-}
-
-}  // namespace cgrt
-
-namespace cgrt {
 namespace {
 
 struct FunctionDefinition {
@@ -1102,64 +919,6 @@ std::string withScalarArgumentsNarrowed(std::string_view source) {
 
 namespace cgrt {
 
-std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
-    static const std::pair<const char*, const char*> LOOKUPS[] = {
-        {"tex2D", "tex3D"},     {"tex2Dproj", "tex3Dproj"},    {"tex2Dlod", "tex3Dlod"},
-        {"shadow2D", "tex3D"},  {"shadow2Dproj", "tex3Dproj"}, {"f4tex2D", "tex3D"},
-        {"f1tex2D", "f1tex3D"}, {"f4tex2Dproj", "tex3Dproj"},  {"f1tex2Dproj", "f1tex3Dproj"}};
-    const std::string code = withoutDirectives(codeOnly(source));
-    const std::vector<Word> words = wordsOf(code);
-    const auto text = [&](const Word& w) { return code.substr(w.start, w.end - w.start); };
-    std::set<std::string> samplers;
-    bool own3D = false;
-    for (std::size_t w = 0; w < words.size(); ++w) {
-        const std::string word = text(words[w]);
-        own3D = own3D || word == "sampler3D" || word.find("tex3D") != std::string::npos;
-        if (word == "sampler2DShadow" && w + 1 < words.size()) {
-            samplers.insert(text(words[w + 1]));
-        }
-    }
-    shadow = !samplers.empty() && !own3D;
-    if (!shadow) {
-        return std::string(source);
-    }
-    std::vector<std::pair<Word, const char*>> replaced;
-    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-        const std::string word = text(words[w]);
-        const std::size_t open = skipBlanks(code, words[w].end);
-        const bool onShadow = open < code.size() && code[open] == '(' &&
-                              skipBlanks(code, open + 1) == words[w + 1].start &&
-                              samplers.count(text(words[w + 1])) != 0;
-        const char* with = word == "sampler2DShadow" ? "sampler3D" : nullptr;
-        for (const auto& lookup : LOOKUPS) {
-            with = onShadow && word == lookup.first ? lookup.second : with;
-        }
-        if (with != nullptr) {
-            replaced.emplace_back(words[w], with);
-        }
-    }
-    std::string out(source);
-    for (auto r = replaced.rbegin(); r != replaced.rend(); ++r) {
-        out.replace(r->first.start, r->first.end - r->first.start, r->second);
-    }
-    return out;
-}
-
-std::string asShadowLookups(const std::string& glsl) {
-    return withWordsRenamed(
-        glsl,
-        {{"sampler3D", "sampler2DShadow"},
-         {"texture3DProjLod", "shadow2DProjLod"},
-         {"texture3DProj", "shadow2DProj"},
-         {"texture3DLod", "shadow2DLod"},
-         {"texture3D", "shadow2D"}},
-        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
-}
-
-}  // namespace cgrt
-
-namespace cgrt {
-
 std::set<std::string> definedFunctions(std::string_view source) {
     const std::string code = withoutDirectives(codeOnly(source));
     std::set<std::string> names;
@@ -1168,47 +927,6 @@ std::set<std::string> definedFunctions(std::string_view source) {
             code.substr(definition.name.start, definition.name.end - definition.name.start));
     }
     return names;
-}
-
-}  // namespace cgrt
-
-namespace cgrt {
-
-std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles) {
-    const std::string code = withoutDirectives(codeOnly(source));
-    const std::vector<Word> words = wordsOf(code);
-    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-        if (code.compare(words[w].start, words[w].end - words[w].start, "samplerRECT") == 0) {
-            rectangles.insert(
-                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
-        }
-    }
-    if (rectangles.empty()) {
-        return std::string(source);
-    }
-    return withWordsRenamed(
-        std::string(source),
-        {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}, {"texRECTproj", "tex2Dproj"}},
-        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
-}
-
-std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames) {
-    // Only where the next word is one of the samplers: "uniform sampler2D NAME", "texture2D(NAME".
-    std::string out = withWordsRenamed(
-        glsl,
-        {{"sampler2D", "sampler2DRect"},
-         {"texture2D", "texture2DRect"},
-         {"texture2DProj", "texture2DRectProj"}},
-        [&](const std::string& code, const std::vector<Word>& words, std::size_t w) {
-            return w + 1 < words.size() &&
-                   glslNames.count(
-                       code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start)) != 0;
-        });
-    const std::size_t firstLineEnd = out.find('\n');
-    if (out.compare(0, 8, "#version") == 0 && firstLineEnd != std::string::npos) {
-        out.insert(firstLineEnd + 1, "#extension GL_ARB_texture_rectangle : require\n");
-    }
-    return out;
 }
 
 }  // namespace cgrt

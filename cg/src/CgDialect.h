@@ -43,27 +43,13 @@ std::string withDirectionsFirst(std::string_view source);
 // no such definition.
 std::string entryLocation(std::string_view source, const std::string& name,
                           const std::string& entry);
-// The NV profiles' lookups that name the type and width of their result (f1tex2D, h4texCUBE,
-// x3tex2Dproj, ...) are the plain lookup and a swizzle of its leading components. Lines stay.
-std::string withTypedLookupsPlain(std::string_view source);
 // Cg passes a vector where a function of the source declares a scalar parameter, and takes its
 // first component (`or(float, float, float)` given a float2); glslang finds no function then. An
 // argument at a place where every definition of that name and number of parameters takes a scalar
 // (not `out`) is cast to it: `(float)(x)`. Lines stay.
 std::string withScalarArgumentsNarrowed(std::string_view source);
-// glslang's HLSL has no shadow samplers. A source that uses no 3D texture of its own gets each
-// sampler2DShadow as a sampler3D, and lookups on one (tex2D, tex2Dproj, shadow2D, ...) as 3D
-// lookups, whose coordinate carries the depth to compare with; asShadowLookups turns the GLSL of
-// those back. `shadow` says whether there was one. Lines stay.
-std::string withShadowSamplersAs3D(std::string_view source, bool& shadow);
-std::string asShadowLookups(const std::string& glsl);
 // The names of the functions `source` defines (with a body).
 std::set<std::string> definedFunctions(std::string_view source);
-// glslang's HLSL has no rectangle samplers either: each samplerRECT goes through it as a
-// sampler2D, texRECT and texRECTproj as tex2D and tex2Dproj, and asRectangleLookups turns the
-// GLSL of those back for the uniforms of the names `rectangles` receives. Lines stay.
-std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles);
-std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames);
 // A name as the program wrote it: the prefix taken off every part of "a.b.c".
 std::string cgName(const std::string& name);
 

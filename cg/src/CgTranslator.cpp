@@ -2,6 +2,7 @@
 
 #include "CgDialect.h"
 #include "CgEntryUniforms.h"
+#include "CgLookups.h"
 #include "CgReachable.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
