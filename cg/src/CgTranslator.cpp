@@ -282,7 +282,7 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
         }
-        if (base == "PSIZE" && index == 0) {
+        if ((base == "PSIZE" || base == "PSIZ") && index == 0) {
             return Builtin{"gl_PointSize", 1};
         }
         // GLSL 1.30's; a program that writes one is given a #version 130 line.
@@ -305,7 +305,7 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
             return Builtin{"float(gl_PrimitiveID)", 1};
         }
         // cgc's GL profiles read FACE as 1 for a front face and 0 for a back one.
-        if (base == "FACE" && index == 0) {
+        if ((base == "FACE" || base == "VFACE") && index == 0) {
             return Builtin{"float(gl_FrontFacing)", 1};
         }
         // Cg gives a fragment program that reads POSITION the window position, as WPOS.
@@ -317,7 +317,7 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
     if ((base == "COLOR" || base == "COL") && index < 4) {
         return Builtin{"gl_FragData[" + std::to_string(index) + "]", 4};
     }
-    if (base == "DEPTH" && index == 0) {
+    if ((base == "DEPTH" || base == "DEPR") && index == 0) {
         return Builtin{"gl_FragDepth", 1};
     }
     return std::nullopt;
