@@ -1,13 +1,21 @@
 #include "CgDialect.h"
 
+#include "CgScan.h"
+
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <cstring>
 #include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 #include <vector>
 
 namespace cgrt {
+
+using namespace text;
+
 namespace {
 
 const char PREFIX[] = "cgw_";
@@ -46,14 +54,6 @@ const char* const RESERVED[] = {"texture",
 
 bool isReserved(std::string_view word) {
     return std::find(std::begin(RESERVED), std::end(RESERVED), word) != std::end(RESERVED);
-}
-
-bool identStart(char c) {
-    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
-
-bool identChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
 // Whether the word about to be appended to `out` names a preprocessor directive (#line).
@@ -99,6 +99,14 @@ bool glslMatrixName(std::string_view word) {
            word[4] == 'x' && dimension(word[5]);
 }
 
+// A matrix of booleans, on which glslang's HLSL crashes (SPIR-V has none): boolNxM is floatNxM,
+// its elements 1 and 0, which Cg's conversions give where a bool is wanted again.
+bool boolMatrixName(std::string_view word) {
+    const auto dimension = [](char c) { return c >= '1' && c <= '4'; };
+    return word.size() == 7 && word.compare(0, 4, "bool") == 0 && dimension(word[4]) &&
+           word[5] == 'x' && dimension(word[6]);
+}
+
 // A matrix with one row or one column, which glslang's HLSL cannot construct: floatNx1 and
 // float1xN are the vector floatN. Products keep their values: mul of a matrix and a column is
 // the matrix and the vector's, mul of a row and a column is their dot product, as for vectors.
@@ -121,18 +129,6 @@ std::size_t arrayConstructorOpen(std::string_view source, std::size_t end) {
     }
     i = source.find_first_not_of(" \t", i + 1);
     return i != std::string_view::npos && source[i] == '(' ? i : std::string_view::npos;
-}
-
-// The ')' that closes the '(' at `open`; npos when it does not close.
-std::size_t closingParen(std::string_view source, std::size_t open) {
-    int depth = 0;
-    for (std::size_t i = open; i < source.size(); ++i) {
-        depth += source[i] == '(' ? 1 : source[i] == ')' ? -1 : 0;
-        if (depth == 0) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
 }
 
 }  // namespace
@@ -189,6 +185,9 @@ std::string renameReservedWords(std::string_view source) {
             if (glslMatrixName(word)) {
                 out += "float";
                 out.append(word.substr(3));
+            } else if (boolMatrixName(word)) {
+                out += "float";
+                out.append(word.substr(4));
             } else if (singleLineMatrix(word)) {
                 out += "float";
                 out += word[5] == '1' ? word[7] : word[5];
@@ -213,32 +212,6 @@ std::string renameReservedWords(std::string_view source) {
 }
 
 namespace {
-
-std::size_t skipSpaces(std::string_view line, std::size_t at) {
-    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
-        ++at;
-    }
-    return at;
-}
-
-std::size_t wordEnd(std::string_view line, std::size_t at) {
-    while (at < line.size() && identChar(line[at])) {
-        ++at;
-    }
-    return at;
-}
-
-// The word of a directive line ("ifdef" of "  # ifdef X"), with `end` just after it; empty for a
-// line that is no directive.
-std::string_view directiveWord(std::string_view line, std::size_t& end) {
-    const std::size_t hash = skipSpaces(line, 0);
-    if (hash == line.size() || line[hash] != '#') {
-        return {};
-    }
-    const std::size_t start = skipSpaces(line, hash + 1);
-    end = wordEnd(line, start);
-    return line.substr(start, end - start);
-}
 
 // Where the part of a directive line that glslang takes ends, or npos for a line that is no
 // #ifdef, #ifndef, #else or #endif.
@@ -289,13 +262,6 @@ std::string withDirectivesTrimmed(std::string_view source) {
 }
 
 namespace {
-
-std::size_t skipBlanks(const std::string& text, std::size_t at) {
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
-        ++at;
-    }
-    return at;
-}
 
 std::string withoutBlanks(const std::string& text) {
     std::string out;
@@ -397,6 +363,13 @@ std::string cgName(const std::string& name) {
 
 namespace {
 
+// float2..float4, half2..half4, int2..int4
+bool isVectorType(const std::string& word) {
+    const std::string base = word.substr(0, word.size() - 1);
+    return word.size() > 1 && word.back() >= '2' && word.back() <= '4' &&
+           (base == "float" || base == "half" || base == "int");
+}
+
 bool blankOrComment(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text.compare(i, 2, "//") == 0) {
@@ -411,14 +384,26 @@ bool blankOrComment(const std::string& text) {
 }  // namespace
 
 std::string withVectorArraysGrouped(std::string_view source) {
-    static const std::regex DECLARATION(
-        R"re(\b(float|half|int)([234])\s+\w+\s*\[\s*([0-9]+)\s*\]\s*=\s*\{)re");
     std::string out(source);
     std::vector<std::pair<std::size_t, std::string>> groups;  // where each '(' or ')' goes
     const std::string text(source);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), DECLARATION);
-         it != std::sregex_iterator(); ++it) {
-        const std::size_t open = static_cast<std::size_t>(it->position() + it->length()) - 1;
+    const std::vector<Word> words = wordsOf(text);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        // "float2 name [ 2 ] = {"
+        const std::string type = text.substr(words[w].start, words[w].end - words[w].start);
+        const std::size_t bracket = skipBlanks(text, words[w + 1].end);
+        const std::size_t digits = skipBlanks(text, bracket + 1);
+        const std::size_t digitsEnd =
+            std::min(text.find_first_not_of("0123456789", digits), text.size());
+        const std::size_t closeBracket = skipBlanks(text, digitsEnd);
+        const std::size_t equals = skipBlanks(text, closeBracket + 1);
+        const std::size_t open = skipBlanks(text, equals + 1);
+        if (!isVectorType(type) || !blanksBetween(text, words[w], words[w + 1]) ||
+            open >= text.size() || text[bracket] != '[' || digitsEnd == digits ||
+            digitsEnd - digits > 6 || text[closeBracket] != ']' || text[equals] != '=' ||
+            text[open] != '{') {
+            continue;
+        }
         const std::size_t close = text.find('}', open);
         if (close == std::string::npos || text.find('{', open + 1) < close) {
             continue;
@@ -438,12 +423,11 @@ std::string withVectorArraysGrouped(std::string_view source) {
             last = starts.back() - 1;
             starts.pop_back();
         }
-        const std::size_t width = static_cast<std::size_t>((*it)[2].str()[0] - '0');
-        const std::size_t count = std::stoul((*it)[3].str());
+        const std::size_t width = static_cast<std::size_t>(type.back() - '0');
+        const std::size_t count = std::stoul(text.substr(digits, digitsEnd - digits));
         if (starts.size() != width * count) {
             continue;
         }
-        const std::string type = (*it)[1].str() + (*it)[2].str();
         for (std::size_t k = 0; k < starts.size(); k += width) {
             groups.emplace_back(starts[k], type + "(");
             groups.emplace_back(k + width < starts.size() ? starts[k + width] - 1 : last, ")");
@@ -453,6 +437,496 @@ std::string withVectorArraysGrouped(std::string_view source) {
         out.insert(g->first, g->second);
     }
     return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+namespace {
+
+bool isIntegerType(std::string_view word) {
+    const std::string_view base = word.substr(0, word.find_first_of("1234"));
+    const std::size_t digits = word.size() - base.size();
+    return (base == "int" || base == "uint") &&
+           (digits == 0 || (digits == 1 && word.back() >= '1' && word.back() <= '4'));
+}
+
+// Every name declared with an integer type: `int a`, `int2 b = ..., c;`, `uniform uint d`.
+std::set<std::string> integerNames(const std::string& code) {
+    std::set<std::string> names;
+    const std::vector<Word> words = wordsOf(code);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::string_view word(code.data() + words[w].start, words[w].end - words[w].start);
+        if (!isIntegerType(word) || !blanksBetween(code, words[w], words[w + 1])) {
+            continue;
+        }
+        names.insert(code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
+        // Further declarators of the same declaration, past each initializer.
+        std::size_t at = words[w + 1].end;
+        for (;;) {
+            int depth = 0;
+            while (at < code.size() && !(depth == 0 && std::strchr(",;)", code[at]) != nullptr)) {
+                depth += code[at] == '(' || code[at] == '[' ? 1 : 0;
+                depth -= code[at] == ')' || code[at] == ']' ? 1 : 0;
+                ++at;
+            }
+            const std::size_t name =
+                at < code.size() && code[at] == ',' ? skipBlanks(code, at + 1) : code.size();
+            const std::size_t nameEnd =
+                name < code.size() && identStart(code[name]) ? wordEnd(code, name) : name;
+            const std::size_t after = skipBlanks(code, nameEnd);
+            if (nameEnd == name || after >= code.size() ||
+                std::strchr("=,;[", code[after]) == nullptr) {
+                break;
+            }
+            names.insert(code.substr(name, nameEnd - name));
+            at = nameEnd;
+        }
+    }
+    return names;
+}
+
+// Where the assigned expression that ends just before `end` starts (`a`, `a.x`, `b[i].y`); `end`
+// itself when there is none.
+std::size_t targetStart(const std::string& code, std::size_t end) {
+    std::size_t at = end;
+    while (at > 0 && (code[at - 1] == ' ' || code[at - 1] == '\t')) {
+        --at;
+    }
+    const std::size_t last = at;
+    while (at > 0) {
+        const char c = code[at - 1];
+        if (identChar(c) || c == '.') {
+            --at;
+        } else if (c == ']') {
+            const std::size_t open = code.rfind('[', at - 1);
+            if (open == std::string::npos) {
+                break;
+            }
+            at = open;
+        } else {
+            break;
+        }
+    }
+    return at == last ? end : at;
+}
+
+// Where the right side that starts at `from` ends: a ';' or ',' outside brackets, or a bracket
+// that closes one opened before it.
+std::size_t valueEnd(const std::string& code, std::size_t from) {
+    int depth = 0;
+    for (std::size_t at = from; at < code.size(); ++at) {
+        const char c = code[at];
+        if (c == '(' || c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ')' || c == ']' || c == '}') {
+            if (depth-- == 0) {
+                return at;
+            }
+        } else if (depth == 0 && (c == ';' || c == ',')) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
+std::string withIntegerUpdatesWidened(std::string_view source) {
+    const std::string code = codeOnly(source);
+    const std::set<std::string> integers = integerNames(code);
+    std::vector<std::pair<std::size_t, std::string>> edits;      // text inserted at each position
+    std::vector<std::pair<std::size_t, std::size_t>> operators;  // op position, '=' position
+    for (std::size_t at = code.find('='); at != std::string::npos; at = code.find('=', at + 1)) {
+        const std::size_t op = at - 1;
+        if (at == 0 || std::strchr("+-*/", code[op]) == nullptr ||
+            (op > 0 && code[op - 1] == code[op]) || code.compare(at, 2, "==") == 0) {
+            continue;
+        }
+        const std::size_t start = targetStart(code, op);
+        const std::size_t rootEnd = wordEnd(code, start);
+        const std::size_t end = valueEnd(code, at + 1);
+        if (start == op || end == std::string::npos ||
+            integers.count(code.substr(start, rootEnd - start)) == 0) {
+            continue;
+        }
+        std::string target(source.substr(start, op - start));
+        while (!target.empty() && (target.back() == ' ' || target.back() == '\t')) {
+            target.pop_back();
+        }
+        // Written twice, a target with a call or an increment in it would do that twice.
+        if (target.find('(') != std::string::npos || target.find("++") != std::string::npos ||
+            target.find("--") != std::string::npos) {
+            continue;
+        }
+        // "a *= x" -> "a = a * (x)": the operator's character becomes a space, then
+        // "= a * (" goes after the '='.
+        edits.emplace_back(at + 1, " " + target + " " + code[op] + " (");
+        edits.emplace_back(end, ")");
+        operators.emplace_back(op, at);
+    }
+    std::string out(source);
+    for (const auto& op : operators) {
+        out[op.first] = ' ';
+    }
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+namespace {
+
+// The profiles this translator stands for, by stage, most preferred first.
+const char* const VERTEX_PROFILES[] = {"glslv", "gp4vp", "vp40", "vp30", "arbvp1", "vp20"};
+const char* const FRAGMENT_PROFILES[] = {"glslf", "gp4fp", "fp40", "fp30", "arbfp1", "fp20"};
+
+bool isProfileName(const std::string& word) {
+    static const std::regex PROFILE(
+        R"re(arb[vf]p1|[vf]p[234]0|gp[45](vp|fp|gp|tcp|tep)|glsl[vfg]|hlsl[vf]|[vp]s_[1-5]_[0-9x]|gs_[45]_0)re");
+    return word.size() <= 8 && std::regex_match(word, PROFILE);
+}
+
+bool isPrimitiveWord(const std::string& word) {
+    static const char* const WORDS[] = {"POINT",        "LINE",      "LINE_ADJ", "TRIANGLE",
+                                        "TRIANGLE_ADJ", "POINT_OUT", "LINE_OUT", "TRIANGLE_OUT"};
+    return std::find(std::begin(WORDS), std::end(WORDS), word) != std::end(WORDS);
+}
+
+// A top-level declaration that starts with a profile name or primitive word.
+struct Qualified {
+    std::string qualifier;
+    std::string function;  // the name before the first '('
+    std::size_t start;     // the qualifier's first character
+    std::size_t end;       // just past the body's '}' or the prototype's ';'
+};
+
+// Where the declaration starting at `at` ends: past the '}' closing its body, or past a ';' that
+// comes first; npos when neither comes.
+std::size_t declarationEnd(const std::string& code, std::size_t at) {
+    const std::size_t brace = code.find('{', at);
+    const std::size_t semicolon = code.find(';', at);
+    if (semicolon < brace) {
+        return semicolon + 1;
+    }
+    int depth = 0;
+    for (std::size_t i = brace; i < code.size(); ++i) {
+        depth += code[i] == '{' ? 1 : code[i] == '}' ? -1 : 0;
+        if (depth == 0) {
+            return i + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+std::vector<Qualified> qualifiedDeclarations(const std::string& code) {
+    std::vector<Qualified> found;
+    int depth = 0;
+    bool statementStart = true;
+    for (std::size_t i = 0; i < code.size();) {
+        const char c = code[i];
+        if (identStart(c)) {
+            const std::size_t end = wordEnd(code, i);
+            const std::string word = code.substr(i, end - i);
+            const std::size_t next = skipBlanks(code, end);
+            const std::size_t open = code.find('(', end);
+            if (depth == 0 && statementStart && next < code.size() && identStart(code[next]) &&
+                (isProfileName(word) || isPrimitiveWord(word)) && open != std::string::npos) {
+                std::size_t nameEnd = open;
+                while (nameEnd > end &&
+                       std::isspace(static_cast<unsigned char>(code[nameEnd - 1]))) {
+                    --nameEnd;
+                }
+                std::size_t nameStart = nameEnd;
+                while (nameStart > end && identChar(code[nameStart - 1])) {
+                    --nameStart;
+                }
+                const std::size_t last = declarationEnd(code, open);
+                if (last == std::string::npos) {
+                    break;
+                }
+                found.push_back({word, code.substr(nameStart, nameEnd - nameStart), i, last});
+                i = last;
+                continue;
+            }
+            statementStart = false;
+            i = end;
+            continue;
+        }
+        if (c == '{' || c == '}') {
+            depth += c == '{' ? 1 : -1;
+        }
+        if (c == ';' || c == '{' || c == '}') {
+            statementStart = true;
+        } else if (std::isspace(static_cast<unsigned char>(c)) == 0) {
+            statementStart = false;
+        }
+        ++i;
+    }
+    return found;
+}
+
+void blank(std::string& text, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        text[i] = text[i] == '\n' ? '\n' : ' ';
+    }
+}
+
+}  // namespace
+
+std::string withProfileFunctionsChosen(std::string_view source, bool fragment) {
+    const std::vector<Qualified> declarations =
+        qualifiedDeclarations(withoutDirectives(codeOnly(source)));
+    const auto& profiles = fragment ? FRAGMENT_PROFILES : VERTEX_PROFILES;
+    const auto rank = [&](const std::string& qualifier) {
+        return static_cast<std::size_t>(
+            std::find(std::begin(profiles), std::end(profiles), qualifier) - std::begin(profiles));
+    };
+    std::map<std::string, std::size_t> best;  // function -> rank of the profile kept
+    for (const Qualified& d : declarations) {
+        auto it = best.emplace(d.function, std::size(profiles)).first;
+        it->second = std::min(it->second, rank(d.qualifier));
+    }
+    std::string out(source);
+    for (const Qualified& d : declarations) {
+        const std::size_t r = rank(d.qualifier);
+        if (r < std::size(profiles) && r == best[d.function]) {
+            blank(out, d.start, d.start + d.qualifier.size());
+        } else {
+            blank(out, d.start, d.end);
+        }
+    }
+    return out;
+}
+
+std::string withDirectionsFirst(std::string_view source) {
+    static const char* const NOT_TYPES[] = {"uniform", "const", "static",  "return", "in",
+                                            "out",     "inout", "varying", "else"};
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    std::string out(source);
+    for (std::size_t w = 0; w + 2 < words.size(); ++w) {
+        const Word& type = words[w];
+        const Word& direction = words[w + 1];
+        const std::string typeName = code.substr(type.start, type.end - type.start);
+        const std::string directionName =
+            code.substr(direction.start, direction.end - direction.start);
+        if ((directionName != "in" && directionName != "out" && directionName != "inout") ||
+            std::find(std::begin(NOT_TYPES), std::end(NOT_TYPES), typeName) !=
+                std::end(NOT_TYPES) ||
+            !blanksBetween(code, type, direction) ||
+            !blanksBetween(code, direction, words[w + 2])) {
+            continue;
+        }
+        const std::string blanks = code.substr(type.end, direction.start - type.end);
+        out.replace(type.start, direction.end - type.start, directionName + blanks + typeName);
+    }
+    return out;
+}
+
+std::string entryLocation(std::string_view source, const std::string& name,
+                          const std::string& entry) {
+    if (entry.empty() || !identStart(entry[0]) ||
+        !std::all_of(entry.begin(), entry.end(), identChar)) {
+        return name;
+    }
+    const std::string code = codeOnly(source);
+    std::size_t at = std::string::npos;
+    for (const Word& word : wordsOf(code)) {
+        const std::size_t open = skipBlanks(code, word.end);
+        if (code.compare(word.start, word.end - word.start, entry) != 0 || open >= code.size() ||
+            code[open] != '(') {
+            continue;
+        }
+        const std::size_t close = closingParen(code, open);
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        if (body != std::string::npos && code[body] == '{') {
+            at = word.start;
+            break;
+        }
+    }
+    if (at == std::string::npos) {
+        return name;
+    }
+    std::string file = name;
+    long line = 1;
+    for (std::size_t start = 0, end = code.find('\n'); end < at;
+         start = end + 1, end = code.find('\n', start)) {
+        std::size_t wordAt = 0;
+        const std::string_view text = source.substr(start, end - start);
+        if (directiveWord(text, wordAt) != "line") {
+            ++line;
+            continue;
+        }
+        // "#line N" or "#line N \"file\"": the next line is line N (of that file).
+        const std::size_t number = skipSpaces(text, wordAt);
+        line = std::strtol(std::string(text.substr(number, 12)).c_str(), nullptr, 10);
+        const std::size_t open = text.find('"', number);
+        const std::size_t close = open == std::string_view::npos ? open : text.find('"', open + 1);
+        if (close != std::string_view::npos) {
+            file = std::string(text.substr(open + 1, close - open - 1));
+        }
+    }
+    return file + "(" + std::to_string(line) + ")";
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+namespace {
+
+struct FunctionDefinition {
+    Word name;
+    std::size_t open;   // its parameter list's '('
+    std::size_t close;  // and ')'
+};
+
+bool isStatementWord(const std::string& word);
+
+// Every "TYPE NAME(...) ... {" of `code` (see codeOnly), `words` being its words.
+std::vector<FunctionDefinition> definitionsIn(const std::string& code,
+                                              const std::vector<Word>& words) {
+    std::vector<FunctionDefinition> found;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::size_t open = skipBlanks(code, words[w + 1].end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        if (blanksBetween(code, words[w], words[w + 1]) && body != std::string::npos &&
+            code[body] == '{' &&
+            !isStatementWord(
+                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start))) {
+            found.push_back({words[w + 1], open, close});
+        }
+    }
+    return found;
+}
+
+// `else if (x) {` looks like a definition of `if`.
+bool isStatementWord(const std::string& word) {
+    return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
+}
+
+bool isScalarType(const std::string& word) {
+    static const char* const SCALARS[] = {"float", "half", "fixed", "int",
+                                          "uint",  "bool", "double"};
+    return std::find(std::begin(SCALARS), std::end(SCALARS), word) != std::end(SCALARS);
+}
+
+// Where each argument of the call whose '(' is at `open` starts and ends (past its last
+// character), blanks around it left out; empty for a call with none or one that does not close.
+std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
+                                                           std::size_t open) {
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    const std::size_t close = closingParen(code, open);
+    if (close == std::string::npos) {
+        return found;
+    }
+    int depth = 0;
+    std::size_t start = open + 1;
+    for (std::size_t i = open + 1; i <= close; ++i) {
+        const char c = code[i];
+        if ((c == ',' && depth == 0) || i == close) {
+            std::size_t first = skipBlanks(code, start);
+            std::size_t last = i;
+            while (last > first && std::isspace(static_cast<unsigned char>(code[last - 1]))) {
+                --last;
+            }
+            if (first < last) {
+                found.emplace_back(first, last);
+            }
+            start = i + 1;
+        }
+        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
+    }
+    return found;
+}
+
+// The scalar type of each parameter of a definition's list ("" for any other, an array, or one
+// written to).
+std::vector<std::string> scalarParameters(const std::string& list) {
+    std::vector<std::string> types;
+    std::istringstream in(list);
+    std::string parameter;
+    while (std::getline(in, parameter, ',')) {
+        std::string type;
+        bool written = false;
+        for (const Word& word : wordsOf(parameter)) {
+            const std::string text = parameter.substr(word.start, word.end - word.start);
+            written = written || text == "out" || text == "inout";
+            if (text != "in" && text != "out" && text != "inout" && text != "uniform" &&
+                text != "const") {
+                type = text;
+                break;
+            }
+        }
+        const bool array = parameter.find('[') != std::string::npos;
+        types.push_back(isScalarType(type) && !written && !array ? type : "");
+    }
+    return types;
+}
+
+}  // namespace
+
+std::string withScalarArgumentsNarrowed(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    // name -> number of parameters -> the scalar type each place takes alike, or "".
+    std::map<std::string, std::map<std::size_t, std::vector<std::string>>> functions;
+    std::set<std::size_t> definitionNames;
+    const std::vector<Word> words = wordsOf(code);
+    for (const FunctionDefinition& definition : definitionsIn(code, words)) {
+        const std::vector<std::string> types = scalarParameters(
+            code.substr(definition.open + 1, definition.close - definition.open - 1));
+        definitionNames.insert(definition.name.start);
+        auto& known = functions[code.substr(definition.name.start,
+                                            definition.name.end - definition.name.start)];
+        const auto found = known.find(types.size());
+        if (found == known.end()) {
+            known.emplace(types.size(), types);
+            continue;
+        }
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            found->second[i] = found->second[i] == types[i] ? types[i] : "";
+        }
+    }
+    Insertions edits;
+    for (const Word& word : words) {
+        const std::size_t open = skipBlanks(code, word.end);
+        const auto function = functions.find(code.substr(word.start, word.end - word.start));
+        if (function == functions.end() || open >= code.size() || code[open] != '(' ||
+            definitionNames.count(word.start) != 0 ||
+            (word.start > 0 && code[word.start - 1] == '.')) {
+            continue;
+        }
+        const auto places = arguments(code, open);
+        const auto types = function->second.find(places.size());
+        for (std::size_t k = 0; types != function->second.end() && k < places.size(); ++k) {
+            if (!types->second[k].empty()) {
+                edits.emplace_back(places[k].first, "(" + types->second[k] + ")(");
+                edits.emplace_back(places[k].second, ")");
+            }
+        }
+    }
+    std::string out(source);
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+}  // namespace cgrt
+
+namespace cgrt {
+
+std::set<std::string> definedFunctions(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    std::set<std::string> names;
+    for (const FunctionDefinition& definition : definitionsIn(code, wordsOf(code))) {
+        names.insert(
+            code.substr(definition.name.start, definition.name.end - definition.name.start));
+    }
+    return names;
 }
 
 }  // namespace cgrt

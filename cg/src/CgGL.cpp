@@ -99,6 +99,11 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
             glAttachShader(program, stage->shader);
         }
     }
+    // Vertex inputs bound to ATTRn, TANGENT, ... read generic attribute n, as in NVIDIA's
+    // profiles (see CgTranslator.cpp); a name no stage declares is no error.
+    for (GLuint n = 1; n < 16; ++n) {
+        glBindAttribLocation(program, n, ("cgAttr" + std::to_string(n)).c_str());
+    }
     glLinkProgram(program);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);

@@ -39,6 +39,8 @@ CGtype typeOf(const cgrt::Uniform& u) {
                     return CG_SAMPLER3D;
                 case cgrt::SamplerTarget::TextureCube:
                     return CG_SAMPLERCUBE;
+                case cgrt::SamplerTarget::TextureRectangle:
+                    return CG_SAMPLERRECT;
                 default:
                     return CG_SAMPLER2D;
             }
@@ -57,6 +59,8 @@ GLenum targetOf(cgrt::SamplerTarget target) {
             return GL_TEXTURE_3D;
         case cgrt::SamplerTarget::TextureCube:
             return GL_TEXTURE_CUBE_MAP;
+        case cgrt::SamplerTarget::TextureRectangle:
+            return GL_TEXTURE_RECTANGLE;
         default:
             return 0;
     }

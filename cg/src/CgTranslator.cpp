@@ -2,6 +2,7 @@
 
 #include "CgDialect.h"
 #include "CgEntryUniforms.h"
+#include "CgLookups.h"
 #include "CgReachable.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
@@ -18,6 +19,7 @@
 #include <cstring>
 #include <exception>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <unordered_set>
 #include <utility>
@@ -66,6 +68,58 @@ const char* const PREAMBLE = CG_TYPES
     "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
     "e); }\n"
     "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n";
+
+// Cg's own definitions of library functions whose glslang (or GLSL) ones differ, by name. A
+// source that defines a function of one of these names keeps its own: that definition is left out.
+const std::pair<const char*, const char*> LIBRARY[] = {
+    // max(lo, min(hi, x)) also where lo > hi, for which GLSL's clamp is undefined (Mesa gives hi).
+    {"clamp", "#define clamp(x, lo, hi) max(lo, min(hi, x))\n"},
+    // a + t * (b - a), where GLSL's mix is a * (1 - t) + b * t.
+    {"lerp", "#define lerp(a, b, t) ((a) + (t) * ((b) - (a)))\n"},
+    // As Cg writes them: GLSL 1.20 has none.
+    {"isnan", "#define isnan(x) ((x) != (x))\n"},
+    {"isinf", "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"},
+    {"isfinite", "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"},
+    // 0 in the GL profiles; glslang has none and crashes on it.
+    {"noise", "#define noise(x) 0.0\n"},
+    // Its formula also where a >= b, for which GLSL's is undefined.
+    {"smoothstep",
+     "#define smoothstep(a, b, x) cg_hermite(saturate(((x) - (a)) / ((b) - (a))))\n"
+     "float cg_hermite(float t) { return t * t * (3.0 - 2.0 * t); }\n"
+     "float2 cg_hermite(float2 t) { return t * t * (3.0 - 2.0 * t); }\n"
+     "float3 cg_hermite(float3 t) { return t * t * (3.0 - 2.0 * t); }\n"
+     "float4 cg_hermite(float4 t) { return t * t * (3.0 - 2.0 * t); }\n"},
+    // The exponent as an integer (glslang crashes on that form), 0 for 0.
+    {"frexp",
+     "float frexp(float x, out int e) { e = int(floor(log2(abs(x)))) + 1; e *= int(x != 0.0); "
+     "return x / exp2(float(e)); }\n"
+     "float2 frexp(float2 x, out int2 e) { e = int2(floor(log2(abs(x)))) + 1; "
+     "e *= int2(x != 0.0); return x / exp2(float2(e)); }\n"
+     "float3 frexp(float3 x, out int3 e) { e = int3(floor(log2(abs(x)))) + 1; "
+     "e *= int3(x != 0.0); return x / exp2(float3(e)); }\n"
+     "float4 frexp(float4 x, out int4 e) { e = int4(floor(log2(abs(x)))) + 1; "
+     "e *= int4(x != 0.0); return x / exp2(float4(e)); }\n"},
+    // Projective lookups also with one coordinate fewer than glslang's: the last one divides.
+    // Both forms are given, or glslang would pick the narrower one for a float4 as well.
+    {"tex1Dproj",
+     "float4 tex1Dproj(sampler1D s, float2 c) { return tex1D(s, c.x / c.y); }\n"
+     "float4 tex1Dproj(sampler1D s, float4 c) { return tex1D(s, c.x / c.w); }\n"},
+    {"tex2Dproj",
+     "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
+     "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n"},
+};
+
+// The preamble with the library's definitions the source does not make its own.
+std::string preambleFor(std::string_view source) {
+    const std::set<std::string> own = definedFunctions(source);
+    std::string preamble = PREAMBLE;
+    for (const auto& function : LIBRARY) {
+        if (own.count(function.first) == 0) {
+            preamble += function.second;
+        }
+    }
+    return preamble;
+}
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
@@ -140,6 +194,8 @@ std::string rewriteLog(const std::string& log) {
 struct Builtin {
     std::string glsl;
     int width;
+    // A generic vertex attribute (cgAttrN) the generated code declares itself.
+    bool attribute = false;
 };
 
 // Splits "TEXCOORD3" into ("TEXCOORD", 3); no digits means index 0.
@@ -160,6 +216,24 @@ bool isExtraTexCoord(const std::string& semantic) {
     return (base == "TEXCOORD" || base == "TEX") && index >= 8;
 }
 
+// The generic vertex attribute that NVIDIA's GL profiles bind a vertex input of the given
+// semantic to (TANGENT is ATTR14 in arbvp1, and so on), for those GL has no built-in of its own.
+std::optional<Builtin> genericAttribute(const std::string& base, int index) {
+    static const std::pair<const char*, int> NUMBERED[] = {{"BLENDWEIGHT", 1}, {"TESSFACTOR", 5},
+                                                           {"PSIZE", 6},       {"BLENDINDICES", 7},
+                                                           {"TANGENT", 14},    {"BINORMAL", 15}};
+    int number = base == "ATTR" && index > 0 && index < 16 ? index : -1;
+    for (const auto& named : NUMBERED) {
+        if (base == named.first && index == 0) {
+            number = named.second;
+        }
+    }
+    if (number < 0) {
+        return std::nullopt;
+    }
+    return Builtin{"cgAttr" + std::to_string(number), 4, true};
+}
+
 // The GL built-in that carries a stage input or output of the given semantic.
 std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& semantic) {
     std::string base;
@@ -168,7 +242,7 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
     const bool texcoord = (base == "TEXCOORD" || base == "TEX") && index < 8;
     const bool color = (base == "COLOR" || base == "COL") && index < 2;
     if (stage == Stage::Vertex && input) {
-        if (base == "POSITION" && index == 0) {
+        if ((base == "POSITION" || base == "ATTR") && index == 0) {
             return Builtin{"gl_Vertex", 4};
         }
         if (base == "NORMAL" && index == 0) {
@@ -183,10 +257,14 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if (base == "TEXCOORD" && index < 8) {
             return Builtin{"gl_MultiTexCoord" + std::to_string(index), 4};
         }
-        if ((base == "FOG" || base == "FOGCOORD") && index == 0) {
+        if (base == "FOGCOORD" && index == 0) {
             return Builtin{"gl_FogCoord", 1};
         }
-        return std::nullopt;
+        // EXT_gpu_shader4's, as cgc's GL profiles read them.
+        if ((base == "VERTEXID" || base == "INSTANCEID") && index == 0) {
+            return Builtin{base == "VERTEXID" ? "float(gl_VertexID)" : "float(gl_InstanceID)", 1};
+        }
+        return genericAttribute(base, index);
     }
     if (stage == Stage::Vertex) {
         if ((base == "POSITION" || base == "HPOS") && index == 0) {
@@ -195,14 +273,21 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if (color) {
             return Builtin{index == 0 ? "gl_FrontColor" : "gl_FrontSecondaryColor", 4};
         }
+        if (base == "BCOL" && index < 2) {
+            return Builtin{index == 0 ? "gl_BackColor" : "gl_BackSecondaryColor", 4};
+        }
         if (texcoord) {
             return Builtin{"gl_TexCoord[" + std::to_string(index) + "]", 4};
         }
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
         }
-        if (base == "PSIZE" && index == 0) {
+        if ((base == "PSIZE" || base == "PSIZ") && index == 0) {
             return Builtin{"gl_PointSize", 1};
+        }
+        // GLSL 1.30's; a program that writes one is given a #version 130 line.
+        if (base == "CLP" && index < 6) {
+            return Builtin{"gl_ClipDistance[" + std::to_string(index) + "]", 1};
         }
         return std::nullopt;
     }
@@ -216,6 +301,13 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if ((base == "FOG" || base == "FOGC") && index == 0) {
             return Builtin{"gl_FogFragCoord", 1};
         }
+        if (base == "PRIMITIVEID" && index == 0) {
+            return Builtin{"float(gl_PrimitiveID)", 1};
+        }
+        // cgc's GL profiles read FACE as 1 for a front face and 0 for a back one.
+        if ((base == "FACE" || base == "VFACE") && index == 0) {
+            return Builtin{"float(gl_FrontFacing)", 1};
+        }
         // Cg gives a fragment program that reads POSITION the window position, as WPOS.
         if ((base == "WPOS" || base == "VPOS" || base == "POSITION") && index == 0) {
             return Builtin{"gl_FragCoord", 4};
@@ -225,7 +317,7 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
     if ((base == "COLOR" || base == "COL") && index < 4) {
         return Builtin{"gl_FragData[" + std::to_string(index) + "]", 4};
     }
-    if (base == "DEPTH" && index == 0) {
+    if ((base == "DEPTH" || base == "DEPR") && index == 0) {
         return Builtin{"gl_FragDepth", 1};
     }
     return std::nullopt;
@@ -253,6 +345,13 @@ std::optional<std::string> adapt(const Builtin& builtin, int width, bool input) 
     return expr + ")";
 }
 
+// Two stage variables may share one declaration (two semantics of one attribute, say).
+void addDeclaration(const std::string& declaration, std::string& declarations) {
+    if (declarations.find(declaration) == std::string::npos) {
+        declarations += declaration;
+    }
+}
+
 // ES has no built-in varyings: those GL 1.20 carries in one get a name of their own, the same in
 // both stages so that they link. The vertex output gl_FrontColor and the fragment input gl_Color
 // are the same varying. Others (gl_Position, gl_PointSize, gl_FragCoord) are ES built-ins too.
@@ -278,11 +377,9 @@ Builtin namedVarying(const Builtin& builtin, std::string& declarations) {
         return builtin;
     }
     // Explicitly highp: the declaration comes before the fragment stage's default precision.
-    const std::string declaration =
-        std::string("varying highp ") + (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n";
-    if (declarations.find(declaration) == std::string::npos) {
-        declarations += declaration;
-    }
+    addDeclaration(
+        std::string("varying highp ") + (builtin.width == 1 ? "float " : "vec4 ") + name + ";\n",
+        declarations);
     return Builtin{name, builtin.width};
 }
 
@@ -344,11 +441,17 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             }
             continue;
         }
+        if (semantic.empty() && compiler.get_name(var.id) == "@entryPointOutput") {
+            listing += name + " : error: the " + stageName(stage) +
+                       " program must return a struct or have an output semantic\n";
+            return false;
+        }
         if (semantic.empty()) {
             listing += name + " : error: " + what + " has no semantic\n";
             return false;
         }
-        if (type.basetype != spirv_cross::SPIRType::Float || type.columns != 1 ||
+        const bool integerInput = input && type.basetype == spirv_cross::SPIRType::Int;
+        if ((type.basetype != spirv_cross::SPIRType::Float && !integerInput) || type.columns != 1 ||
             !type.array.empty()) {
             listing += name + " : error: " + what + " (" + semantic +
                        ") must be a float vector of 1 to 4 components\n";
@@ -364,9 +467,17 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
         if (builtin && varying && dialect == Dialect::GlslEs100) {
             builtin = namedVarying(*builtin, defines);
         }
+        if (builtin && builtin->attribute) {
+            addDeclaration("attribute vec4 " + builtin->glsl + ";\n", defines);
+        }
         std::optional<std::string> expr;
         if (builtin) {
             expr = adapt(*builtin, static_cast<int>(type.vecsize), input);
+        }
+        if (expr && integerInput) {
+            // Attributes are floats: BLENDINDICES read as int4, say, are converted.
+            expr = (type.vecsize == 1 ? "int(" : "ivec" + std::to_string(type.vecsize) + "(") +
+                   *expr + ")";
         }
         if (!expr) {
             listing += name + " : error: semantic " + semantic + " cannot be a " + what + "\n";
@@ -577,17 +688,71 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
         listing += name + " : error: no code was generated\n";
         return false;
     }
+    for (const char* name : {"gl_VertexID", "gl_InstanceID", "gl_PrimitiveID"}) {
+        if (defines.find(name) != std::string::npos) {
+            defines.insert(0, "#extension GL_EXT_gpu_shader4 : enable\n");
+            break;
+        }
+    }
     if (options.es) {
         // The first line is the #version, which the ES form goes without.
         glsl.replace(0, firstLineEnd + 1, defines);
     } else {
         glsl.insert(firstLineEnd + 1, defines);
-        if (version == 120 && needsGlsl130(spirv)) {
+        if (version == 120 &&
+            (needsGlsl130(spirv) || defines.find("gl_ClipDistance") != std::string::npos)) {
             glsl.replace(0, firstLineEnd, "#version 130");
         }
     }
     result.glsl = std::move(glsl);
     return true;
+}
+
+// What went through glslang as another kind of sampler, to be given back in the GLSL.
+struct SamplerStandIns {
+    bool shadow = false;               // sampler2DShadow as sampler3D
+    std::set<std::string> rectangles;  // the samplerRECTs, as sampler2D
+};
+
+// The source as glslang's HLSL reads it, each pass bridging one difference (see CgDialect.h and
+// the headers of the others).
+std::string asHlsl(std::string_view source, Stage stage, const std::string& entry,
+                   SamplerStandIns& standIns) {
+    const bool fragment = stage == Stage::Fragment;
+    std::string text = withDirectivesTrimmed(source);
+    text = withIntegerUpdatesWidened(text);
+    text = withProfileFunctionsChosen(text, fragment);
+    text = withDirectionsFirst(text);
+    text = withShadowSamplersAs3D(text, standIns.shadow);
+    text = withTypedLookupsPlain(text);
+    text = withRectangleSamplersAs2D(text, standIns.rectangles);
+    text = withScalarArgumentsNarrowed(text);
+    text = withRepeatedStructsDropped(text);
+    text = renameReservedWords(text);
+    text = withVectorArraysGrouped(text);
+    text = withoutUnreachedFunctions(text, entry);
+    text = withWrittenGlobalsCopied(text);
+    return withEntryUniformsMoved(text, entry, fragment);
+}
+
+// The GLSL and uniforms of samplers that went through glslang as stand-ins, as they are.
+void giveBack(const SamplerStandIns& standIns, Translation& result) {
+    std::set<std::string> rectangles;  // their GLSL names
+    for (Uniform& u : result.uniforms) {
+        if (standIns.shadow && u.samplerTarget == SamplerTarget::Texture3D) {
+            u.samplerTarget = SamplerTarget::Texture2D;
+        } else if (standIns.rectangles.count(u.name) != 0 &&
+                   u.samplerTarget == SamplerTarget::Texture2D) {
+            u.samplerTarget = SamplerTarget::TextureRectangle;
+            rectangles.insert(u.glslName);
+        }
+    }
+    if (standIns.shadow) {
+        result.glsl = asShadowLookups(result.glsl);
+    }
+    if (!rectangles.empty()) {
+        result.glsl = asRectangleLookups(result.glsl, rectangles);
+    }
 }
 
 }  // namespace
@@ -612,18 +777,15 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    const std::string text = withEntryUniformsMoved(
-        withWrittenGlobalsCopied(withoutUnreachedFunctions(
-            withVectorArraysGrouped(
-                renameReservedWords(withRepeatedStructsDropped(withDirectivesTrimmed(source)))),
-            entry)),
-        entry, stage == Stage::Fragment);
+    SamplerStandIns standIns;
+    const std::string text = asHlsl(source, stage, entry, standIns);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
 
     glslang::TShader shader(language);
-    configure(shader, strings, lengths, names, language, entry);
+    const std::string preamble = preambleFor(source);
+    configure(shader, strings, lengths, names, language, entry, preamble.c_str());
     if (!shader.parse(GetDefaultResources(), 110, false, messages)) {
         result.listing = parseFailure(shader, strings, lengths, name, language, entry, messages);
         return result;
@@ -659,9 +821,11 @@ Translation translate(std::string_view source, const std::string& name, Stage st
     }
 
     const int version = dialect == Dialect::GlslEs100 ? 100 : 120;
+    // What the stages' interface lacks is a fault of the entry's declaration.
+    const std::string where = entryLocation(source, name, entry);
     std::string written = listing;
     try {
-        if (!writeGlsl(spirv, plain, version, stage, dialect, name, written, result)) {
+        if (!writeGlsl(spirv, plain, version, stage, dialect, where, written, result)) {
             result.listing = written;
             return result;
         }
@@ -673,7 +837,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         if (version == 120 && !hasRowMajorMatrices(spirv)) {
             written = listing;
             try {
-                rescued = writeGlsl(spirv, plain, 130, stage, dialect, name, written, result);
+                rescued = writeGlsl(spirv, plain, 130, stage, dialect, where, written, result);
             } catch (const std::exception&) {
             }
         }
@@ -686,6 +850,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
             return result;
         }
     }
+    giveBack(standIns, result);
     result.listing = written;
     result.ok = true;
     return result;

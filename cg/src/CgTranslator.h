@@ -27,7 +27,7 @@ enum class UniformKind {
     Other,    // found by name, but no value can be set (arrays, structs, integers, ...)
 };
 
-enum class SamplerTarget { None, Texture1D, Texture2D, Texture3D, TextureCube };
+enum class SamplerTarget { None, Texture1D, Texture2D, Texture3D, TextureCube, TextureRectangle };
 
 struct Uniform {
     std::string name;      // as the source declares it

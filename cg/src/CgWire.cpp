@@ -101,7 +101,7 @@ std::optional<Translation> deserialize(const std::string& data) {
         const auto target = in.number();
         if (!uniformName || !glslName || !kind || !components || !target ||
             *kind > static_cast<std::uint64_t>(UniformKind::Other) ||
-            *target > static_cast<std::uint64_t>(SamplerTarget::TextureCube)) {
+            *target > static_cast<std::uint64_t>(SamplerTarget::TextureRectangle)) {
             return std::nullopt;
         }
         t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),

@@ -73,6 +73,34 @@ class CgRuntimeTest : public ::testing::Test {
         return program;
     }
 
+    // What the fragment program (and the vertex program, if any) draw over the whole target; -99 in
+    // every component for a program that did not compile.
+    std::array<float, 4> drawnPixel(CGprogram fragment, CGprogram vertex = nullptr) {
+        std::array<float, 4> pixel{-99.0f, -99.0f, -99.0f, -99.0f};
+        if (fragment == nullptr) {
+            return pixel;
+        }
+        cgGLBindProgram(fragment);
+        cgGLEnableProfile(fragmentProfile);
+        if (vertex != nullptr) {
+            cgGLBindProgram(vertex);
+            cgGLEnableProfile(vertexProfile);
+        }
+        glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, pixel.data());
+        cgGLDisableProfile(vertexProfile);
+        cgGLDisableProfile(fragmentProfile);
+        return pixel;
+    }
+
+    // Gives the program's sampler `name` the texture, for the draws that follow.
+    void useTexture(CGprogram program, const char* name, GLuint texture) {
+        ASSERT_NE(program, nullptr);
+        CGparameter sampler = cgGetNamedParameter(program, name);
+        cgGLSetTextureParameter(sampler, texture);
+        cgGLEnableTextureParameter(sampler);
+    }
+
     CGcontext context = nullptr;
     CGprofile vertexProfile = CG_PROFILE_UNKNOWN;
     CGprofile fragmentProfile = CG_PROFILE_UNKNOWN;
@@ -338,39 +366,90 @@ const Probe PROBES[] = {
     {"integer remainder and bit operations, which GLSL 1.20 lacks",
      "int a = 7 + int(uv.x);\n return float4(a % 3, a & 5, a | 8, a >> 1);",
      {1.0f, 5.0f, 15.0f, 3.0f}},
+    {"an integer updated with a float computes in float, then truncates",
+     "int a = 3; a *= 0.5; int c = -1; c += 0.75; int d = 7; d /= 2.5; int e = 7; e -= 0.5;\n"
+     " return float4(a, c, d, e);",
+     {1.0f, 0.0f, 2.0f, 6.0f}},
+    {"clamp is max(lo, min(hi, x)), also with lo > hi",
+     "float x = uv.x + 0.5;\n"
+     " return float4(clamp(x, 0.8, 0.2), clamp(float2(x, 0.1), 0.75, 0.25), clamp(x, 0.0, 1.0));",
+     {0.8f, 0.75f, 0.75f, 0.5f}},
+    {"smoothstep is t * t * (3 - 2t) of t = saturate((x - a) / (b - a)), also with a > b",
+     "float x = uv.x + 0.35;\n"
+     " return float4(smoothstep(0.8, 0.2, x), smoothstep(0.2, 0.8, float2(x, 1.5)), 0);",
+     {0.84375f, 0.15625f, 1.0f, 0.0f}},
+    {"frexp gives the mantissa and an integer exponent, both 0 for 0",
+     "int e; int z;\n float m = frexp(12.0 + uv.x, e); float n = frexp(uv.x * 0.0, z);\n"
+     " return float4(m, e, n, z);",
+     {0.75f, 4.0f, 0.0f, 0.0f}},
+    {"a bool matrix holds its elements; dot takes its rows as 1 and 0",
+     "bool2x2 m = bool2x2(uv.x < 1.0, false, true, uv.x > 1.0);\n"
+     " return float4(dot(m[0], float2(1, 2)), dot(m[1], float2(4, 8)), m[1].x, m[1].y);",
+     {1.0f, 4.0f, 1.0f, 0.0f}},
+    {"a vector given for a scalar parameter passes its first component",
+     "return float4(first(float2(3, 5)), first(uv.x + float3(7, 8, 9)), 0, 0);",
+     {3.0f, 7.0f, 0.0f, 0.0f}},
+    {"isnan, isinf and isfinite; noise is 0 in the GL profiles",
+     "float z = uv.x * 0.0; float n = z / z; float inf = 1.0 / z;\n"
+     " return float4(isnan(n), isinf(inf), isfinite(inf) + isfinite(z + 2.0) * 2.0,\n"
+     "               noise(uv + 0.3));",
+     {1.0f, 1.0f, 2.0f, 0.0f}},
 };
+
+// Draws to a 1x1 float target while it lives, so that values outside [0, 1] read back as drawn.
+class FloatPixel {
+  public:
+    FloatPixel() {
+        glGenTextures(1, &target);
+        glBindTexture(GL_TEXTURE_2D, target);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 1, 1, 0, GL_RGBA, GL_FLOAT, nullptr);
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+        glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
+        glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
+        glViewport(0, 0, 1, 1);
+    }
+    ~FloatPixel() {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &framebuffer);
+        glDeleteTextures(1, &target);
+        glViewport(0, 0, 800, 600);
+    }
+    FloatPixel(const FloatPixel&) = delete;
+    FloatPixel& operator=(const FloatPixel&) = delete;
+
+  private:
+    GLuint target = 0;
+    GLuint framebuffer = 0;
+};
+
+// A texture of `size` x `size` texels read without filtering.
+GLuint nearestTexture(GLenum target, GLint internalFormat, GLsizei size, GLenum format,
+                      const float* texels) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(target, texture);
+    glTexImage2D(target, 0, internalFormat, size, size, 0, format, GL_FLOAT, texels);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return texture;
+}
+
+// A 2x2 image whose red is 0.1, 0.2 (first row), 0.3, 0.4.
+const float TEXELS[16] = {0.1f, 0, 0, 1, 0.2f, 0, 0, 1, 0.3f, 0, 0, 1, 0.4f, 0, 0, 1};
 
 }  // namespace
 
 // Small programs drawn to a 1x1 float target, each compared with its value by hand.
 TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
-    GLuint target = 0, framebuffer = 0;
-    glGenTextures(1, &target);
-    glBindTexture(GL_TEXTURE_2D, target);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 1, 1, 0, GL_RGBA, GL_FLOAT, nullptr);
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
-    glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
-    glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
-    glViewport(0, 0, 1, 1);
-    auto draw = [&](const std::string& source) {
-        std::array<float, 4> pixel{-99.0f, -99.0f, -99.0f, -99.0f};
-        CGprogram program = compile(source.c_str(), fragmentProfile);
-        if (program == nullptr) {
-            return pixel;
-        }
-        cgGLBindProgram(program);
-        cgGLEnableProfile(fragmentProfile);
-        glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
-        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, pixel.data());
-        cgGLDisableProfile(fragmentProfile);
-        return pixel;
-    };
+    const FloatPixel drawn;
     for (const Probe& probe : PROBES) {
-        const std::string source =
-            std::string("float4 main(float2 uv : TEXCOORD0) : COLOR\n{\n") + probe.body + "\n}\n";
-        const std::array<float, 4> got = draw(source);
+        const std::string source = std::string(
+                                       "float first(float x) { return x; }\n"
+                                       "float4 main(float2 uv : TEXCOORD0) : COLOR\n{\n") +
+                                   probe.body + "\n}\n";
+        const std::array<float, 4> got = drawnPixel(compile(source.c_str(), fragmentProfile));
         for (int i = 0; i < 4; ++i) {
             EXPECT_NEAR(got[i], probe.expected[i], 1e-6f) << probe.what << ", component " << i;
         }
@@ -386,43 +465,81 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
     ASSERT_NE(newer, nullptr);
     const float rows[4] = {1, 2, 3, 4};
     cgSetMatrixParameterfr(cgGetNamedParameter(newer, "m"), rows);
-    cgGLBindProgram(newer);
-    cgGLEnableProfile(fragmentProfile);
-    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
-    std::array<float, 4> column{};
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, column.data());
-    cgGLDisableProfile(fragmentProfile);
-    EXPECT_EQ(column, (std::array<float, 4>{1.0f, 3.0f, 1.0f, 0.0f}));
+    EXPECT_EQ(drawnPixel(newer), (std::array<float, 4>{1.0f, 3.0f, 1.0f, 0.0f}));
+}
 
-    // tex2Dproj divides by w: (0.5, 1.5) / 2 reads the texel at (0.25, 0.75) of a 2x2 image.
-    GLuint image = 0;
-    glGenTextures(1, &image);
-    glBindTexture(GL_TEXTURE_2D, image);
-    const float texels[16] = {0.1f, 0, 0, 1, 0.2f, 0, 0, 1, 0.3f, 0, 0, 1, 0.4f, 0, 0, 1};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, 2, 2, 0, GL_RGBA, GL_FLOAT, texels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+// Lookups as Cg defines them, on textures of each kind a sampler can name.
+TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
+    const FloatPixel drawn;
+    // tex2Dproj divides by w: (0.5, 1.5) / 2 reads the texel at (0.25, 0.75) of the 2x2 image;
+    // given a float3, by z.
+    const GLuint image = nearestTexture(GL_TEXTURE_2D, GL_RGBA32F, 2, GL_RGBA, TEXELS);
     CGprogram projected = compile(
         "uniform sampler2D image;\n"
         "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
-        "{\n    return tex2Dproj(image, float4(0.5, 1.5, 0.0, 2.0));\n}\n",
+        "{\n    return float4(tex2Dproj(image, float4(0.5, 1.5, 0.0, 2.0)).x,\n"
+        "                  tex2Dproj(image, float3(1.5, 0.5, 2.0)).x, 0, 0);\n}\n",
         fragmentProfile);
-    ASSERT_NE(projected, nullptr);
-    CGparameter sampler = cgGetNamedParameter(projected, "image");
-    cgGLSetTextureParameter(sampler, image);
-    cgGLEnableTextureParameter(sampler);
-    cgGLBindProgram(projected);
-    cgGLEnableProfile(fragmentProfile);
-    glRectf(-1.0f, -1.0f, 1.0f, 1.0f);
-    float pixel[4] = {};
-    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_FLOAT, pixel);
-    EXPECT_NEAR(pixel[0], 0.3f, 1e-6f) << "tex2Dproj";
-
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
-    glDeleteTextures(1, &target);
+    useTexture(projected, "image", image);
+    EXPECT_EQ(drawnPixel(projected), (std::array<float, 4>{0.3f, 0.2f, 0.0f, 0.0f}));
     glDeleteTextures(1, &image);
-    glViewport(0, 0, 800, 600);
+
+    // A shadow sampler's lookups compare the coordinate's depth (z, or z / w when projected)
+    // with the texel's: 1 where it passes the texture's comparison (here <=), 0 where not.
+    const float half = 0.5f;
+    const GLuint depth =
+        nearestTexture(GL_TEXTURE_2D, GL_DEPTH_COMPONENT24, 1, GL_DEPTH_COMPONENT, &half);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, GL_COMPARE_R_TO_TEXTURE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_FUNC, GL_LEQUAL);
+    CGprogram shadow = compile(
+        "uniform sampler2DShadow depth;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return float4(tex2D(depth, float3(0.5, 0.5, 0.25)).x,\n"
+        "                  shadow2D(depth, float3(0.5, 0.5, 0.75)).x,\n"
+        "                  tex2Dproj(depth, float4(1.0, 1.0, 0.5, 2.0)).x,\n"
+        "                  f1tex2Dproj(depth, float4(1.0, 1.0, 1.5, 2.0)));\n}\n",
+        fragmentProfile);
+    useTexture(shadow, "depth", depth);
+    EXPECT_EQ(drawnPixel(shadow), (std::array<float, 4>{1.0f, 0.0f, 1.0f, 0.0f}));
+    glDeleteTextures(1, &depth);
+
+    // A rectangle texture is read at texel coordinates, not normalized ones: (1.5, 0.5) is the
+    // second texel of the first row of the same 2x2 image.
+    const GLuint rectangle = nearestTexture(GL_TEXTURE_RECTANGLE, GL_RGBA32F, 2, GL_RGBA, TEXELS);
+    CGprogram rect = compile(
+        "uniform samplerRECT image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return float4(texRECT(image, float2(1.5, 0.5)).x, f1texRECT(image, float2(0.5, "
+        "1.5)),\n                  texRECTproj(image, float3(3.0, 3.0, 2.0)).x, 0);\n}\n",
+        fragmentProfile);
+    EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(rect, "image")), CG_SAMPLERRECT);
+    useTexture(rect, "image", rectangle);
+    EXPECT_EQ(drawnPixel(rect), (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.0f}));
+    glDeleteTextures(1, &rectangle);
+}
+
+// Vertex inputs of the semantics NVIDIA binds to generic attributes read those attributes
+// (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face, INSTANCEID 0
+// outside instanced draws.
+TEST_F(CgRuntimeTest, VertexInputsReadTheAttributesNvidiasProfilesBindThemTo) {
+    const FloatPixel drawn;
+    CGprogram attributes = compile(
+        "void main(float4 p : POSITION, float3 t : TANGENT, float4 a : ATTR6, float w : "
+        "BLENDWEIGHT,\n          int4 i : BLENDINDICES, int instance : INSTANCEID,\n"
+        "          out float4 oP : POSITION, out float4 oC : COLOR0, out float4 oT : TEXCOORD0)\n"
+        "{\n    oP = p;\n    oC = float4(t.xy, a.z, w);\n    oT = float4(i.xy, instance, 0);\n}\n",
+        vertexProfile);
+    CGprogram face = compile(
+        "float4 main(float4 c : COLOR0, float4 i : TEXCOORD0, float f : FACE,\n"
+        "            int primitive : PRIMITIVEID) : COLOR\n"
+        "{\n    return c + float4(i.x, i.y, i.z + primitive * 0, f) * 10.0;\n}\n",
+        fragmentProfile);
+    ASSERT_NE(attributes, nullptr);
+    glVertexAttrib4f(14, 0.25f, 0.5f, 0.0f, 1.0f);
+    glVertexAttrib4f(6, 0.0f, 0.0f, 0.75f, 0.0f);
+    glVertexAttrib1f(1, 0.125f);
+    glVertexAttrib4f(7, 2.0f, 3.0f, 0.0f, 0.0f);
+    EXPECT_EQ(drawnPixel(face, attributes), (std::array<float, 4>{20.25f, 30.5f, 0.75f, 10.125f}));
 }
 
 // A frontend finds what a shader it has never seen takes: members of uniform structs by their Cg

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,22 @@ TEST(CgTranslatorTest, RefusesWhatIsNoProgram) {
     const auto tooLong = translate(huge, "big.cg", Stage::Fragment, "fp_main");
     EXPECT_FALSE(tooLong.ok);
     EXPECT_TRUE(contains(tooLong.listing, "big.cg : error:")) << tooLong.listing;
+
+    // Long runs of one word or blank, within the size accepted, are read through without running
+    // out of stack (the passes over the source scan them by hand).
+    std::string words;
+    for (int i = 0; i < 200000; ++i) {
+        words += "a ";
+    }
+    const auto longList =
+        translate("float4 main(" + words + ")", "runs.cg", Stage::Fragment, "main");
+    EXPECT_FALSE(longList.ok);
+    EXPECT_TRUE(contains(longList.listing, "runs.cg(1) : error:")) << longList.listing;
+    const std::string blanks(400000, ' ');
+    const auto longBlanks = translate(
+        "int" + blanks + "i;\nfloat2" + blanks + "v[1] = {1, 2};\n" + PASS_THROUGH_FRAGMENT,
+        "runs.cg", Stage::Fragment, "fp_main");
+    EXPECT_TRUE(longBlanks.ok) << longBlanks.listing;
 }
 
 TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {
@@ -446,4 +464,58 @@ TEST(CgTranslatorTest, BadDefinitionsAreArgumentErrors) {
     cgrt::SourceOptions same;
     same.defines = {"X=1", "X=1", "Y"};
     EXPECT_TRUE(cgrt::expandCgSource(PASS_THROUGH_FRAGMENT, "d.cg", "", same).ok);
+}
+
+namespace {
+
+// "| a | b |" -> {"a", "b"}
+std::vector<std::string> tableCells(const std::string& line) {
+    std::vector<std::string> cells;
+    std::istringstream in(line.substr(1));
+    std::string cell;
+    while (std::getline(in, cell, '|')) {
+        const std::size_t first = cell.find_first_not_of(' ');
+        const std::size_t last = cell.find_last_not_of(' ');
+        cells.push_back(first == std::string::npos ? "" : cell.substr(first, last - first + 1));
+    }
+    return cells;
+}
+
+}  // namespace
+
+// docs/cg-coverage.md says, for each form, semantic and library function, whether it translates:
+// every example there must do what its row says.
+TEST(CgTranslatorTest, CoverageTableSaysWhatTranslates) {
+    const std::string path = std::string(SHADOW_SOURCE_DIR) + "/docs/cg-coverage.md";
+    std::ifstream table(path);
+    ASSERT_TRUE(table.is_open()) << path;
+    std::map<std::string, int> counts;
+    std::string line;
+    while (std::getline(table, line)) {
+        if (line.rfind("| ", 0) != 0 || line.rfind("| Form |", 0) == 0) {
+            continue;
+        }
+        const std::vector<std::string> cells = tableCells(line);
+        ASSERT_EQ(cells.size(), 4u) << line;
+        const std::string& status = cells[1];
+        ASSERT_TRUE(status == "works" || status == "refused" || status == "not yet") << line;
+        ASSERT_TRUE(cells[2] == "vertex" || cells[2] == "fragment") << line;
+        const std::string& example = cells[3];
+        ASSERT_TRUE(example.size() > 2 && example.front() == '`' && example.back() == '`') << line;
+        const auto result =
+            translate(example.substr(1, example.size() - 2), "row.cg",
+                      cells[2] == "vertex" ? Stage::Vertex : Stage::Fragment, "main");
+        EXPECT_EQ(result.ok, status == "works") << cells[0] << ": " << result.listing;
+        if (!result.ok) {
+            // Refused or not, it says where and why, never in glslang's own words.
+            EXPECT_TRUE(contains(result.listing, "row.cg")) << cells[0] << ": " << result.listing;
+            EXPECT_FALSE(contains(result.listing, "ERROR:")) << cells[0] << ": " << result.listing;
+        }
+        ++counts[status];
+    }
+    // The table is there, and as long as it was written.
+    EXPECT_GE(counts["works"], 100);
+    EXPECT_GE(counts["refused"], 3);
+    std::printf("coverage: %d work, %d refused as cgc refuses, %d not yet\n", counts["works"],
+                counts["refused"], counts["not yet"]);
 }

@@ -51,7 +51,8 @@ typedef enum {
     CG_SAMPLER1D,
     CG_SAMPLER2D,
     CG_SAMPLER3D,
-    CG_SAMPLERCUBE
+    CG_SAMPLERCUBE,
+    CG_SAMPLERRECT
 } CGtype;
 
 typedef enum {

@@ -1,0 +1,139 @@
+#include "CgLookups.h"
+
+#include "CgScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace cgrt {
+
+using namespace text;
+
+std::string withTypedLookupsPlain(std::string_view source) {
+    static const char* const LOOKUPS[] = {"tex1D",       "tex2D",      "tex3D",     "texCUBE",
+                                          "texRECT",     "tex1Dproj",  "tex2Dproj", "tex3Dproj",
+                                          "texCUBEproj", "texRECTproj"};
+    static const char* const SWIZZLE[] = {"", ".x", ".xy", ".xyz", ""};
+    const std::string code = withoutDirectives(codeOnly(source));
+    Insertions edits;
+    std::vector<std::size_t> prefixes;
+    for (const Word& word : wordsOf(code)) {
+        const char kind = code[word.start];
+        const char width = word.end - word.start > 2 ? code[word.start + 1] : '0';
+        const std::string lookup = code.substr(word.start + 2, word.end - word.start - 2);
+        const std::size_t open = skipBlanks(code, word.end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        if (std::strchr("fhx", kind) == nullptr || width < '1' || width > '4' ||
+            std::find(std::begin(LOOKUPS), std::end(LOOKUPS), lookup) == std::end(LOOKUPS) ||
+            close == std::string::npos) {
+            continue;
+        }
+        prefixes.push_back(word.start);
+        // "f1tex2D(s, t)" -> " (tex2D(s, t)).x"
+        edits.emplace_back(close + 1, std::string(")") + SWIZZLE[width - '0']);
+    }
+    std::string out(source);
+    for (const std::size_t at : prefixes) {
+        out.replace(at, 2, " (");
+    }
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
+    static const std::pair<const char*, const char*> LOOKUPS[] = {
+        {"tex2D", "tex3D"},     {"tex2Dproj", "tex3Dproj"},    {"tex2Dlod", "tex3Dlod"},
+        {"shadow2D", "tex3D"},  {"shadow2Dproj", "tex3Dproj"}, {"f4tex2D", "tex3D"},
+        {"f1tex2D", "f1tex3D"}, {"f4tex2Dproj", "tex3Dproj"},  {"f1tex2Dproj", "f1tex3Dproj"}};
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    const auto text = [&](const Word& w) { return code.substr(w.start, w.end - w.start); };
+    std::set<std::string> samplers;
+    bool own3D = false;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const std::string word = text(words[w]);
+        own3D = own3D || word == "sampler3D" || word.find("tex3D") != std::string::npos;
+        if (word == "sampler2DShadow" && w + 1 < words.size()) {
+            samplers.insert(text(words[w + 1]));
+        }
+    }
+    shadow = !samplers.empty() && !own3D;
+    if (!shadow) {
+        return std::string(source);
+    }
+    std::vector<std::pair<Word, const char*>> replaced;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::string word = text(words[w]);
+        const std::size_t open = skipBlanks(code, words[w].end);
+        const bool onShadow = open < code.size() && code[open] == '(' &&
+                              skipBlanks(code, open + 1) == words[w + 1].start &&
+                              samplers.count(text(words[w + 1])) != 0;
+        const char* with = word == "sampler2DShadow" ? "sampler3D" : nullptr;
+        for (const auto& lookup : LOOKUPS) {
+            with = onShadow && word == lookup.first ? lookup.second : with;
+        }
+        if (with != nullptr) {
+            replaced.emplace_back(words[w], with);
+        }
+    }
+    std::string out(source);
+    for (auto r = replaced.rbegin(); r != replaced.rend(); ++r) {
+        out.replace(r->first.start, r->first.end - r->first.start, r->second);
+    }
+    return out;
+}
+
+std::string asShadowLookups(const std::string& glsl) {
+    return withWordsRenamed(
+        glsl,
+        {{"sampler3D", "sampler2DShadow"},
+         {"texture3DProjLod", "shadow2DProjLod"},
+         {"texture3DProj", "shadow2DProj"},
+         {"texture3DLod", "shadow2DLod"},
+         {"texture3D", "shadow2D"}},
+        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
+}
+
+std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        if (code.compare(words[w].start, words[w].end - words[w].start, "samplerRECT") == 0) {
+            rectangles.insert(
+                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start));
+        }
+    }
+    if (rectangles.empty()) {
+        return std::string(source);
+    }
+    return withWordsRenamed(
+        std::string(source),
+        {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}, {"texRECTproj", "tex2Dproj"}},
+        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
+}
+
+std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames) {
+    // Only where the next word is one of the samplers: "uniform sampler2D NAME", "texture2D(NAME".
+    std::string out = withWordsRenamed(
+        glsl,
+        {{"sampler2D", "sampler2DRect"},
+         {"texture2D", "texture2DRect"},
+         {"texture2DProj", "texture2DRectProj"}},
+        [&](const std::string& code, const std::vector<Word>& words, std::size_t w) {
+            return w + 1 < words.size() &&
+                   glslNames.count(
+                       code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start)) != 0;
+        });
+    const std::size_t firstLineEnd = out.find('\n');
+    if (out.compare(0, 8, "#version") == 0 && firstLineEnd != std::string::npos) {
+        out.insert(firstLineEnd + 1, "#extension GL_ARB_texture_rectangle : require\n");
+    }
+    return out;
+}
+
+}  // namespace cgrt

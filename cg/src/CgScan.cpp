@@ -1,0 +1,125 @@
+#include "CgScan.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace cgrt {
+namespace text {
+
+bool identStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+bool identChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+std::size_t closingParen(std::string_view source, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < source.size(); ++i) {
+        depth += source[i] == '(' ? 1 : source[i] == ')' ? -1 : 0;
+        if (depth == 0) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+std::size_t skipSpaces(std::string_view line, std::size_t at) {
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) {
+        ++at;
+    }
+    return at;
+}
+
+std::size_t wordEnd(std::string_view line, std::size_t at) {
+    while (at < line.size() && identChar(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+std::string_view directiveWord(std::string_view line, std::size_t& end) {
+    const std::size_t hash = skipSpaces(line, 0);
+    if (hash == line.size() || line[hash] != '#') {
+        return {};
+    }
+    const std::size_t start = skipSpaces(line, hash + 1);
+    end = wordEnd(line, start);
+    return line.substr(start, end - start);
+}
+
+std::size_t skipBlanks(const std::string& text, std::size_t at) {
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at])) != 0) {
+        ++at;
+    }
+    return at;
+}
+
+std::vector<Word> wordsOf(const std::string& code) {
+    std::vector<Word> words;
+    for (std::size_t i = 0; i < code.size();) {
+        if (std::isdigit(static_cast<unsigned char>(code[i])) != 0) {
+            while (i < code.size() && (identChar(code[i]) || code[i] == '.')) {
+                ++i;
+            }
+        } else if (identStart(code[i])) {
+            const std::size_t end = wordEnd(code, i);
+            words.push_back({i, end});
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return words;
+}
+
+bool blanksBetween(const std::string& code, const Word& a, const Word& b) {
+    return b.start > a.end && skipBlanks(code, a.end) == b.start;
+}
+
+void insertAll(std::string& text, Insertions edits) {
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& edit : edits) {
+        text.insert(edit.first, edit.second);
+    }
+}
+
+std::string codeOnly(std::string_view source) {
+    std::string code(source);
+    for (std::size_t i = 0; i < code.size();) {
+        std::size_t end = 0;
+        if (code.compare(i, 2, "//") == 0) {
+            end = std::min(code.find('\n', i), code.size());
+        } else if (code.compare(i, 2, "/*") == 0) {
+            const std::size_t close = code.find("*/", i + 2);
+            end = close == std::string::npos ? code.size() : close + 2;
+        } else if (code[i] == '"') {
+            end = std::min(code.find_first_of("\"\n", i + 1), code.size() - 1) + 1;
+        } else {
+            ++i;
+            continue;
+        }
+        for (; i < end; ++i) {
+            code[i] = code[i] == '\n' ? '\n' : ' ';
+        }
+    }
+    return code;
+}
+
+std::string withoutDirectives(std::string code) {
+    for (std::size_t start = 0; start < code.size();) {
+        const std::size_t end = std::min(code.find('\n', start), code.size());
+        const std::size_t first = code.find_first_not_of(" \t", start);
+        if (first < end && code[first] == '#') {
+            std::fill(code.begin() + static_cast<std::ptrdiff_t>(first),
+                      code.begin() + static_cast<std::ptrdiff_t>(end), ' ');
+        }
+        start = end + 1;
+    }
+    return code;
+}
+
+}  // namespace text
+}  // namespace cgrt

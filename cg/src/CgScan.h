@@ -1,0 +1,77 @@
+// The scanning that the passes over Cg source text share: words, brackets, comments and directives
+// found by hand (std::regex recurses once a character and would overflow the stack on a long run
+// of one), and edits made at positions of the text as it was.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace cgrt {
+namespace text {
+
+using Insertions = std::vector<std::pair<std::size_t, std::string>>;  // what goes where
+
+bool identStart(char c);
+
+bool identChar(char c);
+
+// The ')' that closes the '(' at `open`; npos when it does not close.
+std::size_t closingParen(std::string_view source, std::size_t open);
+
+std::size_t skipSpaces(std::string_view line, std::size_t at);
+
+std::size_t wordEnd(std::string_view line, std::size_t at);
+
+// The word of a directive line ("ifdef" of "  # ifdef X"), with `end` just after it; empty for a
+// line that is no directive.
+std::string_view directiveWord(std::string_view line, std::size_t& end);
+
+std::size_t skipBlanks(const std::string& text, std::size_t at);
+
+struct Word {
+    std::size_t start;
+    std::size_t end;
+};
+
+// The identifiers of `code` (see codeOnly) in order, members after a '.' included; the letters of
+// numbers (1.0e5f, 0x1F) are none.
+std::vector<Word> wordsOf(const std::string& code);
+
+// Whether only blanks, at least one, stand between two words.
+bool blanksBetween(const std::string& code, const Word& a, const Word& b);
+
+// Each text inserted at its position in `text` as it was.
+void insertAll(std::string& text, Insertions edits);
+
+// `source` with comments and string literals turned into spaces, line breaks kept: positions in
+// it are positions in `source`, and no word in it comes from a comment.
+std::string codeOnly(std::string_view source);
+
+// `code` (see codeOnly) with every preprocessor directive line blanked as well.
+std::string withoutDirectives(std::string code);
+
+// `text` with each of its words that `renamed` maps renamed, as `when` (given the word's index)
+// allows.
+template <typename When>
+std::string withWordsRenamed(const std::string& text,
+                             const std::map<std::string, std::string>& renamed, When when) {
+    const std::string code = codeOnly(text);
+    const std::vector<Word> words = wordsOf(code);
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        const auto to = renamed.find(code.substr(words[w].start, words[w].end - words[w].start));
+        if (to != renamed.end() && when(code, words, w)) {
+            out.append(text, copied, words[w].start - copied).append(to->second);
+            copied = words[w].end;
+        }
+    }
+    return out.append(text, copied, std::string::npos);
+}
+
+}  // namespace text
+}  // namespace cgrt
