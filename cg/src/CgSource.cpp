@@ -189,9 +189,13 @@ std::string guardOf(const std::string& text) {
     return "";
 }
 
-// glslang reads the name of a #line marker as a string without escapes.
+// glslang reads the name of a #line marker as a string without escapes, but in a block the
+// preprocessor skips it takes a backslash for one and refuses the source: a Windows path is
+// written with forward slashes, which name the same file there.
 std::string marker(int line, const std::string& name) {
-    return "#line " + std::to_string(line) + " \"" + name + "\"\n";
+    std::string shown = name;
+    std::replace(shown.begin(), shown.end(), '\\', '/');
+    return "#line " + std::to_string(line) + " \"" + shown + "\"\n";
 }
 
 std::string at(const std::string& name, int line) {
