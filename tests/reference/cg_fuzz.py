@@ -1,0 +1,226 @@
+"""Random, well-typed small Cg fragment programs for cg_differ.py's fuzz mode.
+
+Values stay comparable between two compilers: inputs and constants are small multiples of 1/8,
+so sums, differences and products of them are exact, and every function whose result jumps
+(floor, frac, step, comparisons, int conversions, conditions of if and loops) only takes such
+exact values. Inexact functions (sin, sqrt, division, lerp, ...) feed smooth operations alone,
+so two right compilers differ there by rounding, which TOLERANCE covers. Nothing is NaN or
+undefined by construction (square roots, logarithms and divisions take positive arguments);
+values that overflow all the same are compared as they are: both infinite, or both NaN.
+"""
+
+TOLERANCE = 'ulp 64 near 1e-4'
+# `int *= float` is a known fault (cases/int-times-float.cg) left out until it is fixed; clamp's
+# bounds are always lo <= hi for the same reason (cases/clamp-lo-above-hi.cg).
+INT_TIMES_FLOAT = False
+# all() and any() of constant vectors with fractions fold to false (cases/all-any-of-constants.cg):
+# their operands are kept apart from compile time until that is fixed.
+ALL_ANY_OF_CONSTANTS = False
+
+VECTORS = ['float', 'float2', 'float3', 'float4']
+INTS = ['int', 'int2', 'int3', 'int4']
+SWIZZLE = 'xyzw'
+MAX_DEPTH = 3
+
+
+def size(type_name):
+    return int(type_name[-1]) if type_name[-1].isdigit() else 1
+
+
+def with_size(base, n):
+    return base if n == 1 else '%s%d' % (base, n)
+
+
+def constant(rng, low=-32, high=32):
+    """A float literal (never an int one, which Cg's overloads would take apart)."""
+    return repr(rng.randint(low, high) / 8.0)
+
+
+class Scope:
+    """The variables a statement can read, by type: exact ones, which statements also write, and
+    smooth ones, which only smooth expressions read."""
+
+    def __init__(self):
+        self.names = {}
+        self.smooth = {}
+
+    def add(self, type_name, name, exact=True):
+        (self.names if exact else self.smooth).setdefault(type_name, []).append(name)
+
+    def of(self, type_name, exact=True):
+        return self.names.get(type_name, []) + ([] if exact else self.smooth.get(type_name, []))
+
+
+class Generator:
+    def __init__(self, rng):
+        self.rng = rng
+        self.scope = Scope()
+        self.count = 0
+
+    def fresh(self):
+        self.count += 1
+        return 'v%d' % self.count
+
+    # -- expressions; exact=True asks for a value every compiler gets bit for bit --
+
+    def leaf(self, type_name, exact=True):
+        rng = self.rng
+        n = size(type_name)
+        base = 'int' if type_name.startswith('int') else 'float'
+        names = self.scope.of(type_name, exact)
+        if names and rng.random() < 0.6:
+            return rng.choice(names)
+        wide = self.scope.of(with_size(base, 4))
+        if wide and rng.random() < 0.5:
+            return '%s.%s' % (rng.choice(wide), ''.join(rng.choice(SWIZZLE) for _ in range(n)))
+        if base == 'int':
+            values = [str(rng.randint(-6, 6)) for _ in range(n)]
+        else:
+            values = [constant(rng) for _ in range(n)]
+        return values[0] if n == 1 else '%s(%s)' % (type_name, ', '.join(values))
+
+    def float_expr(self, type_name, depth, exact):
+        rng = self.rng
+        if depth >= MAX_DEPTH or rng.random() < 0.25:
+            return self.leaf(type_name, exact)
+        n = size(type_name)
+        sub = lambda t=type_name, e=exact: self.float_expr(t, depth + 1, e)  # noqa: E731
+        choices = [
+            lambda: '(%s %s %s)' % (sub(), rng.choice('+-*'), sub()),
+            lambda: '(- %s)' % sub(),
+            lambda: '%s(%s)' % (rng.choice(['abs', 'floor', 'ceil', 'frac', 'saturate']), sub()),
+            lambda: '%s(%s, %s)' % (rng.choice(['min', 'max', 'step']), sub(), sub()),
+            lambda: '(%s ? %s : %s)' % (self.bool_expr(depth + 1), sub(), sub()),
+            lambda: '%s(%s)' % (type_name, self.int_expr(with_size('int', n), depth + 1)),
+            lambda: '(%s).%s' % (self.float_expr('float4', depth + 1, exact),
+                                 ''.join(rng.choice(SWIZZLE) for _ in range(n))),
+            lambda: 'clamp(%s, %s, 2.5)' % (sub(), constant(rng, high=20)),
+        ]
+        if n == 1:
+            vector = rng.choice(VECTORS[1:])
+            choices.append(lambda: 'dot(%s, %s)' % (self.float_expr(vector, depth + 1, exact),
+                                                     self.float_expr(vector, depth + 1, exact)))
+        if n in (2, 3, 4):
+            matrix = 'float%dx%d' % (n, n)
+            choices.append(lambda: 'mul(%s(%s), %s)' % (
+                matrix, ', '.join(constant(rng) for _ in range(n * n)), sub()))
+        if not exact:
+            smooth = lambda: self.float_expr(type_name, depth + 1, False)  # noqa: E731
+            choices += [
+                lambda: '%s(%s)' % (rng.choice(['sin', 'cos', 'atan']), smooth()),
+                lambda: 'sqrt(abs(%s) + 0.25)' % smooth(),
+                lambda: 'log2(abs(%s) + 1)' % smooth(),
+                lambda: 'exp(sin(%s))' % smooth(),
+                lambda: '(%s / (abs(%s) + 0.5))' % (smooth(), smooth()),
+                lambda: 'lerp(%s, %s, %s)' % (smooth(), smooth(), constant(rng)),
+                lambda: 'smoothstep(-2.0, 2.0, %s)' % smooth(),
+                lambda: 'pow(abs(%s) + 0.5, %s)' % (smooth(), rng.choice(['2.0', '0.5', '1.5'])),
+            ]
+        return rng.choice(choices)()
+
+    def int_expr(self, type_name, depth):
+        rng = self.rng
+        if depth >= MAX_DEPTH or rng.random() < 0.3:
+            return self.leaf(type_name)
+        n = size(type_name)
+        sub = lambda: self.int_expr(type_name, depth + 1)  # noqa: E731
+        return rng.choice([
+            lambda: '(%s %s %s)' % (sub(), rng.choice('+-*'), sub()),
+            lambda: '(%s / %d)' % (sub(), rng.choice([2, 3, 4])),
+            lambda: '%s(%s)' % (type_name, self.float_expr(with_size('float', n), depth + 1, True)),
+            lambda: '(%s ? %s : %s)' % (self.bool_expr(depth + 1), sub(), sub()),
+        ])()
+
+    def bool_expr(self, depth):
+        rng = self.rng
+        if depth >= MAX_DEPTH or rng.random() < 0.6:
+            if rng.random() < 0.7:
+                return '(%s %s %s)' % (self.float_expr('float', depth + 1, True),
+                                       rng.choice(['<', '<=', '>', '>=', '==', '!=']),
+                                       self.float_expr('float', depth + 1, True))
+            return '(%s < %s)' % (self.int_expr('int', depth + 1), self.int_expr('int', depth + 1))
+        return rng.choice([
+            lambda: '(%s %s %s)' % (self.bool_expr(depth + 1), rng.choice(['&&', '||']),
+                                    self.bool_expr(depth + 1)),
+            lambda: '(!%s)' % self.bool_expr(depth + 1),
+            lambda: '%s(%s)' % (rng.choice(['any', 'all']), self.all_any_operand(depth)),
+        ])()
+
+    def all_any_operand(self, depth):
+        vector = self.rng.choice(VECTORS[1:])
+        if ALL_ANY_OF_CONSTANTS:
+            return self.float_expr(vector, depth + 1, True)
+        # A uniform's components are never folded at compile time.
+        return '(%s * u0.%s)' % (self.float_expr(vector, depth + 1, True), 'xyzw'[:size(vector)])
+
+    def any_expr(self, type_name, exact=False):
+        if type_name.startswith('int'):
+            return self.int_expr(type_name, 1)
+        return self.float_expr(type_name, 1, exact)
+
+    # -- statements --
+
+    def declaration(self, indent):
+        type_name = self.rng.choice(VECTORS + VECTORS[3:] + INTS[:2])
+        exact = type_name.startswith('int') or self.rng.random() < 0.5
+        name = self.fresh()
+        line = '%s%s %s = %s;\n' % (indent, type_name, name, self.any_expr(type_name, exact))
+        self.scope.add(type_name, name, exact)
+        return line
+
+    def assignment(self, indent):
+        rng = self.rng
+        type_name = rng.choice(sorted(t for t in self.scope.names if self.scope.of(t)))
+        name = rng.choice(self.scope.of(type_name))
+        n = size(type_name)
+        if n > 1 and rng.random() < 0.5:
+            mask = ''.join(sorted(rng.sample(SWIZZLE[:n], rng.randint(1, n)),
+                                  key=SWIZZLE.index))
+            target, value_type = '%s.%s' % (name, mask), with_size(type_name[:-1], len(mask))
+        else:
+            target, value_type = name, type_name
+        operator = rng.choice(['=', '=', '+=', '-=', '*='])
+        if INT_TIMES_FLOAT and value_type.startswith('int') and operator == '*=' and \
+                rng.random() < 0.5:
+            # Cg computes int *= float in float and converts back.
+            return '%s%s *= %s;\n' % (indent, target, rng.choice(['0.5', '1.5', '2.0']))
+        return '%s%s %s %s;\n' % (indent, target, operator, self.any_expr(value_type, exact=True))
+
+    def block(self, indent, depth):
+        rng = self.rng
+        out = ''
+        for _ in range(rng.randint(1, 4)):
+            kind = rng.random()
+            if depth < 2 and kind < 0.15:
+                out += '%sif (%s) {\n%s%s} else {\n%s%s}\n' % (
+                    indent, self.bool_expr(1), self.block(indent + '    ', depth + 1), indent,
+                    self.block(indent + '    ', depth + 1), indent)
+            elif depth < 2 and kind < 0.25:
+                counter = self.fresh()
+                out += '%sfor (int %s = 0; %s < %d; %s++) {\n%s%s}\n' % (
+                    indent, counter, counter, rng.randint(1, 4), counter,
+                    self.block(indent + '    ', depth + 1), indent)
+            elif depth < 2 and kind < 0.3:
+                counter = self.fresh()
+                out += '%sint %s = %d;\n%swhile (%s > 0) {\n%s%s    %s--;\n%s}\n' % (
+                    indent, counter, rng.randint(1, 3), indent, counter,
+                    self.block(indent + '    ', depth + 1), indent, counter, indent)
+            else:
+                out += self.assignment(indent)
+        return out
+
+
+def program(rng):
+    """The text of one program, its uniforms' values in cg-probe's //@ lines."""
+    generator = Generator(rng)
+    header, parameters = '', ''
+    for k in range(3):
+        name = 'u%d' % k
+        header += '//@ %s %s\n' % (name, ' '.join(constant(rng) for _ in range(4)))
+        parameters += ', uniform float4 %s' % name
+        generator.scope.add('float4', name)
+    body = ''.join(generator.declaration('    ') for _ in range(rng.randint(2, 4)))
+    body += generator.block('    ', 0)
+    result = generator.any_expr('float4')
+    return '%sfloat4 main(float4 t : TEXCOORD0%s) : COLOR\n{\n%s    return %s;\n}\n' % (
+        header, parameters, body, result)
