@@ -35,6 +35,17 @@ namespace {
 // The preprocessing that explains a failed parse counts lines in its output, to which the
 // preamble's code would add its own: that pass gets the types alone.
 const char* const TYPES_PREAMBLE = CG_TYPES;
+// sinh, cosh, ldexp, isnan, isinf and isfinite, which GLSL 1.20 lacks, for a float type T and the
+// bool type B of its size, written with what it has as Cg writes them.
+// clang-format off
+#define CG_GAPS(T, B)                                                          \
+    T " cg_sinh(" T " x) { return 0.5 * (exp(x) - exp(-x)); }\n"               \
+    T " cg_cosh(" T " x) { return 0.5 * (exp(x) + exp(-x)); }\n"               \
+    T " cg_ldexp(" T " x, " T " e) { return x * exp2(cg_trunc(e)); }\n"         \
+    B " cg_isnan(" T " x) { return x != x; }\n"                                 \
+    B " cg_isinf(" T " x) { return abs(x) > 3.402823466e38; }\n"                \
+    B " cg_isfinite(" T " x) { return abs(x) <= 3.402823466e38; }\n"
+// clang-format on
 const char* const PREAMBLE = CG_TYPES
     // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
     "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
@@ -65,7 +76,14 @@ const char* const PREAMBLE = CG_TYPES
     "float4 cg_trunc(float4 x) { return sign(x) * floor(abs(x)); }\n"
     "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
     "e); }\n"
-    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n";
+    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n"
+    // clang-format off
+    CG_GAPS("float", "bool") CG_GAPS("float2", "bool2") CG_GAPS("float3", "bool3")
+    CG_GAPS("float4", "bool4")
+    // clang-format on
+    // glslang's HLSL lit multiplies n_dot_h by m where Cg raises it to the power m.
+    "float4 cg_lit(float n_dot_l, float n_dot_h, float m) { return float4(1.0, max(0.0, n_dot_l), "
+    "n_dot_l > 0.0 ? pow(max(0.0, n_dot_h), m) : 0.0, 1.0); }\n";
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
