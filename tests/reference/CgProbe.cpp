@@ -20,6 +20,8 @@
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 
+#include "../corpus/DrawTargets.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -99,28 +101,8 @@ GLuint makeTexture() {
     for (std::size_t i = 0; i < texels.size(); ++i) {
         texels[i] = static_cast<float>(i + 1) / 128.0f;
     }
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, TEXTURE_SIZE, TEXTURE_SIZE, 0, GL_RGBA, GL_FLOAT,
-                 texels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
-}
-
-void makeTarget() {
-    GLuint texture = 0, framebuffer = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, MAX_PIXELS, 1, 0, GL_RGBA, GL_FLOAT, nullptr);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+    // Coordinates outside [0, 1] wrap (GL's default), as the probes of tex2D expect.
+    return makeNearestTexture(GL_RGBA32F, TEXTURE_SIZE, GL_FLOAT, texels.data());
 }
 
 void setUniforms(CGprogram program, const Setup& setup, GLuint texture) {
@@ -248,7 +230,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: this runtime has no GLSL profiles\n", argv[0]);
         return 2;
     }
-    makeTarget();
+    makeFloatTarget(MAX_PIXELS, 1);
     int status = 0;
     for (int i = 1; i < argc; ++i) {
         std::string source;

@@ -13,9 +13,10 @@ TOLERANCE = 'ulp 64 near 1e-4'
 # `int *= float` is a known fault (cases/int-times-float.cg) left out until it is fixed; clamp's
 # bounds are always lo <= hi for the same reason (cases/clamp-lo-above-hi.cg).
 INT_TIMES_FLOAT = False
-# all() and any() of constant vectors with fractions fold to false (cases/all-any-of-constants.cg):
-# their operands are kept apart from compile time until that is fixed.
-ALL_ANY_OF_CONSTANTS = False
+# all() and any() of constant vectors with fractions fold to false, and comparisons of constant
+# vectors select wrongly (cases/all-any-of-constants.cg, cases/vector-compare-of-constants.cg):
+# their operands are kept from being constant until that is fixed.
+CONSTANT_VECTORS_FOLD = False
 
 VECTORS = ['float', 'float2', 'float3', 'float4']
 INTS = ['int', 'int2', 'int3', 'int4']
@@ -36,6 +37,14 @@ def constant(rng, low=-32, high=32):
     return repr(rng.randint(low, high) / 8.0)
 
 
+def negate(expression):
+    """-e, but e itself for -(-e): cgc writes a double negation into GLSL as a decrement
+    (cases/double-negation.cg), a fault of its own that would hide ours."""
+    if expression.startswith('(- '):
+        return expression[3:-1]
+    return '(- %s)' % expression
+
+
 class Scope:
     """The variables a statement can read, by type: exact ones, which statements also write, and
     smooth ones, which only smooth expressions read."""
@@ -52,10 +61,12 @@ class Scope:
 
 
 class Generator:
-    def __init__(self, rng):
+    def __init__(self, rng, anchor):
         self.rng = rng
         self.scope = Scope()
         self.count = 0
+        # A float4 whose value the compilers cannot know.
+        self.anchor = anchor
 
     def fresh(self):
         self.count += 1
@@ -87,7 +98,7 @@ class Generator:
         sub = lambda t=type_name, e=exact: self.float_expr(t, depth + 1, e)  # noqa: E731
         choices = [
             lambda: '(%s %s %s)' % (sub(), rng.choice('+-*'), sub()),
-            lambda: '(- %s)' % sub(),
+            lambda: negate(sub()),
             lambda: '%s(%s)' % (rng.choice(['abs', 'floor', 'ceil', 'frac', 'saturate']), sub()),
             lambda: '%s(%s, %s)' % (rng.choice(['min', 'max', 'step']), sub(), sub()),
             lambda: '(%s ? %s : %s)' % (self.bool_expr(depth + 1), sub(), sub()),
@@ -100,10 +111,28 @@ class Generator:
             vector = rng.choice(VECTORS[1:])
             choices.append(lambda: 'dot(%s, %s)' % (self.float_expr(vector, depth + 1, exact),
                                                      self.float_expr(vector, depth + 1, exact)))
-        if n in (2, 3, 4):
+        if n > 1:
+            scalar = lambda: self.float_expr('float', depth + 1, exact)  # noqa: E731
+            choices += [
+                # A vector condition selects component by component.
+                lambda: '((%s %s %s) ? %s : %s)' % (self.unfolded(type_name, depth),
+                                                    rng.choice(['<', '>=', '!=']), sub(), sub(),
+                                                    sub()),
+                lambda: '(%s * %s)' % (scalar(), sub()),
+                lambda: '%s(%s, %s)' % (type_name, scalar(),
+                                        self.float_expr(with_size('float', n - 1), depth + 1,
+                                                        exact)),
+            ]
             matrix = 'float%dx%d' % (n, n)
             choices.append(lambda: 'mul(%s(%s), %s)' % (
                 matrix, ', '.join(constant(rng) for _ in range(n * n)), sub()))
+            for m in self.scope.of(matrix):
+                choices += [
+                    lambda m=m: 'mul(%s, %s)' % (m, sub()),
+                    lambda m=m: 'mul(%s, %s)' % (sub(), m),
+                    lambda m=m: '%s[%d]' % (m, rng.randrange(n)),
+                    lambda m=m: 'transpose(%s)[%d]' % (m, rng.randrange(n)),
+                ]
         if not exact:
             smooth = lambda: self.float_expr(type_name, depth + 1, False)  # noqa: E731
             choices += [
@@ -143,15 +172,16 @@ class Generator:
             lambda: '(%s %s %s)' % (self.bool_expr(depth + 1), rng.choice(['&&', '||']),
                                     self.bool_expr(depth + 1)),
             lambda: '(!%s)' % self.bool_expr(depth + 1),
-            lambda: '%s(%s)' % (rng.choice(['any', 'all']), self.all_any_operand(depth)),
+            lambda: '%s(%s)' % (rng.choice(['any', 'all']),
+                                self.unfolded(rng.choice(VECTORS[1:]), depth)),
         ])()
 
-    def all_any_operand(self, depth):
-        vector = self.rng.choice(VECTORS[1:])
-        if ALL_ANY_OF_CONSTANTS:
-            return self.float_expr(vector, depth + 1, True)
-        # A uniform's components are never folded at compile time.
-        return '(%s * u0.%s)' % (self.float_expr(vector, depth + 1, True), 'xyzw'[:size(vector)])
+    def unfolded(self, type_name, depth):
+        """An exact vector that, while constant vectors fold wrongly, cannot be constant."""
+        vector = self.float_expr(type_name, depth + 1, True)
+        if CONSTANT_VECTORS_FOLD:
+            return vector
+        return '(%s * %s.%s)' % (vector, self.anchor, SWIZZLE[:size(type_name)])
 
     def any_expr(self, type_name, exact=False):
         if type_name.startswith('int'):
@@ -168,9 +198,33 @@ class Generator:
         self.scope.add(type_name, name, exact)
         return line
 
+    def matrix_declaration(self, indent):
+        n = self.rng.choice([2, 3])
+        matrix, name = 'float%dx%d' % (n, n), self.fresh()
+        rows = ', '.join(self.any_expr(with_size('float', n), exact=True) for _ in range(n))
+        self.scope.add(matrix, name)
+        return '%s%s %s = %s(%s);\n' % (indent, matrix, name, matrix, rows)
+
+    def special(self, indent):
+        """A row of a matrix written, an int stepped, or the helper called."""
+        rng = self.rng
+        matrices = [(m, n) for n in (2, 3) for m in self.scope.of('float%dx%d' % (n, n))]
+        ints = self.scope.of('int')
+        choice = rng.random()
+        if matrices and choice < 0.4:
+            m, n = rng.choice(matrices)
+            return '%s%s[%d] %s %s;\n' % (indent, m, rng.randrange(n), rng.choice(['=', '+=']),
+                                          self.any_expr(with_size('float', n), exact=True))
+        if ints and choice < 0.7:
+            return '%s%s%s;\n' % (indent, rng.choice(ints), rng.choice(['++', '--']))
+        a, r = rng.choice(self.scope.of('float4')), rng.choice(self.scope.of('float'))
+        return '%s%s.zw += helper(%s, %s, %s).xy;\n' % (
+            indent, a, a, self.any_expr('float4', exact=True), r)
+
     def assignment(self, indent):
         rng = self.rng
-        type_name = rng.choice(sorted(t for t in self.scope.names if self.scope.of(t)))
+        type_name = rng.choice(sorted(t for t in self.scope.names
+                                     if t in VECTORS + INTS and self.scope.of(t)))
         name = rng.choice(self.scope.of(type_name))
         n = size(type_name)
         if n > 1 and rng.random() < 0.5:
@@ -202,6 +256,13 @@ class Generator:
                     self.block(indent + '    ', depth + 1), indent)
             elif depth < 2 and kind < 0.3:
                 counter = self.fresh()
+                out += '%sfor (int %s = 0; %s < 4; %s++) {\n%s    if (%s) break;\n%s%s}\n' % (
+                    indent, counter, counter, counter, indent, self.bool_expr(1),
+                    self.block(indent + '    ', depth + 1), indent)
+            elif kind < 0.45:
+                out += self.special(indent)
+            elif depth < 2 and kind < 0.5:
+                counter = self.fresh()
                 out += '%sint %s = %d;\n%swhile (%s > 0) {\n%s%s    %s--;\n%s}\n' % (
                     indent, counter, rng.randint(1, 3), indent, counter,
                     self.block(indent + '    ', depth + 1), indent, counter, indent)
@@ -210,16 +271,32 @@ class Generator:
         return out
 
 
+def helper(rng):
+    """A function with an inout and an out parameter, which statements call."""
+    generator = Generator(rng, 'b')
+    generator.scope.add('float4', 'a')
+    generator.scope.add('float4', 'b')
+    return ('float4 helper(inout float4 a, float4 b, out float r)\n{\n'
+            '    r = %s;\n    a = %s;\n    return %s;\n}\n' % (
+                generator.any_expr('float', exact=True), generator.any_expr('float4', exact=True),
+                generator.any_expr('float4', exact=True)))
+
+
 def program(rng):
     """The text of one program, its uniforms' values in cg-probe's //@ lines."""
-    generator = Generator(rng)
+    generator = Generator(rng, 'u0')
     header, parameters = '', ''
     for k in range(3):
         name = 'u%d' % k
         header += '//@ %s %s\n' % (name, ' '.join(constant(rng) for _ in range(4)))
         parameters += ', uniform float4 %s' % name
         generator.scope.add('float4', name)
-    body = ''.join(generator.declaration('    ') for _ in range(rng.randint(2, 4)))
+    header += helper(rng)
+    body = '    float f0 = u2.w;\n'
+    generator.scope.add('float', 'f0')
+    body += ''.join(generator.declaration('    ') for _ in range(rng.randint(2, 4)))
+    body += generator.matrix_declaration('    ') if rng.random() < 0.5 else ''
+
     body += generator.block('    ', 0)
     result = generator.any_expr('float4')
     return '%sfloat4 main(float4 t : TEXCOORD0%s) : COLOR\n{\n%s    return %s;\n}\n' % (
