@@ -25,6 +25,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -200,14 +201,19 @@ bool runOne(const Probe& probe, const std::string& name, const std::string& sour
     return ran;
 }
 
+// A regular file only: a directory would throw and a FIFO could block for ever.
 bool readSource(const std::string& name, std::string& source) {
     if (name == "-") {
         source.assign(std::istreambuf_iterator<char>(std::cin), {});
         return true;
     }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(name, error)) {
+        return false;
+    }
     std::ifstream in(name, std::ios::binary);
     source.assign(std::istreambuf_iterator<char>(in), {});
-    return in.good() || in.eof();
+    return !in.bad();
 }
 
 }  // namespace
@@ -235,7 +241,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string source;
         if (!readSource(argv[i], source)) {
-            std::printf("== %s\nerror: cannot read the file\n", argv[i]);
+            std::printf("== %s\nerror: not a file that can be read\n", argv[i]);
             status = 1;
             continue;
         }

@@ -21,6 +21,7 @@ CONSTANT_VECTORS_FOLD = False
 VECTORS = ['float', 'float2', 'float3', 'float4']
 INTS = ['int', 'int2', 'int3', 'int4']
 SWIZZLE = 'xyzw'
+ARRAY = 'arr'
 MAX_DEPTH = 3
 
 
@@ -67,6 +68,10 @@ class Generator:
         self.count = 0
         # A float4 whose value the compilers cannot know.
         self.anchor = anchor
+        # Counters of the loops around the statement that run 0 to 2, which index ARRAY.
+        self.counters = []
+        self.has_array = False
+        self.has_image = False
 
     def fresh(self):
         self.count += 1
@@ -123,6 +128,8 @@ class Generator:
                                         self.float_expr(with_size('float', n - 1), depth + 1,
                                                         exact)),
             ]
+            for b in self.scope.of(with_size('bool', n)):
+                choices.append(lambda b=b: '(%s ? %s : %s)' % (b, sub(), sub()))
             matrix = 'float%dx%d' % (n, n)
             choices.append(lambda: 'mul(%s(%s), %s)' % (
                 matrix, ', '.join(constant(rng) for _ in range(n * n)), sub()))
@@ -133,6 +140,11 @@ class Generator:
                     lambda m=m: '%s[%d]' % (m, rng.randrange(n)),
                     lambda m=m: 'transpose(%s)[%d]' % (m, rng.randrange(n)),
                 ]
+        if n == 4 and self.has_array and self.counters:
+            choices.append(lambda: '%s[%s]' % (ARRAY, rng.choice(self.counters)))
+        if n == 4 and self.has_image:
+            # Texels are multiples of 1/128: a lookup is exact.
+            choices.append(lambda: 'tex2D(image, %s)' % self.float_expr('float2', depth + 1, True))
         if not exact:
             smooth = lambda: self.float_expr(type_name, depth + 1, False)  # noqa: E731
             choices += [
@@ -156,6 +168,8 @@ class Generator:
         return rng.choice([
             lambda: '(%s %s %s)' % (sub(), rng.choice('+-*'), sub()),
             lambda: '(%s / %d)' % (sub(), rng.choice([2, 3, 4])),
+            # % of a positive left operand: GLSL leaves a negative one undefined.
+            lambda: (lambda e: '((%s * %s + 1) %% %d)' % (e, e, rng.choice([2, 3, 5])))(sub()),
             lambda: '%s(%s)' % (type_name, self.float_expr(with_size('float', n), depth + 1, True)),
             lambda: '(%s ? %s : %s)' % (self.bool_expr(depth + 1), sub(), sub()),
         ])()
@@ -172,6 +186,10 @@ class Generator:
             lambda: '(%s %s %s)' % (self.bool_expr(depth + 1), rng.choice(['&&', '||']),
                                     self.bool_expr(depth + 1)),
             lambda: '(!%s)' % self.bool_expr(depth + 1),
+        ] + [
+            lambda b=b: '%s(%s)' % (rng.choice(['any', 'all']), b)
+            for n in (2, 3, 4) for b in self.scope.of(with_size('bool', n))
+        ] + [
             lambda: '%s(%s)' % (rng.choice(['any', 'all']),
                                 self.unfolded(rng.choice(VECTORS[1:]), depth)),
         ])()
@@ -198,6 +216,15 @@ class Generator:
         self.scope.add(type_name, name, exact)
         return line
 
+    def bool_declaration(self, indent):
+        n = self.rng.choice([2, 3, 4])
+        vector, name = with_size('float', n), self.fresh()
+        line = '%s%s %s = (%s %s %s);\n' % (
+            indent, with_size('bool', n), name, self.unfolded(vector, 1),
+            self.rng.choice(['<', '>=', '==']), self.float_expr(vector, 1, True))
+        self.scope.add(with_size('bool', n), name)
+        return line
+
     def matrix_declaration(self, indent):
         n = self.rng.choice([2, 3])
         matrix, name = 'float%dx%d' % (n, n), self.fresh()
@@ -215,11 +242,18 @@ class Generator:
             m, n = rng.choice(matrices)
             return '%s%s[%d] %s %s;\n' % (indent, m, rng.randrange(n), rng.choice(['=', '+=']),
                                           self.any_expr(with_size('float', n), exact=True))
+        if self.has_array and self.counters and choice < 0.55:
+            return '%s%s[%s] %s %s;\n' % (indent, ARRAY, rng.choice(self.counters),
+                                          rng.choice(['=', '+=', '*=']),
+                                          self.any_expr('float4', exact=True))
         if ints and choice < 0.7:
             return '%s%s%s;\n' % (indent, rng.choice(ints), rng.choice(['++', '--']))
-        a, r = rng.choice(self.scope.of('float4')), rng.choice(self.scope.of('float'))
+        # The target is not the inout argument: which of the two writes came first would be
+        # the compiler's choice.
+        target, a = rng.sample(self.scope.of('float4'), 2)
         return '%s%s.zw += helper(%s, %s, %s).xy;\n' % (
-            indent, a, a, self.any_expr('float4', exact=True), r)
+            indent, target, a, self.any_expr('float4', exact=True),
+            rng.choice(self.scope.of('float')))
 
     def assignment(self, indent):
         rng = self.rng
@@ -250,10 +284,12 @@ class Generator:
                     indent, self.bool_expr(1), self.block(indent + '    ', depth + 1), indent,
                     self.block(indent + '    ', depth + 1), indent)
             elif depth < 2 and kind < 0.25:
-                counter = self.fresh()
+                counter, bound = self.fresh(), rng.randint(1, 4)
+                self.counters += [counter] if bound <= 3 else []
+                body = self.block(indent + '    ', depth + 1)
+                self.counters = [c for c in self.counters if c != counter]
                 out += '%sfor (int %s = 0; %s < %d; %s++) {\n%s%s}\n' % (
-                    indent, counter, counter, rng.randint(1, 4), counter,
-                    self.block(indent + '    ', depth + 1), indent)
+                    indent, counter, counter, bound, counter, body, indent)
             elif depth < 2 and kind < 0.3:
                 counter = self.fresh()
                 out += '%sfor (int %s = 0; %s < 4; %s++) {\n%s    if (%s) break;\n%s%s}\n' % (
@@ -261,6 +297,11 @@ class Generator:
                     self.block(indent + '    ', depth + 1), indent)
             elif kind < 0.45:
                 out += self.special(indent)
+            elif depth < 2 and kind < 0.47:
+                counter = self.fresh()
+                out += '%sint %s = %d;\n%sdo {\n%s%s    %s--;\n%s} while (%s > 0);\n' % (
+                    indent, counter, rng.randint(1, 3), indent,
+                    self.block(indent + '    ', depth + 1), indent, counter, indent, counter)
             elif depth < 2 and kind < 0.5:
                 counter = self.fresh()
                 out += '%sint %s = %d;\n%swhile (%s > 0) {\n%s%s    %s--;\n%s}\n' % (
@@ -292,10 +333,13 @@ def program(rng):
         parameters += ', uniform float4 %s' % name
         generator.scope.add('float4', name)
     header += helper(rng)
-    body = '    float f0 = u2.w;\n'
+    parameters += ', uniform sampler2D image'
+    generator.has_image = generator.has_array = True
+    body = '    float f0 = u2.w;\n    float4 %s[3] = {u1, u0, u2.wzyx};\n' % ARRAY
     generator.scope.add('float', 'f0')
     body += ''.join(generator.declaration('    ') for _ in range(rng.randint(2, 4)))
     body += generator.matrix_declaration('    ') if rng.random() < 0.5 else ''
+    body += generator.bool_declaration('    ') if rng.random() < 0.5 else ''
 
     body += generator.block('    ', 0)
     result = generator.any_expr('float4')
