@@ -24,7 +24,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 import cg_fuzz  # noqa: E402
 
-BATCH = 24
 TOOL_TIMEOUT = 600
 
 
@@ -164,9 +163,8 @@ class Probe:
             type_name, values = rest.split(':', 1)
             self.inputs.append((name, type_name, [float(v) for v in values.split(',')]))
 
-    def code(self, first_uniform):
-        """(declarations, uniforms as (name, 4 values)) with uniforms numbered from
-        first_uniform."""
+    def code(self):
+        """(declarations, uniforms as (name, 4 values))."""
         lines, uniforms = [], []
         for name, type_name, values in self.inputs:
             scalar, rows, columns = parse_type(type_name)
@@ -175,7 +173,7 @@ class Probe:
                 raise ValueError('%s: %s wants %d values' % (self.key, type_name, need))
             vectors = []
             for row in range(max(rows, 1)):
-                u = 'u%d' % (first_uniform + len(uniforms))
+                u = 'u%d' % len(uniforms)
                 part = values[row * columns:(row + 1) * columns]
                 uniforms.append((u, part + [0.0] * (4 - len(part))))
                 vectors.append(read_vector(scalar, columns, u))
@@ -199,20 +197,15 @@ def uniform_lines(uniforms):
                    for name, values in uniforms)
 
 
-def probe_program(probes):
-    """One program that computes probe k at pixel k."""
-    body, uniforms = [], []
-    for k, probe in enumerate(probes):
-        declarations, used = probe.code(len(uniforms))
-        uniforms += used
-        body.append('    if (i == %d) {\n%s        return widen(%s);\n    }\n' % (
-            k, ''.join('        %s\n' % d for d in declarations), probe.expression))
+def probe_program(probe):
+    """The program that computes the probe into its one pixel."""
+    declarations, uniforms = probe.code()
     parameters = ''.join(',\n          uniform float4 %s' % name for name, _ in uniforms)
-    return ('//@ pixels %d\n%s%s'
+    return ('%s%s'
             'float4 main(float4 t : TEXCOORD0, uniform sampler2D image%s) : COLOR\n{\n'
-            '    int i = (int)(t.x * %d);\n%s    return float4(0, 0, 0, 0);\n}\n' % (
-                len(probes), uniform_lines(uniforms), WIDEN, parameters, len(probes),
-                ''.join(body)))
+            '%s    return widen(%s);\n}\n' % (
+                uniform_lines(uniforms), WIDEN, parameters,
+                ''.join('    %s\n' % d for d in declarations), probe.expression))
 
 
 def write(folder, name, text):
@@ -220,19 +213,6 @@ def write(folder, name, text):
     with open(path, 'w') as out:
         out.write(text)
     return path
-
-
-def run_probe_batch(tools, folder, batch, start):
-    """{key: (ours, cgc)}: the batch drawn as one program, or each on its own when one of them
-    refuses the whole."""
-    path = write(folder, 'batch%d.cg' % start, probe_program(batch))
-    ours, theirs = run_both(tools, [path])
-    if not isinstance(ours[path], str) and not isinstance(theirs[path], str):
-        return {p.key: ([ours[path][k]], [theirs[path][k]]) for k, p in enumerate(batch)}
-    paths = [write(folder, 'probe%d.cg' % (start + k), probe_program([p]))
-             for k, p in enumerate(batch)]
-    ours, theirs = run_both(tools, paths)
-    return {p.key: (ours[path], theirs[path]) for p, path in zip(batch, paths)}
 
 
 def read_probes(path):
@@ -273,12 +253,12 @@ def compare_probes(args):
         raise ValueError('a probe is listed twice')
     outcomes = {}
     with tempfile.TemporaryDirectory() as folder:
-        for start in range(0, len(probes), BATCH):
-            batch = probes[start:start + BATCH]
-            results = run_probe_batch(tools, folder, batch, start)
-            for probe in batch:
-                ours, theirs = results[probe.key]
-                outcomes[probe.key] = judge(ours, theirs, probe.tolerance)
+        # Each probe is a program of its own: in one with others, what one of them brings to the
+        # whole (a GLSL version, a legalization) would hide what another lacks.
+        paths = [write(folder, 'probe%d.cg' % k, probe_program(p)) for k, p in enumerate(probes)]
+        ours, theirs = run_both(tools, paths)
+        for probe, path in zip(probes, paths):
+            outcomes[probe.key] = judge(ours[path], theirs[path], probe.tolerance)
     cases = sorted(os.path.join(args.cases, f) for f in os.listdir(args.cases)
                    if f.endswith('.cg'))
     ours, theirs = run_both(tools, cases) if cases else ({}, {})
