@@ -15,6 +15,7 @@ import argparse
 import math
 import os
 import random
+import re
 import subprocess
 import sys
 import tempfile
@@ -118,6 +119,10 @@ def judge(ours, theirs, tolerance):
 
 # ---- the probes -----------------------------------------------------------------------------
 
+# The samplers a probe may name; cg-probe binds a 4x4 float texture to sampler2Ds and nothing to
+# the others, which then read as an incomplete texture: (0, 0, 0, 1).
+SAMPLERS = {'image': 'sampler2D', 'line': 'sampler1D', 'volume': 'sampler3D', 'cube': 'samplerCUBE',
+            'rect': 'samplerRECT'}
 SCALARS = {'float': 'float', 'half': 'half', 'fixed': 'fixed', 'int': 'int', 'bool': 'bool'}
 SWIZZLE = 'xyzw'
 
@@ -200,9 +205,11 @@ def uniform_lines(uniforms):
 def probe_program(probe):
     """The program that computes the probe into its one pixel."""
     declarations, uniforms = probe.code()
-    parameters = ''.join(',\n          uniform float4 %s' % name for name, _ in uniforms)
+    parameters = ''.join(',\n          uniform %s %s' % (SAMPLERS[name], name)
+                         for name in SAMPLERS if re.search(r'\b%s\b' % name, probe.expression))
+    parameters += ''.join(',\n          uniform float4 %s' % name for name, _ in uniforms)
     return ('%s%s'
-            'float4 main(float4 t : TEXCOORD0, uniform sampler2D image%s) : COLOR\n{\n'
+            'float4 main(float4 t : TEXCOORD0%s) : COLOR\n{\n'
             '%s    return widen(%s);\n}\n' % (
                 uniform_lines(uniforms), WIDEN, parameters,
                 ''.join('    %s\n' % d for d in declarations), probe.expression))
