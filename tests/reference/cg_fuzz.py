@@ -6,7 +6,7 @@ so sums, differences and products of them are exact, and every function whose re
 exact values. Inexact functions (sin, sqrt, division, lerp, ...) feed smooth operations alone,
 so two right compilers differ there by rounding, which TOLERANCE covers. Nothing is NaN or
 undefined by construction (square roots, logarithms and divisions take positive arguments);
-values that overflow all the same are compared as they are: both infinite, or both NaN.
+values that overflow all the same are compared as they are: the same infinity, or NaN, in both.
 """
 
 TOLERANCE = 'ulp 64 near 1e-4'
