@@ -4,9 +4,9 @@ Values stay comparable between two compilers: inputs and constants are small mul
 so sums, differences and products of them are exact, and every function whose result jumps
 (floor, frac, step, comparisons, int conversions, conditions of if and loops) only takes such
 exact values. Inexact functions (sin, sqrt, division, lerp, ...) feed smooth operations alone,
-so two right compilers differ there by rounding, which TOLERANCE covers. Nothing is NaN or
-undefined by construction (square roots, logarithms and divisions take positive arguments);
-values that overflow all the same are compared as they are: the same infinity, or NaN, in both.
+so two right compilers differ there by rounding, which TOLERANCE covers. Nothing is NaN,
+infinite or undefined by construction: square roots, logarithms and divisions take positive
+arguments, and every value written is kept within LIMIT, so that no expression overflows.
 """
 
 TOLERANCE = 'ulp 64 near 1e-4'
@@ -22,6 +22,8 @@ VECTORS = ['float', 'float2', 'float3', 'float4']
 INTS = ['int', 'int2', 'int3', 'int4']
 SWIZZLE = 'xyzw'
 ARRAY = 'arr'
+LIMIT = '1e4'
+INT_LIMIT = '1000.0'
 MAX_DEPTH = 3
 
 
@@ -155,7 +157,8 @@ class Generator:
                 lambda: '(%s / (abs(%s) + 0.5))' % (smooth(), smooth()),
                 lambda: 'lerp(%s, %s, %s)' % (smooth(), smooth(), constant(rng)),
                 lambda: 'smoothstep(-2.0, 2.0, %s)' % smooth(),
-                lambda: 'pow(abs(%s) + 0.5, %s)' % (smooth(), rng.choice(['2.0', '0.5', '1.5'])),
+                lambda: 'pow(min(abs(%s), 64.0) + 0.5, %s)' % (smooth(),
+                                                               rng.choice(['2.0', '0.5', '1.5'])),
             ]
         return rng.choice(choices)()
 
@@ -166,11 +169,14 @@ class Generator:
         n = size(type_name)
         sub = lambda: self.int_expr(type_name, depth + 1)  # noqa: E731
         return rng.choice([
-            lambda: '(%s %s %s)' % (sub(), rng.choice('+-*'), sub()),
+            lambda: '(%s %s %s)' % (sub(), rng.choice('+-'), sub()),
+            lambda: '(%s * %d)' % (sub(), rng.randint(-3, 3)),
             lambda: '(%s / %d)' % (sub(), rng.choice([2, 3, 4])),
             # % of a positive left operand: GLSL leaves a negative one undefined.
             lambda: (lambda e: '((%s * %s + 1) %% %d)' % (e, e, rng.choice([2, 3, 5])))(sub()),
-            lambda: '%s(%s)' % (type_name, self.float_expr(with_size('float', n), depth + 1, True)),
+            lambda: '%s(clamp(%s, -%s, %s))' % (
+                type_name, self.float_expr(with_size('float', n), depth + 1, True), INT_LIMIT,
+                INT_LIMIT),
             lambda: '(%s ? %s : %s)' % (self.bool_expr(depth + 1), sub(), sub()),
         ])()
 
@@ -208,13 +214,23 @@ class Generator:
 
     # -- statements --
 
+    def bound(self, indent, target, type_name):
+        """The statement that keeps a written value within LIMIT (ints within INT_LIMIT), so that
+        no expression of the program overflows: an infinity would become NaN, and the functions
+        the two compilers write differently (atan, clamp, ...) take NaN differently."""
+        if type_name.startswith('int'):
+            floats = with_size('float', size(type_name))
+            return '%s%s = %s(clamp(%s(%s), -%s, %s));\n' % (
+                indent, target, type_name, floats, target, INT_LIMIT, INT_LIMIT)
+        return '%s%s = clamp(%s, -%s, %s);\n' % (indent, target, target, LIMIT, LIMIT)
+
     def declaration(self, indent):
         type_name = self.rng.choice(VECTORS + VECTORS[3:] + INTS[:2])
         exact = type_name.startswith('int') or self.rng.random() < 0.5
         name = self.fresh()
         line = '%s%s %s = %s;\n' % (indent, type_name, name, self.any_expr(type_name, exact))
         self.scope.add(type_name, name, exact)
-        return line
+        return line + self.bound(indent, name, type_name)
 
     def bool_declaration(self, indent):
         n = self.rng.choice([2, 3, 4])
@@ -230,7 +246,8 @@ class Generator:
         matrix, name = 'float%dx%d' % (n, n), self.fresh()
         rows = ', '.join(self.any_expr(with_size('float', n), exact=True) for _ in range(n))
         self.scope.add(matrix, name)
-        return '%s%s %s = %s(%s);\n' % (indent, matrix, name, matrix, rows)
+        return '%s%s %s = %s(%s);\n' % (indent, matrix, name, matrix, rows) + ''.join(
+            self.bound(indent, '%s[%d]' % (name, row), 'float') for row in range(n))
 
     def special(self, indent):
         """A row of a matrix written, an int stepped, or the helper called."""
@@ -240,12 +257,15 @@ class Generator:
         choice = rng.random()
         if matrices and choice < 0.4:
             m, n = rng.choice(matrices)
-            return '%s%s[%d] %s %s;\n' % (indent, m, rng.randrange(n), rng.choice(['=', '+=']),
-                                          self.any_expr(with_size('float', n), exact=True))
+            row = '%s[%d]' % (m, rng.randrange(n))
+            return '%s%s %s %s;\n' % (indent, row, rng.choice(['=', '+=']),
+                                      self.any_expr(with_size('float', n), exact=True)) + \
+                self.bound(indent, row, 'float')
         if self.has_array and self.counters and choice < 0.55:
-            return '%s%s[%s] %s %s;\n' % (indent, ARRAY, rng.choice(self.counters),
-                                          rng.choice(['=', '+=', '*=']),
-                                          self.any_expr('float4', exact=True))
+            element = '%s[%s]' % (ARRAY, rng.choice(self.counters))
+            return '%s%s %s %s;\n' % (indent, element, rng.choice(['=', '+=', '*=']),
+                                      self.any_expr('float4', exact=True)) + \
+                self.bound(indent, element, 'float4')
         if ints and choice < 0.7:
             return '%s%s%s;\n' % (indent, rng.choice(ints), rng.choice(['++', '--']))
         # The target is not the inout argument: which of the two writes came first would be
@@ -253,7 +273,7 @@ class Generator:
         target, a = rng.sample(self.scope.of('float4'), 2)
         return '%s%s.zw += helper(%s, %s, %s).xy;\n' % (
             indent, target, a, self.any_expr('float4', exact=True),
-            rng.choice(self.scope.of('float')))
+            rng.choice(self.scope.of('float'))) + self.bound(indent, target, 'float4')
 
     def assignment(self, indent):
         rng = self.rng
@@ -272,7 +292,8 @@ class Generator:
                 rng.random() < 0.5:
             # Cg computes int *= float in float and converts back.
             return '%s%s *= %s;\n' % (indent, target, rng.choice(['0.5', '1.5', '2.0']))
-        return '%s%s %s %s;\n' % (indent, target, operator, self.any_expr(value_type, exact=True))
+        return '%s%s %s %s;\n' % (indent, target, operator, self.any_expr(
+            value_type, exact=True)) + self.bound(indent, name, type_name)
 
     def block(self, indent, depth):
         rng = self.rng
@@ -318,8 +339,10 @@ def helper(rng):
     generator.scope.add('float4', 'a')
     generator.scope.add('float4', 'b')
     return ('float4 helper(inout float4 a, float4 b, out float r)\n{\n'
-            '    r = %s;\n    a = %s;\n    return %s;\n}\n' % (
-                generator.any_expr('float', exact=True), generator.any_expr('float4', exact=True),
+            '    r = clamp(%s, -%s, %s);\n    a = clamp(%s, -%s, %s);\n'
+            '    return %s;\n}\n' % (
+                generator.any_expr('float', exact=True), LIMIT, LIMIT,
+                generator.any_expr('float4', exact=True), LIMIT, LIMIT,
                 generator.any_expr('float4', exact=True)))
 
 
