@@ -30,6 +30,16 @@ TOOL_TIMEOUT = 600
 
 # ---- running the two tools ------------------------------------------------------------------
 
+def read_pixel(line):
+    """Four values as cg-probe prints them; None for anything else a library printed."""
+    words = line.split()
+    try:
+        values = [float.fromhex(w) if 'x' in w else float(w) for w in words]
+    except ValueError:
+        return None
+    return values if len(values) == 4 else None
+
+
 def run_tool(tool, paths):
     """{path: list of pixels (4 floats each), or the error text} for each path."""
     done = subprocess.run([tool] + paths, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
@@ -46,8 +56,9 @@ def run_tool(tool, paths):
         elif line.startswith('error: '):
             results[current] = line[7:]
         elif isinstance(results[current], list):
-            results[current].append([float.fromhex(w) if 'x' in w else float(w)
-                                     for w in line.split()])
+            pixel = read_pixel(line)
+            if pixel is not None:
+                results[current].append(pixel)
     missing = [p for p in paths if p not in results]
     if missing:
         raise RuntimeError('%s printed nothing for %s' % (tool, missing[0]))
@@ -123,7 +134,7 @@ def judge(ours, theirs, tolerance):
 # the others, which then read as an incomplete texture: (0, 0, 0, 1).
 SAMPLERS = {'image': 'sampler2D', 'line': 'sampler1D', 'volume': 'sampler3D', 'cube': 'samplerCUBE',
             'rect': 'samplerRECT'}
-SCALARS = {'float': 'float', 'half': 'half', 'fixed': 'fixed', 'int': 'int', 'bool': 'bool'}
+SCALARS = ('float', 'half', 'fixed', 'int', 'bool')
 SWIZZLE = 'xyzw'
 
 
