@@ -23,6 +23,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+# The source tree gets no __pycache__ from a test run.
+sys.dont_write_bytecode = True
 import cg_fuzz  # noqa: E402
 
 TOOL_TIMEOUT = 600
