@@ -308,6 +308,13 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const c
     return createProgram(context, programType, nullptr, programFile, profile, entry, args);
 }
 
+CGprofile cgGetProfile(const char* profileString) {
+    const std::string name = profileString != nullptr ? profileString : "";
+    return name == "glslv"   ? CG_PROFILE_GLSLV
+           : name == "glslf" ? CG_PROFILE_GLSLF
+                             : CG_PROFILE_UNKNOWN;
+}
+
 CGprofile cgGetProgramProfile(CGprogram program) {
     if (!cgrt::isValid(program)) {
         cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);

@@ -37,6 +37,19 @@ namespace {
 // The preprocessing that explains a failed parse counts lines in its output, to which the
 // preamble's code would add its own: that pass gets the types alone.
 const char* const TYPES_PREAMBLE = CG_TYPES;
+// sinh, cosh, ldexp, frexp, isnan, isinf and isfinite, which GLSL 1.20 lacks, for a float type T
+// and the bool and int types B and I of its size, written with what it has as Cg writes them.
+// clang-format off
+#define CG_GAPS(T, B, I)                                                       \
+    T " cg_sinh(" T " x) { return 0.5 * (exp(x) - exp(-x)); }\n"               \
+    T " cg_cosh(" T " x) { return 0.5 * (exp(x) + exp(-x)); }\n"               \
+    T " cg_ldexp(" T " x, " T " e) { return x * exp2(cg_trunc(e)); }\n"         \
+    T " cg_frexp(" T " x, out " I " e) { e = " I "(x != 0.0) * ("               \
+        I "(floor(log2(abs(x)))) + 1); return x / exp2(" T "(e)); }\n"         \
+    B " cg_isnan(" T " x) { return x != x; }\n"                                 \
+    B " cg_isinf(" T " x) { return abs(x) > 3.402823466e38; }\n"                \
+    B " cg_isfinite(" T " x) { return abs(x) <= 3.402823466e38; }\n"
+// clang-format on
 const char* const PREAMBLE = CG_TYPES
     // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
     "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
@@ -67,7 +80,14 @@ const char* const PREAMBLE = CG_TYPES
     "float4 cg_trunc(float4 x) { return sign(x) * floor(abs(x)); }\n"
     "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
     "e); }\n"
-    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n";
+    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n"
+    // clang-format off
+    CG_GAPS("float", "bool", "int") CG_GAPS("float2", "bool2", "int2")
+    CG_GAPS("float3", "bool3", "int3") CG_GAPS("float4", "bool4", "int4")
+    // clang-format on
+    // glslang's HLSL lit multiplies n_dot_h by m where Cg raises it to the power m.
+    "float4 cg_lit(float n_dot_l, float n_dot_h, float m) { return float4(1.0, max(0.0, n_dot_l), "
+    "n_dot_l > 0.0 ? pow(max(0.0, n_dot_h), m) : 0.0, 1.0); }\n";
 
 // Cg's own definitions of library functions whose glslang (or GLSL) ones differ, by name. A
 // source that defines a function of one of these names keeps its own: that definition is left out.

@@ -18,6 +18,8 @@
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 
+#include "DrawTargets.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -80,28 +82,7 @@ std::vector<unsigned char> testImage() {
 
 GLuint makeTestImage() {
     const std::vector<unsigned char> pixels = testImage();
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, IMAGE_SIZE, IMAGE_SIZE, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 pixels.data());
-    glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
-}
-
-GLuint makeTarget() {
-    GLuint texture = 0, framebuffer = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, TARGET_SIZE, TARGET_SIZE, 0, GL_RGBA, GL_FLOAT,
-                 nullptr);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-    return framebuffer;
+    return makeNearestTexture(GL_RGBA8, IMAGE_SIZE, GL_UNSIGNED_BYTE, pixels.data());
 }
 
 void setIfPresent(CGprogram program, const char* name, float x, float y) {
@@ -379,7 +360,7 @@ int main(int argc, char** argv) {
     glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
     glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
     const GLuint image = makeTestImage();
-    makeTarget();
+    makeFloatTarget(TARGET_SIZE, TARGET_SIZE);
     std::string path;
     while (std::getline(std::cin, path)) {
         if (path.empty()) {

@@ -125,6 +125,10 @@ TEST_F(CgRuntimeTest, FailuresReachTheCallbackAndReadingTheErrorClearsIt) {
     EXPECT_NE(vertexProfile, CG_PROFILE_UNKNOWN);
     EXPECT_NE(fragmentProfile, CG_PROFILE_UNKNOWN);
     EXPECT_NE(vertexProfile, fragmentProfile);
+    EXPECT_EQ(cgGetProfile("glslv"), vertexProfile);
+    EXPECT_EQ(cgGetProfile("glslf"), fragmentProfile);
+    EXPECT_EQ(cgGetProfile("glslfx"), CG_PROFILE_UNKNOWN);
+    EXPECT_EQ(cgGetProfile(nullptr), CG_PROFILE_UNKNOWN);
 
     cgGLSetParameter4f(nullptr, 1.0f, 2.0f, 3.0f, 4.0f);
     EXPECT_EQ(callbackCalls, 1);

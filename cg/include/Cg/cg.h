@@ -100,6 +100,8 @@ CGprogram cgCreateProgram(CGcontext context, CGenum programType, const char* pro
 CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const char* programFile,
                                   CGprofile profile, const char* entry, const char** args);
 CGprofile cgGetProgramProfile(CGprogram program);
+/* The profile of that name ("glslv", "glslf"); CG_PROFILE_UNKNOWN for any other. */
+CGprofile cgGetProfile(const char* profileString);
 
 /* A uniform parameter declared in the program, whether or not the compiled code uses it; null
  * (and no error) when the program declares none of that name. */

@@ -1,0 +1,252 @@
+// Runs Cg fragment programs and prints what they compute, written against the Cg runtime's calls
+// alone so that the same source builds against our runtime (cg-probe) and against NVIDIA's
+// (cg-probe-nvidia), and the two outputs can be compared line by line.
+//
+//   cg-probe FILE...      (or "-": one program read from standard input)
+//
+// Each FILE holds a fragment program whose entry `main` returns a float4 : COLOR and may read
+// float4 TEXCOORD0, whose x runs over the target's pixels from 0 to 1. Lines of the file
+//   //@ pixels N          the target's width (1 to 256; 1 when absent)
+//   //@ NAME x y z w      a uniform float4 of the program and its value (strtof's spelling:
+//                         decimal, hex floats, inf, nan)
+// set up the draw. Every sampler2D of the program reads a 4x4 float texture of known texels with
+// nearest filtering. For each FILE the output is one line "== FILE", then either one line per
+// pixel, its four components as hex floats ("%a"; nan and inf spelled so, with their sign), or
+// "error: " and the first line of the compiler's listing. The status is 0 when every file ran,
+// 1 when some did not compile, 2 when nothing could run at all.
+#include <epoxy/gl.h>
+#include <GL/freeglut.h>
+
+#include <Cg/cg.h>
+#include <Cg/cgGL.h>
+
+#include "../corpus/DrawTargets.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr int MAX_PIXELS = 256;
+constexpr int TEXTURE_SIZE = 4;
+
+const char* const VERTEX_SOURCE =
+    "void main(float4 p : POSITION, float4 t : TEXCOORD0,\n"
+    "          out float4 op : POSITION, out float4 ot : TEXCOORD0)\n"
+    "{\n"
+    "    op = p;\n"
+    "    ot = t;\n"
+    "}\n";
+
+struct Setup {
+    int pixels = 1;
+    std::vector<std::pair<std::string, std::vector<float>>> uniforms;
+};
+
+// The "//@" lines; an unreadable one is reported and ends the run of that file.
+bool readSetup(const std::string& source, Setup& setup, std::string& error) {
+    std::istringstream lines(source);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.compare(0, 3, "//@") != 0) {
+            continue;
+        }
+        std::istringstream words(line.substr(3));
+        std::string name;
+        words >> name;
+        if (name == "pixels") {
+            if (!(words >> setup.pixels) || setup.pixels < 1 || setup.pixels > MAX_PIXELS) {
+                error = "bad pixel count: " + line;
+                return false;
+            }
+            continue;
+        }
+        std::vector<float> value;
+        std::string word;
+        while (words >> word && value.size() < 4) {
+            char* end = nullptr;
+            value.push_back(std::strtof(word.c_str(), &end));
+            if (end == word.c_str() || *end != '\0') {
+                error = "bad uniform value: " + line;
+                return false;
+            }
+        }
+        if (name.empty() || value.size() != 4) {
+            error = "a uniform needs a name and four values: " + line;
+            return false;
+        }
+        setup.uniforms.emplace_back(name, value);
+    }
+    return true;
+}
+
+std::string firstLine(const char* listing) {
+    std::string text = listing != nullptr ? listing : "";
+    const std::size_t at = text.find("error");
+    const std::size_t begin = at == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+    return text.substr(begin, text.find('\n', begin) - begin);
+}
+
+GLuint makeTexture() {
+    // Texels no filter could produce from their neighbours, none of them 0 or 1.
+    std::vector<float> texels(TEXTURE_SIZE * TEXTURE_SIZE * 4);
+    for (std::size_t i = 0; i < texels.size(); ++i) {
+        texels[i] = static_cast<float>(i + 1) / 128.0f;
+    }
+    // Coordinates outside [0, 1] wrap (GL's default), as the probes of tex2D expect.
+    return makeNearestTexture(GL_RGBA32F, TEXTURE_SIZE, GL_FLOAT, texels.data());
+}
+
+void setUniforms(CGprogram program, const Setup& setup, GLuint texture) {
+    for (const auto& [name, v] : setup.uniforms) {
+        if (CGparameter p = cgGetNamedParameter(program, name.c_str())) {
+            cgSetParameter4f(p, v[0], v[1], v[2], v[3]);
+        }
+    }
+    for (CGparameter p = cgGetFirstParameter(program, CG_PROGRAM); p != nullptr;
+         p = cgGetNextParameter(p)) {
+        if (cgGetParameterType(p) == CG_SAMPLER2D) {
+            cgGLSetTextureParameter(p, texture);
+            cgGLEnableTextureParameter(p);
+        }
+    }
+}
+
+void drawQuad() {
+    glBegin(GL_QUADS);
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (const auto& c : corners) {
+        glMultiTexCoord4f(GL_TEXTURE0, c[0], c[1], 0.0f, 1.0f);
+        glVertex2f(c[0] * 2.0f - 1.0f, c[1] * 2.0f - 1.0f);
+    }
+    glEnd();
+}
+
+std::string spell(float v) {
+    if (std::isnan(v)) {
+        return std::signbit(v) ? "-nan" : "nan";
+    }
+    if (std::isinf(v)) {
+        return v < 0 ? "-inf" : "inf";
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "%a", static_cast<double>(v));
+    return text;
+}
+
+struct Probe {
+    CGprofile vertexProfile, fragmentProfile;
+    GLuint texture;
+};
+
+// Draws the program once; false (and the reason printed) when it did not run.
+bool draw(const Probe& probe, CGcontext context, const std::string& source) {
+    Setup setup;
+    std::string error;
+    if (!readSetup(source, setup, error)) {
+        std::printf("error: %s\n", error.c_str());
+        return false;
+    }
+    CGprogram vertex =
+        cgCreateProgram(context, CG_SOURCE, VERTEX_SOURCE, probe.vertexProfile, "main", nullptr);
+    CGprogram fragment =
+        cgCreateProgram(context, CG_SOURCE, source.c_str(), probe.fragmentProfile, "main", nullptr);
+    if (vertex == nullptr || fragment == nullptr) {
+        std::printf("error: %s\n", firstLine(cgGetLastListing(context)).c_str());
+        return false;
+    }
+    cgGetError();
+    cgGLLoadProgram(vertex);
+    cgGLLoadProgram(fragment);
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(probe.vertexProfile);
+    cgGLEnableProfile(probe.fragmentProfile);
+    setUniforms(fragment, setup, probe.texture);
+    if (cgGetError() != CG_NO_ERROR) {
+        std::printf("error: not bound: %s\n", firstLine(cgGetLastListing(context)).c_str());
+        return false;
+    }
+    glViewport(0, 0, setup.pixels, 1);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    drawQuad();
+    std::vector<float> pixels(static_cast<std::size_t>(setup.pixels) * 4);
+    glReadPixels(0, 0, setup.pixels, 1, GL_RGBA, GL_FLOAT, pixels.data());
+    cgGLDisableProfile(probe.fragmentProfile);
+    cgGLDisableProfile(probe.vertexProfile);
+    for (std::size_t i = 0; i < pixels.size(); i += 4) {
+        std::printf("%s %s %s %s\n", spell(pixels[i]).c_str(), spell(pixels[i + 1]).c_str(),
+                    spell(pixels[i + 2]).c_str(), spell(pixels[i + 3]).c_str());
+    }
+    return true;
+}
+
+// Prints the file's block, each file in a context of its own that goes with it; false when it did
+// not run.
+bool runOne(const Probe& probe, const std::string& name, const std::string& source) {
+    std::printf("== %s\n", name.c_str());
+    CGcontext context = cgCreateContext();
+    const bool ran = draw(probe, context, source);
+    cgDestroyContext(context);
+    return ran;
+}
+
+// A regular file only: a directory would throw and a FIFO could block for ever.
+bool readSource(const std::string& name, std::string& source) {
+    if (name == "-") {
+        source.assign(std::istreambuf_iterator<char>(std::cin), {});
+        return true;
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(name, error)) {
+        return false;
+    }
+    std::ifstream in(name, std::ios::binary);
+    source.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    glutInit(&argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FILE... (- for standard input)\n", argv[0]);
+        return 2;
+    }
+    glutInitWindowSize(MAX_PIXELS, 1);
+    glutInitDisplayMode(GLUT_RGBA);
+    glutCreateWindow("cg probe");
+    // Values outside [0, 1] and non-finite ones must reach the target as they are.
+    glClampColor(GL_CLAMP_VERTEX_COLOR, GL_FALSE);
+    glClampColor(GL_CLAMP_FRAGMENT_COLOR, GL_FALSE);
+    glClampColor(GL_CLAMP_READ_COLOR, GL_FALSE);
+    const Probe probe{cgGetProfile("glslv"), cgGetProfile("glslf"), makeTexture()};
+    if (probe.vertexProfile == CG_PROFILE_UNKNOWN || probe.fragmentProfile == CG_PROFILE_UNKNOWN) {
+        std::fprintf(stderr, "%s: this runtime has no GLSL profiles\n", argv[0]);
+        return 2;
+    }
+    makeFloatTarget(MAX_PIXELS, 1);
+    int status = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string source;
+        if (!readSource(argv[i], source)) {
+            std::printf("== %s\nerror: not a file that can be read\n", argv[i]);
+            status = 1;
+            continue;
+        }
+        status = runOne(probe, argv[i], source) ? status : 1;
+        std::fflush(stdout);
+    }
+    return status;
+}
