@@ -19,7 +19,7 @@ RUN_PACKAGES=(
 # llvm gives the sanitizers' stack traces their function names (llvm-symbolizer), which clang
 # does not bring along and the fuzzing script reads.
 TEST_PACKAGES=(
-    libgtest-dev clang libclang-rt-14-dev llvm valgrind imagemagick
+    libgtest-dev clang libclang-rt-14-dev llvm valgrind imagemagick python3
 )
 
 # ensure_packages PACKAGE...: installs those of the given Debian packages that are missing.

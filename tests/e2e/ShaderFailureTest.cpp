@@ -101,6 +101,7 @@ TEST(ShaderFailureTest, AFifoAsVertexSourceIsRefusedWithoutWaiting) {
     const std::string listing = expectCgErrorReport(runIn(tree), CG_FILE_READ_ERROR);
     EXPECT_EQ(listing, VERTEX_PATH + " : error: cannot read the file: it is not a regular file\n");
     // The same for a FIFO that the source includes: refused at the include line.
+    tree.removeShader(VERTEX);
     tree.writeShader(VERTEX, "#include \"fifo.h\"\n" + tree.readShader(FRAGMENT));
     ASSERT_EQ(e2e::shell("mkfifo '" + tree.cgDir() + "/fifo.h'"), 0);
     EXPECT_EQ(expectCgErrorReport(runIn(tree), CG_COMPILER_ERROR),
