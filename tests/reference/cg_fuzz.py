@@ -10,9 +10,8 @@ arguments, and every value written is kept within LIMIT, so that no expression o
 """
 
 TOLERANCE = 'ulp 64 near 1e-4'
-# `int *= float` is a known fault (cases/int-times-float.cg) left out until it is fixed; clamp's
-# bounds are always lo <= hi for the same reason (cases/clamp-lo-above-hi.cg).
-INT_TIMES_FLOAT = False
+# `int *= float` computes in float and truncates, as Cg does (cases/int-times-float.cg).
+INT_TIMES_FLOAT = True
 # all() and any() of constant vectors with fractions fold to false, and comparisons of constant
 # vectors select wrongly (cases/all-any-of-constants.cg, cases/vector-compare-of-constants.cg):
 # their operands are kept from being constant until that is fixed.
