@@ -99,6 +99,59 @@ std::string asShadowLookups(const std::string& glsl) {
         [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
 }
 
+namespace {
+
+// The comma that ends the first argument of the call whose '(' is at `open`; npos when there is
+// none before `close`.
+std::size_t firstArgumentEnd(const std::string& code, std::size_t open, std::size_t close) {
+    int depth = 0;
+    for (std::size_t i = open + 1; i < close; ++i) {
+        depth += code[i] == '(' || code[i] == '[' ? 1 : code[i] == ')' || code[i] == ']' ? -1 : 0;
+        if (depth == 0 && code[i] == ',') {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+// "texRECTproj(s, c)" -> "tex2D(s, cg_rectProjected(c))": the division by the coordinate's last
+// component done apart from the lookup, so that no function of the library takes the sampler as a
+// parameter. Such a parameter would stay a sampler2D in the GLSL where no SPIR-V legalization
+// inlines it (the Windows and web builds), which the rectangle sampler handed to it is not.
+std::string withRectangleProjectionsDivided(const std::string& source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    // Each edit replaces `length` characters at `at` of the text as it was.
+    struct Edit {
+        std::size_t at;
+        std::size_t length;
+        const char* with;
+    };
+    std::vector<Edit> edits;
+    for (const Word& word : wordsOf(code)) {
+        const std::size_t open = skipBlanks(code, word.end);
+        if (code.compare(word.start, word.end - word.start, "texRECTproj") != 0 ||
+            open >= code.size() || code[open] != '(') {
+            continue;
+        }
+        const std::size_t close = closingParen(code, open);
+        const std::size_t comma =
+            close == std::string::npos ? close : firstArgumentEnd(code, open, close);
+        if (comma != std::string::npos) {
+            edits.push_back({word.start, word.end - word.start, "tex2D"});
+            edits.push_back({comma + 1, 0, " cg_rectProjected("});
+            edits.push_back({close, 0, ")"});
+        }
+    }
+    std::string out = source;
+    std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at > b.at; });
+    for (const Edit& edit : edits) {
+        out.replace(edit.at, edit.length, edit.with);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles) {
     const std::string code = withoutDirectives(codeOnly(source));
     const std::vector<Word> words = wordsOf(code);
@@ -112,8 +165,8 @@ std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::str
         return std::string(source);
     }
     return withWordsRenamed(
-        std::string(source),
-        {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}, {"texRECTproj", "tex2Dproj"}},
+        withRectangleProjectionsDivided(std::string(source)),
+        {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}},
         [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
 }
 

@@ -127,6 +127,10 @@ const std::pair<const char*, const char*> LIBRARY[] = {
     {"tex2Dproj",
      "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
      "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n"},
+    // A rectangle texture's projective lookup divides apart from it (see CgLookups).
+    {"cg_rectProjected",
+     "float2 cg_rectProjected(float3 c) { return c.xy / c.z; }\n"
+     "float2 cg_rectProjected(float4 c) { return c.xy / c.w; }\n"},
 };
 
 // The preamble with the library's definitions the source does not make its own.
