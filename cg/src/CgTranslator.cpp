@@ -29,11 +29,15 @@ namespace {
 
 // Cg knows `fixed` (a clamped low-precision float); HLSL does not. A preamble adds no lines to the
 // source, so diagnostics keep the file's own line numbers.
-#define CG_TYPES                                                                             \
-    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n" \
-    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"             \
-    "#define fixed4x4 half4x4\n#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n"
-// GLSL's vector type names are taken too: shaders ported from GLSL keep some.
+#define CG_TYPES                                                                                \
+    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"    \
+    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"                \
+    "#define fixed4x4 half4x4\n#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n" \
+    "#define double float\n#define double2 float2\n#define double3 float3\n"                    \
+    "#define double4 float4\n#define double2x2 float2x2\n#define double3x3 float3x3\n"          \
+    "#define double4x4 float4x4\n"
+// GLSL's vector type names are taken too: shaders ported from GLSL keep some. Cg's GL profiles
+// compute `double` in single precision, as GLSL 1.20 can (cgc writes float for it).
 // The preprocessing that explains a failed parse counts lines in its output, to which the
 // preamble's code would add its own: that pass gets the types alone.
 const char* const TYPES_PREAMBLE = CG_TYPES;
