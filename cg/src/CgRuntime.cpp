@@ -41,6 +41,8 @@ CGtype typeOf(const cgrt::Uniform& u) {
                     return CG_SAMPLERCUBE;
                 case cgrt::SamplerTarget::TextureRectangle:
                     return CG_SAMPLERRECT;
+                case cgrt::SamplerTarget::Texture2DShadow:
+                    return CG_SAMPLER2DSHADOW;
                 default:
                     return CG_SAMPLER2D;
             }
@@ -54,6 +56,7 @@ GLenum targetOf(cgrt::SamplerTarget target) {
         case cgrt::SamplerTarget::Texture1D:
             return GL_TEXTURE_1D;
         case cgrt::SamplerTarget::Texture2D:
+        case cgrt::SamplerTarget::Texture2DShadow:
             return GL_TEXTURE_2D;
         case cgrt::SamplerTarget::Texture3D:
             return GL_TEXTURE_3D;

@@ -768,7 +768,7 @@ void giveBack(const SamplerStandIns& standIns, Translation& result) {
     std::set<std::string> rectangles;  // their GLSL names
     for (Uniform& u : result.uniforms) {
         if (standIns.shadow && u.samplerTarget == SamplerTarget::Texture3D) {
-            u.samplerTarget = SamplerTarget::Texture2D;
+            u.samplerTarget = SamplerTarget::Texture2DShadow;
         } else if (standIns.rectangles.count(u.name) != 0 &&
                    u.samplerTarget == SamplerTarget::Texture2D) {
             u.samplerTarget = SamplerTarget::TextureRectangle;

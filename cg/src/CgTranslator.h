@@ -27,7 +27,15 @@ enum class UniformKind {
     Other,    // found by name, but no value can be set (arrays, structs, integers, ...)
 };
 
-enum class SamplerTarget { None, Texture1D, Texture2D, Texture3D, TextureCube, TextureRectangle };
+enum class SamplerTarget {
+    None,
+    Texture1D,
+    Texture2D,
+    Texture3D,
+    TextureCube,
+    TextureRectangle,
+    Texture2DShadow,  // a 2D depth texture read with a comparison
+};
 
 struct Uniform {
     std::string name;      // as the source declares it

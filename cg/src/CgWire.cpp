@@ -101,7 +101,7 @@ std::optional<Translation> deserialize(const std::string& data) {
         const auto target = in.number();
         if (!uniformName || !glslName || !kind || !components || !target ||
             *kind > static_cast<std::uint64_t>(UniformKind::Other) ||
-            *target > static_cast<std::uint64_t>(SamplerTarget::TextureRectangle)) {
+            *target > static_cast<std::uint64_t>(SamplerTarget::Texture2DShadow)) {
             return std::nullopt;
         }
         t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),

@@ -503,6 +503,7 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
         "                  tex2Dproj(depth, float4(1.0, 1.0, 0.5, 2.0)).x,\n"
         "                  f1tex2Dproj(depth, float4(1.0, 1.0, 1.5, 2.0)));\n}\n",
         fragmentProfile);
+    EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(shadow, "depth")), CG_SAMPLER2DSHADOW);
     useTexture(shadow, "depth", depth);
     EXPECT_EQ(drawnPixel(shadow), (std::array<float, 4>{1.0f, 0.0f, 1.0f, 0.0f}));
     glDeleteTextures(1, &depth);

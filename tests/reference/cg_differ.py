@@ -2,7 +2,7 @@
 """Runs Cg fragment programs through our runtime (cg-probe) and NVIDIA's (cg-probe-nvidia) and
 compares what they compute.
 
-  cg_differ.py probes --ours P --nvidia P --data FILE --known FILE --cases DIR
+  cg_differ.py probes --ours P --nvidia P --data FILE --known FILE --cases DIR [--coverage FILE]
   cg_differ.py fuzz   --ours P --nvidia P --seed N --seconds S [--keep DIR]
 
 probes: each line of the data file is one call of the standard library on inputs read from
@@ -285,7 +285,57 @@ def compare_probes(args):
     for path in cases:
         key = 'cases/' + os.path.basename(path)
         outcomes[key] = judge(ours[path], theirs[path], case_tolerance(path))
+    if args.coverage:
+        outcomes.update(compare_coverage(tools, args.coverage))
     return report(outcomes, read_known(args.known))
+
+
+# What the coverage table says works must compute what cgc computes: its fragment rows' examples
+# (entry main, float4 : COLOR) are programs cg-probe runs as they stand. Values not made exact by
+# the example (interpolated inputs, inexact functions) differ by rounding alone.
+COVERAGE_TOLERANCE = 'ulp 64 near 1e-4'
+
+
+def coverage_rows(path):
+    """(form, example) of each fragment row marked works."""
+    rows = []
+    with open(path) as lines:
+        for line in lines:
+            cells = [c.strip() for c in line.strip().strip('|').split(' | ')]
+            if len(cells) == 4 and cells[1] == 'works' and cells[2] == 'fragment' and \
+                    cells[3].startswith('`') and cells[3].endswith('`'):
+                rows.append((cells[0], cells[3][1:-1]))
+    return rows
+
+
+def defined_by_probe(example):
+    """Whether all the example reads is set by cg-probe: its one varying is TEXCOORD0, which the
+    probe's vertex program writes, and the samplers it reads are sampler2Ds, which it binds. What
+    else it reads (another varying, an unbound sampler) is undefined, in both runtimes alike."""
+    entry = re.search(r'\bmain\s*\(([^)]*)\)', example)
+    inputs = re.findall(r':\s*(\w+)', entry.group(1)) if entry else []
+    others = set(re.findall(r'\b(?:sampler(?:1D|3D|CUBE|RECT|2DShadow))\s+(\w+)', example))
+    read = set(re.findall(r'\b\w+\s*\(\s*(\w+)\s*,', example))
+    return all(i == 'TEXCOORD0' for i in inputs) and not others & read
+
+
+def compare_coverage(tools, path):
+    outcomes = {}
+    rows = coverage_rows(path)
+    comparable = [row for row in rows if defined_by_probe(row[1])]
+    print('coverage: %d fragment rows that work, %d compared (the others read what the probe '
+          'leaves undefined)' % (len(rows), len(comparable)))
+    rows = comparable
+    if not rows:
+        raise ValueError('%s has no fragment row that works' % path)
+    with tempfile.TemporaryDirectory() as folder:
+        paths = [write(folder, 'row%d.cg' % k, example + '\n')
+                 for k, (_, example) in enumerate(rows)]
+        ours, theirs = run_both(tools, paths)
+        tolerance = parse_tolerance(COVERAGE_TOLERANCE.split())
+        for (form, _), row_path in zip(rows, paths):
+            outcomes['coverage: ' + form] = judge(ours[row_path], theirs[row_path], tolerance)
+    return outcomes
 
 
 def report(outcomes, known):
@@ -355,6 +405,7 @@ def main():
     parser.add_argument('--data')
     parser.add_argument('--known')
     parser.add_argument('--cases')
+    parser.add_argument('--coverage', help="the coverage table, whose fragment rows are compared")
     parser.add_argument('--seed', type=int, default=1)
     parser.add_argument('--seconds', type=float, default=60)
     parser.add_argument('--batch', type=int, default=20)

@@ -52,7 +52,8 @@ typedef enum {
     CG_SAMPLER2D,
     CG_SAMPLER3D,
     CG_SAMPLERCUBE,
-    CG_SAMPLERRECT
+    CG_SAMPLERRECT,
+    CG_SAMPLER2DSHADOW
 } CGtype;
 
 typedef enum {
