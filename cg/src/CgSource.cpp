@@ -199,7 +199,7 @@ std::string marker(int line, const std::string& name) {
 }
 
 std::string at(const std::string& name, int line) {
-    return name + "(" + std::to_string(line) + ") : error: ";
+    return errorPrefix(name, line);
 }
 
 // The line a byte offset of a text is on, counted from 1.
@@ -423,7 +423,7 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
                               const std::string& baseDir, const SourceOptions& options) {
     ExpandedSource result;
     if (const std::string problem = definitionProblem(options); !problem.empty()) {
-        result.listing = "error: " + problem + "\n";
+        result.listing = format(CgError{"", NO_LOCATION, problem});
         return result;
     }
     std::string body;
@@ -439,9 +439,10 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
     }
     if (result.ok && result.text.size() > MAX_SOURCE_BYTES) {
         result.ok = false;
-        result.listing += name + " : error: the source with its includes is " +
-                          std::to_string(result.text.size()) + " bytes long; at most " +
-                          std::to_string(MAX_SOURCE_BYTES) + " are accepted\n";
+        result.listing += format(CgError{
+            name, 0,
+            "the source with its includes is " + std::to_string(result.text.size()) +
+                " bytes long; at most " + std::to_string(MAX_SOURCE_BYTES) + " are accepted"});
     }
     return result;
 }
@@ -450,7 +451,7 @@ ExpandedSource readCgSource(const std::string& path, const SourceOptions& option
     const SourceFile file = readSourceFile(path);
     if (file.outcome != SourceFile::Outcome::Read) {
         ExpandedSource failed;
-        failed.listing = path + " : error: " + readFailure(file, "the file") + "\n";
+        failed.listing = format(CgError{path, 0, readFailure(file, "the file")});
         return failed;
     }
     return expandCgSource(file.text, path, folderOf(path), options);
