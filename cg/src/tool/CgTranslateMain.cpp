@@ -143,7 +143,9 @@ int printStage(const Arguments& args, const std::string& text, cgrt::Stage stage
             return write(args, s.output) ? 0 : 1;
         }
     }
-    std::cerr << "cg-translate: the translation stopped before the " << args.stage << " stage\n";
+    std::cerr << "cg-translate: the translation stopped at the "
+              << (stages.empty() ? "source" : stages.back().name) << " stage, before the "
+              << args.stage << " stage\n";
     return 1;
 }
 
