@@ -899,7 +899,9 @@ std::vector<StageOutput> translateStages(std::string_view source, const std::str
                                          Stage stage, const std::string& entry, Dialect dialect) {
     std::vector<StageOutput> stages;
     Pipeline pipeline(&stages);
-    translateIn(source, name, stage, entry, dialect, pipeline);
+    if (!translateIn(source, name, stage, entry, dialect, pipeline).ok) {
+        stages.back().failed = true;
+    }
     return stages;
 }
 

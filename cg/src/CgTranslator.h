@@ -64,6 +64,7 @@ struct StageOutput {
     std::string name;
     std::string output;
     std::vector<CgError> errors;
+    bool failed = false;  // the translation ended here without GLSL
 };
 
 // The translation of `translate`, stage by stage: for a person looking for where it went wrong.

@@ -120,6 +120,7 @@ TEST(CgTranslatorTest, StagesShowEachStepAndStopWhereTheTranslationFails) {
         names.push_back(stage.name);
         output[stage.name] = stage.output;
         EXPECT_TRUE(stage.errors.empty()) << stage.name << ": " << cgrt::format(stage.errors);
+        EXPECT_FALSE(stage.failed) << stage.name;
     }
     EXPECT_EQ(names, cgrt::stageNames());
     const auto whole = translate(source, "s.cg", Stage::Fragment, "fp_main");
@@ -137,6 +138,7 @@ TEST(CgTranslatorTest, StagesShowEachStepAndStopWhereTheTranslationFails) {
     const auto failed = cgrt::translateStages(broken, "b.cg", Stage::Fragment, "fp_main");
     ASSERT_FALSE(failed.empty());
     EXPECT_EQ(failed.back().name, "spirv");
+    EXPECT_TRUE(failed.back().failed);
     EXPECT_EQ(cgrt::format(failed.back().errors),
               translate(broken, "b.cg", Stage::Fragment, "fp_main").listing);
     EXPECT_TRUE(contains(cgrt::format(failed.back().errors), "b.cg(1) : error:"));

@@ -140,7 +140,7 @@ int printStage(const Arguments& args, const std::string& text, cgrt::Stage stage
     for (const cgrt::StageOutput& s : stages) {
         std::cerr << cgrt::format(s.errors);
         if (s.name == args.stage) {
-            return write(args, s.output) ? 0 : 1;
+            return write(args, s.output) && !s.failed ? 0 : 1;
         }
     }
     std::cerr << "cg-translate: the translation stopped at the "
