@@ -1,5 +1,6 @@
 #include "CgDialect.h"
 
+#include "CgLibrary.h"
 #include "CgScan.h"
 
 #include <algorithm>
@@ -72,28 +73,13 @@ bool directiveName(const std::string& out) {
     return i == 0 || out[i - 1] == '\n';
 }
 
-// Functions called by a name glslang's HLSL gives another meaning, or none: HLSL's fmod as glslang
-// compiles it floors like GLSL's mod, where Cg's truncates; shaders ported from GLSL call fract,
-// mix and mod, which Cg's frac, lerp and a floored modulo are. trunc, tanh, modf, sinh, cosh,
-// ldexp, frexp, isnan, isinf and isfinite have no GLSL 1.20 counterpart: they are written with what
-// it has, so that the version stays where it is. glslang's HLSL lit computes another specular.
+// The name a call of `word` is given: the library's own (see CgLibrary.h) for a call.
 std::string_view libraryName(std::string_view word, std::string_view after) {
-    static const std::pair<std::string_view, std::string_view> CALLS[] = {
-        {"fmod", "cg_fmod"},   {"fract", "frac"},           {"mix", "lerp"},
-        {"mod", "cg_mod"},     {"trunc", "cg_trunc"},       {"tanh", "cg_tanh"},
-        {"modf", "cg_modf"},   {"sinh", "cg_sinh"},         {"cosh", "cg_cosh"},
-        {"ldexp", "cg_ldexp"}, {"frexp", "cg_frexp"},       {"isnan", "cg_isnan"},
-        {"isinf", "cg_isinf"}, {"isfinite", "cg_isfinite"}, {"lit", "cg_lit"}};
     const std::size_t next = after.find_first_not_of(" \t");
     if (next == std::string_view::npos || after[next] != '(') {
         return word;
     }
-    for (const auto& call : CALLS) {
-        if (word == call.first) {
-            return call.second;
-        }
-    }
-    return word;
+    return libraryCall(word);
 }
 
 // GLSL's matrix type names, which Cg sources ported from GLSL use: matNxM is Cg's floatNxM.

@@ -1,14 +1,14 @@
 #include "CgEntryUniforms.h"
 
+#include "CgScan.h"
+
 #include <cctype>
 #include <vector>
 
 namespace cgrt {
 namespace {
 
-bool identChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
+using text::identChar;
 
 // The source with comments and preprocessor lines blanked out (line breaks kept), so that
 // positions in it are positions in the source.
@@ -43,13 +43,6 @@ std::string codeOnly(std::string_view s) {
     return out;
 }
 
-std::size_t skipSpace(const std::string& s, std::size_t i) {
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])) != 0) {
-        ++i;
-    }
-    return i;
-}
-
 // The closing bracket of the one opening at `open`; npos when it does not close.
 std::size_t matching(const std::string& s, std::size_t open) {
     int depth = 0;
@@ -81,7 +74,7 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
         } else if (depth == 0 && code.compare(i, entry.size(), entry) == 0 &&
                    (i == 0 || !identChar(code[i - 1])) &&
                    !identChar(code[std::min(i + entry.size(), code.size() - 1)])) {
-            const std::size_t open = skipSpace(code, i + entry.size());
+            const std::size_t open = text::skipBlanks(code, i + entry.size());
             if (open >= code.size() || code[open] != '(') {
                 continue;
             }
@@ -89,13 +82,13 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
             if (close == std::string::npos) {
                 return false;
             }
-            std::size_t next = skipSpace(code, close + 1);
+            std::size_t next = text::skipBlanks(code, close + 1);
             if (next < code.size() && code[next] == ':') {
-                next = skipSpace(code, next + 1);
+                next = text::skipBlanks(code, next + 1);
                 while (next < code.size() && identChar(code[next])) {
                     ++next;
                 }
-                next = skipSpace(code, next);
+                next = text::skipBlanks(code, next);
             }
             if (next < code.size() && code[next] == '{') {
                 const std::size_t lineStart = code.rfind('\n', i);
@@ -239,10 +232,10 @@ namespace {
 // Whether the word at `at` (of length `length`) is assigned to: followed, past any member, swizzle
 // or index, by an assignment or an increment.
 bool assignedAt(const std::string& code, std::size_t at, std::size_t length) {
-    std::size_t i = skipSpace(code, at + length);
+    std::size_t i = text::skipBlanks(code, at + length);
     for (;;) {
         if (i < code.size() && code[i] == '.') {
-            i = skipSpace(code, i + 1);
+            i = text::skipBlanks(code, i + 1);
             while (i < code.size() && identChar(code[i])) {
                 ++i;
             }
@@ -255,7 +248,7 @@ bool assignedAt(const std::string& code, std::size_t at, std::size_t length) {
         } else {
             break;
         }
-        i = skipSpace(code, i);
+        i = text::skipBlanks(code, i);
     }
     if (i + 1 >= code.size()) {
         return false;
@@ -322,7 +315,7 @@ std::string withWrittenGlobalsCopied(std::string_view source) {
                                      : std::string("uniform ") + type + " " + ENTRY_UNIFORM_PREFIX +
                                            name + "; static " + type + " " + name + " = " +
                                            ENTRY_UNIFORM_PREFIX + name + ";";
-        const std::size_t first = skipSpace(code, from);
+        const std::size_t first = text::skipBlanks(code, from);
         edits.push_back({{first, i + 1}, copy});
     }
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {

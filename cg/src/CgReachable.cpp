@@ -1,6 +1,6 @@
 #include "CgReachable.h"
 
-#include "CgSource.h"
+#include "CgScan.h"
 
 #include <cctype>
 #include <functional>
@@ -59,10 +59,10 @@ std::vector<Token> tokenize(std::string_view s, Macros& macros) {
             directiveWord = 0;
             define = false;
             ++i;
-        } else if (identifierChar(c)) {
+        } else if (text::identChar(c)) {
             std::size_t end = i;
             while (end < s.size() &&
-                   (identifierChar(s[end]) ||
+                   (text::identChar(s[end]) ||
                     (std::isdigit(static_cast<unsigned char>(s[i])) != 0 && s[end] == '.'))) {
                 ++end;
             }

@@ -15,7 +15,7 @@ CGerrorCallbackFunc errorCallback = nullptr;
 CGerror readSource(const char* path, std::string& text, std::string& listing) {
     cgrt::SourceFile file = cgrt::readSourceFile(path);
     if (file.outcome != cgrt::SourceFile::Outcome::Read) {
-        listing = std::string(path) + " : error: " + cgrt::readFailure(file, "the file") + "\n";
+        listing = cgrt::format(cgrt::CgError{path, 0, cgrt::readFailure(file, "the file")});
         return file.outcome == cgrt::SourceFile::Outcome::TooLong ? CG_COMPILER_ERROR
                                                                   : CG_FILE_READ_ERROR;
     }
@@ -124,9 +124,11 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     std::string driverLog;
     const GLuint shader = cgrt::compileShader(stage, translation.glsl, driverLog);
     if (shader == 0) {
-        cgrt::setListing(
-            *context, translation.listing + name +
-                          " : error: the GL driver rejected the translated program:\n" + driverLog);
+        cgrt::setListing(*context,
+                         translation.listing +
+                             cgrt::format(cgrt::CgError{
+                                 name, 0, "the GL driver rejected the translated program:"}) +
+                             driverLog);
         cgrt::raise(CG_COMPILER_ERROR);
         return nullptr;
     }

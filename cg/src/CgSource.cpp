@@ -1,6 +1,7 @@
 #include "CgSource.h"
 
 #include "CgFile.h"
+#include "CgScan.h"
 #include "CgTranslator.h"
 
 #include <algorithm>
@@ -18,10 +19,6 @@ namespace {
 constexpr std::size_t MAX_INCLUDE_DEPTH = 32;
 
 }  // namespace
-
-bool identifierChar(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
-}
 
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -83,31 +80,19 @@ std::string joined(const std::string& folder, const std::string& file) {
 }
 
 // A preprocessor line: the word after '#' and what follows it; false for any other line.
+// One without a word ("#", "# 5") is none: no directive this reader acts on has one.
 bool directive(const std::string& line, std::string& word, std::string& rest) {
-    std::size_t i = line.find_first_not_of(" \t");
-    if (i == std::string::npos || line[i] != '#') {
+    std::size_t end = 0;
+    word = text::directiveWord(line, end);
+    if (word.empty()) {
         return false;
     }
-    i = line.find_first_not_of(" \t", i + 1);
-    if (i == std::string::npos) {
-        return false;
-    }
-    std::size_t end = i;
-    while (end < line.size() && identifierChar(line[end])) {
-        ++end;
-    }
-    word = line.substr(i, end - i);
-    const std::size_t restFirst = line.find_first_not_of(" \t", end);
-    rest = restFirst == std::string::npos ? std::string() : line.substr(restFirst);
+    rest = line.substr(text::skipSpaces(line, end));
     return true;
 }
 
-std::string leadingName(const std::string& text) {
-    std::size_t end = 0;
-    while (end < text.size() && identifierChar(text[end])) {
-        ++end;
-    }
-    return text.substr(0, end);
+std::string leadingName(const std::string& words) {
+    return words.substr(0, text::wordEnd(words, 0));
 }
 
 // The file an `#include` line names, or false when the line is no include.
@@ -199,7 +184,7 @@ std::string marker(int line, const std::string& name) {
 }
 
 std::string at(const std::string& name, int line) {
-    return name + "(" + std::to_string(line) + ") : error: ";
+    return errorPrefix(name, line);
 }
 
 // The line a byte offset of a text is on, counted from 1.
@@ -423,7 +408,7 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
                               const std::string& baseDir, const SourceOptions& options) {
     ExpandedSource result;
     if (const std::string problem = definitionProblem(options); !problem.empty()) {
-        result.listing = "error: " + problem + "\n";
+        result.listing = format(CgError{"", NO_LOCATION, problem});
         return result;
     }
     std::string body;
@@ -439,9 +424,10 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
     }
     if (result.ok && result.text.size() > MAX_SOURCE_BYTES) {
         result.ok = false;
-        result.listing += name + " : error: the source with its includes is " +
-                          std::to_string(result.text.size()) + " bytes long; at most " +
-                          std::to_string(MAX_SOURCE_BYTES) + " are accepted\n";
+        result.listing += format(CgError{
+            name, 0,
+            "the source with its includes is " + std::to_string(result.text.size()) +
+                " bytes long; at most " + std::to_string(MAX_SOURCE_BYTES) + " are accepted"});
     }
     return result;
 }
@@ -450,7 +436,7 @@ ExpandedSource readCgSource(const std::string& path, const SourceOptions& option
     const SourceFile file = readSourceFile(path);
     if (file.outcome != SourceFile::Outcome::Read) {
         ExpandedSource failed;
-        failed.listing = path + " : error: " + readFailure(file, "the file") + "\n";
+        failed.listing = format(CgError{path, 0, readFailure(file, "the file")});
         return failed;
     }
     return expandCgSource(file.text, path, folderOf(path), options);

@@ -48,9 +48,6 @@ ExpandedSource readCgSource(const std::string& path, const SourceOptions& option
 ExpandedSource expandCgSource(const std::string& text, const std::string& name,
                               const std::string& baseDir, const SourceOptions& options);
 
-// A letter, digit or underscore: a character of a name.
-bool identifierChar(char c);
-
 // "dir/" of "dir/file.cg"; "" for a bare file name.
 std::string folderOf(const std::string& path);
 

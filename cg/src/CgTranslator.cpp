@@ -2,6 +2,8 @@
 
 #include "CgDialect.h"
 #include "CgEntryUniforms.h"
+#include "CgError.h"
+#include "CgLibrary.h"
 #include "CgLookups.h"
 #include "CgReachable.h"
 #include "CgSamplerUse.h"
@@ -12,6 +14,7 @@
 #include <glslang/Public/ResourceLimits.h>
 #include <glslang/Public/ShaderLang.h>
 #include <glslang/SPIRV/GlslangToSpv.h>
+#include <glslang/SPIRV/disassemble.h>
 #include <spirv_glsl.hpp>
 
 #include <cctype>
@@ -26,128 +29,6 @@
 
 namespace cgrt {
 namespace {
-
-// Cg knows `fixed` (a clamped low-precision float); HLSL does not. A preamble adds no lines to the
-// source, so diagnostics keep the file's own line numbers.
-#define CG_TYPES                                                                                \
-    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"    \
-    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"                \
-    "#define fixed4x4 half4x4\n#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n" \
-    "#define double float\n#define double2 float2\n#define double3 float3\n"                    \
-    "#define double4 float4\n#define double2x2 float2x2\n#define double3x3 float3x3\n"          \
-    "#define double4x4 float4x4\n"
-// GLSL's vector type names are taken too: shaders ported from GLSL keep some. Cg's GL profiles
-// compute `double` in single precision, as GLSL 1.20 can (cgc writes float for it).
-// The preprocessing that explains a failed parse counts lines in its output, to which the
-// preamble's code would add its own: that pass gets the types alone.
-const char* const TYPES_PREAMBLE = CG_TYPES;
-// sinh, cosh, ldexp, frexp, isnan, isinf and isfinite, which GLSL 1.20 lacks, for a float type T
-// and the bool and int types B and I of its size, written with what it has as Cg writes them.
-// clang-format off
-#define CG_GAPS(T, B, I)                                                       \
-    T " cg_sinh(" T " x) { return 0.5 * (exp(x) - exp(-x)); }\n"               \
-    T " cg_cosh(" T " x) { return 0.5 * (exp(x) + exp(-x)); }\n"               \
-    T " cg_ldexp(" T " x, " T " e) { return x * exp2(cg_trunc(e)); }\n"         \
-    T " cg_frexp(" T " x, out " I " e) { e = " I "(x != 0.0) * ("               \
-        I "(floor(log2(abs(x)))) + 1); return x / exp2(" T "(e)); }\n"         \
-    B " cg_isnan(" T " x) { return x != x; }\n"                                 \
-    B " cg_isinf(" T " x) { return abs(x) > 3.402823466e38; }\n"                \
-    B " cg_isfinite(" T " x) { return abs(x) <= 3.402823466e38; }\n"
-// clang-format on
-const char* const PREAMBLE = CG_TYPES
-    // Cg's fmod: x - y * trunc(x / y), the sign of x (GLSL 1.20 has no trunc).
-    "float cg_fmod(float x, float y) { float q = x / y; return x - y * sign(q) * floor(abs(q)); }\n"
-    "float2 cg_fmod(float2 x, float2 y) { float2 q = x / y; return x - y * sign(q) * "
-    "floor(abs(q)); }\n"
-    "float3 cg_fmod(float3 x, float3 y) { float3 q = x / y; return x - y * sign(q) * "
-    "floor(abs(q)); }\n"
-    "float4 cg_fmod(float4 x, float4 y) { float4 q = x / y; return x - y * sign(q) * "
-    "floor(abs(q)); }\n"
-    // GLSL's mod, which some shaders ported from GLSL call: x - y * floor(x / y).
-    "float cg_mod(float x, float y) { return x - y * floor(x / y); }\n"
-    "float2 cg_mod(float2 x, float2 y) { return x - y * floor(x / y); }\n"
-    "float3 cg_mod(float3 x, float3 y) { return x - y * floor(x / y); }\n"
-    "float4 cg_mod(float4 x, float4 y) { return x - y * floor(x / y); }\n"
-    // trunc, tanh and modf, which GLSL 1.20 lacks, from what it has.
-    "float cg_trunc(float x) { return sign(x) * floor(abs(x)); }\n"
-    "float cg_tanh(float x) { float e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
-    "e); }\n"
-    "float cg_modf(float x, out float i) { i = cg_trunc(x); return x - i; }\n"
-    "float2 cg_trunc(float2 x) { return sign(x) * floor(abs(x)); }\n"
-    "float2 cg_tanh(float2 x) { float2 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
-    "e); }\n"
-    "float2 cg_modf(float2 x, out float2 i) { i = cg_trunc(x); return x - i; }\n"
-    "float3 cg_trunc(float3 x) { return sign(x) * floor(abs(x)); }\n"
-    "float3 cg_tanh(float3 x) { float3 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
-    "e); }\n"
-    "float3 cg_modf(float3 x, out float3 i) { i = cg_trunc(x); return x - i; }\n"
-    "float4 cg_trunc(float4 x) { return sign(x) * floor(abs(x)); }\n"
-    "float4 cg_tanh(float4 x) { float4 e = exp(-2.0 * abs(x)); return sign(x) * (1.0 - e) / (1.0 + "
-    "e); }\n"
-    "float4 cg_modf(float4 x, out float4 i) { i = cg_trunc(x); return x - i; }\n"
-    // clang-format off
-    CG_GAPS("float", "bool", "int") CG_GAPS("float2", "bool2", "int2")
-    CG_GAPS("float3", "bool3", "int3") CG_GAPS("float4", "bool4", "int4")
-    // clang-format on
-    // glslang's HLSL lit multiplies n_dot_h by m where Cg raises it to the power m.
-    "float4 cg_lit(float n_dot_l, float n_dot_h, float m) { return float4(1.0, max(0.0, n_dot_l), "
-    "n_dot_l > 0.0 ? pow(max(0.0, n_dot_h), m) : 0.0, 1.0); }\n";
-
-// Cg's own definitions of library functions whose glslang (or GLSL) ones differ, by name. A
-// source that defines a function of one of these names keeps its own: that definition is left out.
-const std::pair<const char*, const char*> LIBRARY[] = {
-    // max(lo, min(hi, x)) also where lo > hi, for which GLSL's clamp is undefined (Mesa gives hi).
-    {"clamp", "#define clamp(x, lo, hi) max(lo, min(hi, x))\n"},
-    // a + t * (b - a), where GLSL's mix is a * (1 - t) + b * t.
-    {"lerp", "#define lerp(a, b, t) ((a) + (t) * ((b) - (a)))\n"},
-    // As Cg writes them: GLSL 1.20 has none.
-    {"isnan", "#define isnan(x) ((x) != (x))\n"},
-    {"isinf", "#define isinf(x) ((x) == (x) * 2.0 && (x) != 0.0)\n"},
-    {"isfinite", "#define isfinite(x) ((x) == (x) && ((x) == 0.0 || (x) != (x) * 2.0))\n"},
-    // 0 in the GL profiles; glslang has none and crashes on it.
-    {"noise", "#define noise(x) 0.0\n"},
-    // Its formula also where a >= b, for which GLSL's is undefined.
-    {"smoothstep",
-     "#define smoothstep(a, b, x) cg_hermite(saturate(((x) - (a)) / ((b) - (a))))\n"
-     "float cg_hermite(float t) { return t * t * (3.0 - 2.0 * t); }\n"
-     "float2 cg_hermite(float2 t) { return t * t * (3.0 - 2.0 * t); }\n"
-     "float3 cg_hermite(float3 t) { return t * t * (3.0 - 2.0 * t); }\n"
-     "float4 cg_hermite(float4 t) { return t * t * (3.0 - 2.0 * t); }\n"},
-    // The exponent as an integer (glslang crashes on that form), 0 for 0.
-    {"frexp",
-     "float frexp(float x, out int e) { e = int(floor(log2(abs(x)))) + 1; e *= int(x != 0.0); "
-     "return x / exp2(float(e)); }\n"
-     "float2 frexp(float2 x, out int2 e) { e = int2(floor(log2(abs(x)))) + 1; "
-     "e *= int2(x != 0.0); return x / exp2(float2(e)); }\n"
-     "float3 frexp(float3 x, out int3 e) { e = int3(floor(log2(abs(x)))) + 1; "
-     "e *= int3(x != 0.0); return x / exp2(float3(e)); }\n"
-     "float4 frexp(float4 x, out int4 e) { e = int4(floor(log2(abs(x)))) + 1; "
-     "e *= int4(x != 0.0); return x / exp2(float4(e)); }\n"},
-    // Projective lookups also with one coordinate fewer than glslang's: the last one divides.
-    // Both forms are given, or glslang would pick the narrower one for a float4 as well.
-    {"tex1Dproj",
-     "float4 tex1Dproj(sampler1D s, float2 c) { return tex1D(s, c.x / c.y); }\n"
-     "float4 tex1Dproj(sampler1D s, float4 c) { return tex1D(s, c.x / c.w); }\n"},
-    {"tex2Dproj",
-     "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
-     "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n"},
-    // A rectangle texture's projective lookup divides apart from it (see CgLookups).
-    {"cg_rectProjected",
-     "float2 cg_rectProjected(float3 c) { return c.xy / c.z; }\n"
-     "float2 cg_rectProjected(float4 c) { return c.xy / c.w; }\n"},
-};
-
-// The preamble with the library's definitions the source does not make its own.
-std::string preambleFor(std::string_view source) {
-    const std::set<std::string> own = definedFunctions(source);
-    std::string preamble = PREAMBLE;
-    for (const auto& function : LIBRARY) {
-        if (own.count(function.first) == 0) {
-            preamble += function.second;
-        }
-    }
-    return preamble;
-}
 
 void ensureGlslangReady() {
     static const bool ready = glslang::InitializeProcess();
@@ -179,9 +60,10 @@ std::size_t locationEnd(const std::string& rest, std::size_t& colon, std::size_t
 
 // glslang says "ERROR: <file>:<line>: <text>"; Cg users read "<file>(<line>) : error: <text>".
 // The file is the source's name, or the one a #line marker of an included file gave.
-std::string rewriteLog(const std::string& log) {
+std::vector<CgError> rewriteLog(const std::string& log) {
     std::istringstream in(log);
-    std::string line, out;
+    std::string line;
+    std::vector<CgError> out;
     while (std::getline(in, line)) {
         while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
             line.pop_back();
@@ -206,15 +88,17 @@ std::string rewriteLog(const std::string& log) {
             while (text < rest.size() && rest[text] == ' ') {
                 ++text;
             }
-            out += rest.substr(0, colon) + "(" + rest.substr(colon + 1, digitsEnd - colon - 1) +
-                   ") : " + severity + ": " + rest.substr(text) + "\n";
+            out.push_back({rest.substr(0, colon),
+                           std::strtol(rest.c_str() + colon + 1, nullptr, 10), rest.substr(text),
+                           severity});
             continue;
         }
         // glslang's closing tally ("1 compilation errors. No code generated.") adds nothing.
         if (line.find("compilation errors") != std::string::npos) {
             continue;
         }
-        out += (severity.empty() ? line : severity + ": " + rest) + "\n";
+        out.push_back(severity.empty() ? CgError{"", NO_LOCATION, line, ""}
+                                       : CgError{"", NO_LOCATION, rest, severity});
     }
     return out;
 }
@@ -442,7 +326,7 @@ const char* stageName(Stage stage) {
 bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                   const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
                   bool input, Dialect dialect, const std::string& name, std::string& defines,
-                  std::string& listing) {
+                  std::vector<CgError>& errors) {
     const bool varying = (stage == Stage::Vertex) != input;
     int counter = 0;
     for (const auto& var : vars) {
@@ -470,19 +354,21 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             continue;
         }
         if (semantic.empty() && compiler.get_name(var.id) == "@entryPointOutput") {
-            listing += name + " : error: the " + stageName(stage) +
-                       " program must return a struct or have an output semantic\n";
+            errors.push_back({name, 0,
+                              std::string("the ") + stageName(stage) +
+                                  " program must return a struct or have an output semantic"});
             return false;
         }
         if (semantic.empty()) {
-            listing += name + " : error: " + what + " has no semantic\n";
+            errors.push_back({name, 0, what + " has no semantic"});
             return false;
         }
         const bool integerInput = input && type.basetype == spirv_cross::SPIRType::Int;
         if ((type.basetype != spirv_cross::SPIRType::Float && !integerInput) || type.columns != 1 ||
             !type.array.empty()) {
-            listing += name + " : error: " + what + " (" + semantic +
-                       ") must be a float vector of 1 to 4 components\n";
+            errors.push_back(
+                {name, 0,
+                 what + " (" + semantic + ") must be a float vector of 1 to 4 components"});
             return false;
         }
         std::optional<Builtin> builtin = builtinFor(stage, input, semantic);
@@ -508,7 +394,7 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                    *expr + ")";
         }
         if (!expr) {
-            listing += name + " : error: semantic " + semantic + " cannot be a " + what + "\n";
+            errors.push_back({name, 0, "semantic " + semantic + " cannot be a " + what});
             return false;
         }
         const std::string glslName = std::string(input ? "cgIn" : "cgOut") +
@@ -633,7 +519,7 @@ bool hasNul(std::string_view source, std::size_t& at) {
 // The settings shared by the compilation and the preprocessing that explains a failed one.
 void configure(glslang::TShader& shader, const char* const* text, const int* length,
                const char* const* name, EShLanguage language, const std::string& entry,
-               const char* preamble = PREAMBLE) {
+               const char* preamble) {
     shader.setStringsWithLengthsAndNames(text, length, name, 1);
     shader.setPreamble(preamble);
     shader.setEntryPoint(entry.c_str());
@@ -649,29 +535,29 @@ void configure(glslang::TShader& shader, const char* const* text, const int* len
 
 // The listing of a source glslang could not parse: its own, or a plainer one for a source that
 // ends with a bracket still open.
-std::string parseFailure(glslang::TShader& shader, const char* const* text, const int* length,
-                         const std::string& name, EShLanguage language, const std::string& entry,
-                         EShMessages messages) {
+std::vector<CgError> parseFailure(glslang::TShader& shader, const char* const* text,
+                                  const int* length, const std::string& name, EShLanguage language,
+                                  const std::string& entry, EShMessages messages) {
     glslang::TShader preprocessor(language);
     const char* names[] = {name.c_str()};
-    configure(preprocessor, text, length, names, language, entry, TYPES_PREAMBLE);
+    configure(preprocessor, text, length, names, language, entry, libraryTypes());
     glslang::TShader::ForbidIncluder noIncludes;
     std::string expanded;
     if (preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
                                 &expanded, noIncludes)) {
         if (const auto open = findOpenAtEnd(expanded)) {
-            return name + "(" + std::to_string(open->line) +
-                   ") : error: the source ends before a '" + open->bracket + "' is closed\n";
+            return {{name, static_cast<long>(open->line),
+                     std::string("the source ends before a '") + open->bracket + "' is closed"}};
         }
     }
     return rewriteLog(shader.getInfoLog());
 }
 
 // SPIRV-Cross's GLSL for the module, into `result`'s code and uniforms; `plain` is the module
-// before legalization, if it had to be legalized. False, with `listing` saying why, when the
+// before legalization, if it had to be legalized. False, with `errors` saying why, when the
 // stages' interface cannot be mapped; SPIRV-Cross's exceptions pass through.
 bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& plain, int version,
-               Stage stage, Dialect dialect, const std::string& name, std::string& listing,
+               Stage stage, Dialect dialect, const std::string& name, std::vector<CgError>& errors,
                Translation& result) {
     spirv_cross::CompilerGLSL compiler(spirv);
     spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
@@ -693,9 +579,9 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
     std::string defines;
     if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
-                      listing) ||
+                      errors) ||
         !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, defines,
-                      listing)) {
+                      errors)) {
         return false;
     }
 
@@ -713,7 +599,7 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     std::string glsl = compiler.compile();
     const std::size_t firstLineEnd = glsl.find('\n');
     if (firstLineEnd == std::string::npos) {
-        listing += name + " : error: no code was generated\n";
+        errors.push_back({name, 0, "no code was generated"});
         return false;
     }
     for (const char* name : {"gl_VertexID", "gl_InstanceID", "gl_PrimitiveID"}) {
@@ -742,25 +628,106 @@ struct SamplerStandIns {
     std::set<std::string> rectangles;  // the samplerRECTs, as sampler2D
 };
 
+// What a pass over the Cg text may need besides the text.
+struct PassContext {
+    bool fragment;
+    const std::string& entry;
+    SamplerStandIns& standIns;
+};
+
+struct TextPass {
+    const char* name;
+    std::string (*run)(const std::string& text, PassContext& context);
+};
+
 // The source as glslang's HLSL reads it, each pass bridging one difference (see CgDialect.h and
-// the headers of the others).
+// the headers of the others), in this order.
+const TextPass TEXT_PASSES[] = {
+    {"directives", [](const std::string& t, PassContext&) { return withDirectivesTrimmed(t); }},
+    {"integer-updates",
+     [](const std::string& t, PassContext&) { return withIntegerUpdatesWidened(t); }},
+    {"profile-functions", [](const std::string& t,
+                             PassContext& c) { return withProfileFunctionsChosen(t, c.fragment); }},
+    {"directions", [](const std::string& t, PassContext&) { return withDirectionsFirst(t); }},
+    {"shadow-samplers",
+     [](const std::string& t, PassContext& c) {
+         return withShadowSamplersAs3D(t, c.standIns.shadow);
+     }},
+    {"typed-lookups", [](const std::string& t, PassContext&) { return withTypedLookupsPlain(t); }},
+    {"rectangle-samplers",
+     [](const std::string& t, PassContext& c) {
+         return withRectangleSamplersAs2D(t, c.standIns.rectangles);
+     }},
+    {"scalar-arguments",
+     [](const std::string& t, PassContext&) { return withScalarArgumentsNarrowed(t); }},
+    {"repeated-structs",
+     [](const std::string& t, PassContext&) { return withRepeatedStructsDropped(t); }},
+    {"reserved-words", [](const std::string& t, PassContext&) { return renameReservedWords(t); }},
+    {"vector-arrays",
+     [](const std::string& t, PassContext&) { return withVectorArraysGrouped(t); }},
+    {"reachable",
+     [](const std::string& t, PassContext& c) { return withoutUnreachedFunctions(t, c.entry); }},
+    {"written-globals",
+     [](const std::string& t, PassContext&) { return withWrittenGlobalsCopied(t); }},
+    {"entry-uniforms",
+     [](const std::string& t, PassContext& c) {
+         return withEntryUniformsMoved(t, c.entry, c.fragment);
+     }},
+};
+
+// The stages after the passes over the text.
+const char* const SOURCE_STAGE = "source";
+const char* const PREAMBLE_STAGE = "preamble";
+const char* const SPIRV_STAGE = "spirv";
+const char* const CROSS_STAGE = "spirv-cross";
+const char* const GLSL_STAGE = "glsl";
+
+// The stages a translation goes through, each one's output and errors kept when `stages` is
+// given; `errors` gathers them all.
+class Pipeline {
+  public:
+    explicit Pipeline(std::vector<StageOutput>* stages) : stages_(stages) {}
+
+    bool tracing() const { return stages_ != nullptr; }
+
+    // The stage ends with this output; it owns the errors reported since the previous one.
+    void finish(const char* name, const std::string& output) {
+        if (stages_ != nullptr) {
+            stages_->push_back(
+                {name, output, std::vector<CgError>(errors.begin() + reported_, errors.end())});
+        }
+        reported_ = errors.size();
+    }
+
+    void report(const std::vector<CgError>& more) {
+        errors.insert(errors.end(), more.begin(), more.end());
+    }
+
+    // The errors so far, as one listing, for a translation that ends here.
+    std::string listing() const { return format(errors); }
+
+    std::vector<CgError> errors;
+
+  private:
+    std::vector<StageOutput>* stages_;
+    std::size_t reported_ = 0;
+};
+
 std::string asHlsl(std::string_view source, Stage stage, const std::string& entry,
-                   SamplerStandIns& standIns) {
-    const bool fragment = stage == Stage::Fragment;
-    std::string text = withDirectivesTrimmed(source);
-    text = withIntegerUpdatesWidened(text);
-    text = withProfileFunctionsChosen(text, fragment);
-    text = withDirectionsFirst(text);
-    text = withShadowSamplersAs3D(text, standIns.shadow);
-    text = withTypedLookupsPlain(text);
-    text = withRectangleSamplersAs2D(text, standIns.rectangles);
-    text = withScalarArgumentsNarrowed(text);
-    text = withRepeatedStructsDropped(text);
-    text = renameReservedWords(text);
-    text = withVectorArraysGrouped(text);
-    text = withoutUnreachedFunctions(text, entry);
-    text = withWrittenGlobalsCopied(text);
-    return withEntryUniformsMoved(text, entry, fragment);
+                   SamplerStandIns& standIns, Pipeline& pipeline) {
+    PassContext context{stage == Stage::Fragment, entry, standIns};
+    std::string text(source);
+    for (const TextPass& pass : TEXT_PASSES) {
+        text = pass.run(text, context);
+        pipeline.finish(pass.name, text);
+    }
+    return text;
+}
+
+std::string disassembly(const std::vector<unsigned>& spirv) {
+    std::ostringstream out;
+    spv::Disassemble(out, spirv);
+    return out.str();
 }
 
 // The GLSL and uniforms of samplers that went through glslang as stand-ins, as they are.
@@ -783,63 +750,65 @@ void giveBack(const SamplerStandIns& standIns, Translation& result) {
     }
 }
 
-}  // namespace
-
-Translation translate(std::string_view source, const std::string& name, Stage stage,
-                      const std::string& entry, Dialect dialect) {
-    Translation result;
+// A source this program takes at all: not too long, and text. The errors say why not.
+bool acceptable(std::string_view source, const std::string& name, std::vector<CgError>& errors) {
     if (source.size() > MAX_SOURCE_BYTES) {
-        result.listing = name + " : error: the source is " + std::to_string(source.size()) +
-                         " bytes long; at most " + std::to_string(MAX_SOURCE_BYTES) +
-                         " are accepted\n";
-        return result;
+        errors.push_back({name, 0,
+                          "the source is " + std::to_string(source.size()) +
+                              " bytes long; at most " + std::to_string(MAX_SOURCE_BYTES) +
+                              " are accepted"});
+        return false;
     }
     std::size_t nul = 0;
     if (hasNul(source, nul)) {
-        result.listing = name + " : error: byte " + std::to_string(nul) +
-                         " is a NUL character: this is not a source text\n";
-        return result;
+        errors.push_back(
+            {name, 0,
+             "byte " + std::to_string(nul) + " is a NUL character: this is not a source text"});
+        return false;
     }
-    ensureGlslangReady();
+    return true;
+}
 
+// glslang's SPIR-V for the HLSL text, into `spirv` (and `plain`, as writeGlsl takes them).
+// False when glslang refused the text, with the errors saying why.
+bool compileHlsl(const std::string& text, std::string_view source, const std::string& name,
+                 Stage stage, const std::string& entry, Pipeline& pipeline,
+                 std::vector<unsigned>& spirv, std::vector<unsigned>& plain) {
     const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
     const auto messages =
         static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
-    SamplerStandIns standIns;
-    const std::string text = asHlsl(source, stage, entry, standIns);
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
 
     glslang::TShader shader(language);
-    const std::string preamble = preambleFor(source);
+    const std::string preamble = libraryPreamble(source);
+    pipeline.finish(PREAMBLE_STAGE, preamble);
     configure(shader, strings, lengths, names, language, entry, preamble.c_str());
     if (!shader.parse(GetDefaultResources(), 110, false, messages)) {
-        result.listing = parseFailure(shader, strings, lengths, name, language, entry, messages);
-        return result;
+        pipeline.report(parseFailure(shader, strings, lengths, name, language, entry, messages));
+        return false;
     }
-    std::string listing = rewriteLog(shader.getInfoLog());
+    pipeline.report(rewriteLog(shader.getInfoLog()));
     glslang::TProgram program;
     program.addShader(&shader);
     const bool linked = program.link(messages);
     const std::string linkLog = program.getInfoLog();
     // glslang only warns about a missing entry function and compiles an empty program.
     if (linkLog.find("Entry point not found") != std::string::npos) {
-        result.listing = listing + name + " : error: there is no function named '" + entry +
-                         "' to be the " + stageName(stage) + " program's entry\n";
-        return result;
+        pipeline.errors.push_back({name, 0,
+                                   "there is no function named '" + entry + "' to be the " +
+                                       stageName(stage) + " program's entry"});
+        return false;
     }
     if (!linked) {
-        result.listing = listing + rewriteLog(linkLog);
-        return result;
+        pipeline.report(rewriteLog(linkLog));
+        return false;
     }
-
-    std::vector<unsigned> spirv;
     glslang::SpvOptions spvOptions;
     spvOptions.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
     // Legalizing inlines every function, so it is kept to the modules that cannot go without.
-    std::vector<unsigned> plain;
     if (needsSamplerLegalization(spirv)) {
         plain = std::move(spirv);
         spirv.clear();
@@ -847,41 +816,102 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
         makeStaticSamplersLocal(spirv);
     }
+    return true;
+}
 
+// SPIRV-Cross's GLSL for the module, in GLSL 1.30 where 1.20 cannot say it. False when neither
+// can, with the errors saying why.
+bool crossCompile(const std::vector<unsigned>& spirv, const std::vector<unsigned>& plain,
+                  std::string_view source, const std::string& name, Stage stage,
+                  const std::string& entry, Dialect dialect, std::vector<CgError>& errors,
+                  Translation& result) {
     const int version = dialect == Dialect::GlslEs100 ? 100 : 120;
     // What the stages' interface lacks is a fault of the entry's declaration.
     const std::string where = entryLocation(source, name, entry);
-    std::string written = listing;
+    const std::vector<CgError> before = errors;
     try {
-        if (!writeGlsl(spirv, plain, version, stage, dialect, where, written, result)) {
-            result.listing = written;
-            return result;
-        }
+        return writeGlsl(spirv, plain, version, stage, dialect, where, errors, result);
     } catch (const std::exception& e) {
         // What 1.20 cannot say (unsigned integers, say) 1.30 may; but from 1.30 on SPIRV-Cross
         // leaves row-major matrices to a layout that plain uniforms cannot have, and would read
         // them transposed.
-        bool rescued = false;
         if (version == 120 && !hasRowMajorMatrices(spirv)) {
-            written = listing;
+            errors = before;
             try {
-                rescued = writeGlsl(spirv, plain, 130, stage, dialect, where, written, result);
+                if (writeGlsl(spirv, plain, 130, stage, dialect, where, errors, result)) {
+                    return true;
+                }
             } catch (const std::exception&) {
             }
         }
-        if (!rescued) {
-            result.listing = listing + name + " : error: cannot be expressed in " +
-                             (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") +
-                             e.what() + "\n";
-            result.uniforms.clear();
-            result.glsl.clear();
-            return result;
-        }
+        errors = before;
+        errors.push_back({name, 0,
+                          std::string("cannot be expressed in ") +
+                              (dialect == Dialect::GlslEs100 ? "GLSL ES 1.00: " : "GLSL 1.20: ") +
+                              e.what()});
+        result.uniforms.clear();
+        result.glsl.clear();
+        return false;
+    }
+}
+
+Translation translateIn(std::string_view source, const std::string& name, Stage stage,
+                        const std::string& entry, Dialect dialect, Pipeline& pipeline) {
+    Translation result;
+    const bool accepted = acceptable(source, name, pipeline.errors);
+    pipeline.finish(SOURCE_STAGE, std::string(source));
+    if (!accepted) {
+        result.listing = pipeline.listing();
+        return result;
+    }
+    ensureGlslangReady();
+    SamplerStandIns standIns;
+    const std::string text = asHlsl(source, stage, entry, standIns, pipeline);
+    std::vector<unsigned> spirv, plain;
+    const bool compiled = compileHlsl(text, source, name, stage, entry, pipeline, spirv, plain);
+    pipeline.finish(SPIRV_STAGE, compiled && pipeline.tracing() ? disassembly(spirv) : "");
+    if (!compiled) {
+        result.listing = pipeline.listing();
+        return result;
+    }
+    const bool written =
+        crossCompile(spirv, plain, source, name, stage, entry, dialect, pipeline.errors, result);
+    pipeline.finish(CROSS_STAGE, result.glsl);
+    result.listing = pipeline.listing();
+    if (!written) {
+        return result;
     }
     giveBack(standIns, result);
-    result.listing = written;
+    pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;
+}
+
+}  // namespace
+
+Translation translate(std::string_view source, const std::string& name, Stage stage,
+                      const std::string& entry, Dialect dialect) {
+    Pipeline pipeline(nullptr);
+    return translateIn(source, name, stage, entry, dialect, pipeline);
+}
+
+std::vector<StageOutput> translateStages(std::string_view source, const std::string& name,
+                                         Stage stage, const std::string& entry, Dialect dialect) {
+    std::vector<StageOutput> stages;
+    Pipeline pipeline(&stages);
+    if (!translateIn(source, name, stage, entry, dialect, pipeline).ok) {
+        stages.back().failed = true;
+    }
+    return stages;
+}
+
+std::vector<std::string> stageNames() {
+    std::vector<std::string> names{SOURCE_STAGE};
+    for (const TextPass& pass : TEXT_PASSES) {
+        names.emplace_back(pass.name);
+    }
+    names.insert(names.end(), {PREAMBLE_STAGE, SPIRV_STAGE, CROSS_STAGE, GLSL_STAGE});
+    return names;
 }
 
 void warmUpTranslator() {

@@ -5,6 +5,8 @@
 // fixed-function pipeline on the other side as well.
 #pragma once
 
+#include "CgError.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -61,6 +63,25 @@ constexpr std::size_t MAX_SOURCE_BYTES = 1024 * 1024;
 // `name` stands for the source in diagnostics (a file's path, usually).
 Translation translate(std::string_view source, const std::string& name, Stage stage,
                       const std::string& entry, Dialect dialect = Dialect::Glsl120);
+
+// What one stage of a translation made, and the errors it reported (the failed stage is the
+// last one run). The stages, in order: the source, each pass over the Cg text, the preamble of
+// library definitions, the SPIR-V glslang made of it (disassembled), SPIRV-Cross's GLSL and the
+// GLSL as it is handed out.
+struct StageOutput {
+    std::string name;
+    std::string output;
+    std::vector<CgError> errors;
+    bool failed = false;  // the translation ended here without GLSL
+};
+
+// The translation of `translate`, stage by stage: for a person looking for where it went wrong.
+std::vector<StageOutput> translateStages(std::string_view source, const std::string& name,
+                                         Stage stage, const std::string& entry,
+                                         Dialect dialect = Dialect::Glsl120);
+
+// Every stage's name, in the order they run.
+std::vector<std::string> stageNames();
 
 // Builds glslang's tables of built-in functions, for both stages: most of a process's first
 // translation goes there, and none of the following ones'.

@@ -99,6 +99,51 @@ TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {
     EXPECT_FALSE(contains(result.listing, "ERROR:")) << result.listing;
 }
 
+TEST(CgTranslatorTest, StagesShowEachStepAndStopWhereTheTranslationFails) {
+    using cgrt::CgError;
+    EXPECT_EQ(cgrt::format(CgError{"a.cg", 3, "x"}), "a.cg(3) : error: x\n");
+    EXPECT_EQ(cgrt::format(CgError{"a.cg", 0, "x"}), "a.cg : error: x\n");
+    EXPECT_EQ(cgrt::format(CgError{"", cgrt::NO_LOCATION, "x"}), "error: x\n");
+
+    // A source's own clamp replaces the library's; fmod calls reach Cg's version of it.
+    const char* source =
+        "float clamp(float x, float lo, float hi) { return x; }\n"
+        "float unused(float x) { return x * 2.0; }\n"
+        "float4 fp_main(float4 color : COLOR0) : COLOR\n"
+        "{\n"
+        "    return float4(fmod(color.x, 0.5), clamp(color.y, 0.0, 1.0), color.zw);\n"
+        "}\n";
+    const auto stages = cgrt::translateStages(source, "s.cg", Stage::Fragment, "fp_main");
+    std::vector<std::string> names;
+    std::map<std::string, std::string> output;
+    for (const auto& stage : stages) {
+        names.push_back(stage.name);
+        output[stage.name] = stage.output;
+        EXPECT_TRUE(stage.errors.empty()) << stage.name << ": " << cgrt::format(stage.errors);
+        EXPECT_FALSE(stage.failed) << stage.name;
+    }
+    EXPECT_EQ(names, cgrt::stageNames());
+    const auto whole = translate(source, "s.cg", Stage::Fragment, "fp_main");
+    ASSERT_TRUE(whole.ok) << whole.listing;
+    EXPECT_EQ(output["glsl"], whole.glsl);
+    EXPECT_EQ(output["source"], source);
+    expectParts(output["reserved-words"], {"cg_fmod(color.x"});
+    expectParts(output["reachable"], {"return x * 2.0"}, false);
+    expectParts(output["preamble"], {"#define lerp(", "cg_fmod(float x"});
+    expectParts(output["preamble"], {"#define clamp("}, false);
+    expectParts(output["spirv"], {"EntryPoint Fragment"});
+
+    // A failed stage is the last one run, and carries the translation's listing.
+    const char* broken = "float4 fp_main(float4 c : COLOR0) : COLOR { return c +; }\n";
+    const auto failed = cgrt::translateStages(broken, "b.cg", Stage::Fragment, "fp_main");
+    ASSERT_FALSE(failed.empty());
+    EXPECT_EQ(failed.back().name, "spirv");
+    EXPECT_TRUE(failed.back().failed);
+    EXPECT_EQ(cgrt::format(failed.back().errors),
+              translate(broken, "b.cg", Stage::Fragment, "fp_main").listing);
+    EXPECT_TRUE(contains(cgrt::format(failed.back().errors), "b.cg(1) : error:"));
+}
+
 TEST(CgTranslatorTest, StageInputsAndOutputsRideOnTheFixedFunctionBuiltins) {
     const char* vertex =
         "uniform float4x4 mvp;\n"

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -18,9 +19,11 @@ namespace {
 
 const char* const USAGE =
     "usage: cg-translate [-I DIR]... [-D NAME[=VALUE]]... -entry NAME -profile PROFILE "
-    "[-o FILE] FILE\n"
+    "[-o FILE] [--stage NAME] FILE\n"
+    "       cg-translate --stages\n"
     "  vertex profiles:   glslv arbvp1 vp20 vp30 vp40 gp4vp\n"
-    "  fragment profiles: glslf arbfp1 fp20 fp30 fp40 gp4fp\n";
+    "  fragment profiles: glslf arbfp1 fp20 fp30 fp40 gp4fp\n"
+    "  --stage NAME prints what that stage of the translation made, --stages lists them\n";
 
 struct Arguments {
     cgrt::SourceOptions options;
@@ -28,6 +31,7 @@ struct Arguments {
     std::string profile;
     std::string output;
     std::string input;
+    std::string stage;  // the one to print instead of the GLSL, if any
 };
 
 bool stageOf(const std::string& profile, cgrt::Stage& stage) {
@@ -78,11 +82,14 @@ Arguments parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string value;
         const std::string arg = argv[i];
-        if (arg == "-entry" || arg == "-profile" || arg == "-o") {
+        if (arg == "-entry" || arg == "-profile" || arg == "-o" || arg == "--stage") {
             if (i + 1 >= argc) {
                 throw arg + " needs a value";
             }
-            (arg == "-entry" ? a.entry : arg == "-profile" ? a.profile : a.output) = argv[++i];
+            (arg == "-entry"     ? a.entry
+             : arg == "-profile" ? a.profile
+             : arg == "-o"       ? a.output
+                                 : a.stage) = argv[++i];
         } else if (takeValue(argc, argv, i, "-I", value)) {
             a.options.includeDirs.push_back(value);
         } else if (takeValue(argc, argv, i, "-D", value)) {
@@ -101,10 +108,45 @@ Arguments parse(int argc, char** argv) {
     if (const std::string problem = cgrt::definitionProblem(a.options); !problem.empty()) {
         throw problem;
     }
+    const std::vector<std::string> stages = cgrt::stageNames();
+    if (!a.stage.empty() && std::find(stages.begin(), stages.end(), a.stage) == stages.end()) {
+        throw "unknown stage " + a.stage + " (--stages lists them)";
+    }
     if (sameFile(a.input, a.output)) {
         throw "-o " + a.output + " is the source file itself";
     }
     return a;
+}
+
+bool write(const Arguments& args, const std::string& text) {
+    if (args.output.empty()) {
+        std::cout << text;
+        return static_cast<bool>(std::cout.flush());
+    }
+    std::ofstream out(args.output, std::ios::binary);
+    out << text;
+    if (!out.flush()) {
+        std::cerr << cgrt::format(cgrt::CgError{args.output, 0, "cannot write the file"});
+        return false;
+    }
+    return true;
+}
+
+// The output of one stage, and the errors of those up to it. The stages run in this process:
+// the child that guards the runtime hands out only the finished translation.
+int printStage(const Arguments& args, const std::string& text, cgrt::Stage stage) {
+    const std::vector<cgrt::StageOutput> stages =
+        cgrt::translateStages(text, args.input, stage, args.entry);
+    for (const cgrt::StageOutput& s : stages) {
+        std::cerr << cgrt::format(s.errors);
+        if (s.name == args.stage) {
+            return write(args, s.output) && !s.failed ? 0 : 1;
+        }
+    }
+    std::cerr << "cg-translate: the translation stopped at the "
+              << (stages.empty() ? "source" : stages.back().name) << " stage, before the "
+              << args.stage << " stage\n";
+    return 1;
 }
 
 }  // namespace
@@ -114,6 +156,12 @@ int main(int argc, char** argv) {
     const bool outputClosed = fcntl(STDOUT_FILENO, F_GETFD) < 0;
     Arguments args;
     cgrt::Stage stage = cgrt::Stage::Vertex;
+    if (argc == 2 && std::string(argv[1]) == "--stages") {
+        for (const std::string& name : cgrt::stageNames()) {
+            std::cout << name << "\n";
+        }
+        return std::cout.flush() ? 0 : 1;
+    }
     try {
         args = parse(argc, argv);
         if (!stageOf(args.profile, stage)) {
@@ -135,20 +183,10 @@ int main(int argc, char** argv) {
         std::cerr << source.listing;
         return 1;
     }
+    if (!args.stage.empty()) {
+        return printStage(args, source.text, stage);
+    }
     const cgrt::Translation t = cgrt::translateApart(source.text, args.input, stage, args.entry);
     std::cerr << t.listing;
-    if (!t.ok) {
-        return 1;
-    }
-    if (args.output.empty()) {
-        std::cout << t.glsl;
-        return std::cout.flush() ? 0 : 1;
-    }
-    std::ofstream out(args.output, std::ios::binary);
-    out << t.glsl;
-    if (!out.flush()) {
-        std::cerr << args.output << " : error: cannot write the file\n";
-        return 1;
-    }
-    return 0;
+    return t.ok && write(args, t.glsl) ? 0 : 1;
 }
