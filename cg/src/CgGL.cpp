@@ -100,9 +100,14 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
         }
     }
     // Vertex inputs bound to ATTRn, TANGENT, ... read generic attribute n, as in NVIDIA's
-    // profiles (see CgTranslator.cpp); a name no stage declares is no error.
+    // profiles (see CgTranslator.cpp). Only those a stage reads: the others' calls would change
+    // nothing but the GL stream.
+    const unsigned attributes = (vertex != nullptr ? vertex->genericAttributes : 0u) |
+                                (fragment != nullptr ? fragment->genericAttributes : 0u);
     for (GLuint n = 1; n < 16; ++n) {
-        glBindAttribLocation(program, n, ("cgAttr" + std::to_string(n)).c_str());
+        if ((attributes >> n & 1u) != 0) {
+            glBindAttribLocation(program, n, ("cgAttr" + std::to_string(n)).c_str());
+        }
     }
     glLinkProgram(program);
     GLint ok = GL_FALSE;

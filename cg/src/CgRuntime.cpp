@@ -4,6 +4,8 @@
 #include "CgState.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -67,6 +69,21 @@ GLenum targetOf(cgrt::SamplerTarget target) {
         default:
             return 0;
     }
+}
+
+// The generic attributes (cgAttr1 .. cgAttr15) a translation reads, bit n for attribute n.
+std::uint16_t genericAttributesOf(const std::string& glsl) {
+    std::uint16_t mask = 0;
+    for (std::size_t at = glsl.find("cgAttr"); at != std::string::npos;
+         at = glsl.find("cgAttr", at + 1)) {
+        const char* digits = glsl.c_str() + at + 6;
+        char* end = nullptr;
+        const long n = std::strtol(digits, &end, 10);
+        if (end != digits && n >= 1 && n < 16) {
+            mask = static_cast<std::uint16_t>(mask | 1u << n);
+        }
+    }
+    return mask;
 }
 
 CGprogram createProgram(CGcontext context, CGenum programType, const char* text, const char* path,
@@ -137,6 +154,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     program->context = context;
     program->profile = profile;
     program->shader = shader;
+    program->genericAttributes = genericAttributesOf(translation.glsl);
     int unit = 0;
     for (const cgrt::Uniform& u : translation.uniforms) {
         auto param = std::make_unique<CgParameterState>();

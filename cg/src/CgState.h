@@ -9,6 +9,7 @@
 #include "CgContext.h"
 #include "CgTranslator.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ struct CgProgramState {
     CgContextState* context = nullptr;
     CGprofile profile = CG_PROFILE_UNKNOWN;
     GLuint shader = 0;
+    // Bit n: the shader reads generic attribute n (an ATTRn, TANGENT, ... input) as cgAttr<n>.
+    std::uint16_t genericAttributes = 0;
     bool loaded = false;
     std::vector<std::unique_ptr<CgParameterState>> parameters;
 };
