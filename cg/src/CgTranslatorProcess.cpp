@@ -15,6 +15,9 @@ using Deadline = std::optional<std::chrono::steady_clock::time_point>;
 
 enum class Wait { Ready, Closed, TimedOut, Stopped, OutOfMemory };
 
+// What the child says first on taking a request, before it translates it: an empty message.
+constexpr const char TAKEN[] = "";
+
 // How often the program looks whether a child it waits for was stopped or grew past its memory.
 constexpr int WATCH_EVERY_MS = 100;
 
@@ -140,6 +143,11 @@ class TranslatorProcess {
         const Deadline deadline = std::chrono::steady_clock::now() + limit;
         std::string reply;
         Wait w = writeAll(*child_, framed(serialize(request)), deadline, child_.get());
+        if (w == Wait::Ready) {
+            w = readMessage(*child_, reply, deadline, child_.get());
+        }
+        // A write into a dead child's pipe may still succeed (under Wine, for a moment after it
+        // ended): only the child's word that it took the request tells that it was alive.
         gone = w == Wait::Closed;
         if (w == Wait::Ready) {
             w = readMessage(*child_, reply, deadline, child_.get());
@@ -178,6 +186,9 @@ int serveRequests(BytePipe& in, BytePipe& out,
         const std::optional<Request> r = deserializeRequest(message);
         if (!r) {
             return 2;
+        }
+        if (writeAll(out, framed(TAKEN), std::nullopt, nullptr) != Wait::Ready) {
+            return 1;
         }
         if (writeAll(out, framed(serialize(translateOne(*r))), std::nullopt, nullptr) !=
             Wait::Ready) {
