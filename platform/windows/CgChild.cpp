@@ -1,6 +1,6 @@
-// One child serves every translation of a run: starting a process costs a quarter of a second
-// under Wine, so the program's two shaders share one. A child that crashes or hangs is ended,
-// its source gets a compile error, and the next translation starts a fresh child.
+// The translator child on Windows, which has no fork(): the program itself, started again with
+// TRANSLATOR_OPTION, over a pipe each way and in a job that bounds it. The protocol is
+// cg/src/CgTranslatorProcess.cpp's; this file starts, ends and judges the child.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -8,75 +8,68 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
-#include <optional>
 #include <string>
 
 #include "CgChild.h"
-#include "CgIsolation.h"
-#include "CgWire.h"
+#include "CgTranslatorProcess.h"
 
 namespace cgrt {
 namespace {
 
-// Each message, a request or a translation, crosses as its length and then its bytes.
-bool writeAll(HANDLE pipe, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1 << 20));
-        if (!WriteFile(pipe, data.data() + done, chunk, &written, nullptr) || written == 0) {
-            return false;
-        }
-        done += written;
-    }
-    return true;
-}
+// A pair of anonymous pipes, one each way, blocking. They have no waiting with a time limit, so
+// a wait for bytes looks at the pipe now and then; a write waits as long as the pipe is full.
+class PipePair : public virtual BytePipe {
+  public:
+    PipePair(HANDLE in, HANDLE out) : in_(in), out_(out) {}
+    ~PipePair() override { close(); }
 
-bool writeMessage(HANDLE pipe, const std::string& message) {
-    return writeAll(pipe, framed(message));
-}
-
-enum class ReadResult { Done, Closed, TimedOut };
-
-// Anonymous pipes have no waiting with a time limit, so the parent looks at its end now and then.
-ReadResult readExactly(HANDLE pipe, std::size_t size, std::string& out, ULONGLONG deadline) {
-    out.clear();
-    char buffer[65536];
-    while (out.size() < size) {
-        if (deadline != 0) {
-            if (GetTickCount64() >= deadline) {
-                return ReadResult::TimedOut;
-            }
+    PipeState waitReadable(int ms) override {
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
+        for (;;) {
             DWORD available = 0;
-            if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
-                return ReadResult::Closed;
+            if (ms < 0 || !PeekNamedPipe(in_, nullptr, 0, nullptr, &available, nullptr)) {
+                // ReadFile then waits, or says that the pipe is gone.
+                return PipeState::Ready;
             }
-            if (available == 0) {
-                Sleep(1);
-                continue;
+            if (available > 0) {
+                return PipeState::Ready;
             }
+            if (GetTickCount64() >= end) {
+                return PipeState::Waiting;
+            }
+            Sleep(1);
         }
-        const DWORD want =
-            static_cast<DWORD>(std::min<std::size_t>(size - out.size(), sizeof buffer));
-        DWORD got = 0;
-        if (!ReadFile(pipe, buffer, want, &got, nullptr) || got == 0) {
-            return ReadResult::Closed;
-        }
-        out.append(buffer, got);
     }
-    return ReadResult::Done;
-}
 
-// deadline 0: wait as long as it takes (the child's side, which the parent ends if need be).
-ReadResult readMessage(HANDLE pipe, std::string& message, ULONGLONG deadline) {
-    std::string header;
-    const ReadResult result = readExactly(pipe, sizeof(std::uint64_t), header, deadline);
-    if (result != ReadResult::Done) {
-        return result;
+    PipeState waitWritable(int) override { return PipeState::Ready; }
+
+    std::size_t readSome(char* buffer, std::size_t size) override {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20));
+        return ReadFile(in_, buffer, want, &got, nullptr) ? got : 0;
     }
-    return readExactly(pipe, *Reader(header).number(), message, deadline);
-}
+
+    std::size_t writeSome(const char* data, std::size_t size) override {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20));
+        return WriteFile(out_, data, chunk, &written, nullptr) ? written : 0;
+    }
+
+    void close() {
+        for (HANDLE* h : {&in_, &out_}) {
+            if (*h != nullptr) {
+                CloseHandle(*h);
+                *h = nullptr;
+            }
+        }
+    }
+
+  private:
+    HANDLE in_;
+    HANDLE out_;
+};
 
 std::string lastError() {
     return "Windows error " + std::to_string(GetLastError());
@@ -99,130 +92,70 @@ std::string describeExit(DWORD code) {
     }
 }
 
-class Child {
+// The child, still suspended, goes into a job of its own: the job's last handle, which only this
+// program holds, closes however the program ends and takes the child with it; and the memory it
+// commits is bounded. Where jobs cannot be had, the child runs without (nullptr).
+HANDLE boundingJob(HANDLE process) {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+    limits.ProcessMemoryLimit = static_cast<SIZE_T>(TRANSLATOR_MEMORY_MIB << 20);
+    if (job != nullptr &&
+        (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+         !AssignProcessToJobObject(job, process))) {
+        CloseHandle(job);
+        job = nullptr;
+    }
+    return job;
+}
+
+class StartedChild : public TranslatorChild, public PipePair {
   public:
-    ~Child() { end(); }
+    StartedChild(HANDLE process, HANDLE job, HANDLE fromChild, HANDLE toChild)
+        : PipePair(fromChild, toChild), process_(process), job_(job) {}
 
-    bool running() const { return process_ != nullptr; }
-
-    // Starts this program again as a translator; empty on success, else why not.
-    std::string start() {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE childIn = nullptr, childOut = nullptr;
-        if (!CreatePipe(&childIn, &toChild_, &inherit, 0)) {
-            return lastError();
-        }
-        if (!CreatePipe(&fromChild_, &childOut, &inherit, 0)) {
-            const std::string why = lastError();
-            CloseHandle(childIn);
-            end();
-            return why;
-        }
-        // Only the child's ends may be inherited.
-        SetHandleInformation(toChild_, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(fromChild_, HANDLE_FLAG_INHERIT, 0);
-
-        wchar_t path[MAX_PATH];
-        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring commandLine = L"\"" + std::wstring(path, length) + L"\" ";
-        for (const char* c = TRANSLATOR_OPTION; *c != '\0'; ++c) {
-            commandLine += static_cast<wchar_t>(*c);
-        }
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = childIn;
-        startup.hStdOutput = childOut;
-        startup.hStdError = nullptr;
-        PROCESS_INFORMATION info{};
-        const bool started =
-            length > 0 && length < MAX_PATH &&
-            CreateProcessW(path, commandLine.data(), nullptr, nullptr, TRUE,
-                           CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
-        const std::string why = started ? "" : lastError();
-        CloseHandle(childIn);
-        CloseHandle(childOut);
-        if (!started) {
-            end();
-            return why;
-        }
-        process_ = info.hProcess;
-        bound();
-        ResumeThread(info.hThread);
-        CloseHandle(info.hThread);
-        return "";
-    }
-
-    // The child's translation of one request; nullopt when it died or its time ran out (then it
-    // is ended, and `why` says which).
-    std::optional<Translation> ask(const std::string& request, std::chrono::milliseconds limit,
-                                   std::string& why) {
-        const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(limit.count());
-        std::string reply;
-        ReadResult result = ReadResult::Closed;
-        if (writeMessage(toChild_, request)) {
-            result = readMessage(fromChild_, reply, deadline);
-        }
-        if (result == ReadResult::Done) {
-            if (std::optional<Translation> t = deserialize(reply)) {
-                return t;
-            }
-        }
-        if (result == ReadResult::TimedOut) {
-            why = timeRanOut(limit);
-        } else {
-            DWORD code = 0;
-            WaitForSingleObject(process_, 5000);
-            GetExitCodeProcess(process_, &code);
-            why = code == STATUS_NO_MEMORY ? ranOutOfMemory() : crashed(describeExit(code));
-        }
-        end();
-        return std::nullopt;
-    }
-
-    void end() {
-        for (HANDLE* h : {&toChild_, &fromChild_}) {
-            if (*h != nullptr) {
-                CloseHandle(*h);
-                *h = nullptr;
-            }
-        }
-        if (process_ != nullptr) {
-            TerminateProcess(process_, 1);
-            CloseHandle(process_);
-            process_ = nullptr;
-        }
+    ~StartedChild() override {
+        close();
+        TerminateProcess(process_, 1);
+        CloseHandle(process_);
         if (job_ != nullptr) {
             CloseHandle(job_);
-            job_ = nullptr;
         }
+    }
+
+    ChildEnding finish() override {
+        close();
+        DWORD code = 0;
+        WaitForSingleObject(process_, 5000);
+        GetExitCodeProcess(process_, &code);
+        return {code == STATUS_NO_MEMORY, describeExit(code)};
     }
 
   private:
-    // The child, still suspended, goes into a job of its own: the job's last handle, which only
-    // this program holds, closes however the program ends and takes the child with it; and the
-    // memory it commits is bounded. Where jobs cannot be had, the child runs without.
-    void bound() {
-        job_ = CreateJobObjectW(nullptr, nullptr);
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags =
-            JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_PROCESS_MEMORY;
-        limits.ProcessMemoryLimit = static_cast<SIZE_T>(TRANSLATOR_MEMORY_MIB << 20);
-        if (job_ != nullptr && (!SetInformationJobObject(job_, JobObjectExtendedLimitInformation,
-                                                         &limits, sizeof limits) ||
-                                !AssignProcessToJobObject(job_, process_))) {
-            CloseHandle(job_);
-            job_ = nullptr;
-        }
-    }
-
-    HANDLE job_ = nullptr;
-    HANDLE process_ = nullptr;
-    HANDLE toChild_ = nullptr;
-    HANDLE fromChild_ = nullptr;
+    const HANDLE process_;
+    const HANDLE job_;
 };
 
-Child child;
+// This program, started again with TRANSLATOR_OPTION and the pipes' other ends as its standard
+// input and output; false with nothing started when it cannot be.
+bool startAsTranslator(HANDLE childIn, HANDLE childOut, PROCESS_INFORMATION& info) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(path, length) + L"\" ";
+    for (const char* c = TRANSLATOR_OPTION; *c != '\0'; ++c) {
+        commandLine += static_cast<wchar_t>(*c);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = childIn;
+    startup.hStdOutput = childOut;
+    startup.hStdError = nullptr;
+    return length > 0 && length < MAX_PATH &&
+           CreateProcessW(path, commandLine.data(), nullptr, nullptr, TRUE,
+                          CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
+}
 
 // A crash in the translator ends the child at once with the exception's code, with no error
 // dialog and no debugger (Wine would start its own and print its backtrace).
@@ -235,7 +168,7 @@ LONG WINAPI endOnCrash(EXCEPTION_POINTERS* exception) {
 constexpr SIZE_T TRANSLATOR_STACK_BYTES = 8 * 1024 * 1024;
 
 struct Job {
-    Request request;
+    const Request& request;
     Translation result;
     bool finished = false;
 };
@@ -248,25 +181,59 @@ DWORD WINAPI translateJob(void* data) {
     return 0;
 }
 
+Translation translateOnBigStack(const Request& request) {
+    Job job{request, {}, false};
+    const HANDLE worker = CreateThread(nullptr, TRANSLATOR_STACK_BYTES, translateJob, &job,
+                                       STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (worker == nullptr) {
+        TerminateProcess(GetCurrentProcess(), 1);
+    }
+    WaitForSingleObject(worker, INFINITE);
+    DWORD code = 0;
+    GetExitCodeThread(worker, &code);
+    CloseHandle(worker);
+    // A crash ends the process through endOnCrash; but when the stack has no room left to raise
+    // its overflow in, Wine ends only the thread, with no code.
+    if (!job.finished) {
+        TerminateProcess(GetCurrentProcess(), code != 0 ? code : EXCEPTION_STACK_OVERFLOW);
+    }
+    return std::move(job.result);
+}
+
 }  // namespace
 
-// The child starts with the first translation. Started ahead, it was ended half-started by
-// programs that translate nothing (most unit tests), and Wine's console host then waited for it
-// for good, holding the test's output open.
-void prepareTranslations() {}
+// Started ahead, the child was ended half-started by programs that translate nothing (most unit
+// tests), and Wine's console host then waited for it for good, holding the test's output open.
+const bool TRANSLATOR_STARTS_AHEAD = false;
 
-Translation translateApart(std::string_view source, const std::string& name, Stage stage,
-                           const std::string& entry, std::chrono::milliseconds limit) {
-    if (!child.running()) {
-        const std::string why = child.start();
-        if (!why.empty()) {
-            return failedApart(name, notStarted(why));
+std::unique_ptr<TranslatorChild> startTranslatorChild(std::string& why) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE childIn = nullptr, toChild = nullptr, fromChild = nullptr, childOut = nullptr;
+    if (!CreatePipe(&childIn, &toChild, &inherit, 0)) {
+        why = lastError();
+        return nullptr;
+    }
+    PROCESS_INFORMATION info{};
+    const bool started = CreatePipe(&fromChild, &childOut, &inherit, 0) &&
+                         // Only the child's ends may be inherited.
+                         SetHandleInformation(toChild, HANDLE_FLAG_INHERIT, 0) &&
+                         SetHandleInformation(fromChild, HANDLE_FLAG_INHERIT, 0) &&
+                         startAsTranslator(childIn, childOut, info);
+    why = started ? "" : lastError();
+    for (HANDLE h :
+         {childIn, childOut, started ? nullptr : toChild, started ? nullptr : fromChild}) {
+        if (h != nullptr) {
+            CloseHandle(h);
         }
     }
-    std::string why;
-    std::optional<Translation> t =
-        child.ask(serialize(Request{stage, name, entry, std::string(source)}), limit, why);
-    return t ? std::move(*t) : failedApart(name, why);
+    if (!started) {
+        return nullptr;
+    }
+    auto child = std::make_unique<StartedChild>(info.hProcess, boundingJob(info.hProcess),
+                                                fromChild, toChild);
+    ResumeThread(info.hThread);
+    CloseHandle(info.hThread);
+    return child;
 }
 
 int serveTranslations() {
@@ -275,34 +242,8 @@ int serveTranslations() {
     // glslang takes its memory with new: running out past the job's bound ends the child with a
     // code that says so.
     std::set_new_handler([] { TerminateProcess(GetCurrentProcess(), STATUS_NO_MEMORY); });
-    const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    std::string request;
-    while (readMessage(in, request, 0) == ReadResult::Done) {
-        std::optional<Request> r = deserializeRequest(request);
-        if (!r) {
-            return 2;
-        }
-        Job job{std::move(*r), {}, false};
-        const HANDLE worker = CreateThread(nullptr, TRANSLATOR_STACK_BYTES, translateJob, &job,
-                                           STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-        if (worker == nullptr) {
-            return 1;
-        }
-        WaitForSingleObject(worker, INFINITE);
-        DWORD code = 0;
-        GetExitCodeThread(worker, &code);
-        CloseHandle(worker);
-        // A crash ends the process through endOnCrash; but when the stack has no room left to
-        // raise its overflow in, Wine ends only the thread, with no code.
-        if (!job.finished) {
-            TerminateProcess(GetCurrentProcess(), code != 0 ? code : EXCEPTION_STACK_OVERFLOW);
-        }
-        if (!writeMessage(out, serialize(job.result))) {
-            return 1;
-        }
-    }
-    return 0;
+    PipePair toProgram(GetStdHandle(STD_INPUT_HANDLE), GetStdHandle(STD_OUTPUT_HANDLE));
+    return serveRequests(toProgram, toProgram, translateOnBigStack);
 }
 
 }  // namespace cgrt
