@@ -101,16 +101,20 @@ WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAga
 
 # On a display: the unit and GL tests (Windows programs, which CTest starts under Wine), then the
 # e2e tests (built for Linux in build-windows/e2e) against shadow-demo.exe. Fails when any failed.
+# Under Wine on a loaded machine a test's process now and then ends with status 1 before it prints
+# anything (seen for two different tests, each passing when run again): a test that fails gets a
+# second run, and one that fails twice fails the stage. The output shows both runs.
 run_windows_tests() {
     start_wine
     trap stop_wine RETURN
     local status=0 start=$SECONDS
     echo "== Windows: unit and GL tests under Wine"
-    (cd "$OUT" && ctest --output-on-failure --timeout 300) || status=1
+    (cd "$OUT" && ctest --output-on-failure --timeout 300 --repeat until-pass:2) || status=1
     echo "Unit and GL tests under Wine: $((SECONDS - start)) s"
     start=$SECONDS
     echo "== Windows: e2e tests against shadow-demo.exe under Wine"
-    (cd "$OUT/e2e" && ctest --output-on-failure --timeout 600 -L e2e -E "$WINE_E2E_LEFT_OUT") ||
+    (cd "$OUT/e2e" && ctest --output-on-failure --timeout 600 --repeat until-pass:2 -L e2e \
+        -E "$WINE_E2E_LEFT_OUT") ||
         status=1
     echo "e2e tests under Wine: $((SECONDS - start)) s"
     return "$status"
