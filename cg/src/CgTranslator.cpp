@@ -7,6 +7,7 @@
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
 #include "CgSpirvWalk.h"
+#include "CgUniformInitials.h"
 #include "CgVersion.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -522,6 +523,9 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     } else if (plainFloat && type.columns == type.vecsize) {
         u.kind = UniformKind::Matrix;
         u.components = static_cast<int>(type.vecsize * type.columns);
+    } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
+               type.vecsize <= 4 && type.columns == 1) {
+        u.arrayWidth = static_cast<int>(type.vecsize);
     }
 }
 
@@ -657,6 +661,61 @@ std::string parseFailure(glslang::TShader& shader, const char* const* text, cons
         }
     }
     return rewriteLog(shader.getInfoLog());
+}
+
+// `values` (a matrix row by row) as `u` starts at, or nothing when they do not fit it.
+std::vector<float> initialOf(const Uniform& u, const std::vector<float>& values) {
+    const auto n = static_cast<std::size_t>(u.components);
+    if (u.kind == UniformKind::Vector && values.size() == n) {
+        return values;
+    }
+    if (u.kind == UniformKind::Vector && values.size() == 1) {
+        return std::vector<float>(n, values[0]);
+    }
+    const auto width = static_cast<std::size_t>(u.arrayWidth);
+    if (u.kind == UniformKind::Other && width > 0 && values.size() % width == 0) {
+        return values;
+    }
+    if (u.kind != UniformKind::Matrix || values.size() != n) {
+        return {};
+    }
+    const std::size_t size = n == 4 ? 2 : n == 9 ? 3 : 4;
+    std::vector<float> columns(n);
+    for (std::size_t row = 0; row < size; ++row) {
+        for (std::size_t column = 0; column < size; ++column) {
+            columns[column * size + row] = values[row * size + column];
+        }
+    }
+    return columns;
+}
+
+// Gives the global uniforms that `text` (as glslang reads it) declares with an initializer
+// their starting values: glslang keeps the uniforms and drops the initializers.
+void setInitialValues(const char* const* text, const int* length, const std::string& name,
+                      EShLanguage language, const std::string& entry, EShMessages messages,
+                      std::vector<Uniform>& uniforms) {
+    if (!mayInitializeGlobals(text[0])) {
+        return;
+    }
+    glslang::TShader preprocessor(language);
+    const char* names[] = {name.c_str()};
+    configure(preprocessor, text, length, names, language, entry, TYPES_PREAMBLE);
+    glslang::TShader::ForbidIncluder noIncludes;
+    std::string expanded;
+    if (!preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
+                                 &expanded, noIncludes)) {
+        return;
+    }
+    std::map<std::string, std::vector<float>> initials;
+    for (const auto& [global, values] : uniformInitializers(expanded)) {
+        initials[cgName(global)] = values;
+    }
+    for (Uniform& u : uniforms) {
+        const auto found = initials.find(u.name);
+        if (found != initials.end()) {
+            u.initial = initialOf(u, found->second);
+        }
+    }
 }
 
 // SPIRV-Cross's GLSL for the module, into `result`'s code and uniforms; `plain` is the module
@@ -871,6 +930,7 @@ Translation translate(std::string_view source, const std::string& name, Stage st
         }
     }
     giveBack(standIns, result);
+    setInitialValues(strings, lengths, name, language, entry, messages, result.uniforms);
     result.listing = written;
     result.ok = true;
     return result;
