@@ -707,7 +707,7 @@ void setInitialValues(const char* const* text, const int* length, const std::str
         return;
     }
     std::map<std::string, std::vector<float>> initials;
-    for (const auto& [global, values] : uniformInitializers(expanded)) {
+    for (const auto& [global, values] : uniformInitializers(expanded, entry)) {
         initials[cgName(global)] = values;
     }
     for (Uniform& u : uniforms) {

@@ -1,5 +1,6 @@
 #include "CgUniformInitials.h"
 
+#include "CgEntryUniforms.h"
 #include "CgScan.h"
 
 #include <cstdlib>
@@ -178,46 +179,71 @@ void eachTopLevelStatement(const std::string& code, Each each) {
     }
 }
 
+// The declaration in [from, to) of `code`, if it is a uniform's with an initializer that can be
+// read: into `out`. An entry's `parameter` is uniform only with the word.
+void readDeclaration(const std::string& code, std::size_t from, std::size_t to, bool parameter,
+                     std::map<std::string, std::vector<float>>& out) {
+    const std::size_t equals = code.find('=', from);
+    if (equals >= to) {
+        return;
+    }
+    std::string head = code.substr(from, equals - from);
+    // An array's size, which the uniform's type says as well.
+    const std::size_t open = head.find('[');
+    if (open != std::string::npos && head.find(']', open) != std::string::npos) {
+        head.erase(open, head.find(']', open) + 1 - open);
+    }
+    if (head.find_first_of("()[],") != std::string::npos) {
+        return;
+    }
+    std::vector<std::string> w = wordsIn(head, 0, head.find(':'));
+    const bool declared = !w.empty() && w[0] == "uniform";
+    if (declared) {
+        w.erase(w.begin());
+    }
+    if (w.size() != 2 || (parameter && !declared) || w[0] == "static" || w[0] == "const" ||
+        w[0] == "extern" || w[0] == "typedef") {
+        return;
+    }
+    if (const std::optional<Values> v = Reader(code, equals + 1, to).all()) {
+        out[w[1]] = *v;
+    }
+}
+
 }  // namespace
 
 bool mayInitializeGlobals(const std::string& source) {
     const std::string code = text::withoutDirectives(text::codeOnly(source));
-    bool found = false;
-    eachTopLevelStatement(code, [&](std::size_t from, std::size_t to) {
-        found = found || code.find('=', from) < to;
-    });
-    return found;
+    int depth = 0;
+    for (const char c : code) {
+        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        if (depth == 0 && c == '=') {
+            return true;
+        }
+    }
+    return false;
 }
 
-std::map<std::string, std::vector<float>> uniformInitializers(const std::string& source) {
+std::map<std::string, std::vector<float>> uniformInitializers(const std::string& source,
+                                                              const std::string& entry) {
     const std::string code = text::withoutDirectives(text::codeOnly(source));
     std::map<std::string, std::vector<float>> out;
     eachTopLevelStatement(code, [&](std::size_t from, std::size_t to) {
-        const std::size_t equals = code.find('=', from);
-        if (equals >= to) {
-            return;
-        }
-        std::string head = code.substr(from, equals - from);
-        // An array's size, which the uniform's type says as well.
-        const std::size_t open = head.find('[');
-        if (open != std::string::npos && head.find(']', open) != std::string::npos) {
-            head.erase(open, head.find(']', open) + 1 - open);
-        }
-        if (head.find_first_of("()[],") != std::string::npos) {
-            return;
-        }
-        std::vector<std::string> w = wordsIn(head, 0, head.find(':'));
-        if (!w.empty() && w[0] == "uniform") {
-            w.erase(w.begin());
-        }
-        if (w.size() != 2 || w[0] == "static" || w[0] == "const" || w[0] == "extern" ||
-            w[0] == "typedef") {
-            return;
-        }
-        if (const std::optional<Values> v = Reader(code, equals + 1, to).all()) {
-            out[w[1]] = *v;
-        }
+        readDeclaration(code, from, to, false, out);
     });
+    Entry e;
+    if (!findEntry(code, entry, e)) {
+        return out;
+    }
+    int depth = 0;
+    std::size_t from = e.open + 1;
+    for (std::size_t i = e.open + 1; i <= e.close; ++i) {
+        depth += code[i] == '(' || code[i] == '{' ? 1 : code[i] == ')' || code[i] == '}' ? -1 : 0;
+        if ((depth == 0 && code[i] == ',') || i == e.close) {
+            readDeclaration(code, from, i, true, out);
+            from = i + 1;
+        }
+    }
     return out;
 }
 

@@ -13,9 +13,12 @@ namespace cgrt {
 // with its values in the order written (a matrix row by row). `source` is preprocessed. Only
 // numbers, constructors of float types, brace lists, parentheses and + - * / are read: a global
 // whose initializer holds anything else (a function call, another variable) is left out.
-std::map<std::string, std::vector<float>> uniformInitializers(const std::string& source);
+// The parameters of the function `entry` declared `uniform` with a default count as well.
+std::map<std::string, std::vector<float>> uniformInitializers(const std::string& source,
+                                                              const std::string& entry);
 
-// Whether `source` (before preprocessing) may hold such a global: a '=' at the top level.
+// Whether `source` (before preprocessing) may hold such a global or parameter: a '=' outside
+// braces.
 bool mayInitializeGlobals(const std::string& source);
 
 }  // namespace cgrt

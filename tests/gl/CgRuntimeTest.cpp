@@ -505,6 +505,14 @@ TEST_F(CgRuntimeTest, GlobalUniformsStartAtTheirInitializersUntilSet) {
 
     cgSetParameter1f(cgGetNamedParameter(fragment, "threshold"), 3.0f);
     EXPECT_EQ(drawnPixel(fragment)[0], 6.0f);
+
+    // An entry's uniform parameter starts at its default likewise.
+    CGprogram defaults = compile(
+        "float4 main(float2 uv : TEXCOORD0, uniform float x = 2.0,\n"
+        "            uniform float2 y = float2(-1, 0.5) / 2) : COLOR\n"
+        "{\n    return float4(x, y, 1);\n}\n",
+        fragmentProfile);
+    EXPECT_EQ(drawnPixel(defaults), (std::array<float, 4>{2.0f, -0.5f, 0.25f, 1.0f}));
     EXPECT_EQ(callbackCalls, 0);
 }
 
