@@ -63,6 +63,47 @@ std::size_t matching(const std::string& s, std::size_t open) {
     return std::string::npos;
 }
 
+}  // namespace
+
+bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
+    int depth = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            --depth;
+        } else if (depth == 0 && code.compare(i, entry.size(), entry) == 0 &&
+                   (i == 0 || !identChar(code[i - 1])) &&
+                   !identChar(code[std::min(i + entry.size(), code.size() - 1)])) {
+            const std::size_t open = skipSpace(code, i + entry.size());
+            if (open >= code.size() || code[open] != '(') {
+                continue;
+            }
+            const std::size_t close = matching(code, open);
+            if (close == std::string::npos) {
+                return false;
+            }
+            std::size_t next = skipSpace(code, close + 1);
+            if (next < code.size() && code[next] == ':') {
+                next = skipSpace(code, next + 1);
+                while (next < code.size() && identChar(code[next])) {
+                    ++next;
+                }
+                next = skipSpace(code, next);
+            }
+            if (next < code.size() && code[next] == '{') {
+                const std::size_t lineStart = code.rfind('\n', i);
+                e = Entry{lineStart == std::string::npos ? 0 : lineStart + 1, open, close, next};
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+namespace {
+
 std::vector<std::string> words(const std::string& text) {
     std::vector<std::string> out;
     for (std::size_t i = 0; i < text.size();) {
@@ -111,43 +152,6 @@ void blank(std::string& s, std::size_t from, std::size_t to) {
 }
 
 }  // namespace
-
-bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
-    int depth = 0;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        if (c == '{') {
-            ++depth;
-        } else if (c == '}') {
-            --depth;
-        } else if (depth == 0 && code.compare(i, entry.size(), entry) == 0 &&
-                   (i == 0 || !identChar(code[i - 1])) &&
-                   !identChar(code[std::min(i + entry.size(), code.size() - 1)])) {
-            const std::size_t open = skipSpace(code, i + entry.size());
-            if (open >= code.size() || code[open] != '(') {
-                continue;
-            }
-            const std::size_t close = matching(code, open);
-            if (close == std::string::npos) {
-                return false;
-            }
-            std::size_t next = skipSpace(code, close + 1);
-            if (next < code.size() && code[next] == ':') {
-                next = skipSpace(code, next + 1);
-                while (next < code.size() && identChar(code[next])) {
-                    ++next;
-                }
-                next = skipSpace(code, next);
-            }
-            if (next < code.size() && code[next] == '{') {
-                const std::size_t lineStart = code.rfind('\n', i);
-                e = Entry{lineStart == std::string::npos ? 0 : lineStart + 1, open, close, next};
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
                                    bool fragment) {
