@@ -56,12 +56,7 @@ std::size_t matching(const std::string& s, std::size_t open) {
     return std::string::npos;
 }
 
-struct Entry {
-    std::size_t signature;  // where its return type starts (the line's first character)
-    std::size_t open;       // its '('
-    std::size_t close;      // its ')'
-    std::size_t body;       // its '{'
-};
+}  // namespace
 
 bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
     int depth = 0;
@@ -99,6 +94,8 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
     }
     return false;
 }
+
+namespace {
 
 std::vector<std::string> words(const std::string& text) {
     std::vector<std::string> out;

@@ -24,6 +24,17 @@ std::string withEntryUniformsMoved(std::string_view source, const std::string& e
 // holding one, simply becomes static, as it is only ever assigned from another. Lines stay.
 std::string withWrittenGlobalsCopied(std::string_view source);
 
+struct Entry {
+    std::size_t signature;  // where its return type starts (the line's first character)
+    std::size_t open;       // its '('
+    std::size_t close;      // its ')'
+    std::size_t body;       // its '{'
+};
+
+// Where the definition of the function `entry` stands in `code` (comments and directives blanked);
+// false when there is none outside braces.
+bool findEntry(const std::string& code, const std::string& entry, Entry& e);
+
 // The prefix of the globals that stand for non-sampler uniform parameters.
 constexpr const char* ENTRY_UNIFORM_PREFIX = "cgu_";
 

@@ -40,6 +40,28 @@ Linked* current = nullptr;
 CgProgramState* bound[2] = {nullptr, nullptr};
 bool enabled[2] = {false, false};
 
+void uploadArray(GLint location, const CgParameterState& p) {
+    if (p.arrayValues.empty() || p.arrayWidth < 1) {
+        return;
+    }
+    const float* v = p.arrayValues.data();
+    const auto count = static_cast<GLsizei>(p.arrayValues.size()) / p.arrayWidth;
+    switch (p.arrayWidth) {
+        case 1:
+            glUniform1fv(location, count, v);
+            break;
+        case 2:
+            glUniform2fv(location, count, v);
+            break;
+        case 3:
+            glUniform3fv(location, count, v);
+            break;
+        default:
+            glUniform4fv(location, count, v);
+            break;
+    }
+}
+
 void upload(Slot& slot) {
     const CgParameterState& p = *slot.param;
     slot.uploaded = p.version;
@@ -77,6 +99,7 @@ void upload(Slot& slot) {
             glUniform1i(slot.location, p.unit);
             break;
         case cgrt::UniformKind::Other:
+            uploadArray(slot.location, p);
             break;
     }
 }
@@ -133,9 +156,11 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
             continue;
         }
         for (const auto& param : stage->parameters) {
-            const GLint location = param->kind == cgrt::UniformKind::Other
-                                       ? -1
-                                       : glGetUniformLocation(program, param->glslName.c_str());
+            // Of the parameters that hold no value, only an array with a starting value is sent.
+            const bool sent =
+                param->kind != cgrt::UniformKind::Other || !param->arrayValues.empty();
+            const GLint location =
+                sent ? glGetUniformLocation(program, param->glslName.c_str()) : -1;
             l->slots.push_back(Slot{param.get(), location, 0});
         }
     }

@@ -165,6 +165,14 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         param->type = typeOf(u);
         param->kind = u.kind;
         param->components = u.components;
+        if (u.kind == cgrt::UniformKind::Other) {
+            param->arrayValues = u.initial;
+            param->arrayWidth = u.arrayWidth;
+        } else {
+            std::copy(u.initial.begin(),
+                      u.initial.begin() + std::min<std::size_t>(u.initial.size(), 16),
+                      param->values);
+        }
         if (u.kind == cgrt::UniformKind::Sampler) {
             param->textureTarget = targetOf(u.samplerTarget);
             param->unit = unit++;

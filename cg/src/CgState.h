@@ -25,6 +25,10 @@ struct CgParameterState {
     int components = 0;
     // Vectors as given, matrices column by column.
     float values[16] = {};
+    // An array of floats or float vectors: its starting values, element after element, and each
+    // element's size. The program cannot set them; they are sent when the program is first used.
+    std::vector<float> arrayValues;
+    int arrayWidth = 0;
     // Bumped by every change, so that a GL program knows which values it lacks.
     unsigned version = 1;
     GLenum textureTarget = 0;

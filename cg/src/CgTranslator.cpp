@@ -9,6 +9,7 @@
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
 #include "CgSpirvWalk.h"
+#include "CgUniformInitials.h"
 #include "CgVersion.h"
 
 #include <glslang/Public/ResourceLimits.h>
@@ -416,6 +417,9 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     } else if (plainFloat && type.columns == type.vecsize) {
         u.kind = UniformKind::Matrix;
         u.components = static_cast<int>(type.vecsize * type.columns);
+    } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
+               type.vecsize <= 4 && type.columns == 1) {
+        u.arrayWidth = static_cast<int>(type.vecsize);
     }
 }
 
@@ -551,6 +555,72 @@ std::vector<CgError> parseFailure(glslang::TShader& shader, const char* const* t
         }
     }
     return rewriteLog(shader.getInfoLog());
+}
+
+// Cg read as DirectX 9's HLSL, with each varying's semantic kept as a string.
+const EShMessages HLSL_MESSAGES =
+    static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
+
+EShLanguage languageOf(Stage stage) {
+    return stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
+}
+
+// `values` (a matrix row by row) as `u` starts at, or nothing when they do not fit it.
+std::vector<float> initialOf(const Uniform& u, const std::vector<float>& values) {
+    const auto n = static_cast<std::size_t>(u.components);
+    if (u.kind == UniformKind::Vector && values.size() == n) {
+        return values;
+    }
+    if (u.kind == UniformKind::Vector && values.size() == 1) {
+        return std::vector<float>(n, values[0]);
+    }
+    const auto width = static_cast<std::size_t>(u.arrayWidth);
+    if (u.kind == UniformKind::Other && width > 0 && values.size() % width == 0) {
+        return values;
+    }
+    if (u.kind != UniformKind::Matrix || values.size() != n) {
+        return {};
+    }
+    const std::size_t size = n == 4 ? 2 : n == 9 ? 3 : 4;
+    std::vector<float> columns(n);
+    for (std::size_t row = 0; row < size; ++row) {
+        for (std::size_t column = 0; column < size; ++column) {
+            columns[column * size + row] = values[row * size + column];
+        }
+    }
+    return columns;
+}
+
+// Gives the global uniforms that `text` (as glslang reads it) declares with an initializer
+// their starting values: glslang keeps the uniforms and drops the initializers.
+void setInitialValues(const std::string& hlsl, const std::string& name, Stage stage,
+                      const std::string& entry, std::vector<Uniform>& uniforms) {
+    if (!mayInitializeGlobals(hlsl.c_str())) {
+        return;
+    }
+    const EShLanguage language = languageOf(stage);
+    const EShMessages messages = HLSL_MESSAGES;
+    const char* text[] = {hlsl.c_str()};
+    const int length[] = {static_cast<int>(hlsl.size())};
+    glslang::TShader preprocessor(language);
+    const char* names[] = {name.c_str()};
+    configure(preprocessor, text, length, names, language, entry, libraryTypes());
+    glslang::TShader::ForbidIncluder noIncludes;
+    std::string expanded;
+    if (!preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
+                                 &expanded, noIncludes)) {
+        return;
+    }
+    std::map<std::string, std::vector<float>> initials;
+    for (const auto& [global, values] : uniformInitializers(expanded, entry)) {
+        initials[cgName(global)] = values;
+    }
+    for (Uniform& u : uniforms) {
+        const auto found = initials.find(u.name);
+        if (found != initials.end()) {
+            u.initial = initialOf(u, found->second);
+        }
+    }
 }
 
 // SPIRV-Cross's GLSL for the module, into `result`'s code and uniforms; `plain` is the module
@@ -774,9 +844,8 @@ bool acceptable(std::string_view source, const std::string& name, std::vector<Cg
 bool compileHlsl(const std::string& text, std::string_view source, const std::string& name,
                  Stage stage, const std::string& entry, Pipeline& pipeline,
                  std::vector<unsigned>& spirv, std::vector<unsigned>& plain) {
-    const EShLanguage language = stage == Stage::Vertex ? EShLangVertex : EShLangFragment;
-    const auto messages =
-        static_cast<EShMessages>(EShMsgReadHlsl | EShMsgHlslDX9Compatible | EShMsgSpvRules);
+    const EShLanguage language = languageOf(stage);
+    const EShMessages messages = HLSL_MESSAGES;
     const char* strings[] = {text.c_str()};
     const int lengths[] = {static_cast<int>(text.size())};
     const char* names[] = {name.c_str()};
@@ -882,6 +951,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
         return result;
     }
     giveBack(standIns, result);
+    setInitialValues(text, name, stage, entry, result.uniforms);
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;

@@ -45,6 +45,11 @@ struct Uniform {
     UniformKind kind = UniformKind::Other;
     int components = 0;
     SamplerTarget samplerTarget = SamplerTarget::None;
+    // What it starts at, as its initializer says (vectors as given, matrices column by column,
+    // arrays element after element); empty for zeros.
+    std::vector<float> initial;
+    // Of an array of floats or float vectors (kind Other): each element's size, 1 to 4.
+    int arrayWidth = 0;
 };
 
 struct Translation {

@@ -3,6 +3,12 @@
 #include <cstring>
 
 namespace cgrt {
+namespace {
+
+// More than any uniform array GL gives a program room for.
+constexpr std::uint64_t MAX_INITIAL_VALUES = 1 << 16;
+
+}  // namespace
 
 void putNumber(std::string& out, std::uint64_t n) {
     out.append(reinterpret_cast<const char*>(&n), sizeof n);
@@ -42,6 +48,13 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(u.kind));
         putNumber(out, static_cast<std::uint64_t>(u.components));
         putNumber(out, static_cast<std::uint64_t>(u.samplerTarget));
+        putNumber(out, static_cast<std::uint64_t>(u.arrayWidth));
+        putNumber(out, u.initial.size());
+        for (const float v : u.initial) {
+            std::uint32_t bits = 0;
+            std::memcpy(&bits, &v, sizeof bits);
+            putNumber(out, bits);
+        }
     }
     return out;
 }
@@ -104,9 +117,26 @@ std::optional<Translation> deserialize(const std::string& data) {
             *target > static_cast<std::uint64_t>(SamplerTarget::Texture2DShadow)) {
             return std::nullopt;
         }
+        const auto arrayWidth = in.number();
+        const auto initialCount = in.number();
+        if (!arrayWidth || *arrayWidth > 4 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
+            return std::nullopt;
+        }
+        std::vector<float> initial;
+        for (std::uint64_t k = 0; k < *initialCount; ++k) {
+            const auto bits = in.number();
+            if (!bits) {
+                return std::nullopt;
+            }
+            const auto narrow = static_cast<std::uint32_t>(*bits);
+            float v = 0.0f;
+            std::memcpy(&v, &narrow, sizeof v);
+            initial.push_back(v);
+        }
         t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
                                      static_cast<UniformKind>(*kind), static_cast<int>(*components),
-                                     static_cast<SamplerTarget>(*target)});
+                                     static_cast<SamplerTarget>(*target), std::move(initial),
+                                     static_cast<int>(*arrayWidth)});
     }
     if (!in.atEnd()) {
         return std::nullopt;

@@ -472,6 +472,50 @@ TEST_F(CgRuntimeTest, ProgramsComputeWhatCgDefines) {
     EXPECT_EQ(drawnPixel(newer), (std::array<float, 4>{1.0f, 3.0f, 1.0f, 0.0f}));
 }
 
+// A global that is neither static nor const is a uniform in Cg, and its initializer is where it
+// starts: scalars, vectors, matrices (given row by row) and arrays, as NVIDIA's runtime starts
+// them. A value the program sets wins, and a static keeps its initializer as a plain variable.
+TEST_F(CgRuntimeTest, GlobalUniformsStartAtTheirInitializersUntilSet) {
+    const FloatPixel drawn;
+    CGprogram fragment = compile(
+        "float threshold = 0.25;\n"
+        "uniform float3 offset = float3(1, -2, 0.5) * 2;\n"
+        "float2x2 m = float2x2(1, 2, 3, 4);\n"
+        "float table[4] = { 16, 4, 13, 1, };\n"
+        "float2 pairs[2] = { { 5, 6 }, float2(7, 8) };\n"
+        "static float twice = 2;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n"
+        "    int i = 2 + int(uv.x);\n"
+        "    return float4(threshold * twice, offset.y + mul(m, float2(1, 0)).y,\n"
+        "                  table[i], pairs[i - 1].y);\n"
+        "}\n",
+        fragmentProfile);
+    ASSERT_NE(fragment, nullptr);
+    EXPECT_EQ(drawnPixel(fragment), (std::array<float, 4>{0.5f, -1.0f, 13.0f, 8.0f}));
+
+    float offset[3] = {};
+    EXPECT_EQ(cgGetParameterValuefr(cgGetNamedParameter(fragment, "offset"), 3, offset), 3);
+    EXPECT_EQ((std::array<float, 3>{offset[0], offset[1], offset[2]}),
+              (std::array<float, 3>{2.0f, -4.0f, 1.0f}));
+    float rows[4] = {};
+    EXPECT_EQ(cgGetParameterValuefr(cgGetNamedParameter(fragment, "m"), 4, rows), 4);
+    EXPECT_EQ((std::array<float, 4>{rows[0], rows[1], rows[2], rows[3]}),
+              (std::array<float, 4>{1.0f, 2.0f, 3.0f, 4.0f}));
+
+    cgSetParameter1f(cgGetNamedParameter(fragment, "threshold"), 3.0f);
+    EXPECT_EQ(drawnPixel(fragment)[0], 6.0f);
+
+    // An entry's uniform parameter starts at its default likewise.
+    CGprogram defaults = compile(
+        "float4 main(float2 uv : TEXCOORD0, uniform float x = 2.0,\n"
+        "            uniform float2 y = float2(-1, 0.5) / 2) : COLOR\n"
+        "{\n    return float4(x, y, 1);\n}\n",
+        fragmentProfile);
+    EXPECT_EQ(drawnPixel(defaults), (std::array<float, 4>{2.0f, -0.5f, 0.25f, 1.0f}));
+    EXPECT_EQ(callbackCalls, 0);
+}
+
 // Lookups as Cg defines them, on textures of each kind a sampler can name.
 TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
     const FloatPixel drawn;

@@ -251,6 +251,47 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
     EXPECT_NE(v.uniforms[0].glslName, f.uniforms[0].glslName);
 }
 
+// Global uniforms start where their initializers say, read after preprocessing and wherever they
+// stand among structs, functions and comments; matrices come column by column.
+TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {
+    const char* source =
+        "#define K 0.5\n"
+        "struct S { float a; };\n"
+        "float scaled = K * 2 /* one */ + -0.25;\n"
+        "#if 0\n"
+        "float chosen = 1;\n"
+        "#else\n"
+        "float chosen = 2;\n"
+        "#endif\n"
+        "float twice(float x) { return x * 2; }\n"
+        "float2 spread = 3;\n"
+        "float2x2 m = float2x2(1, 2,\n"
+        "                      3, 4);\n"
+        "float2 pairs[2] = { { 5, 6 }, float2(7, 8), };\n"
+        "uniform float3 unread;\n"
+        "static float kept = 9;\n"
+        "float4 main(float2 uv : TEXCOORD0, uniform float d = 1.5) : COLOR\n"
+        "{\n"
+        "    float s = scaled + chosen + twice(spread.x) + m[0].x + pairs[1].y + unread.z;\n"
+        "    return float4(s, d, 0, 1) * kept;\n"
+        "}\n";
+    const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
+    ASSERT_TRUE(f.ok) << f.listing;
+    std::map<std::string, std::vector<float>> initial;
+    for (const auto& u : f.uniforms) {
+        initial[u.name] = u.initial;
+    }
+    EXPECT_EQ(initial, (std::map<std::string, std::vector<float>>{
+                           {"scaled", {0.75f}},
+                           {"chosen", {2.0f}},
+                           {"spread", {3.0f, 3.0f}},
+                           {"m", {1.0f, 3.0f, 2.0f, 4.0f}},
+                           {"pairs", {5.0f, 6.0f, 7.0f, 8.0f}},
+                           {"unread", {}},
+                           {"d", {1.5f}},
+                       }));
+}
+
 TEST(CgTranslatorTest, ASourceEndingInsideABracketSaysSoAtItsLastLine) {
     struct Case {
         const char* source;
