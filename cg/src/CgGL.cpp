@@ -62,10 +62,36 @@ void uploadArray(GLint location, const CgParameterState& p) {
     }
 }
 
+// Cg converts a value set on an int parameter as C does: toward zero.
+void uploadInts(GLint location, const CgParameterState& p) {
+    GLint v[4] = {};
+    for (int i = 0; i < p.components && i < 4; ++i) {
+        v[i] = static_cast<GLint>(p.values[i]);
+    }
+    switch (p.components) {
+        case 1:
+            glUniform1iv(location, 1, v);
+            break;
+        case 2:
+            glUniform2iv(location, 1, v);
+            break;
+        case 3:
+            glUniform3iv(location, 1, v);
+            break;
+        default:
+            glUniform4iv(location, 1, v);
+            break;
+    }
+}
+
 void upload(Slot& slot) {
     const CgParameterState& p = *slot.param;
     slot.uploaded = p.version;
     if (slot.location < 0) {
+        return;
+    }
+    if (p.integer) {
+        uploadInts(slot.location, p);
         return;
     }
     switch (p.kind) {

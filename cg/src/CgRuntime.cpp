@@ -29,7 +29,8 @@ CGtype typeOf(const cgrt::Uniform& u) {
     switch (u.kind) {
         case cgrt::UniformKind::Vector: {
             static const CGtype vectors[] = {CG_FLOAT, CG_FLOAT2, CG_FLOAT3, CG_FLOAT4};
-            return vectors[u.components - 1];
+            static const CGtype ints[] = {CG_INT, CG_INT2, CG_INT3, CG_INT4};
+            return (u.integer ? ints : vectors)[u.components - 1];
         }
         case cgrt::UniformKind::Matrix:
             return u.components == 4 ? CG_FLOAT2x2 : u.components == 9 ? CG_FLOAT3x3 : CG_FLOAT4x4;
@@ -165,6 +166,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         param->type = typeOf(u);
         param->kind = u.kind;
         param->components = u.components;
+        param->integer = u.integer;
         if (u.kind == cgrt::UniformKind::Other) {
             param->arrayValues = u.initial;
             param->arrayWidth = u.arrayWidth;

@@ -23,6 +23,7 @@ struct CgParameterState {
     CGtype type = CG_UNKNOWN_TYPE;
     cgrt::UniformKind kind = cgrt::UniformKind::Other;
     int components = 0;
+    bool integer = false;  // a vector of ints, sent as ints
     // Vectors as given, matrices column by column.
     float values[16] = {};
     // An array of floats or float vectors: its starting values, element after element, and each

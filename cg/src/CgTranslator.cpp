@@ -407,13 +407,17 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
-// Vectors and square matrices of floats can be set; anything else is only found by name.
+// Vectors of floats or ints and square matrices of floats can be set; anything else is only
+// found by name.
 void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     const bool plainFloat =
         type.basetype == spirv_cross::SPIRType::Float && type.array.empty() && type.vecsize <= 4;
-    if (plainFloat && type.columns == 1) {
+    const bool plainInt = type.basetype == spirv_cross::SPIRType::Int && type.array.empty() &&
+                          type.vecsize <= 4 && type.columns == 1;
+    if ((plainFloat && type.columns == 1) || plainInt) {
         u.kind = UniformKind::Vector;
         u.components = static_cast<int>(type.vecsize);
+        u.integer = plainInt;
     } else if (plainFloat && type.columns == type.vecsize) {
         u.kind = UniformKind::Matrix;
         u.components = static_cast<int>(type.vecsize * type.columns);

@@ -50,6 +50,8 @@ struct Uniform {
     std::vector<float> initial;
     // Of an array of floats or float vectors (kind Other): each element's size, 1 to 4.
     int arrayWidth = 0;
+    // A vector (kind Vector) of ints: its values are set as floats and sent as ints.
+    bool integer = false;
 };
 
 struct Translation {

@@ -49,6 +49,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(u.components));
         putNumber(out, static_cast<std::uint64_t>(u.samplerTarget));
         putNumber(out, static_cast<std::uint64_t>(u.arrayWidth));
+        putNumber(out, u.integer ? 1 : 0);
         putNumber(out, u.initial.size());
         for (const float v : u.initial) {
             std::uint32_t bits = 0;
@@ -118,8 +119,10 @@ std::optional<Translation> deserialize(const std::string& data) {
             return std::nullopt;
         }
         const auto arrayWidth = in.number();
+        const auto integer = in.number();
         const auto initialCount = in.number();
-        if (!arrayWidth || *arrayWidth > 4 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
+        if (!arrayWidth || *arrayWidth > 4 || !integer || *integer > 1 || !initialCount ||
+            *initialCount > MAX_INITIAL_VALUES) {
             return std::nullopt;
         }
         std::vector<float> initial;
@@ -136,7 +139,7 @@ std::optional<Translation> deserialize(const std::string& data) {
         t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
                                      static_cast<UniformKind>(*kind), static_cast<int>(*components),
                                      static_cast<SamplerTarget>(*target), std::move(initial),
-                                     static_cast<int>(*arrayWidth)});
+                                     static_cast<int>(*arrayWidth), *integer == 1});
     }
     if (!in.atEnd()) {
         return std::nullopt;

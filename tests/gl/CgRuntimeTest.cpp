@@ -513,6 +513,17 @@ TEST_F(CgRuntimeTest, GlobalUniformsStartAtTheirInitializersUntilSet) {
         "{\n    return float4(x, y, 1);\n}\n",
         fragmentProfile);
     EXPECT_EQ(drawnPixel(defaults), (std::array<float, 4>{2.0f, -0.5f, 0.25f, 1.0f}));
+
+    // Int parameters take what is set as floats, turned toward zero as C turns them.
+    CGprogram ints = compile(
+        "uniform int width = 3;\nuniform int2 size;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n{\n    return float4(width, size, 1);\n}\n",
+        fragmentProfile);
+    EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(ints, "size")), CG_INT2);
+    EXPECT_EQ(drawnPixel(ints), (std::array<float, 4>{3.0f, 0.0f, 0.0f, 1.0f}));
+    cgSetParameter1f(cgGetNamedParameter(ints, "width"), 12.75f);
+    cgSetParameter2f(cgGetNamedParameter(ints, "size"), -2.5f, 256.0f);
+    EXPECT_EQ(drawnPixel(ints), (std::array<float, 4>{12.0f, -2.0f, 256.0f, 1.0f}));
     EXPECT_EQ(callbackCalls, 0);
 }
 

@@ -53,7 +53,11 @@ typedef enum {
     CG_SAMPLER3D,
     CG_SAMPLERCUBE,
     CG_SAMPLERRECT,
-    CG_SAMPLER2DSHADOW
+    CG_SAMPLER2DSHADOW,
+    CG_INT,
+    CG_INT2,
+    CG_INT3,
+    CG_INT4
 } CGtype;
 
 typedef enum {
