@@ -1,6 +1,6 @@
 // The translator child on Linux: forked from the program (first thing, while it is small and has
 // no threads, so that the child gets glslang's tables ready while the program opens its window),
-// over a socket pair. The protocol is cg/src/CgTranslatorProcess.cpp's; this file forks, watches,
+// over a socket pair. The protocol is cg/src/process/CgTranslatorProcess.cpp's; this file forks, watches,
 // ends and reaps the child.
 #include <fcntl.h>
 #include <poll.h>

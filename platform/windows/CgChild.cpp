@@ -1,6 +1,6 @@
 // The translator child on Windows, which has no fork(): the program itself, started again with
 // TRANSLATOR_OPTION, over a pipe each way and in a job that bounds it. The protocol is
-// cg/src/CgTranslatorProcess.cpp's; this file starts, ends and judges the child.
+// cg/src/process/CgTranslatorProcess.cpp's; this file starts, ends and judges the child.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
