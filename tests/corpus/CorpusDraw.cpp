@@ -113,23 +113,6 @@ void readParameters(const std::string& path, int depth, Parameters& out) {
     }
 }
 
-// The samplers among the parameters from `p` on, also those in uniform structs (`IN.texture`).
-// NVIDIA's runtime walks global uniforms (the corpus's `decal`) under CG_GLOBAL only and gives a
-// struct as one parameter; ours gives both walks alike, each member on its own. Binding a sampler
-// twice changes nothing.
-void collectSamplers(CGparameter p, std::vector<CGparameter>& out) {
-    for (; p != nullptr; p = cgGetNextParameter(p)) {
-#ifdef CG_VERSION_NUM
-        if (cgGetParameterType(p) == CG_STRUCT) {
-            collectSamplers(cgGetFirstStructParameter(p), out);
-        }
-#endif
-        if (cgGetParameterType(p) == CG_SAMPLER2D) {
-            out.push_back(p);
-        }
-    }
-}
-
 // What a frontend sets for a pass: the matrix, the sizes and the frame count, by name, the file's
 // parameters at their defaults, and the image on every sampler the program has.
 void setUniforms(CGprogram program, GLuint image, const Parameters& parameters) {
@@ -149,14 +132,7 @@ void setUniforms(CGprogram program, GLuint image, const Parameters& parameters) 
             cgSetParameter1f(p, value);
         }
     }
-    std::vector<CGparameter> samplers;
-    for (const CGenum nameSpace : {CG_PROGRAM, CG_GLOBAL}) {
-        collectSamplers(cgGetFirstParameter(program, nameSpace), samplers);
-    }
-    for (CGparameter p : samplers) {
-        cgGLSetTextureParameter(p, image);
-        cgGLEnableTextureParameter(p);
-    }
+    bindToEverySampler2D(program, image);
 }
 
 void drawQuad() {

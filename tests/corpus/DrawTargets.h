@@ -1,9 +1,15 @@
-// What the tools that draw Cg programs off screen share: a float render target and a texture
-// read with nearest filtering. Needs epoxy's GL and a current context.
+// What the tools that draw Cg programs off screen share: a float render target, a texture read
+// with nearest filtering, and binding it to a program's samplers. Needs epoxy's GL and a current
+// context; built against our Cg headers or NVIDIA's.
 #ifndef SHADOW_TESTS_DRAW_TARGETS_H
 #define SHADOW_TESTS_DRAW_TARGETS_H
 
 #include <epoxy/gl.h>
+
+#include <Cg/cg.h>
+#include <Cg/cgGL.h>
+
+#include <vector>
 
 // A width x height RGBA32F texture, attached to a framebuffer that is left bound.
 inline GLuint makeFloatTarget(int width, int height) {
@@ -28,6 +34,35 @@ inline GLuint makeNearestTexture(GLint format, int size, GLenum type, const void
     glTexImage2D(GL_TEXTURE_2D, 0, format, size, size, 0, GL_RGBA, type, texels);
     glBindTexture(GL_TEXTURE_2D, 0);
     return texture;
+}
+
+// The samplers among the parameters from `p` on, also those in uniform structs (`IN.texture`).
+// NVIDIA's runtime walks global uniforms (the corpus's `decal`) under CG_GLOBAL only and gives a
+// struct as one parameter; ours gives both walks alike, each member on its own. Binding a sampler
+// twice changes nothing.
+inline void collectSamplers(CGparameter p, std::vector<CGparameter>& out) {
+    for (; p != nullptr; p = cgGetNextParameter(p)) {
+#ifdef CG_VERSION_NUM
+        if (cgGetParameterType(p) == CG_STRUCT) {
+            collectSamplers(cgGetFirstStructParameter(p), out);
+        }
+#endif
+        if (cgGetParameterType(p) == CG_SAMPLER2D) {
+            out.push_back(p);
+        }
+    }
+}
+
+// `texture` on every 2D sampler of `program`, enabled.
+inline void bindToEverySampler2D(CGprogram program, GLuint texture) {
+    std::vector<CGparameter> samplers;
+    for (const CGenum nameSpace : {CG_PROGRAM, CG_GLOBAL}) {
+        collectSamplers(cgGetFirstParameter(program, nameSpace), samplers);
+    }
+    for (CGparameter p : samplers) {
+        cgGLSetTextureParameter(p, texture);
+        cgGLEnableTextureParameter(p);
+    }
 }
 
 #endif

@@ -112,17 +112,7 @@ void setUniforms(CGprogram program, const Setup& setup, GLuint texture) {
             cgSetParameter4f(p, v[0], v[1], v[2], v[3]);
         }
     }
-    // NVIDIA's runtime walks global uniforms under CG_GLOBAL only; ours gives both walks alike,
-    // and binding a sampler twice changes nothing.
-    for (const CGenum nameSpace : {CG_PROGRAM, CG_GLOBAL}) {
-        for (CGparameter p = cgGetFirstParameter(program, nameSpace); p != nullptr;
-             p = cgGetNextParameter(p)) {
-            if (cgGetParameterType(p) == CG_SAMPLER2D) {
-                cgGLSetTextureParameter(p, texture);
-                cgGLEnableTextureParameter(p);
-            }
-        }
-    }
+    bindToEverySampler2D(program, texture);
 }
 
 void drawQuad() {
