@@ -83,6 +83,13 @@ TEST(CgTranslatorTest, RefusesWhatIsNoProgram) {
         "int" + blanks + "i;\nfloat2" + blanks + "v[1] = {1, 2};\n" + PASS_THROUGH_FRAGMENT,
         "runs.cg", Stage::Fragment, "fp_main");
     EXPECT_TRUE(longBlanks.ok) << longBlanks.listing;
+
+    // A one-letter word as the very last byte: the passes that read a word's tail past its first
+    // two letters (f1tex2D) stop at the end of the text.
+    const auto lastLetter =
+        translate(std::string(PASS_THROUGH_FRAGMENT) + "x", "end.cg", Stage::Fragment, "fp_main");
+    EXPECT_FALSE(lastLetter.ok);
+    EXPECT_TRUE(contains(lastLetter.listing, "end.cg(")) << lastLetter.listing;
 }
 
 TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {

@@ -22,8 +22,12 @@ std::string withTypedLookupsPlain(std::string_view source) {
     Insertions edits;
     std::vector<std::size_t> prefixes;
     for (const Word& word : wordsOf(code)) {
+        // "f1" and the lookup after it: shorter words are none of these.
+        if (word.end - word.start <= 2) {
+            continue;
+        }
         const char kind = code[word.start];
-        const char width = word.end - word.start > 2 ? code[word.start + 1] : '0';
+        const char width = code[word.start + 1];
         const std::string lookup = code.substr(word.start + 2, word.end - word.start - 2);
         const std::size_t open = skipBlanks(code, word.end);
         const std::size_t close =
