@@ -41,6 +41,7 @@ std::string serialize(const Translation& t) {
     putNumber(out, t.ok ? 1 : 0);
     putText(out, t.glsl);
     putText(out, t.listing);
+    putNumber(out, t.genericAttributes);
     putNumber(out, t.uniforms.size());
     for (const Uniform& u : t.uniforms) {
         putText(out, u.name);
@@ -100,11 +101,13 @@ std::optional<Translation> deserialize(const std::string& data) {
     const auto ok = in.number();
     auto glsl = in.text();
     auto listing = in.text();
+    const auto attributes = in.number();
     const auto count = in.number();
-    if (!ok || !glsl || !listing || !count) {
+    if (!ok || !glsl || !listing || !attributes || *attributes > 0xFFFF || !count) {
         return std::nullopt;
     }
     t.ok = *ok == 1;
+    t.genericAttributes = static_cast<std::uint16_t>(*attributes);
     t.glsl = std::move(*glsl);
     t.listing = std::move(*listing);
     for (std::uint64_t i = 0; i < *count; ++i) {

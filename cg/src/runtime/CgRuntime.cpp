@@ -25,6 +25,33 @@ CGerror readSource(const char* path, std::string& text, std::string& listing) {
     return CG_NO_ERROR;
 }
 
+// Each kind of sampler a translation reports: its Cg type and the texture target it reads.
+struct SamplerKind {
+    cgrt::SamplerTarget target;
+    CGtype type;
+    GLenum textureTarget;
+};
+
+constexpr SamplerKind SAMPLER_KINDS[] = {
+    {cgrt::SamplerTarget::Texture1D, CG_SAMPLER1D, GL_TEXTURE_1D},
+    {cgrt::SamplerTarget::Texture2D, CG_SAMPLER2D, GL_TEXTURE_2D},
+    {cgrt::SamplerTarget::Texture3D, CG_SAMPLER3D, GL_TEXTURE_3D},
+    {cgrt::SamplerTarget::TextureCube, CG_SAMPLERCUBE, GL_TEXTURE_CUBE_MAP},
+    {cgrt::SamplerTarget::TextureRectangle, CG_SAMPLERRECT, GL_TEXTURE_RECTANGLE},
+    // A depth texture read with a comparison is still a 2D texture to GL.
+    {cgrt::SamplerTarget::Texture2DShadow, CG_SAMPLER2DSHADOW, GL_TEXTURE_2D},
+};
+
+// The translator reports a sampler only with a target (anything else is UniformKind::Other).
+const SamplerKind& samplerKindOf(cgrt::SamplerTarget target) {
+    for (const SamplerKind& kind : SAMPLER_KINDS) {
+        if (kind.target == target) {
+            return kind;
+        }
+    }
+    return SAMPLER_KINDS[1];
+}
+
 CGtype typeOf(const cgrt::Uniform& u) {
     switch (u.kind) {
         case cgrt::UniformKind::Vector: {
@@ -35,56 +62,10 @@ CGtype typeOf(const cgrt::Uniform& u) {
         case cgrt::UniformKind::Matrix:
             return u.components == 4 ? CG_FLOAT2x2 : u.components == 9 ? CG_FLOAT3x3 : CG_FLOAT4x4;
         case cgrt::UniformKind::Sampler:
-            switch (u.samplerTarget) {
-                case cgrt::SamplerTarget::Texture1D:
-                    return CG_SAMPLER1D;
-                case cgrt::SamplerTarget::Texture3D:
-                    return CG_SAMPLER3D;
-                case cgrt::SamplerTarget::TextureCube:
-                    return CG_SAMPLERCUBE;
-                case cgrt::SamplerTarget::TextureRectangle:
-                    return CG_SAMPLERRECT;
-                case cgrt::SamplerTarget::Texture2DShadow:
-                    return CG_SAMPLER2DSHADOW;
-                default:
-                    return CG_SAMPLER2D;
-            }
+            return samplerKindOf(u.samplerTarget).type;
         default:
             return CG_UNKNOWN_TYPE;
     }
-}
-
-GLenum targetOf(cgrt::SamplerTarget target) {
-    switch (target) {
-        case cgrt::SamplerTarget::Texture1D:
-            return GL_TEXTURE_1D;
-        case cgrt::SamplerTarget::Texture2D:
-        case cgrt::SamplerTarget::Texture2DShadow:
-            return GL_TEXTURE_2D;
-        case cgrt::SamplerTarget::Texture3D:
-            return GL_TEXTURE_3D;
-        case cgrt::SamplerTarget::TextureCube:
-            return GL_TEXTURE_CUBE_MAP;
-        case cgrt::SamplerTarget::TextureRectangle:
-            return GL_TEXTURE_RECTANGLE;
-        default:
-            return 0;
-    }
-}
-
-// The generic attributes (cgAttr1 .. cgAttr15) a translation reads, bit n for attribute n.
-std::uint16_t genericAttributesOf(const std::string& glsl) {
-    std::uint16_t mask = 0;
-    for (std::size_t at = glsl.find("cgAttr"); at != std::string::npos;
-         at = glsl.find("cgAttr", at + 1)) {
-        const char* digits = glsl.c_str() + at + 6;
-        char* end = nullptr;
-        const long n = std::strtol(digits, &end, 10);
-        if (end != digits && n >= 1 && n < 16) {
-            mask = static_cast<std::uint16_t>(mask | 1u << n);
-        }
-    }
-    return mask;
 }
 
 CGprogram createProgram(CGcontext context, CGenum programType, const char* text, const char* path,
@@ -155,7 +136,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     program->context = context;
     program->profile = profile;
     program->shader = shader;
-    program->genericAttributes = genericAttributesOf(translation.glsl);
+    program->genericAttributes = translation.genericAttributes;
     int unit = 0;
     for (const cgrt::Uniform& u : translation.uniforms) {
         auto param = std::make_unique<CgParameterState>();
@@ -176,7 +157,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
                       param->values);
         }
         if (u.kind == cgrt::UniformKind::Sampler) {
-            param->textureTarget = targetOf(u.samplerTarget);
+            param->textureTarget = samplerKindOf(u.samplerTarget).textureTarget;
             param->unit = unit++;
         }
         program->parameters.push_back(std::move(param));

@@ -107,8 +107,9 @@ std::vector<CgError> rewriteLog(const std::string& log) {
 struct Builtin {
     std::string glsl;
     int width;
-    // A generic vertex attribute (cgAttrN) the generated code declares itself.
-    bool attribute = false;
+    // The generic vertex attribute (cgAttrN) the generated code declares itself; 0 for a
+    // built-in.
+    int attribute = 0;
 };
 
 // Splits "TEXCOORD3" into ("TEXCOORD", 3); no digits means index 0.
@@ -144,7 +145,7 @@ std::optional<Builtin> genericAttribute(const std::string& base, int index) {
     if (number < 0) {
         return std::nullopt;
     }
-    return Builtin{"cgAttr" + std::to_string(number), 4, true};
+    return Builtin{"cgAttr" + std::to_string(number), 4, number};
 }
 
 // The GL built-in that carries a stage input or output of the given semantic.
@@ -322,12 +323,20 @@ const char* stageName(Stage stage) {
     return stage == Stage::Vertex ? "vertex" : "fragment";
 }
 
+// What the stage's inputs and outputs became: the lines that stand for them ahead of the code,
+// and the generic attributes they read (bit n for cgAttrN).
+struct MappedInterface {
+    std::string defines;
+    std::uint16_t genericAttributes = 0;
+};
+
 // Maps every stage input and output onto its built-in; false (with a message) for one that has
 // none.
 bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                   const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
-                  bool input, Dialect dialect, const std::string& name, std::string& defines,
+                  bool input, Dialect dialect, const std::string& name, MappedInterface& mapped,
                   std::vector<CgError>& errors) {
+    std::string& defines = mapped.defines;
     const bool varying = (stage == Stage::Vertex) != input;
     int counter = 0;
     for (const auto& var : vars) {
@@ -382,8 +391,10 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
         if (builtin && varying && dialect == Dialect::GlslEs100) {
             builtin = namedVarying(*builtin, defines);
         }
-        if (builtin && builtin->attribute) {
+        if (builtin && builtin->attribute > 0) {
             addDeclaration("attribute vec4 " + builtin->glsl + ";\n", defines);
+            mapped.genericAttributes =
+                static_cast<std::uint16_t>(mapped.genericAttributes | 1u << builtin->attribute);
         }
         std::optional<std::string> expr;
         if (builtin) {
@@ -651,13 +662,15 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     }
     compiler.set_enabled_interface_variables(enabled);
     const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
-    std::string defines;
-    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
+    MappedInterface mapped;
+    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, mapped,
                       errors) ||
-        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, defines,
+        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, mapped,
                       errors)) {
         return false;
     }
+    std::string& defines = mapped.defines;
+    result.genericAttributes = mapped.genericAttributes;
 
     const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
     result.uniforms.clear();

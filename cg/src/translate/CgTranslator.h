@@ -8,6 +8,7 @@
 #include "CgError.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,9 @@ struct Translation {
     std::string listing;
     // Every uniform the source declares, in declaration order, used by the code or not.
     std::vector<Uniform> uniforms;
+    // The generic vertex attributes the code reads, bit n for attribute n (declared as cgAttrN):
+    // the inputs of semantics GL has no built-in for (ATTRn, TANGENT, ...).
+    std::uint16_t genericAttributes = 0;
 };
 
 // Larger sources are refused before parsing: nothing this program loads comes near it, and a
