@@ -40,26 +40,30 @@ Linked* current = nullptr;
 CgProgramState* bound[2] = {nullptr, nullptr};
 bool enabled[2] = {false, false};
 
+// `count` values of `width` floats each (1 to 4; wider is taken as 4).
+void uploadFloats(GLint location, int width, GLsizei count, const float* values) {
+    switch (width) {
+        case 1:
+            glUniform1fv(location, count, values);
+            break;
+        case 2:
+            glUniform2fv(location, count, values);
+            break;
+        case 3:
+            glUniform3fv(location, count, values);
+            break;
+        default:
+            glUniform4fv(location, count, values);
+            break;
+    }
+}
+
 void uploadArray(GLint location, const CgParameterState& p) {
     if (p.arrayValues.empty() || p.arrayWidth < 1) {
         return;
     }
-    const float* v = p.arrayValues.data();
-    const auto count = static_cast<GLsizei>(p.arrayValues.size()) / p.arrayWidth;
-    switch (p.arrayWidth) {
-        case 1:
-            glUniform1fv(location, count, v);
-            break;
-        case 2:
-            glUniform2fv(location, count, v);
-            break;
-        case 3:
-            glUniform3fv(location, count, v);
-            break;
-        default:
-            glUniform4fv(location, count, v);
-            break;
-    }
+    uploadFloats(location, p.arrayWidth, static_cast<GLsizei>(p.arrayValues.size()) / p.arrayWidth,
+                 p.arrayValues.data());
 }
 
 // Cg converts a value set on an int parameter as C does: toward zero.
@@ -96,20 +100,7 @@ void upload(Slot& slot) {
     }
     switch (p.kind) {
         case cgrt::UniformKind::Vector:
-            switch (p.components) {
-                case 1:
-                    glUniform1fv(slot.location, 1, p.values);
-                    break;
-                case 2:
-                    glUniform2fv(slot.location, 1, p.values);
-                    break;
-                case 3:
-                    glUniform3fv(slot.location, 1, p.values);
-                    break;
-                default:
-                    glUniform4fv(slot.location, 1, p.values);
-                    break;
-            }
+            uploadFloats(slot.location, p.components, 1, p.values);
             break;
         case cgrt::UniformKind::Matrix:
             // The generated code multiplies matrix * vector, so column-major goes in as it is.
