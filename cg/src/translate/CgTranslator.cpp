@@ -3,6 +3,7 @@
 #include "CgDialect.h"
 #include "CgEntryUniforms.h"
 #include "CgError.h"
+#include "CgIndices.h"
 #include "CgLibrary.h"
 #include "CgLookups.h"
 #include "CgReachable.h"
@@ -638,6 +639,25 @@ void setInitialValues(const std::string& hlsl, const std::string& name, Stage st
     }
 }
 
+// glslang writes Cg's matrices transposed and marks them row-major, which SPIRV-Cross undoes with
+// transpose() on loading them: GLSL 1.20 has that only for square matrices. A non-square one
+// (a skinning shader's float3x4 bones) is read as it stands instead; the values it is set to go
+// in by rows for that (see the runtime's upload).
+void readNonSquareMatricesAsTheyStand(spirv_cross::CompilerGLSL& compiler,
+                                      const spirv_cross::ShaderResources& resources) {
+    for (const auto& block : resources.uniform_buffers) {
+        const spirv_cross::SPIRType& type = compiler.get_type(block.base_type_id);
+        for (std::uint32_t i = 0; i < type.member_types.size(); ++i) {
+            const spirv_cross::SPIRType& member = compiler.get_type(type.member_types[i]);
+            if (member.columns > 1 && member.columns != member.vecsize &&
+                compiler.has_member_decoration(block.base_type_id, i, spv::DecorationRowMajor)) {
+                compiler.unset_member_decoration(block.base_type_id, i, spv::DecorationRowMajor);
+                compiler.set_member_decoration(block.base_type_id, i, spv::DecorationColMajor);
+            }
+        }
+    }
+}
+
 // SPIRV-Cross's GLSL for the module, into `result`'s code and uniforms; `plain` is the module
 // before legalization, if it had to be legalized. False, with `errors` saying why, when the
 // stages' interface cannot be mapped; SPIRV-Cross's exceptions pass through.
@@ -672,6 +692,7 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     std::string& defines = mapped.defines;
     result.genericAttributes = mapped.genericAttributes;
 
+    readNonSquareMatricesAsTheyStand(compiler, resources);
     const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
     result.uniforms.clear();
     nameUniforms(compiler, spirv, resources, prefix, result.uniforms);
@@ -902,6 +923,7 @@ bool compileHlsl(const std::string& text, std::string_view source, const std::st
         glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
         makeStaticSamplersLocal(spirv);
     }
+    indexWithSignedIntegers(spirv);
     return true;
 }
 
