@@ -327,6 +327,19 @@ struct Probe {
     GLuint texture;
 };
 
+// The pixels the bound programs draw.
+std::vector<float> render(const Setup& setup) {
+    glViewport(0, 0, setup.pixels, 1);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    enableVertexState(setup, true);
+    drawQuad(setup);
+    enableVertexState(setup, false);
+    std::vector<float> pixels(static_cast<std::size_t>(setup.pixels) * 4);
+    glReadPixels(0, 0, setup.pixels, 1, GL_RGBA, GL_FLOAT, pixels.data());
+    return pixels;
+}
+
 // Draws the program once; false (and the reason printed) when it did not run.
 bool draw(const Probe& probe, CGcontext context, const std::string& source) {
     Setup setup;
@@ -354,14 +367,7 @@ bool draw(const Probe& probe, CGcontext context, const std::string& source) {
         std::printf("error: not bound: %s\n", firstLine(cgGetLastListing(context)).c_str());
         return false;
     }
-    glViewport(0, 0, setup.pixels, 1);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    enableVertexState(setup, true);
-    drawQuad(setup);
-    enableVertexState(setup, false);
-    std::vector<float> pixels(static_cast<std::size_t>(setup.pixels) * 4);
-    glReadPixels(0, 0, setup.pixels, 1, GL_RGBA, GL_FLOAT, pixels.data());
+    const std::vector<float> pixels = render(setup);
     cgGLDisableProfile(probe.fragmentProfile);
     cgGLDisableProfile(probe.vertexProfile);
     for (std::size_t i = 0; i < pixels.size(); i += 4) {
