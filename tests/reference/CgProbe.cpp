@@ -359,7 +359,8 @@ bool draw(const Probe& probe, CGcontext context, const std::string& source) {
         return false;
     }
     cgGetError();
-    const auto [vertexStage, fragmentStage] = bindPair(vertex, fragment);
+    // A fragment probe's vertex program passes TEXCOORD0 on, as the fixed-function stage does.
+    const auto [vertexStage, fragmentStage] = bindPair(vertex, fragment, setup.vertex);
     cgGLEnableProfile(probe.vertexProfile);
     cgGLEnableProfile(probe.fragmentProfile);
     setUniforms(setup.vertex ? vertexStage : fragmentStage, setup, probe.texture);
