@@ -207,24 +207,6 @@ std::string sameAsTestImage(const std::vector<float>& pixels) {
     return "ok";
 }
 
-// Loads and binds both programs; gives back the programs whose parameters the draw sets. NVIDIA's
-// runtime links each GLSL program on its own, so that binding the fragment program left the
-// vertex stage to the fixed-function pipeline: there the two are combined into one program.
-std::pair<CGprogram, CGprogram> bindPair(CGprogram vertex, CGprogram fragment) {
-#ifdef CG_VERSION_NUM
-    const CGprogram both = cgCombinePrograms2(vertex, fragment);
-    cgGLLoadProgram(both);
-    cgGLBindProgram(both);
-    return {cgGetProgramDomainProgram(both, 0), cgGetProgramDomainProgram(both, 1)};
-#else
-    cgGLLoadProgram(vertex);
-    cgGLLoadProgram(fragment);
-    cgGLBindProgram(vertex);
-    cgGLBindProgram(fragment);
-    return {vertex, fragment};
-#endif
-}
-
 // The compiler arguments of one file. NVIDIA's runtime compiles the source again when it combines
 // the pair, and then looks for includes from the working folder rather than beside the file:
 // there the file's own folder is searched as well.

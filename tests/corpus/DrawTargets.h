@@ -9,6 +9,7 @@
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 
+#include <utility>
 #include <vector>
 
 // A width x height RGBA32F texture, attached to a framebuffer that is left bound.
@@ -63,6 +64,30 @@ inline void bindToEverySampler2D(CGprogram program, GLuint texture) {
         cgGLSetTextureParameter(p, texture);
         cgGLEnableTextureParameter(p);
     }
+}
+
+// Loads and binds both programs; gives back the programs whose parameters the draw sets. NVIDIA's
+// runtime links each GLSL program on its own, so that binding the fragment program left the
+// vertex stage to the fixed-function pipeline: there the two are combined into one program, unless
+// the caller's vertex program does what the fixed-function stage does (combining compiles both
+// again, which more than doubles the time of a small program).
+inline std::pair<CGprogram, CGprogram> bindPair(CGprogram vertex, CGprogram fragment,
+                                                bool vertexStageNeeded = true) {
+#ifdef CG_VERSION_NUM
+    if (vertexStageNeeded) {
+        const CGprogram both = cgCombinePrograms2(vertex, fragment);
+        cgGLLoadProgram(both);
+        cgGLBindProgram(both);
+        return {cgGetProgramDomainProgram(both, 0), cgGetProgramDomainProgram(both, 1)};
+    }
+#else
+    (void)vertexStageNeeded;
+#endif
+    cgGLLoadProgram(vertex);
+    cgGLLoadProgram(fragment);
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    return {vertex, fragment};
 }
 
 #endif

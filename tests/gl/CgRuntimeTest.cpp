@@ -579,27 +579,30 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
 }
 
 // Vertex inputs of the semantics NVIDIA binds to generic attributes read those attributes
-// (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7); FACE is 1 on a front face, INSTANCEID 0
-// outside instanced draws.
+// (TANGENT 14, ATTR6 6, BLENDWEIGHT 1, BLENDINDICES 7), TESSFACTOR the fog coordinate that shares
+// attribute 5 with it in arbvp1; FACE is 1 on a front face, INSTANCEID 0 outside instanced draws.
 TEST_F(CgRuntimeTest, VertexInputsReadTheAttributesNvidiasProfilesBindThemTo) {
     const FloatPixel drawn;
     CGprogram attributes = compile(
         "void main(float4 p : POSITION, float3 t : TANGENT, float4 a : ATTR6, float w : "
-        "BLENDWEIGHT,\n          int4 i : BLENDINDICES, int instance : INSTANCEID,\n"
+        "BLENDWEIGHT,\n          int4 i : BLENDINDICES, int instance : INSTANCEID, float tess : "
+        "TESSFACTOR,\n"
         "          out float4 oP : POSITION, out float4 oC : COLOR0, out float4 oT : TEXCOORD0)\n"
-        "{\n    oP = p;\n    oC = float4(t.xy, a.z, w);\n    oT = float4(i.xy, instance, 0);\n}\n",
+        "{\n    oP = p;\n    oC = float4(t.xy, a.z, w);\n    oT = float4(i.xy, instance, "
+        "tess);\n}\n",
         vertexProfile);
     CGprogram face = compile(
         "float4 main(float4 c : COLOR0, float4 i : TEXCOORD0, float f : FACE,\n"
         "            int primitive : PRIMITIVEID) : COLOR\n"
-        "{\n    return c + float4(i.x, i.y, i.z + primitive * 0, f) * 10.0;\n}\n",
+        "{\n    return c + float4(i.x, i.y, i.z + i.w + primitive * 0, f) * 10.0;\n}\n",
         fragmentProfile);
     ASSERT_NE(attributes, nullptr);
     glVertexAttrib4f(14, 0.25f, 0.5f, 0.0f, 1.0f);
     glVertexAttrib4f(6, 0.0f, 0.0f, 0.75f, 0.0f);
     glVertexAttrib1f(1, 0.125f);
     glVertexAttrib4f(7, 2.0f, 3.0f, 0.0f, 0.0f);
-    EXPECT_EQ(drawnPixel(face, attributes), (std::array<float, 4>{20.25f, 30.5f, 0.75f, 10.125f}));
+    glFogCoordf(0.5f);
+    EXPECT_EQ(drawnPixel(face, attributes), (std::array<float, 4>{20.25f, 30.5f, 5.75f, 10.125f}));
 }
 
 // A frontend finds what a shader it has never seen takes: members of uniform structs by their Cg

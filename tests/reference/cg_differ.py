@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
-"""Runs Cg fragment programs through our runtime (cg-probe) and NVIDIA's (cg-probe-nvidia) and
-compares what they compute.
+"""Runs Cg programs through our runtime (cg-probe) and NVIDIA's (cg-probe-nvidia) and compares
+what they compute.
 
   cg_differ.py probes --ours P --nvidia P --data FILE --known FILE --cases DIR [--coverage FILE]
   cg_differ.py fuzz   --ours P --nvidia P --seed N --seconds S [--keep DIR]
 
 probes: each line of the data file is one call of the standard library on inputs read from
-uniforms (so that neither compiler can fold it); each file of the cases folder is a whole program.
+uniforms (so that neither compiler can fold it); each file of the cases folder is a whole program,
+a fragment program or (with a "//@ vertex" line) a vertex program; the coverage table's rows that
+work are drawn too.
 The known file lists the disagreements not fixed yet; the run fails on any other disagreement and
 on a listed one that now agrees, so the list can only shrink.
 fuzz: random programs (cg_fuzz.py) for a fixed time from a fixed seed; a disagreement fails it.
@@ -290,19 +292,21 @@ def compare_probes(args):
     return report(outcomes, read_known(args.known))
 
 
-# What the coverage table says works must compute what cgc computes: its fragment rows' examples
-# (entry main, float4 : COLOR) are programs cg-probe runs as they stand. Values not made exact by
-# the example (interpolated inputs, inexact functions) differ by rounding alone.
+# What the coverage table says works must compute what cgc computes: its rows' examples (entry
+# main) are programs cg-probe runs as they stand, a fragment row's as the program drawn, a vertex
+# row's with a fragment program that shows the varying it writes. Values not made exact by the
+# example (interpolated inputs, inexact functions) differ by rounding alone.
 COVERAGE_TOLERANCE = 'ulp 64 near 1e-4'
+VERTEX_PIXELS = 4
 
 
-def coverage_rows(path):
-    """(form, example) of each fragment row marked works."""
+def coverage_rows(path, stage):
+    """(form, example) of each row of the stage marked works."""
     rows = []
     with open(path) as lines:
         for line in lines:
             cells = [c.strip() for c in line.strip().strip('|').split(' | ')]
-            if len(cells) == 4 and cells[1] == 'works' and cells[2] == 'fragment' and \
+            if len(cells) == 4 and cells[1] == 'works' and cells[2] == stage and \
                     cells[3].startswith('`') and cells[3].endswith('`'):
                 rows.append((cells[0], cells[3][1:-1]))
     return rows
@@ -319,21 +323,53 @@ def defined_by_probe(example):
     return all(i == 'TEXCOORD0' for i in inputs) and not others & read
 
 
+def shown_varying(example):
+    """The '//@' lines that show what a vertex example writes besides its POSITION: a colour or
+    texture coordinate set as it comes, FOG as a float, a back colour on a quad facing away.
+    None when it writes nothing a fragment program reads (PSIZE, CLPn)."""
+    outputs = re.findall(r'\b(?:out\s+\w+|\w+\s+out)\s+\w+\s*:\s*(\w+)', example)
+    for semantic in outputs:
+        back = re.fullmatch(r'BCOL([01])', semantic)
+        if back:
+            return ['varying COLOR' + back.group(1), 'backface']
+        if re.fullmatch(r'COLOR[01]?|TEXCOORD[0-7]|FOG', semantic):
+            return ['varying ' + semantic]
+    return None
+
+
+def vertex_program(example, setup):
+    return ''.join('//@ %s\n' % line for line in ['vertex', 'pixels %d' % VERTEX_PIXELS] + setup) + \
+        example + '\n'
+
+
+def coverage_programs(path):
+    """{form: program} of every row that works and draws what both runtimes define."""
+    fragment = coverage_rows(path, 'fragment')
+    vertex = coverage_rows(path, 'vertex')
+    if not fragment or not vertex:
+        raise ValueError('%s has no fragment or no vertex row that works' % path)
+    programs = {form: example + '\n' for form, example in fragment if defined_by_probe(example)}
+    drawn_fragment = len(programs)
+    for form, example in vertex:
+        setup = shown_varying(example)
+        if setup is not None:
+            programs[form] = vertex_program(example, setup)
+    print('coverage: %d fragment rows that work, %d compared (the others read what the probe '
+          'leaves undefined); %d vertex rows that work, %d compared (the others write no varying '
+          'a fragment program reads)' % (len(fragment), drawn_fragment, len(vertex),
+                                         len(programs) - drawn_fragment))
+    return programs
+
+
 def compare_coverage(tools, path):
     outcomes = {}
-    rows = coverage_rows(path)
-    comparable = [row for row in rows if defined_by_probe(row[1])]
-    print('coverage: %d fragment rows that work, %d compared (the others read what the probe '
-          'leaves undefined)' % (len(rows), len(comparable)))
-    rows = comparable
-    if not rows:
-        raise ValueError('%s has no fragment row that works' % path)
+    programs = coverage_programs(path)
     with tempfile.TemporaryDirectory() as folder:
-        paths = [write(folder, 'row%d.cg' % k, example + '\n')
-                 for k, (_, example) in enumerate(rows)]
-        ours, theirs = run_both(tools, paths)
+        paths = {form: write(folder, 'row%d.cg' % k, program)
+                 for k, (form, program) in enumerate(programs.items())}
+        ours, theirs = run_both(tools, list(paths.values()))
         tolerance = parse_tolerance(COVERAGE_TOLERANCE.split())
-        for (form, _), row_path in zip(rows, paths):
+        for form, row_path in paths.items():
             outcomes['coverage: ' + form] = judge(ours[row_path], theirs[row_path], tolerance)
     return outcomes
 
@@ -405,7 +441,7 @@ def main():
     parser.add_argument('--data')
     parser.add_argument('--known')
     parser.add_argument('--cases')
-    parser.add_argument('--coverage', help="the coverage table, whose fragment rows are compared")
+    parser.add_argument('--coverage', help="the coverage table, whose rows that work are compared")
     parser.add_argument('--seed', type=int, default=1)
     parser.add_argument('--seconds', type=float, default=60)
     parser.add_argument('--batch', type=int, default=20)

@@ -134,9 +134,8 @@ bool isExtraTexCoord(const std::string& semantic) {
 // The generic vertex attribute that NVIDIA's GL profiles bind a vertex input of the given
 // semantic to (TANGENT is ATTR14 in arbvp1, and so on), for those GL has no built-in of its own.
 std::optional<Builtin> genericAttribute(const std::string& base, int index) {
-    static const std::pair<const char*, int> NUMBERED[] = {{"BLENDWEIGHT", 1}, {"TESSFACTOR", 5},
-                                                           {"PSIZE", 6},       {"BLENDINDICES", 7},
-                                                           {"TANGENT", 14},    {"BINORMAL", 15}};
+    static const std::pair<const char*, int> NUMBERED[] = {
+        {"BLENDWEIGHT", 1}, {"PSIZE", 6}, {"BLENDINDICES", 7}, {"TANGENT", 14}, {"BINORMAL", 15}};
     int number = base == "ATTR" && index > 0 && index < 16 ? index : -1;
     for (const auto& named : NUMBERED) {
         if (base == named.first && index == 0) {
@@ -172,7 +171,8 @@ std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& se
         if (base == "TEXCOORD" && index < 8) {
             return Builtin{"gl_MultiTexCoord" + std::to_string(index), 4};
         }
-        if (base == "FOGCOORD" && index == 0) {
+        // arbvp1 reads both from attribute 5, the fog coordinate, and so does cgc's glslv.
+        if ((base == "FOGCOORD" || base == "TESSFACTOR") && index == 0) {
             return Builtin{"gl_FogCoord", 1};
         }
         // EXT_gpu_shader4's, as cgc's GL profiles read them.
