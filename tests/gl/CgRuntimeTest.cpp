@@ -541,6 +541,20 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
         fragmentProfile);
     useTexture(projected, "image", image);
     EXPECT_EQ(drawnPixel(projected), (std::array<float, 4>{0.3f, 0.2f, 0.0f, 0.0f}));
+
+    // A fetch reads a texel by its integer coordinates: the level is z, or w when an offset in
+    // texels follows (cgc's reading of the int4); the size is the level's in texels.
+    CGprogram texels = compile(
+        "uniform sampler2D image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    int3 size = tex2Dsize(image, 0);\n"
+        "    return float4(tex2Dfetch(image, int4(1, 0, 0, 5)).x,\n"
+        "                  tex2Dfetch(image, int4(0, 0, 7, 0), int2(1, 1)).x,\n"
+        "                  tex2D(image, float2(0.25, 0.25), int2(0, 1)).x,\n"
+        "                  size.x + size.y * 10 + size.z * 100);\n}\n",
+        fragmentProfile);
+    useTexture(texels, "image", image);
+    EXPECT_EQ(drawnPixel(texels), (std::array<float, 4>{0.2f, 0.4f, 0.3f, 22.0f}));
     glDeleteTextures(1, &image);
 
     // A shadow sampler's lookups compare the coordinate's depth (z, or z / w when projected)

@@ -1,5 +1,6 @@
 #include "CgLookups.h"
 
+#include "CgDialect.h"
 #include "CgScan.h"
 
 #include <algorithm>
@@ -105,17 +106,21 @@ std::string asShadowLookups(const std::string& glsl) {
 
 namespace {
 
-// The comma that ends the first argument of the call whose '(' is at `open`; npos when there is
-// none before `close`.
-std::size_t firstArgumentEnd(const std::string& code, std::size_t open, std::size_t close) {
+// Where each argument of the call whose parentheses are at `open` and `close` starts and ends.
+std::vector<std::pair<std::size_t, std::size_t>> argumentsOf(const std::string& code,
+                                                             std::size_t open, std::size_t close) {
+    std::vector<std::pair<std::size_t, std::size_t>> arguments;
+    std::size_t start = open + 1;
     int depth = 0;
     for (std::size_t i = open + 1; i < close; ++i) {
         depth += code[i] == '(' || code[i] == '[' ? 1 : code[i] == ')' || code[i] == ']' ? -1 : 0;
         if (depth == 0 && code[i] == ',') {
-            return i;
+            arguments.emplace_back(start, i);
+            start = i + 1;
         }
     }
-    return std::string::npos;
+    arguments.emplace_back(start, close);
+    return arguments;
 }
 
 // "texRECTproj(s, c)" -> "tex2D(s, cg_rectProjected(c))": the division by the coordinate's last
@@ -139,8 +144,8 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
         }
         const std::size_t close = closingParen(code, open);
         const std::size_t comma =
-            close == std::string::npos ? close : firstArgumentEnd(code, open, close);
-        if (comma != std::string::npos) {
+            close == std::string::npos ? close : argumentsOf(code, open, close).front().second;
+        if (comma != close) {
             edits.push_back({word.start, word.end - word.start, "tex2D"});
             edits.push_back({comma + 1, 0, " cg_rectProjected("});
             edits.push_back({close, 0, ")"});
@@ -155,6 +160,101 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lookup that glslang's HLSL has only as a method of the texture: the call of `name` with
+// `arguments` arguments is written as `method`, where $0, $1, ... stand for the arguments.
+struct MethodLookup {
+    const char* name;
+    std::size_t arguments;
+    const char* method;
+};
+
+// The texel fetches, and the lookups with an offset in texels, which GLSL needs a constant
+// for: the offset stays in the call, where a library function would make it a parameter.
+// The texel and level come from Cg's coordinate through the library's one-argument overloads
+// of the fetch (see CgLibrary), so that a coordinate cgc refuses is refused under its name.
+const MethodLookup METHOD_LOOKUPS[] = {
+    {"tex1Dfetch", 2, "$0.Load(tex1Dfetch($1))"},
+    {"tex1Dfetch", 3, "$0.Load(tex1Dfetch($1, true), $2)"},
+    {"tex2Dfetch", 2, "$0.Load(tex2Dfetch($1))"},
+    {"tex2Dfetch", 3, "$0.Load(tex2Dfetch($1, true), $2)"},
+    {"tex3Dfetch", 2, "$0.Load(tex3Dfetch($1))"},
+    {"tex3Dfetch", 3, "$0.Load(tex3Dfetch($1, true), $2)"},
+    {"tex1D", 3, "$0.Sample($0, $1, $2)"},
+    {"tex2D", 3, "$0.Sample($0, $1, $2)"},
+    {"tex3D", 3, "$0.Sample($0, $1, $2)"},
+    {"tex1D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex2D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex3D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex1Dlod", 3, "$0.SampleLevel($0, ($1).x, ($1).w, $2)"},
+    {"tex2Dlod", 3, "$0.SampleLevel($0, ($1).xy, ($1).w, $2)"},
+    {"tex3Dlod", 3, "$0.SampleLevel($0, ($1).xyz, ($1).w, $2)"},
+};
+
+const MethodLookup* methodLookup(const std::string& name, std::size_t arguments) {
+    for (const MethodLookup& lookup : METHOD_LOOKUPS) {
+        if (name == lookup.name && arguments == lookup.arguments) {
+            return &lookup;
+        }
+    }
+    return nullptr;
+}
+
+// `method` with its arguments taken from `text`. An argument used again is copied without its
+// line breaks, so that the lines after it stay where they were.
+std::string expanded(const char* method, const std::string& text,
+                     const std::vector<std::pair<std::size_t, std::size_t>>& arguments) {
+    std::string out;
+    std::vector<bool> used(arguments.size(), false);
+    for (const char* c = method; *c != '\0'; ++c) {
+        if (*c != '$') {
+            out += *c;
+            continue;
+        }
+        const std::size_t index = static_cast<std::size_t>(*++c - '0');
+        std::string argument =
+            text.substr(arguments[index].first, arguments[index].second - arguments[index].first);
+        if (used[index]) {
+            std::replace(argument.begin(), argument.end(), '\n', ' ');
+        }
+        used[index] = true;
+        out += argument;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string withLookupsAsMethods(std::string_view source) {
+    const std::set<std::string> own = definedFunctions(source);
+    std::string out(source);
+    std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    // From the last call to the first: a call in another's arguments is written before the call
+    // around it, and each edit leaves the text before it where it was.
+    for (auto word = words.rbegin(); word != words.rend(); ++word) {
+        const std::size_t open = skipBlanks(code, word->end);
+        if (open >= code.size() || code[open] != '(' ||
+            (word->start > 0 && code[word->start - 1] == '.')) {
+            continue;
+        }
+        const std::size_t close = closingParen(code, open);
+        if (close == std::string::npos) {
+            continue;
+        }
+        const auto arguments = argumentsOf(code, open, close);
+        const std::string name = code.substr(word->start, word->end - word->start);
+        const MethodLookup* lookup = methodLookup(name, arguments.size());
+        if (lookup != nullptr && own.count(name) == 0) {
+            const std::size_t length = close + 1 - word->start;
+            out.replace(word->start, length, expanded(lookup->method, out, arguments));
+            code.replace(word->start, length, expanded(lookup->method, code, arguments));
+        }
+    }
+    return out;
+}
 
 std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles) {
     const std::string code = withoutDirectives(codeOnly(source));
