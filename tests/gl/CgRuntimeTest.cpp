@@ -555,6 +555,19 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
         fragmentProfile);
     useTexture(texels, "image", image);
     EXPECT_EQ(drawnPixel(texels), (std::array<float, 4>{0.2f, 0.4f, 0.3f, 22.0f}));
+    // The same in a vertex program.
+    CGprogram vertexTexels = compile(
+        "uniform sampler2D image;\n"
+        "void main(float4 p : POSITION, out float4 oP : POSITION, out float4 oT : TEXCOORD0)\n"
+        "{\n    oP = p;\n    int3 size = tex2Dsize(image, 0);\n"
+        "    oT = float4(tex2Dfetch(image, int3(1, 1, 0)).x,\n"
+        "                tex2Dfetch(image, int4(0, 1, 0, 0), int2(1, -1)).x,\n"
+        "                tex2Dlod(image, float4(0.25, 0.25, 0, 0), int2(1, 1)).x, size.x);\n}\n",
+        vertexProfile);
+    CGprogram passed =
+        compile("float4 main(float4 t : TEXCOORD0) : COLOR { return t; }\n", fragmentProfile);
+    useTexture(vertexTexels, "image", image);
+    EXPECT_EQ(drawnPixel(passed, vertexTexels), (std::array<float, 4>{0.4f, 0.2f, 0.4f, 2.0f}));
     glDeleteTextures(1, &image);
 
     // A shadow sampler's lookups compare the coordinate's depth (z, or z / w when projected)
