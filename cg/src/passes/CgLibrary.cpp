@@ -158,10 +158,14 @@ const LibraryFunction LIBRARY[] = {
      "int3 texCUBEsize(samplerCUBE s, int lod) { uint w, h, n; s.GetDimensions(lod, w, h, n); "
      "return int3(w, h, 0); }\n",
      true},
-    // A rectangle texture's projective lookup divides apart from it (see CgLookups).
-    {"cg_rectProjected", nullptr,
-     "float2 cg_rectProjected(float3 c) { return c.xy / c.z; }\n"
-     "float2 cg_rectProjected(float4 c) { return c.xy / c.w; }\n",
+    // The projection of a rectangle texture's lookup, and of those with an offset, done apart
+    // from the lookup (see CgLookups): divided by the coordinate's last component.
+    {"cg_projected", nullptr,
+     "float cg_projected1D(float2 c) { return c.x / c.y; }\n"
+     "float cg_projected1D(float3 c) { return c.x / c.z; }\n"
+     "float2 cg_projected2D(float3 c) { return c.xy / c.z; }\n"
+     "float2 cg_projected2D(float4 c) { return c.xy / c.w; }\n"
+     "float3 cg_projected3D(float4 c) { return c.xyz / c.w; }\n",
      true},
 };
 

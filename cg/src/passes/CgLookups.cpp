@@ -123,7 +123,7 @@ std::vector<std::pair<std::size_t, std::size_t>> argumentsOf(const std::string& 
     return arguments;
 }
 
-// "texRECTproj(s, c)" -> "tex2D(s, cg_rectProjected(c))": the division by the coordinate's last
+// "texRECTproj(s, c)" -> "tex2D(s, cg_projected2D(c))": the division by the coordinate's last
 // component done apart from the lookup, so that no function of the library takes the sampler as a
 // parameter. Such a parameter would stay a sampler2D in the GLSL where no SPIR-V legalization
 // inlines it (the Windows and web builds), which the rectangle sampler handed to it is not.
@@ -147,7 +147,7 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
             close == std::string::npos ? close : argumentsOf(code, open, close).front().second;
         if (comma != close) {
             edits.push_back({word.start, word.end - word.start, "tex2D"});
-            edits.push_back({comma + 1, 0, " cg_rectProjected("});
+            edits.push_back({comma + 1, 0, " cg_projected2D("});
             edits.push_back({close, 0, ")"});
         }
     }
@@ -188,6 +188,9 @@ const MethodLookup METHOD_LOOKUPS[] = {
     {"tex1D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
     {"tex2D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
     {"tex3D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex1Dproj", 3, "$0.Sample($0, cg_projected1D($1), $2)"},
+    {"tex2Dproj", 3, "$0.Sample($0, cg_projected2D($1), $2)"},
+    {"tex3Dproj", 3, "$0.Sample($0, cg_projected3D($1), $2)"},
     {"tex1Dlod", 3, "$0.SampleLevel($0, ($1).x, ($1).w, $2)"},
     {"tex2Dlod", 3, "$0.SampleLevel($0, ($1).xy, ($1).w, $2)"},
     {"tex3Dlod", 3, "$0.SampleLevel($0, ($1).xyz, ($1).w, $2)"},
