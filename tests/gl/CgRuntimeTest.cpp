@@ -591,17 +591,18 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
     glDeleteTextures(1, &depth);
 
     // A rectangle texture is read at texel coordinates, not normalized ones: (1.5, 0.5) is the
-    // second texel of the first row of the same 2x2 image.
+    // second texel of the first row of the same 2x2 image; also with derivatives given.
     const GLuint rectangle = nearestTexture(GL_TEXTURE_RECTANGLE, GL_RGBA32F, 2, GL_RGBA, TEXELS);
     CGprogram rect = compile(
         "uniform samplerRECT image;\n"
         "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
         "{\n    return float4(texRECT(image, float2(1.5, 0.5)).x, f1texRECT(image, float2(0.5, "
-        "1.5)),\n                  texRECTproj(image, float3(3.0, 3.0, 2.0)).x, 0);\n}\n",
+        "1.5)),\n                  texRECTproj(image, float3(3.0, 3.0, 2.0)).x,\n"
+        "                  texRECT(image, float2(1.5, 1.5), float2(0, 0), float2(0, 0)).x);\n}\n",
         fragmentProfile);
     EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(rect, "image")), CG_SAMPLERRECT);
     useTexture(rect, "image", rectangle);
-    EXPECT_EQ(drawnPixel(rect), (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.0f}));
+    EXPECT_EQ(drawnPixel(rect), (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.4f}));
     glDeleteTextures(1, &rectangle);
 }
 

@@ -123,6 +123,14 @@ std::vector<std::pair<std::size_t, std::size_t>> argumentsOf(const std::string& 
     return arguments;
 }
 
+// How many arguments the call whose name ends at `end` has; 0 where no call follows.
+std::size_t argumentCount(const std::string& code, std::size_t end) {
+    const std::size_t open = skipBlanks(code, end);
+    const std::size_t close =
+        open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+    return close == std::string::npos ? 0 : argumentsOf(code, open, close).size();
+}
+
 // "texRECTproj(s, c)" -> "tex2D(s, cg_projected2D(c))": the division by the coordinate's last
 // component done apart from the lookup, so that no function of the library takes the sampler as a
 // parameter. Such a parameter would stay a sampler2D in the GLSL where no SPIR-V legalization
@@ -137,19 +145,15 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
     };
     std::vector<Edit> edits;
     for (const Word& word : wordsOf(code)) {
-        const std::size_t open = skipBlanks(code, word.end);
         if (code.compare(word.start, word.end - word.start, "texRECTproj") != 0 ||
-            open >= code.size() || code[open] != '(') {
+            argumentCount(code, word.end) != 2) {
             continue;
         }
+        const std::size_t open = skipBlanks(code, word.end);
         const std::size_t close = closingParen(code, open);
-        const std::size_t comma =
-            close == std::string::npos ? close : argumentsOf(code, open, close).front().second;
-        if (comma != close) {
-            edits.push_back({word.start, word.end - word.start, "tex2D"});
-            edits.push_back({comma + 1, 0, " cg_projected2D("});
-            edits.push_back({close, 0, ")"});
-        }
+        edits.push_back({word.start, word.end - word.start, "tex2D"});
+        edits.push_back({argumentsOf(code, open, close).front().second + 1, 0, " cg_projected2D("});
+        edits.push_back({close, 0, ")"});
     }
     std::string out = source;
     std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at > b.at; });
@@ -158,10 +162,6 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
     }
     return out;
 }
-
-}  // namespace
-
-namespace {
 
 // A lookup that glslang's HLSL has only as a method of the texture: the call of `name` with
 // `arguments` arguments is written as `method`, where $0, $1, ... stand for the arguments.
@@ -271,10 +271,15 @@ std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::str
     if (rectangles.empty()) {
         return std::string(source);
     }
+    // The lookups with an offset (3 or 5 arguments) keep their names, and are refused: the GLSL
+    // their 2D forms come out as passes a level, which a rectangle texture's do not take.
     return withWordsRenamed(
         withRectangleProjectionsDivided(std::string(source)),
         {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}},
-        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
+        [](const std::string& code, const std::vector<Word>& words, std::size_t w) {
+            const std::size_t arguments = argumentCount(code, words[w].end);
+            return arguments != 3 && arguments != 5;
+        });
 }
 
 std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames) {
@@ -283,7 +288,8 @@ std::string asRectangleLookups(const std::string& glsl, const std::set<std::stri
         glsl,
         {{"sampler2D", "sampler2DRect"},
          {"texture2D", "texture2DRect"},
-         {"texture2DProj", "texture2DRectProj"}},
+         {"texture2DProj", "texture2DRectProj"},
+         {"texture2DGradARB", "texture2DRectGradARB"}},
         [&](const std::string& code, const std::vector<Word>& words, std::size_t w) {
             return w + 1 < words.size() &&
                    glslNames.count(
