@@ -175,6 +175,8 @@ struct MethodLookup {
 // for: the offset stays in the call, where a library function would make it a parameter.
 // The texel and level come from Cg's coordinate through the library's one-argument overloads
 // of the fetch (see CgLibrary), so that a coordinate cgc refuses is refused under its name.
+// The lod forms name their coordinate twice, for the place and the level: one with a side effect
+// (i++) would have it twice.
 const MethodLookup METHOD_LOOKUPS[] = {
     {"tex1Dfetch", 2, "$0.Load(tex1Dfetch($1))"},
     {"tex1Dfetch", 3, "$0.Load(tex1Dfetch($1, true), $2)"},
