@@ -541,6 +541,33 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
         fragmentProfile);
     useTexture(projected, "image", image);
     EXPECT_EQ(drawnPixel(projected), (std::array<float, 4>{0.3f, 0.2f, 0.0f, 0.0f}));
+
+    // A fetch reads a texel by its integer coordinates: the level is z, or w when an offset in
+    // texels follows (cgc's reading of the int4); the size is the level's in texels.
+    CGprogram texels = compile(
+        "uniform sampler2D image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    int3 size = tex2Dsize(image, 0);\n"
+        "    return float4(tex2Dfetch(image, int4(1, 0, 0, 5)).x,\n"
+        "                  tex2Dfetch(image, int4(0, 0, 7, 0), int2(1, 1)).x,\n"
+        "                  tex2D(image, float2(0.25, 0.25), int2(0, 1)).x,\n"
+        "                  size.x + size.y * 10 + size.z * 100);\n}\n",
+        fragmentProfile);
+    useTexture(texels, "image", image);
+    EXPECT_EQ(drawnPixel(texels), (std::array<float, 4>{0.2f, 0.4f, 0.3f, 22.0f}));
+    // The same in a vertex program.
+    CGprogram vertexTexels = compile(
+        "uniform sampler2D image;\n"
+        "void main(float4 p : POSITION, out float4 oP : POSITION, out float4 oT : TEXCOORD0)\n"
+        "{\n    oP = p;\n    int3 size = tex2Dsize(image, 0);\n"
+        "    oT = float4(tex2Dfetch(image, int3(1, 1, 0)).x,\n"
+        "                tex2Dfetch(image, int4(0, 1, 0, 0), int2(1, -1)).x,\n"
+        "                tex2Dlod(image, float4(0.25, 0.25, 0, 0), int2(1, 1)).x, size.x);\n}\n",
+        vertexProfile);
+    CGprogram passed =
+        compile("float4 main(float4 t : TEXCOORD0) : COLOR { return t; }\n", fragmentProfile);
+    useTexture(vertexTexels, "image", image);
+    EXPECT_EQ(drawnPixel(passed, vertexTexels), (std::array<float, 4>{0.4f, 0.2f, 0.4f, 2.0f}));
     glDeleteTextures(1, &image);
 
     // A shadow sampler's lookups compare the coordinate's depth (z, or z / w when projected)
@@ -564,17 +591,18 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
     glDeleteTextures(1, &depth);
 
     // A rectangle texture is read at texel coordinates, not normalized ones: (1.5, 0.5) is the
-    // second texel of the first row of the same 2x2 image.
+    // second texel of the first row of the same 2x2 image; also with derivatives given.
     const GLuint rectangle = nearestTexture(GL_TEXTURE_RECTANGLE, GL_RGBA32F, 2, GL_RGBA, TEXELS);
     CGprogram rect = compile(
         "uniform samplerRECT image;\n"
         "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
         "{\n    return float4(texRECT(image, float2(1.5, 0.5)).x, f1texRECT(image, float2(0.5, "
-        "1.5)),\n                  texRECTproj(image, float3(3.0, 3.0, 2.0)).x, 0);\n}\n",
+        "1.5)),\n                  texRECTproj(image, float3(3.0, 3.0, 2.0)).x,\n"
+        "                  texRECT(image, float2(1.5, 1.5), float2(0, 0), float2(0, 0)).x);\n}\n",
         fragmentProfile);
     EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(rect, "image")), CG_SAMPLERRECT);
     useTexture(rect, "image", rectangle);
-    EXPECT_EQ(drawnPixel(rect), (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.0f}));
+    EXPECT_EQ(drawnPixel(rect), (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.4f}));
     glDeleteTextures(1, &rectangle);
 }
 

@@ -328,6 +328,45 @@ TEST(CgTranslatorTest, ASourceEndingInsideABracketSaysSoAtItsLastLine) {
 // What Cg sources written for other programs rely on: includes (errors named in the included file),
 // reserved HLSL words as names, functions never reached that would not compile, and the
 // vertex-to-fragment interface by name and by POSITION.
+// Fetches and lookups with an offset become texture methods: a call over several lines keeps the
+// lines after it, one in another's arguments is written too, a coordinate cgc refuses is refused
+// under the lookup's name, a source's own function of a lookup's name is its own, and GLSL ES 1.00,
+// which has none of them, refuses them.
+TEST(CgTranslatorTest, TexelLookupsAreWrittenAsGlslHasThem) {
+    const char* spread =
+        "uniform sampler2D s;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    float4 a = tex2Dlod(s,\n        float4(uv, 0, 0),\n        int2(1, 1));\n"
+        "    return a + tex2D(s, tex2Dfetch(s, int4(1, 2, 0, 0)).xy, int2(0, 1)) + missing;\n}\n";
+    const auto broken = translate(spread, "a.cg", Stage::Fragment, "main");
+    EXPECT_TRUE(contains(broken.listing, "a.cg(7) : error: 'missing'")) << broken.listing;
+    const std::string fixed =
+        std::string(spread).replace(std::string(spread).find(" + missing"), 10, "");
+    const auto nested = translate(fixed, "a.cg", Stage::Fragment, "main");
+    ASSERT_TRUE(nested.ok) << nested.listing;
+    expectParts(nested.glsl, {"texelFetch", "textureOffset(", "LodOffset("});
+
+    const auto refused = translate(
+        "uniform sampler2D s;\nfloat4 main(float4 v : TEXCOORD0) : COLOR\n"
+        "{\n    return tex2Dfetch(s, int3(v.xyz), int2(1, 1));\n}\n",
+        "b.cg", Stage::Fragment, "main");
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(contains(refused.listing, "b.cg(4) : error: 'tex2Dfetch' : no matching"))
+        << refused.listing;
+
+    const char* own =
+        "uniform sampler2D s;\n"
+        "float4 tex2Dfetch(sampler2D t, int4 c) { return tex2D(t, float2(c.xy)); }\n"
+        "float4 main(float4 v : TEXCOORD0) : COLOR { return tex2Dfetch(s, int4(v)); }\n";
+    const auto kept = translate(own, "c.cg", Stage::Fragment, "main");
+    ASSERT_TRUE(kept.ok) << kept.listing;
+    EXPECT_FALSE(contains(kept.glsl, "texelFetch")) << kept.glsl;
+
+    const auto es = translate(fixed, "a.cg", Stage::Fragment, "main", cgrt::Dialect::GlslEs100);
+    EXPECT_FALSE(es.ok);
+    EXPECT_TRUE(contains(es.listing, "cannot be expressed in GLSL ES 1.00")) << es.listing;
+}
+
 TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     const std::string folder = ::testing::TempDir();
     std::ofstream(folder + "cg_helpers.h")

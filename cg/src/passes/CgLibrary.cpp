@@ -123,10 +123,49 @@ const LibraryFunction LIBRARY[] = {
      "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
      "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n",
      true},
-    // A rectangle texture's projective lookup divides apart from it (see CgLookups).
-    {"cg_rectProjected", nullptr,
-     "float2 cg_rectProjected(float3 c) { return c.xy / c.z; }\n"
-     "float2 cg_rectProjected(float4 c) { return c.xy / c.w; }\n",
+    // The texel and level a fetch reads (see CgLookups), from the vectors cgc takes: the level
+    // follows the texel, or is the last component where an offset comes too.
+    {"tex1Dfetch", nullptr,
+     "int2 tex1Dfetch(int2 c) { return c; }\n"
+     "int2 tex1Dfetch(int3 c) { return c.xy; }\n"
+     "int2 tex1Dfetch(int4 c) { return c.xy; }\n"
+     "int2 tex1Dfetch(int4 c, bool withOffset) { return c.xw; }\n",
+     true},
+    {"tex2Dfetch", nullptr,
+     "int3 tex2Dfetch(int3 c) { return c; }\n"
+     "int3 tex2Dfetch(int4 c) { return c.xyz; }\n"
+     "int3 tex2Dfetch(int4 c, bool withOffset) { return c.xyw; }\n",
+     true},
+    {"tex3Dfetch", nullptr,
+     "int4 tex3Dfetch(int4 c) { return c; }\n"
+     "int4 tex3Dfetch(int4 c, bool withOffset) { return c; }\n",
+     true},
+    // The size of a level, in an int3 whose components past the texture's are 0. The level count
+    // the method also gives is dropped from the module (see CgSamplerUse).
+    {"tex1Dsize", nullptr,
+     "int3 tex1Dsize(sampler1D s, int lod) { uint w, n; s.GetDimensions(lod, w, n); "
+     "return int3(w, 0, 0); }\n",
+     true},
+    {"tex2Dsize", nullptr,
+     "int3 tex2Dsize(sampler2D s, int lod) { uint w, h, n; s.GetDimensions(lod, w, h, n); "
+     "return int3(w, h, 0); }\n",
+     true},
+    {"tex3Dsize", nullptr,
+     "int3 tex3Dsize(sampler3D s, int lod) { uint w, h, d, n; s.GetDimensions(lod, w, h, d, n); "
+     "return int3(w, h, d); }\n",
+     true},
+    {"texCUBEsize", nullptr,
+     "int3 texCUBEsize(samplerCUBE s, int lod) { uint w, h, n; s.GetDimensions(lod, w, h, n); "
+     "return int3(w, h, 0); }\n",
+     true},
+    // The projection of a rectangle texture's lookup, and of those with an offset, done apart
+    // from the lookup (see CgLookups): divided by the coordinate's last component.
+    {"cg_projected", nullptr,
+     "float cg_projected1D(float2 c) { return c.x / c.y; }\n"
+     "float cg_projected1D(float3 c) { return c.x / c.z; }\n"
+     "float2 cg_projected2D(float3 c) { return c.xy / c.z; }\n"
+     "float2 cg_projected2D(float4 c) { return c.xy / c.w; }\n"
+     "float3 cg_projected3D(float4 c) { return c.xyz / c.w; }\n",
      true},
 };
 

@@ -1,5 +1,6 @@
 #include "CgLookups.h"
 
+#include "CgDialect.h"
 #include "CgScan.h"
 
 #include <algorithm>
@@ -105,20 +106,32 @@ std::string asShadowLookups(const std::string& glsl) {
 
 namespace {
 
-// The comma that ends the first argument of the call whose '(' is at `open`; npos when there is
-// none before `close`.
-std::size_t firstArgumentEnd(const std::string& code, std::size_t open, std::size_t close) {
+// Where each argument of the call whose parentheses are at `open` and `close` starts and ends.
+std::vector<std::pair<std::size_t, std::size_t>> argumentsOf(const std::string& code,
+                                                             std::size_t open, std::size_t close) {
+    std::vector<std::pair<std::size_t, std::size_t>> arguments;
+    std::size_t start = open + 1;
     int depth = 0;
     for (std::size_t i = open + 1; i < close; ++i) {
         depth += code[i] == '(' || code[i] == '[' ? 1 : code[i] == ')' || code[i] == ']' ? -1 : 0;
         if (depth == 0 && code[i] == ',') {
-            return i;
+            arguments.emplace_back(start, i);
+            start = i + 1;
         }
     }
-    return std::string::npos;
+    arguments.emplace_back(start, close);
+    return arguments;
 }
 
-// "texRECTproj(s, c)" -> "tex2D(s, cg_rectProjected(c))": the division by the coordinate's last
+// How many arguments the call whose name ends at `end` has; 0 where no call follows.
+std::size_t argumentCount(const std::string& code, std::size_t end) {
+    const std::size_t open = skipBlanks(code, end);
+    const std::size_t close =
+        open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+    return close == std::string::npos ? 0 : argumentsOf(code, open, close).size();
+}
+
+// "texRECTproj(s, c)" -> "tex2D(s, cg_projected2D(c))": the division by the coordinate's last
 // component done apart from the lookup, so that no function of the library takes the sampler as a
 // parameter. Such a parameter would stay a sampler2D in the GLSL where no SPIR-V legalization
 // inlines it (the Windows and web builds), which the rectangle sampler handed to it is not.
@@ -132,19 +145,15 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
     };
     std::vector<Edit> edits;
     for (const Word& word : wordsOf(code)) {
-        const std::size_t open = skipBlanks(code, word.end);
         if (code.compare(word.start, word.end - word.start, "texRECTproj") != 0 ||
-            open >= code.size() || code[open] != '(') {
+            argumentCount(code, word.end) != 2) {
             continue;
         }
+        const std::size_t open = skipBlanks(code, word.end);
         const std::size_t close = closingParen(code, open);
-        const std::size_t comma =
-            close == std::string::npos ? close : firstArgumentEnd(code, open, close);
-        if (comma != std::string::npos) {
-            edits.push_back({word.start, word.end - word.start, "tex2D"});
-            edits.push_back({comma + 1, 0, " cg_rectProjected("});
-            edits.push_back({close, 0, ")"});
-        }
+        edits.push_back({word.start, word.end - word.start, "tex2D"});
+        edits.push_back({argumentsOf(code, open, close).front().second + 1, 0, " cg_projected2D("});
+        edits.push_back({close, 0, ")"});
     }
     std::string out = source;
     std::sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at > b.at; });
@@ -154,7 +163,103 @@ std::string withRectangleProjectionsDivided(const std::string& source) {
     return out;
 }
 
+// A lookup that glslang's HLSL has only as a method of the texture: the call of `name` with
+// `arguments` arguments is written as `method`, where $0, $1, ... stand for the arguments.
+struct MethodLookup {
+    const char* name;
+    std::size_t arguments;
+    const char* method;
+};
+
+// The texel fetches, and the lookups with an offset in texels, which GLSL needs a constant
+// for: the offset stays in the call, where a library function would make it a parameter.
+// The texel and level come from Cg's coordinate through the library's one-argument overloads
+// of the fetch (see CgLibrary), so that a coordinate cgc refuses is refused under its name.
+// The lod forms name their coordinate twice, for the place and the level: one with a side effect
+// (i++) would have it twice.
+const MethodLookup METHOD_LOOKUPS[] = {
+    {"tex1Dfetch", 2, "$0.Load(tex1Dfetch($1))"},
+    {"tex1Dfetch", 3, "$0.Load(tex1Dfetch($1, true), $2)"},
+    {"tex2Dfetch", 2, "$0.Load(tex2Dfetch($1))"},
+    {"tex2Dfetch", 3, "$0.Load(tex2Dfetch($1, true), $2)"},
+    {"tex3Dfetch", 2, "$0.Load(tex3Dfetch($1))"},
+    {"tex3Dfetch", 3, "$0.Load(tex3Dfetch($1, true), $2)"},
+    {"tex1D", 3, "$0.Sample($0, $1, $2)"},
+    {"tex2D", 3, "$0.Sample($0, $1, $2)"},
+    {"tex3D", 3, "$0.Sample($0, $1, $2)"},
+    {"tex1D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex2D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex3D", 5, "$0.SampleGrad($0, $1, $2, $3, $4)"},
+    {"tex1Dproj", 3, "$0.Sample($0, cg_projected1D($1), $2)"},
+    {"tex2Dproj", 3, "$0.Sample($0, cg_projected2D($1), $2)"},
+    {"tex3Dproj", 3, "$0.Sample($0, cg_projected3D($1), $2)"},
+    {"tex1Dlod", 3, "$0.SampleLevel($0, ($1).x, ($1).w, $2)"},
+    {"tex2Dlod", 3, "$0.SampleLevel($0, ($1).xy, ($1).w, $2)"},
+    {"tex3Dlod", 3, "$0.SampleLevel($0, ($1).xyz, ($1).w, $2)"},
+};
+
+const MethodLookup* methodLookup(const std::string& name, std::size_t arguments) {
+    for (const MethodLookup& lookup : METHOD_LOOKUPS) {
+        if (name == lookup.name && arguments == lookup.arguments) {
+            return &lookup;
+        }
+    }
+    return nullptr;
+}
+
+// `method` with its arguments taken from `text`. An argument used again is copied without its
+// line breaks, so that the lines after it stay where they were.
+std::string expanded(const char* method, const std::string& text,
+                     const std::vector<std::pair<std::size_t, std::size_t>>& arguments) {
+    std::string out;
+    std::vector<bool> used(arguments.size(), false);
+    for (const char* c = method; *c != '\0'; ++c) {
+        if (*c != '$') {
+            out += *c;
+            continue;
+        }
+        const std::size_t index = static_cast<std::size_t>(*++c - '0');
+        std::string argument =
+            text.substr(arguments[index].first, arguments[index].second - arguments[index].first);
+        if (used[index]) {
+            std::replace(argument.begin(), argument.end(), '\n', ' ');
+        }
+        used[index] = true;
+        out += argument;
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string withLookupsAsMethods(std::string_view source) {
+    const std::set<std::string> own = definedFunctions(source);
+    std::string out(source);
+    std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    // From the last call to the first: a call in another's arguments is written before the call
+    // around it, and each edit leaves the text before it where it was.
+    for (auto word = words.rbegin(); word != words.rend(); ++word) {
+        const std::size_t open = skipBlanks(code, word->end);
+        if (open >= code.size() || code[open] != '(' ||
+            (word->start > 0 && code[word->start - 1] == '.')) {
+            continue;
+        }
+        const std::size_t close = closingParen(code, open);
+        if (close == std::string::npos) {
+            continue;
+        }
+        const auto arguments = argumentsOf(code, open, close);
+        const std::string name = code.substr(word->start, word->end - word->start);
+        const MethodLookup* lookup = methodLookup(name, arguments.size());
+        if (lookup != nullptr && own.count(name) == 0) {
+            const std::size_t length = close + 1 - word->start;
+            out.replace(word->start, length, expanded(lookup->method, out, arguments));
+            code.replace(word->start, length, expanded(lookup->method, code, arguments));
+        }
+    }
+    return out;
+}
 
 std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::string>& rectangles) {
     const std::string code = withoutDirectives(codeOnly(source));
@@ -168,10 +273,15 @@ std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::str
     if (rectangles.empty()) {
         return std::string(source);
     }
+    // The lookups with an offset (3 or 5 arguments) keep their names, and are refused: the GLSL
+    // their 2D forms come out as passes a level, which a rectangle texture's do not take.
     return withWordsRenamed(
         withRectangleProjectionsDivided(std::string(source)),
         {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}},
-        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
+        [](const std::string& code, const std::vector<Word>& words, std::size_t w) {
+            const std::size_t arguments = argumentCount(code, words[w].end);
+            return arguments != 3 && arguments != 5;
+        });
 }
 
 std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames) {
@@ -180,7 +290,8 @@ std::string asRectangleLookups(const std::string& glsl, const std::set<std::stri
         glsl,
         {{"sampler2D", "sampler2DRect"},
          {"texture2D", "texture2DRect"},
-         {"texture2DProj", "texture2DRectProj"}},
+         {"texture2DProj", "texture2DRectProj"},
+         {"texture2DGradARB", "texture2DRectGradARB"}},
         [&](const std::string& code, const std::vector<Word>& words, std::size_t w) {
             return w + 1 < words.size() &&
                    glslNames.count(

@@ -12,6 +12,10 @@ namespace cgrt {
 // The NV profiles' lookups that name the type and width of their result (f1tex2D, h4texCUBE,
 // x3tex2Dproj, ...) are the plain lookup and a swizzle of its leading components. Lines stay.
 std::string withTypedLookupsPlain(std::string_view source);
+// The texel fetches (tex2Dfetch, ...) and the lookups with an offset in texels (tex2D(s, c,
+// offset), tex2Dlod(s, c, offset), ...) as the methods of glslang's HLSL textures (Load, Sample,
+// SampleLevel, SampleGrad), which it gives a DX9 sampler as well. Lines stay.
+std::string withLookupsAsMethods(std::string_view source);
 // A source that uses no 3D texture of its own gets each sampler2DShadow as a sampler3D, and
 // lookups on one (tex2D, tex2Dproj, shadow2D, ...) as 3D lookups, whose coordinate carries the
 // depth to compare with; asShadowLookups turns the GLSL of those back. `shadow` says whether there

@@ -101,6 +101,34 @@ void makeStaticSamplersLocal(std::vector<unsigned>& spirv) {
 #endif
 }
 
+void makeTextureMethodsCombined(std::vector<unsigned>& spirv) {
+    std::set<unsigned> combinedTypes, combined;
+    for (std::size_t at = SPIRV_HEADER_WORDS; at < spirv.size();) {
+        unsigned* w = &spirv[at];
+        const unsigned count = w[0] >> 16;
+        if (count == 0 || at + count > spirv.size()) {
+            return;
+        }
+        const auto opcode = static_cast<spv::Op>(w[0] & 0xFFFF);
+        if (opcode == spv::OpTypeSampledImage) {
+            combinedTypes.insert(w[1]);
+        } else if ((opcode == spv::OpLoad || opcode == spv::OpFunctionParameter ||
+                    opcode == spv::OpCopyObject) &&
+                   count > 2 && combinedTypes.count(w[1]) != 0) {
+            combined.insert(w[2]);
+        } else if (opcode == spv::OpSampledImage && count == 5 && combined.count(w[3]) != 0) {
+            // OpCopyObject type result operand, and a no-op for the word left over.
+            w[0] = (4u << 16) | spv::OpCopyObject;
+            w[4] = (1u << 16) | spv::OpNop;
+            combined.insert(w[2]);
+        } else if (opcode == spv::OpImageQueryLevels && count == 4) {
+            w[0] = (3u << 16) | spv::OpUndef;
+            w[3] = (1u << 16) | spv::OpNop;
+        }
+        at += count;
+    }
+}
+
 bool foldsStaticSamplers() {
     return CG_SPIRV_OPTIMIZER != 0;
 }

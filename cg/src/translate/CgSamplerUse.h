@@ -20,4 +20,10 @@ void makeStaticSamplersLocal(std::vector<unsigned>& spirv);
 // glslang brings and the web's and Windows' builds of it leave out.
 bool foldsStaticSamplers();
 
+// The texture methods of glslang's HLSL on DX9 samplers (see withLookupsAsMethods), as SPIRV-Cross
+// can write them: a sampler given to its own Sample as its sampler state is the sampler itself,
+// and the level count GetDimensions gives (which no Cg lookup reads, and GLSL before 4.30 cannot
+// query) is undefined.
+void makeTextureMethodsCombined(std::vector<unsigned>& spirv);
+
 }  // namespace cgrt

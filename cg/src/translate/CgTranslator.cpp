@@ -658,6 +658,21 @@ void readNonSquareMatricesAsTheyStand(spirv_cross::CompilerGLSL& compiler,
     }
 }
 
+// Whether the GLSL reads EXT_gpu_shader4's built-ins, or calls its texel fetches, which
+// SPIRV-Cross writes for GLSL 1.20 without naming the extension (unlike its lookups with an
+// offset).
+bool usesGpuShader4(const std::string& defines, const std::string& glsl) {
+    if (glsl.find("GL_EXT_gpu_shader4") != std::string::npos) {
+        return false;
+    }
+    for (const char* name : {"gl_VertexID", "gl_InstanceID", "gl_PrimitiveID"}) {
+        if (defines.find(name) != std::string::npos) {
+            return true;
+        }
+    }
+    return glsl.find("texelFetch") != std::string::npos;
+}
+
 // SPIRV-Cross's GLSL for the module, into `result`'s code and uniforms; `plain` is the module
 // before legalization, if it had to be legalized. False, with `errors` saying why, when the
 // stages' interface cannot be mapped; SPIRV-Cross's exceptions pass through.
@@ -710,11 +725,8 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
         errors.push_back({name, 0, "no code was generated"});
         return false;
     }
-    for (const char* name : {"gl_VertexID", "gl_InstanceID", "gl_PrimitiveID"}) {
-        if (defines.find(name) != std::string::npos) {
-            defines.insert(0, "#extension GL_EXT_gpu_shader4 : enable\n");
-            break;
-        }
+    if (usesGpuShader4(defines, glsl)) {
+        defines.insert(0, "#extension GL_EXT_gpu_shader4 : enable\n");
     }
     if (options.es) {
         // The first line is the #version, which the ES form goes without.
@@ -762,6 +774,7 @@ const TextPass TEXT_PASSES[] = {
          return withShadowSamplersAs3D(t, c.standIns.shadow);
      }},
     {"typed-lookups", [](const std::string& t, PassContext&) { return withTypedLookupsPlain(t); }},
+    {"method-lookups", [](const std::string& t, PassContext&) { return withLookupsAsMethods(t); }},
     {"rectangle-samplers",
      [](const std::string& t, PassContext& c) {
          return withRectangleSamplersAs2D(t, c.standIns.rectangles);
@@ -915,12 +928,14 @@ bool compileHlsl(const std::string& text, std::string_view source, const std::st
     glslang::SpvOptions spvOptions;
     spvOptions.disableOptimizer = true;
     glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+    makeTextureMethodsCombined(spirv);
     // Legalizing inlines every function, so it is kept to the modules that cannot go without.
     if (needsSamplerLegalization(spirv)) {
         plain = std::move(spirv);
         spirv.clear();
         spvOptions.disableOptimizer = false;
         glslang::GlslangToSpv(*program.getIntermediate(language), spirv, &spvOptions);
+        makeTextureMethodsCombined(spirv);
         makeStaticSamplersLocal(spirv);
     }
     indexWithSignedIntegers(spirv);
