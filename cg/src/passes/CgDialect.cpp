@@ -196,7 +196,7 @@ std::string withDirectivesTrimmed(std::string_view source) {
         const std::size_t end = directiveEnd(line);
         std::size_t keepFrom = end;
         if (end != std::string_view::npos) {
-            keepFrom = std::min(line.find("//", end), line.find("/*", end));
+            keepFrom = commentFrom(line, end);
             const std::size_t text = line.find_first_not_of(" \t\r", end);
             if (text == std::string_view::npos || text == keepFrom) {
                 keepFrom = end;  // nothing but blanks or a comment: as it is
@@ -327,17 +327,6 @@ bool isVectorType(const std::string& word) {
            (base == "float" || base == "half" || base == "int");
 }
 
-bool blankOrComment(const std::string& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "//") == 0) {
-            i = std::min(text.find('\n', i), text.size());
-        } else if (std::isspace(static_cast<unsigned char>(text[i])) == 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string withVectorArraysGrouped(std::string_view source) {
@@ -376,7 +365,7 @@ std::string withVectorArraysGrouped(std::string_view source) {
         }
         // A comma after the last element leaves nothing behind it (but perhaps a comment).
         std::size_t last = close;  // where the last element ends
-        if (blankOrComment(text.substr(starts.back(), close - starts.back()))) {
+        if (blanksAndComments(text.substr(starts.back(), close - starts.back()))) {
             last = starts.back() - 1;
             starts.pop_back();
         }

@@ -117,6 +117,28 @@ Lexeme lexemeAt(std::string_view source, std::size_t at) {
     return {std::isspace(static_cast<unsigned char>(c)) != 0 ? Piece::Blank : Piece::Mark, at + 1};
 }
 
+std::size_t commentFrom(std::string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size();) {
+        const Lexeme l = lexemeAt(text, i);
+        if (l.kind == Piece::Comment) {
+            return i;
+        }
+        i = l.end;
+    }
+    return std::string_view::npos;
+}
+
+bool blanksAndComments(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Lexeme l = lexemeAt(text, i);
+        if (l.kind != Piece::Blank && l.kind != Piece::Comment) {
+            return false;
+        }
+        i = l.end;
+    }
+    return true;
+}
+
 void blank(std::string& text, std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) {
         if (text[i] != '\n') {

@@ -64,6 +64,12 @@ struct Lexeme {
 // The piece that starts at `at` (inside `source`) and where it ends.
 Lexeme lexemeAt(std::string_view source, std::size_t at);
 
+// Where the first comment of `text` at or past `from` starts; npos when there is none.
+std::size_t commentFrom(std::string_view text, std::size_t from);
+
+// Whether `text` holds nothing but blanks and comments.
+bool blanksAndComments(std::string_view text);
+
 // `source` with comments and string literals turned into spaces, line breaks kept: positions in
 // it are positions in `source`, and no word in it comes from a comment.
 std::string codeOnly(std::string_view source);

@@ -6,6 +6,7 @@
 #include "CgLibrary.h"
 #include "CgLookups.h"
 #include "CgReachable.h"
+#include "CgScan.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
 #include "CgSpirvWalk.h"
@@ -301,7 +302,7 @@ std::string namedVaryingFor(const std::string& spirvName, const char* prefix) {
     const std::size_t dot = spirvName.rfind('.');
     std::string name = prefix + (dot == std::string::npos ? spirvName : spirvName.substr(dot + 1));
     for (char& c : name) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') {
+        if (!text::identChar(c)) {
             c = '_';
         }
     }
@@ -432,7 +433,7 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
 std::string glslIdentifier(const std::string& name) {
     std::string out;
     for (const char c : name) {
-        const char k = std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
+        const char k = text::identChar(c) ? c : '_';
         if (k != '_' || out.empty() || out.back() != '_') {
             out += k;
         }
