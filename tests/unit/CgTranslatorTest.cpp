@@ -105,6 +105,19 @@ TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(contains(result.listing, "dir/fp_broken.cg(4) : error:")) << result.listing;
     EXPECT_FALSE(contains(result.listing, "ERROR:")) << result.listing;
+
+    // What the entry's declaration lacks is reported at its line, as #line markers count it; a
+    // marker's line 0 is no line of the file, which is then named as a whole.
+    const char* const noSemantic =
+        "float4 helper(float4 c) { return c; }\n#line 20 \"lib.cg\"\n\n"
+        "float4 fp_main(float4 c : COLOR0)\n{\n    return c;\n}\n";
+    const std::string lacking =
+        "error: the fragment program must return a struct or have an "
+        "output semantic\n";
+    EXPECT_EQ(translate(noSemantic, "e.cg", Stage::Fragment, "fp_main").listing,
+              "lib.cg(21) : " + lacking);
+    const char* const lineZero = "#line 0\nfloat4 fp_main(float4 c : COLOR0) { return c; }\n";
+    EXPECT_EQ(translate(lineZero, "e.cg", Stage::Fragment, "fp_main").listing, "e.cg : " + lacking);
 }
 
 TEST(CgTranslatorTest, StagesShowEachStepAndStopWhereTheTranslationFails) {

@@ -665,11 +665,11 @@ std::string withDirectionsFirst(std::string_view source) {
     return out;
 }
 
-std::string entryLocation(std::string_view source, const std::string& name,
-                          const std::string& entry) {
+CgLocation entryLocation(std::string_view source, const std::string& name,
+                         const std::string& entry) {
     if (entry.empty() || !identStart(entry[0]) ||
         !std::all_of(entry.begin(), entry.end(), identChar)) {
-        return name;
+        return {name, 0};
     }
     const std::string code = codeOnly(source);
     std::size_t at = std::string::npos;
@@ -688,7 +688,7 @@ std::string entryLocation(std::string_view source, const std::string& name,
         }
     }
     if (at == std::string::npos) {
-        return name;
+        return {name, 0};
     }
     std::string file = name;
     long line = 1;
@@ -709,7 +709,8 @@ std::string entryLocation(std::string_view source, const std::string& name,
             file = std::string(text.substr(open + 1, close - open - 1));
         }
     }
-    return file + "(" + std::to_string(line) + ")";
+    // A marker's line below the first names the file as a whole.
+    return {file, std::max(line, 0L)};
 }
 
 }  // namespace cgrt

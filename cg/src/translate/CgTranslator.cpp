@@ -327,7 +327,7 @@ const char* stageName(Stage stage) {
 // none.
 bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                   const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
-                  bool input, Dialect dialect, const std::string& name, std::string& defines,
+                  bool input, Dialect dialect, const CgLocation& where, std::string& defines,
                   std::vector<CgError>& errors) {
     const bool varying = (stage == Stage::Vertex) != input;
     int counter = 0;
@@ -356,20 +356,20 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             continue;
         }
         if (semantic.empty() && compiler.get_name(var.id) == "@entryPointOutput") {
-            errors.push_back({name, 0,
+            errors.push_back({where.file, where.line,
                               std::string("the ") + stageName(stage) +
                                   " program must return a struct or have an output semantic"});
             return false;
         }
         if (semantic.empty()) {
-            errors.push_back({name, 0, what + " has no semantic"});
+            errors.push_back({where.file, where.line, what + " has no semantic"});
             return false;
         }
         const bool integerInput = input && type.basetype == spirv_cross::SPIRType::Int;
         if ((type.basetype != spirv_cross::SPIRType::Float && !integerInput) || type.columns != 1 ||
             !type.array.empty()) {
             errors.push_back(
-                {name, 0,
+                {where.file, where.line,
                  what + " (" + semantic + ") must be a float vector of 1 to 4 components"});
             return false;
         }
@@ -396,7 +396,8 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                    *expr + ")";
         }
         if (!expr) {
-            errors.push_back({name, 0, "semantic " + semantic + " cannot be a " + what});
+            errors.push_back(
+                {where.file, where.line, "semantic " + semantic + " cannot be a " + what});
             return false;
         }
         const std::string glslName = std::string(input ? "cgIn" : "cgOut") +
@@ -632,7 +633,7 @@ void setInitialValues(const std::string& hlsl, const std::string& name, Stage st
 // before legalization, if it had to be legalized. False, with `errors` saying why, when the
 // stages' interface cannot be mapped; SPIRV-Cross's exceptions pass through.
 bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& plain, int version,
-               Stage stage, Dialect dialect, const std::string& name, std::vector<CgError>& errors,
+               Stage stage, Dialect dialect, const CgLocation& where, std::vector<CgError>& errors,
                Translation& result) {
     spirv_cross::CompilerGLSL compiler(spirv);
     spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
@@ -653,9 +654,9 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     compiler.set_enabled_interface_variables(enabled);
     const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
     std::string defines;
-    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, defines,
+    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, where, defines,
                       errors) ||
-        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, defines,
+        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, where, defines,
                       errors)) {
         return false;
     }
@@ -674,7 +675,7 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     std::string glsl = compiler.compile();
     const std::size_t firstLineEnd = glsl.find('\n');
     if (firstLineEnd == std::string::npos) {
-        errors.push_back({name, 0, "no code was generated"});
+        errors.push_back({where.file, where.line, "no code was generated"});
         return false;
     }
     for (const char* name : {"gl_VertexID", "gl_InstanceID", "gl_PrimitiveID"}) {
@@ -901,7 +902,7 @@ bool crossCompile(const std::vector<unsigned>& spirv, const std::vector<unsigned
                   Translation& result) {
     const int version = dialect == Dialect::GlslEs100 ? 100 : 120;
     // What the stages' interface lacks is a fault of the entry's declaration.
-    const std::string where = entryLocation(source, name, entry);
+    const CgLocation where = entryLocation(source, name, entry);
     const std::vector<CgError> before = errors;
     try {
         return writeGlsl(spirv, plain, version, stage, dialect, where, errors, result);
