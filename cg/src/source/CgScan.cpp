@@ -59,17 +59,11 @@ std::size_t skipBlanks(const std::string& text, std::size_t at) {
 std::vector<Word> wordsOf(const std::string& code) {
     std::vector<Word> words;
     for (std::size_t i = 0; i < code.size();) {
-        if (std::isdigit(static_cast<unsigned char>(code[i])) != 0) {
-            while (i < code.size() && (identChar(code[i]) || code[i] == '.')) {
-                ++i;
-            }
-        } else if (identStart(code[i])) {
-            const std::size_t end = wordEnd(code, i);
-            words.push_back({i, end});
-            i = end;
-        } else {
-            ++i;
+        const Lexeme l = lexemeAt(code, i);
+        if (l.kind == Piece::Word) {
+            words.push_back({i, l.end});
         }
+        i = l.end;
     }
     return words;
 }

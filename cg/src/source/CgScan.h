@@ -1,6 +1,7 @@
-// The scanning that the passes over Cg source text share: words, brackets, comments and directives
-// found by hand (std::regex recurses once a character and would overflow the stack on a long run
-// of one), and edits made at positions of the text as it was.
+// The one scanner every pass over Cg source text reads through: pieces (words, numbers, comments,
+// strings), directives as the preprocessor finds them and brackets, found by hand (std::regex
+// recurses once a character and would overflow the stack on a long run of one), and edits made at
+// positions of the text as it was.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,19 @@ using Insertions = std::vector<std::pair<std::size_t, std::string>>;  // what go
 bool identStart(char c);
 
 bool identChar(char c);
+
+// What the piece of source text at a position is. Blank and Mark are one character each; a
+// Number (1.0e5f, 0x1F) holds letters and dots but is no Word; a Comment or String that is not
+// closed ends at the end of the text, or of its line for a string.
+enum class Piece { Blank, Mark, Word, Number, Comment, String };
+
+struct Lexeme {
+    Piece kind;
+    std::size_t end;
+};
+
+// The piece that starts at `at` (inside `source`) and where it ends.
+Lexeme lexemeAt(std::string_view source, std::size_t at);
 
 // The ')' that closes the '(' at `open`; npos when it does not close.
 std::size_t closingParen(std::string_view source, std::size_t open);
@@ -50,19 +64,6 @@ void blank(std::string& text, std::size_t from, std::size_t to);
 
 // Each text inserted at its position in `text` as it was.
 void insertAll(std::string& text, Insertions edits);
-
-// What the piece of source text at a position is. Blank and Mark are one character each; a
-// Number (1.0e5f, 0x1F) holds letters and dots but is no Word; a Comment or String that is not
-// closed ends at the end of the text, or of its line for a string.
-enum class Piece { Blank, Mark, Word, Number, Comment, String };
-
-struct Lexeme {
-    Piece kind;
-    std::size_t end;
-};
-
-// The piece that starts at `at` (inside `source`) and where it ends.
-Lexeme lexemeAt(std::string_view source, std::size_t at);
 
 // Where the first comment of `text` at or past `from` starts; npos when there is none.
 std::size_t commentFrom(std::string_view text, std::size_t from);
