@@ -353,8 +353,10 @@ TEST(CgTranslatorTest, TheScannerSeesDirectivesCommentsAndStringsAsThePreprocess
     const Case cases[] = {
         // A comment is one space: one that spans lines goes on with the directive it is in.
         {"#define X /* a\nb */ 1\nfloat y;\n", "              \n      \nfloat y;\n"},
-        // A backslash at the line's end continues the directive, also after a comment.
+        // A backslash at the line's end continues the directive, also after a comment or before a
+        // Windows line end.
         {"#define F(a) \\\n  a\nfloat z; // c \\\n", "              \n   \nfloat z;       \n"},
+        {"#define H \\\r\n  3\r\nint v;", "            \n    \nint v;"},
         {"#define G 1 // c \\\n  2\nint w;", "                  \n   \nint w;"},
         // A comment before the '#' leaves it first on its line; code before it does not.
         {"/* c */ # define A\nx # y\n", "                  \nx # y\n"},
@@ -377,15 +379,21 @@ TEST(CgTranslatorTest, TheScannerSeesDirectivesCommentsAndStringsAsThePreprocess
     EXPECT_EQ(spans[1].end, 28u);
 
     // A function named only in a macro whose body goes on past a comment or a backslash is
-    // reached; one named nowhere is left out, whatever it calls.
+    // reached, whatever the line ends; one named nowhere is left out, whatever it calls.
     const char* const macros =
         "#define SHADE(c) /* spans\n lines */ helper(c) * \\\n   other(c)\n"
         "float4 helper(float4 c) { return c; }\n"
         "float4 other(float4 c) { return c; }\n"
         "float4 unused(float4 c) { return c * undefinedName; }\n"
         "float4 fp_main(float4 c : COLOR0) : COLOR { return SHADE(c); }\n";
-    const auto shaded = translate(macros, "m.cg", Stage::Fragment, "fp_main");
-    EXPECT_TRUE(shaded.ok) << shaded.listing;
+    std::string windows;  // the same with Windows line ends
+    for (const char* c = macros; *c != '\0'; ++c) {
+        windows += *c == '\n' ? "\r\n" : std::string(1, *c);
+    }
+    for (const std::string& text : {std::string(macros), windows}) {
+        const auto shaded = translate(text, "m.cg", Stage::Fragment, "fp_main");
+        EXPECT_TRUE(shaded.ok) << shaded.listing;
+    }
 }
 
 TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {

@@ -153,6 +153,16 @@ std::string codeOnly(std::string_view source) {
     return code;
 }
 
+namespace {
+
+// Whether the line break at `at` follows a backslash, as a line of a Windows text ends with one.
+bool continued(std::string_view source, std::size_t at) {
+    const std::size_t last = at > 0 && source[at - 1] == '\r' ? at - 1 : at;
+    return last > 0 && source[last - 1] == '\\';
+}
+
+}  // namespace
+
 std::vector<Span> directivesOf(std::string_view source) {
     std::vector<Span> directives;
     bool lineStart = true;
@@ -160,7 +170,7 @@ std::vector<Span> directivesOf(std::string_view source) {
     for (std::size_t i = 0; i < source.size();) {
         const Lexeme l = lexemeAt(source, i);
         if (source[i] == '\n') {
-            if (inDirective && !(i > 0 && source[i - 1] == '\\')) {
+            if (inDirective && !continued(source, i)) {
                 directives.back().end = i;
                 inDirective = false;
             }
