@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CgSamplerUse.h"
+#include "CgScan.h"
 #include "CgSource.h"
 #include "CgTranslator.h"
 
@@ -104,6 +105,19 @@ TEST(CgTranslatorTest, ListingNamesTheFileAndItsOwnLines) {
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(contains(result.listing, "dir/fp_broken.cg(4) : error:")) << result.listing;
     EXPECT_FALSE(contains(result.listing, "ERROR:")) << result.listing;
+
+    // What the entry's declaration lacks is reported at its line, as #line markers count it; a
+    // marker's line 0 is no line of the file, which is then named as a whole.
+    const char* const noSemantic =
+        "float4 helper(float4 c) { return c; }\n#line 20 \"lib.cg\"\n\n"
+        "float4 fp_main(float4 c : COLOR0)\n{\n    return c;\n}\n";
+    const std::string lacking =
+        "error: the fragment program must return a struct or have an "
+        "output semantic\n";
+    EXPECT_EQ(translate(noSemantic, "e.cg", Stage::Fragment, "fp_main").listing,
+              "lib.cg(21) : " + lacking);
+    const char* const lineZero = "#line 0\nfloat4 fp_main(float4 c : COLOR0) { return c; }\n";
+    EXPECT_EQ(translate(lineZero, "e.cg", Stage::Fragment, "fp_main").listing, "e.cg : " + lacking);
 }
 
 TEST(CgTranslatorTest, StagesShowEachStepAndStopWhereTheTranslationFails) {
@@ -325,9 +339,6 @@ TEST(CgTranslatorTest, ASourceEndingInsideABracketSaysSoAtItsLastLine) {
     EXPECT_FALSE(contains(extra.listing, "the source ends")) << extra.listing;
 }
 
-// What Cg sources written for other programs rely on: includes (errors named in the included file),
-// reserved HLSL words as names, functions never reached that would not compile, and the
-// vertex-to-fragment interface by name and by POSITION.
 // Fetches and lookups with an offset become texture methods: a call over several lines keeps the
 // lines after it, one in another's arguments is written too, a coordinate cgc refuses is refused
 // under the lookup's name, a source's own function of a lookup's name is its own, and GLSL ES 1.00,
@@ -367,6 +378,63 @@ TEST(CgTranslatorTest, TexelLookupsAreWrittenAsGlslHasThem) {
     EXPECT_TRUE(contains(es.listing, "cannot be expressed in GLSL ES 1.00")) << es.listing;
 }
 
+// Every pass reads the source through one scanner: what it takes for code, comment, string and
+// directive is what the preprocessor takes.
+TEST(CgTranslatorTest, TheScannerSeesDirectivesCommentsAndStringsAsThePreprocessorDoes) {
+    using cgrt::text::withoutDirectives;
+    struct Case {
+        const char* source;
+        const char* code;  // what is left once comments, strings and directives are blanked
+    };
+    const Case cases[] = {
+        // A comment is one space: one that spans lines goes on with the directive it is in.
+        {"#define X /* a\nb */ 1\nfloat y;\n", "              \n      \nfloat y;\n"},
+        // A backslash at the line's end continues the directive, also after a comment or before a
+        // Windows line end.
+        {"#define F(a) \\\n  a\nfloat z; // c \\\n", "              \n   \nfloat z;       \n"},
+        {"#define H \\\r\n  3\r\nint v;", "            \n    \nint v;"},
+        {"#define G 1 // c \\\n  2\nint w;", "                  \n   \nint w;"},
+        // A comment before the '#' leaves it first on its line; code before it does not.
+        {"/* c */ # define A\nx # y\n", "                  \nx # y\n"},
+        {"int a; /* c\n*/ #define B\n", "int a;     \n   #define B\n"},
+        // Comment markers in a string are the string's, and an escaped quote does not end it.
+        {"s = \"a/*b\"; t = 1;\n", "s =       ; t = 1;\n"},
+        {"s = \"\\\"//\" + t;\n", "s =        + t;\n"},
+        // An unclosed string ends at its line; an unclosed comment at the text's end.
+        {"u = \"open\nv; /* w\nx", "u =      \nv;     \n "},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(withoutDirectives(c.source), c.code) << c.source;
+    }
+    // The spans are what the reachability pass reads a macro's body from.
+    const auto spans = cgrt::text::directivesOf("#if A /*\n*/ && B\nx;\n  #endif");
+    ASSERT_EQ(spans.size(), 2u);
+    EXPECT_EQ(spans[0].start, 0u);
+    EXPECT_EQ(spans[0].end, 16u);
+    EXPECT_EQ(spans[1].start, 22u);
+    EXPECT_EQ(spans[1].end, 28u);
+
+    // A function named only in a macro whose body goes on past a comment or a backslash is
+    // reached, whatever the line ends; one named nowhere is left out, whatever it calls.
+    const char* const macros =
+        "#define SHADE(c) /* spans\n lines */ helper(c) * \\\n   other(c)\n"
+        "float4 helper(float4 c) { return c; }\n"
+        "float4 other(float4 c) { return c; }\n"
+        "float4 unused(float4 c) { return c * undefinedName; }\n"
+        "float4 fp_main(float4 c : COLOR0) : COLOR { return SHADE(c); }\n";
+    std::string windows;  // the same with Windows line ends
+    for (const char* c = macros; *c != '\0'; ++c) {
+        windows += *c == '\n' ? "\r\n" : std::string(1, *c);
+    }
+    for (const std::string& text : {std::string(macros), windows}) {
+        const auto shaded = translate(text, "m.cg", Stage::Fragment, "fp_main");
+        EXPECT_TRUE(shaded.ok) << shaded.listing;
+    }
+}
+
+// What Cg sources written for other programs rely on: includes (errors named in the included file),
+// reserved HLSL words as names, functions never reached that would not compile, and the
+// vertex-to-fragment interface by name and by POSITION.
 TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     const std::string folder = ::testing::TempDir();
     std::ofstream(folder + "cg_helpers.h")

@@ -57,22 +57,6 @@ bool isReserved(std::string_view word) {
     return std::find(std::begin(RESERVED), std::end(RESERVED), word) != std::end(RESERVED);
 }
 
-// Whether the word about to be appended to `out` names a preprocessor directive (#line).
-bool directiveName(const std::string& out) {
-    std::size_t i = out.size();
-    while (i > 0 && (out[i - 1] == ' ' || out[i - 1] == '\t')) {
-        --i;
-    }
-    if (i == 0 || out[i - 1] != '#') {
-        return false;
-    }
-    --i;
-    while (i > 0 && (out[i - 1] == ' ' || out[i - 1] == '\t')) {
-        --i;
-    }
-    return i == 0 || out[i - 1] == '\n';
-}
-
 // The name a call of `word` is given: the library's own (see CgLibrary.h) for a call.
 std::string_view libraryName(std::string_view word, std::string_view after) {
     const std::size_t next = after.find_first_not_of(" \t");
@@ -129,74 +113,57 @@ std::string renameReservedWords(std::string_view source) {
     std::size_t i = 0;
     // Where the ')' of array constructors turned into initializers stand, in the order they come.
     std::vector<std::size_t> closers;
+    // Directive names (#line) are no identifiers to rename.
+    const std::vector<Span> directives = directivesOf(source);
+    auto directive = directives.begin();
+    bool directiveNameNext = false;
     while (i < source.size()) {
-        const char c = source[i];
         if (!closers.empty() && closers.back() == i) {
             closers.pop_back();
             out += '}';
             ++i;
-        } else if (c == '/' && i + 1 < source.size() && source[i + 1] == '/') {
-            const std::size_t end = std::min(source.find('\n', i), source.size());
-            out.append(source.substr(i, end - i));
-            i = end;
-        } else if (c == '/' && i + 1 < source.size() && source[i + 1] == '*') {
-            const std::size_t close = source.find("*/", i + 2);
-            const std::size_t end = close == std::string_view::npos ? source.size() : close + 2;
-            out.append(source.substr(i, end - i));
-            i = end;
-        } else if (c == '"') {
-            std::size_t end = i + 1;
-            while (end < source.size() && source[end] != '"' && source[end] != '\n') {
-                end += source[end] == '\\' ? 2 : 1;
-            }
-            end = std::min(end + 1, source.size());
-            out.append(source.substr(i, end - i));
-            i = end;
-        } else if (identStart(c)) {
-            std::size_t end = i + 1;
-            while (end < source.size() && identChar(source[end])) {
-                ++end;
-            }
-            const std::string_view word = source.substr(i, end - i);
-            const std::size_t open = arrayConstructorOpen(source, end);
-            const std::size_t close =
-                open == std::string_view::npos ? open : closingParen(source, open);
-            if (close != std::string_view::npos) {
-                // Nested ones close first: the list stays ordered with the nearest last.
-                closers.push_back(close);
-                std::sort(closers.rbegin(), closers.rend());
-                out += '{';
-                i = open + 1;
-                continue;
-            }
-            if (isReserved(word) && !directiveName(out)) {
-                out += PREFIX;
-            }
-            if (glslMatrixName(word)) {
-                out += "float";
-                out.append(word.substr(3));
-            } else if (boolMatrixName(word)) {
-                out += "float";
-                out.append(word.substr(4));
-            } else if (singleLineMatrix(word)) {
-                out += "float";
-                out += word[5] == '1' ? word[7] : word[5];
-            } else {
-                out.append(libraryName(word, source.substr(end)));
-            }
-            i = end;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
-            // A number such as 1.0e5f or 0x1F is no identifier, whatever letters it holds.
-            std::size_t end = i + 1;
-            while (end < source.size() && (identChar(source[end]) || source[end] == '.')) {
-                ++end;
-            }
-            out.append(source.substr(i, end - i));
-            i = end;
-        } else {
-            out += c;
-            ++i;
+            continue;
         }
+        const Lexeme l = lexemeAt(source, i);
+        if (l.kind != Piece::Word) {
+            directiveNameNext = directiveNameNext && l.kind == Piece::Blank;
+            if (directive != directives.end() && directive->start <= i) {
+                directiveNameNext = directive->start == i;
+                ++directive;
+            }
+            out.append(source.substr(i, l.end - i));
+            i = l.end;
+            continue;
+        }
+        const std::string_view word = source.substr(i, l.end - i);
+        const std::size_t open = arrayConstructorOpen(source, l.end);
+        const std::size_t close =
+            open == std::string_view::npos ? open : closingParen(source, open);
+        if (close != std::string_view::npos) {
+            // Nested ones close first: the list stays ordered with the nearest last.
+            closers.push_back(close);
+            std::sort(closers.rbegin(), closers.rend());
+            out += '{';
+            i = open + 1;
+            continue;
+        }
+        if (isReserved(word) && !directiveNameNext) {
+            out += PREFIX;
+        }
+        directiveNameNext = false;
+        if (glslMatrixName(word)) {
+            out += "float";
+            out.append(word.substr(3));
+        } else if (boolMatrixName(word)) {
+            out += "float";
+            out.append(word.substr(4));
+        } else if (singleLineMatrix(word)) {
+            out += "float";
+            out += word[5] == '1' ? word[7] : word[5];
+        } else {
+            out.append(libraryName(word, source.substr(l.end)));
+        }
+        i = l.end;
     }
     return out;
 }
@@ -229,7 +196,7 @@ std::string withDirectivesTrimmed(std::string_view source) {
         const std::size_t end = directiveEnd(line);
         std::size_t keepFrom = end;
         if (end != std::string_view::npos) {
-            keepFrom = std::min(line.find("//", end), line.find("/*", end));
+            keepFrom = commentFrom(line, end);
             const std::size_t text = line.find_first_not_of(" \t\r", end);
             if (text == std::string_view::npos || text == keepFrom) {
                 keepFrom = end;  // nothing but blanks or a comment: as it is
@@ -360,17 +327,6 @@ bool isVectorType(const std::string& word) {
            (base == "float" || base == "half" || base == "int");
 }
 
-bool blankOrComment(const std::string& text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text.compare(i, 2, "//") == 0) {
-            i = std::min(text.find('\n', i), text.size());
-        } else if (std::isspace(static_cast<unsigned char>(text[i])) == 0) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string withVectorArraysGrouped(std::string_view source) {
@@ -409,7 +365,7 @@ std::string withVectorArraysGrouped(std::string_view source) {
         }
         // A comma after the last element leaves nothing behind it (but perhaps a comment).
         std::size_t last = close;  // where the last element ends
-        if (blankOrComment(text.substr(starts.back(), close - starts.back()))) {
+        if (blanksAndComments(text.substr(starts.back(), close - starts.back()))) {
             last = starts.back() - 1;
             starts.pop_back();
         }
@@ -657,12 +613,6 @@ std::vector<Qualified> qualifiedDeclarations(const std::string& code) {
     return found;
 }
 
-void blank(std::string& text, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-        text[i] = text[i] == '\n' ? '\n' : ' ';
-    }
-}
-
 }  // namespace
 
 std::string withProfileFunctionsChosen(std::string_view source, bool fragment) {
@@ -715,11 +665,11 @@ std::string withDirectionsFirst(std::string_view source) {
     return out;
 }
 
-std::string entryLocation(std::string_view source, const std::string& name,
-                          const std::string& entry) {
+CgLocation entryLocation(std::string_view source, const std::string& name,
+                         const std::string& entry) {
     if (entry.empty() || !identStart(entry[0]) ||
         !std::all_of(entry.begin(), entry.end(), identChar)) {
-        return name;
+        return {name, 0};
     }
     const std::string code = codeOnly(source);
     std::size_t at = std::string::npos;
@@ -738,7 +688,7 @@ std::string entryLocation(std::string_view source, const std::string& name,
         }
     }
     if (at == std::string::npos) {
-        return name;
+        return {name, 0};
     }
     std::string file = name;
     long line = 1;
@@ -759,7 +709,8 @@ std::string entryLocation(std::string_view source, const std::string& name,
             file = std::string(text.substr(open + 1, close - open - 1));
         }
     }
-    return file + "(" + std::to_string(line) + ")";
+    // A marker's line below the first names the file as a whole.
+    return {file, std::max(line, 0L)};
 }
 
 }  // namespace cgrt

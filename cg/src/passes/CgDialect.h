@@ -2,6 +2,8 @@
 // on the source text, before glslang sees it, and undone on what comes back (parameter names).
 #pragma once
 
+#include "CgError.h"
+
 #include <set>
 #include <string>
 #include <string_view>
@@ -38,11 +40,11 @@ std::string withProfileFunctionsChosen(std::string_view source, bool fragment);
 // Cg takes a parameter's direction after its type too (`float4 out color : COLOR`); glslang only
 // before it. The two words change places. Lines stay.
 std::string withDirectionsFirst(std::string_view source);
-// "name(line)" for where the definition of the function `entry` starts in `source`, the line
-// counted as #line markers say (and the file named by the last one), or `name` alone when there is
-// no such definition.
-std::string entryLocation(std::string_view source, const std::string& name,
-                          const std::string& entry);
+// Where the definition of the function `entry` starts in `source`, the line counted as #line
+// markers say (and the file named by the last one), or `name` as a whole when there is no such
+// definition.
+CgLocation entryLocation(std::string_view source, const std::string& name,
+                         const std::string& entry);
 // Cg passes a vector where a function of the source declares a scalar parameter, and takes its
 // first component (`or(float, float, float)` given a float2); glslang finds no function then. An
 // argument at a place where every definition of that name and number of parameters takes a scalar

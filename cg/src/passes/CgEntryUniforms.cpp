@@ -2,46 +2,12 @@
 
 #include "CgScan.h"
 
-#include <cctype>
 #include <vector>
 
 namespace cgrt {
 namespace {
 
 using text::identChar;
-
-// The source with comments and preprocessor lines blanked out (line breaks kept), so that
-// positions in it are positions in the source.
-std::string codeOnly(std::string_view s) {
-    std::string out(s);
-    bool lineStart = true;
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const char c = out[i];
-        if (c == '/' && i + 1 < out.size() && out[i + 1] == '/') {
-            for (; i < out.size() && out[i] != '\n'; ++i) {
-                out[i] = ' ';
-            }
-            lineStart = true;
-        } else if (c == '/' && i + 1 < out.size() && out[i + 1] == '*') {
-            const std::size_t close = out.find("*/", i + 2);
-            const std::size_t end = close == std::string::npos ? out.size() : close + 2;
-            for (; i < end; ++i) {
-                out[i] = out[i] == '\n' ? '\n' : ' ';
-            }
-            --i;
-        } else if (c == '#' && lineStart) {
-            for (; i < out.size() && !(out[i] == '\n' && out[i - 1] != '\\'); ++i) {
-                out[i] = out[i] == '\n' ? '\n' : ' ';
-            }
-            lineStart = true;
-        } else if (c == '\n') {
-            lineStart = true;
-        } else if (c != ' ' && c != '\t' && c != '\r') {
-            lineStart = false;
-        }
-    }
-    return out;
-}
 
 // The closing bracket of the one opening at `open`; npos when it does not close.
 std::size_t matching(const std::string& s, std::size_t open) {
@@ -97,19 +63,10 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
 
 namespace {
 
-std::vector<std::string> words(const std::string& text) {
+std::vector<std::string> words(const std::string& code) {
     std::vector<std::string> out;
-    for (std::size_t i = 0; i < text.size();) {
-        if (identChar(text[i])) {
-            std::size_t end = i;
-            while (end < text.size() && identChar(text[end])) {
-                ++end;
-            }
-            out.push_back(text.substr(i, end - i));
-            i = end;
-        } else {
-            ++i;
-        }
+    for (const text::Word& w : text::wordsOf(code)) {
+        out.push_back(code.substr(w.start, w.end - w.start));
     }
     return out;
 }
@@ -136,19 +93,11 @@ bool holdsSampler(const std::string& code, const std::string& type) {
     return false;
 }
 
-void blank(std::string& s, std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-        if (s[i] != '\n') {
-            s[i] = ' ';
-        }
-    }
-}
-
 }  // namespace
 
 std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
                                    bool fragment) {
-    const std::string code = codeOnly(source);
+    const std::string code = text::withoutDirectives(source);
     Entry e;
     if (!findEntry(code, entry, e)) {
         return std::string(source);
@@ -216,7 +165,7 @@ std::string withEntryUniformsMoved(std::string_view source, const std::string& e
         } else if (k + 1 < params.size()) {
             to += 1;  // the comma after
         }
-        blank(out, from, to);
+        text::blank(out, from, to);
     }
     // Copies first, declarations last: positions before them stay valid.
     out.insert(e.body + 1, copies);
@@ -273,7 +222,7 @@ bool writtenAnywhere(const std::string& code, const std::string& name) {
 }  // namespace
 
 std::string withWrittenGlobalsCopied(std::string_view source) {
-    const std::string code = codeOnly(source);
+    const std::string code = text::withoutDirectives(source);
     std::string out(source);
     // Replacements from the last to the first, so that earlier positions stay valid.
     std::vector<std::pair<std::pair<std::size_t, std::size_t>, std::string>> edits;
@@ -316,7 +265,7 @@ std::string withWrittenGlobalsCopied(std::string_view source) {
         edits.push_back({{first, i + 1}, copy});
     }
     for (auto it = edits.rbegin(); it != edits.rend(); ++it) {
-        blank(out, it->first.first, it->first.second);
+        text::blank(out, it->first.first, it->first.second);
         out.replace(it->first.first, 0, it->second);
     }
     return out;

@@ -2,7 +2,6 @@
 
 #include "CgScan.h"
 
-#include <cctype>
 #include <functional>
 #include <map>
 #include <set>
@@ -19,81 +18,52 @@ struct Token {
 
 using Macros = std::map<std::string, std::set<std::string>>;
 
+// The words and numbers of one directive: its name first.
+std::vector<std::string> directiveWords(std::string_view s, const text::Span& d) {
+    std::vector<std::string> words;
+    for (std::size_t i = d.start; i < d.end;) {
+        const text::Lexeme l = text::lexemeAt(s.substr(0, d.end), i);
+        if (l.kind == text::Piece::Word || l.kind == text::Piece::Number) {
+            words.emplace_back(s.substr(i, l.end - i));
+        }
+        i = l.end;
+    }
+    return words;
+}
+
 // Identifiers, numbers and punctuation, without comments, strings and preprocessor lines. The
 // words of each #define's body are returned apart, under the macro's name: a function that a
 // used macro names is reached.
 std::vector<Token> tokenize(std::string_view s, Macros& macros) {
     std::vector<Token> tokens;
-    bool lineStart = true;
-    bool inDirective = false;
-    int directiveWord = 0;
-    bool define = false;
-    std::string macro;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const char c = s[i];
-        if (c == '\n') {
-            // A directive goes on over a line that ends with a backslash.
-            if (!(inDirective && i > 0 && s[i - 1] == '\\')) {
-                inDirective = false;
-            }
-            lineStart = true;
-            ++i;
-        } else if (c == ' ' || c == '\t' || c == '\r') {
-            ++i;
-        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '/') {
-            while (i < s.size() && s[i] != '\n') {
-                ++i;
-            }
-        } else if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
-            const std::size_t close = s.find("*/", i + 2);
-            i = close == std::string_view::npos ? s.size() : close + 2;
-        } else if (c == '"') {
-            ++i;
-            while (i < s.size() && s[i] != '"' && s[i] != '\n') {
-                i += s[i] == '\\' ? 2 : 1;
-            }
-            ++i;
-        } else if (c == '#' && lineStart) {
-            inDirective = true;
-            directiveWord = 0;
-            define = false;
-            ++i;
-        } else if (text::identChar(c)) {
-            std::size_t end = i;
-            while (end < s.size() &&
-                   (text::identChar(s[end]) ||
-                    (std::isdigit(static_cast<unsigned char>(s[i])) != 0 && s[end] == '.'))) {
-                ++end;
-            }
-            const bool word = std::isdigit(static_cast<unsigned char>(c)) == 0;
-            if (inDirective) {
-                const std::string text(s.substr(i, end - i));
-                ++directiveWord;
-                if (directiveWord == 1) {
-                    define = text == "define";
-                } else if (define && directiveWord == 2) {
-                    // A later definition replaces an earlier one, as in the preprocessor; of two
-                    // in #if/#else branches the last is kept, the one that is not the HLSL one
-                    // in the files that offer both.
-                    macro = text;
-                    macros[macro].clear();
-                } else if (define && word) {
-                    macros[macro].insert(text);
+    const std::vector<text::Span> directives = text::directivesOf(s);
+    auto directive = directives.begin();
+    for (std::size_t i = 0; i < s.size();) {
+        if (directive != directives.end() && i == directive->start) {
+            const std::vector<std::string> words = directiveWords(s, *directive);
+            if (words.size() >= 2 && words[0] == "define") {
+                // A later definition replaces an earlier one, as in the preprocessor; of two in
+                // #if/#else branches the last is kept, the one that is not the HLSL one in the
+                // files that offer both.
+                std::set<std::string>& body = macros[words[1]];
+                body.clear();
+                for (std::size_t w = 2; w < words.size(); ++w) {
+                    if (text::identStart(words[w][0])) {
+                        body.insert(words[w]);
+                    }
                 }
-            } else {
-                // A number counts as an argument of a call, like a name.
-                tokens.push_back(Token{i, end - i, word});
             }
-            lineStart = false;
-            i = end;
-        } else {
-            if (!inDirective) {
-                tokens.push_back(Token{i, 1, false});
-            }
-            lineStart = false;
-            ++i;
+            i = directive->end;
+            ++directive;
+            continue;
         }
+        const text::Lexeme l = text::lexemeAt(s, i);
+        // A number counts as an argument of a call, like a name.
+        if (l.kind == text::Piece::Word || l.kind == text::Piece::Number ||
+            l.kind == text::Piece::Mark) {
+            tokens.push_back(Token{i, l.end - i, l.kind == text::Piece::Word});
+        }
+        i = l.end;
     }
     return tokens;
 }

@@ -1,5 +1,7 @@
 #include "CgWire.h"
 
+#include "CgError.h"
+
 #include <cstring>
 
 namespace cgrt {
@@ -152,7 +154,7 @@ std::optional<Translation> deserialize(const std::string& data) {
 
 Translation failedApart(const std::string& name, const std::string& why) {
     Translation t;
-    t.listing = name + " : error: " + why + "\n";
+    t.listing = format(CgError{name, 0, why});
     return t;
 }
 

@@ -1,6 +1,7 @@
 // The GL binding: GLSL shader objects, one GL program per pair of programs in use, parameter
 // uploads and texture samplers. Nothing here allocates once every pair in use has been linked:
 // the program calls enable/setParameters/disable around every draw.
+#include "CgError.h"
 #include "CgState.h"
 
 #include <Cg/cgGL.h>
@@ -159,8 +160,11 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
         glGetProgramInfoLog(program, length, nullptr, log.data());
         glDeleteProgram(program);
         CgContextState* context = (vertex != nullptr ? vertex : fragment)->context;
-        cgrt::setListing(*context, "error: the vertex and fragment programs cannot be linked:\n" +
-                                       std::string(log.c_str()));
+        cgrt::setListing(*context,
+                         cgrt::format(cgrt::CgError{"", cgrt::NO_LOCATION,
+                                                    "the vertex and fragment programs cannot be "
+                                                    "linked:"}) +
+                             std::string(log.c_str()));
         return nullptr;
     }
     auto l = std::make_unique<Linked>();
@@ -336,10 +340,12 @@ std::string shadingShortfall() {
     if (epoxy_gl_version() >= 20 && glslVersion(glslText) >= needed) {
         return "";
     }
-    return std::string("error: the shader programs need OpenGL 2.0 with GLSL ") +
-           (es ? "ES 1.00" : "1.20") + "; this driver offers OpenGL " +
-           (glText != nullptr ? glText : "(unknown)") + " with " +
-           (glslText != nullptr ? std::string("GLSL ") + glslText : std::string("no GLSL version"));
+    return format(CgError{"", NO_LOCATION,
+                          std::string("the shader programs need OpenGL 2.0 with GLSL ") +
+                              (es ? "ES 1.00" : "1.20") + "; this driver offers OpenGL " +
+                              (glText != nullptr ? glText : "(unknown)") + " with " +
+                              (glslText != nullptr ? std::string("GLSL ") + glslText
+                                                   : std::string("no GLSL version"))});
 }
 
 GLuint compileShader(Stage stage, const std::string& glsl, std::string& log) {

@@ -18,6 +18,12 @@ struct CgError {
     std::string severity = "error";
 };
 
+// The place a diagnostic names: a file, and a line of it (0: the file as a whole).
+struct CgLocation {
+    std::string file;
+    long line = 0;
+};
+
 // "FILE(LINE) : SEVERITY: TEXT", "FILE : SEVERITY: TEXT" or "SEVERITY: TEXT", with a newline.
 std::string format(const CgError& error);
 std::string format(const std::vector<CgError>& errors);

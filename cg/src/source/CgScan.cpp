@@ -59,17 +59,11 @@ std::size_t skipBlanks(const std::string& text, std::size_t at) {
 std::vector<Word> wordsOf(const std::string& code) {
     std::vector<Word> words;
     for (std::size_t i = 0; i < code.size();) {
-        if (std::isdigit(static_cast<unsigned char>(code[i])) != 0) {
-            while (i < code.size() && (identChar(code[i]) || code[i] == '.')) {
-                ++i;
-            }
-        } else if (identStart(code[i])) {
-            const std::size_t end = wordEnd(code, i);
-            words.push_back({i, end});
-            i = end;
-        } else {
-            ++i;
+        const Lexeme l = lexemeAt(code, i);
+        if (l.kind == Piece::Word) {
+            words.push_back({i, l.end});
         }
+        i = l.end;
     }
     return words;
 }
@@ -86,37 +80,117 @@ void insertAll(std::string& text, Insertions edits) {
     }
 }
 
+Lexeme lexemeAt(std::string_view source, std::size_t at) {
+    const char c = source[at];
+    const char next = at + 1 < source.size() ? source[at + 1] : '\0';
+    if (c == '/' && next == '/') {
+        return {Piece::Comment, std::min(source.find('\n', at), source.size())};
+    }
+    if (c == '/' && next == '*') {
+        const std::size_t close = source.find("*/", at + 2);
+        return {Piece::Comment, close == std::string_view::npos ? source.size() : close + 2};
+    }
+    if (c == '"') {
+        std::size_t end = at + 1;
+        while (end < source.size() && source[end] != '"' && source[end] != '\n') {
+            end +=
+                source[end] == '\\' && end + 1 < source.size() && source[end + 1] != '\n' ? 2 : 1;
+        }
+        return {Piece::String, end < source.size() && source[end] == '"' ? end + 1 : end};
+    }
+    if (std::isdigit(static_cast<unsigned char>(c)) != 0) {
+        std::size_t end = at + 1;
+        while (end < source.size() && (identChar(source[end]) || source[end] == '.')) {
+            ++end;
+        }
+        return {Piece::Number, end};
+    }
+    if (identStart(c)) {
+        return {Piece::Word, wordEnd(source, at)};
+    }
+    return {std::isspace(static_cast<unsigned char>(c)) != 0 ? Piece::Blank : Piece::Mark, at + 1};
+}
+
+std::size_t commentFrom(std::string_view text, std::size_t from) {
+    for (std::size_t i = from; i < text.size();) {
+        const Lexeme l = lexemeAt(text, i);
+        if (l.kind == Piece::Comment) {
+            return i;
+        }
+        i = l.end;
+    }
+    return std::string_view::npos;
+}
+
+bool blanksAndComments(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Lexeme l = lexemeAt(text, i);
+        if (l.kind != Piece::Blank && l.kind != Piece::Comment) {
+            return false;
+        }
+        i = l.end;
+    }
+    return true;
+}
+
+void blank(std::string& text, std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        if (text[i] != '\n') {
+            text[i] = ' ';
+        }
+    }
+}
+
 std::string codeOnly(std::string_view source) {
     std::string code(source);
     for (std::size_t i = 0; i < code.size();) {
-        std::size_t end = 0;
-        if (code.compare(i, 2, "//") == 0) {
-            end = std::min(code.find('\n', i), code.size());
-        } else if (code.compare(i, 2, "/*") == 0) {
-            const std::size_t close = code.find("*/", i + 2);
-            end = close == std::string::npos ? code.size() : close + 2;
-        } else if (code[i] == '"') {
-            end = std::min(code.find_first_of("\"\n", i + 1), code.size() - 1) + 1;
-        } else {
-            ++i;
-            continue;
+        const Lexeme l = lexemeAt(source, i);
+        if (l.kind == Piece::Comment || l.kind == Piece::String) {
+            blank(code, i, l.end);
         }
-        for (; i < end; ++i) {
-            code[i] = code[i] == '\n' ? '\n' : ' ';
-        }
+        i = l.end;
     }
     return code;
 }
 
-std::string withoutDirectives(std::string code) {
-    for (std::size_t start = 0; start < code.size();) {
-        const std::size_t end = std::min(code.find('\n', start), code.size());
-        const std::size_t first = code.find_first_not_of(" \t", start);
-        if (first < end && code[first] == '#') {
-            std::fill(code.begin() + static_cast<std::ptrdiff_t>(first),
-                      code.begin() + static_cast<std::ptrdiff_t>(end), ' ');
+namespace {
+
+// Whether the line break at `at` follows a backslash, as a line of a Windows text ends with one.
+bool continued(std::string_view source, std::size_t at) {
+    const std::size_t last = at > 0 && source[at - 1] == '\r' ? at - 1 : at;
+    return last > 0 && source[last - 1] == '\\';
+}
+
+}  // namespace
+
+std::vector<Span> directivesOf(std::string_view source) {
+    std::vector<Span> directives;
+    bool lineStart = true;
+    bool inDirective = false;
+    for (std::size_t i = 0; i < source.size();) {
+        const Lexeme l = lexemeAt(source, i);
+        if (source[i] == '\n') {
+            if (inDirective && !continued(source, i)) {
+                directives.back().end = i;
+                inDirective = false;
+            }
+            lineStart = true;
+        } else if (l.kind == Piece::Mark && source[i] == '#' && lineStart && !inDirective) {
+            directives.push_back({i, source.size()});
+            inDirective = true;
         }
-        start = end + 1;
+        if (l.kind != Piece::Blank && l.kind != Piece::Comment) {
+            lineStart = false;
+        }
+        i = l.end;
+    }
+    return directives;
+}
+
+std::string withoutDirectives(std::string_view source) {
+    std::string code = codeOnly(source);
+    for (const Span& d : directivesOf(source)) {
+        blank(code, d.start, d.end);
     }
     return code;
 }

@@ -1,6 +1,7 @@
-// The scanning that the passes over Cg source text share: words, brackets, comments and directives
-// found by hand (std::regex recurses once a character and would overflow the stack on a long run
-// of one), and edits made at positions of the text as it was.
+// The one scanner every pass over Cg source text reads through: pieces (words, numbers, comments,
+// strings), directives as the preprocessor finds them and brackets, found by hand (std::regex
+// recurses once a character and would overflow the stack on a long run of one), and edits made at
+// positions of the text as it was.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,19 @@ using Insertions = std::vector<std::pair<std::size_t, std::string>>;  // what go
 bool identStart(char c);
 
 bool identChar(char c);
+
+// What the piece of source text at a position is. Blank and Mark are one character each; a
+// Number (1.0e5f, 0x1F) holds letters and dots but is no Word; a Comment or String that is not
+// closed ends at the end of the text, or of its line for a string.
+enum class Piece { Blank, Mark, Word, Number, Comment, String };
+
+struct Lexeme {
+    Piece kind;
+    std::size_t end;
+};
+
+// The piece that starts at `at` (inside `source`) and where it ends.
+Lexeme lexemeAt(std::string_view source, std::size_t at);
 
 // The ')' that closes the '(' at `open`; npos when it does not close.
 std::size_t closingParen(std::string_view source, std::size_t open);
@@ -44,15 +58,36 @@ std::vector<Word> wordsOf(const std::string& code);
 // Whether only blanks, at least one, stand between two words.
 bool blanksBetween(const std::string& code, const Word& a, const Word& b);
 
+// text[from, to) turned into spaces but for its line breaks, so that positions and line numbers
+// stay.
+void blank(std::string& text, std::size_t from, std::size_t to);
+
 // Each text inserted at its position in `text` as it was.
 void insertAll(std::string& text, Insertions edits);
+
+// Where the first comment of `text` at or past `from` starts; npos when there is none.
+std::size_t commentFrom(std::string_view text, std::size_t from);
+
+// Whether `text` holds nothing but blanks and comments.
+bool blanksAndComments(std::string_view text);
 
 // `source` with comments and string literals turned into spaces, line breaks kept: positions in
 // it are positions in `source`, and no word in it comes from a comment.
 std::string codeOnly(std::string_view source);
 
-// `code` (see codeOnly) with every preprocessor directive line blanked as well.
-std::string withoutDirectives(std::string code);
+struct Span {
+    std::size_t start;
+    std::size_t end;
+};
+
+// The preprocessor directives of `source`, each from its '#' to the line break that ends it. As
+// in C, a comment counts as one space: one that spans lines neither ends a directive nor lets a
+// '#' after it start one on a line that began before it. A line break after a backslash
+// continues the directive.
+std::vector<Span> directivesOf(std::string_view source);
+
+// `source` as codeOnly gives it, with every preprocessor directive blanked as well.
+std::string withoutDirectives(std::string_view source);
 
 // `text` with each of its words that `renamed` maps renamed, as `when` (given the word's index)
 // allows.

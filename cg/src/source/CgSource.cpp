@@ -114,23 +114,16 @@ int nestingStep(const std::string& word) {
 }
 
 // The lines of a text with comments taken out and blank lines left out.
-std::vector<std::string> significantLines(const std::string& text) {
+std::vector<std::string> significantLines(const std::string& source) {
     std::vector<std::string> lines(1);
-    bool inComment = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (inComment) {
-            inComment = text.compare(i, 2, "*/") != 0;
-            i += inComment ? 0 : 1;
-        } else if (text.compare(i, 2, "/*") == 0) {
-            inComment = true;
-            ++i;
-        } else if (text.compare(i, 2, "//") == 0) {
-            i = std::min(text.find('\n', i), text.size()) - 1;
-        } else if (text[i] == '\n') {
+    for (std::size_t i = 0; i < source.size();) {
+        const text::Lexeme l = text::lexemeAt(source, i);
+        if (source[i] == '\n') {
             lines.emplace_back();
-        } else if (text[i] != '\r') {
-            lines.back() += text[i];
+        } else if (l.kind != text::Piece::Comment && source[i] != '\r') {
+            lines.back().append(source, i, l.end - i);
         }
+        i = l.end;
     }
     lines.erase(std::remove_if(lines.begin(), lines.end(),
                                [](const std::string& l) {

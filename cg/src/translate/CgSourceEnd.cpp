@@ -1,34 +1,29 @@
 #include "CgSourceEnd.h"
 
-#include <cctype>
+#include "CgScan.h"
+
+#include <algorithm>
 #include <vector>
 
 namespace cgrt {
 
-std::optional<OpenAtEnd> findOpenAtEnd(const std::string& text) {
+std::optional<OpenAtEnd> findOpenAtEnd(const std::string& source) {
     std::vector<char> open;
     int line = 1;
     int lastTokenLine = 1;
-    bool inString = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\n') {
-            ++line;
-            inString = false;
-            continue;
-        }
-        if (std::isspace(static_cast<unsigned char>(c))) {
+    for (std::size_t i = 0; i < source.size();) {
+        const text::Lexeme l = text::lexemeAt(source, i);
+        const char c = source[i];
+        const auto breaks = std::count(source.begin() + static_cast<std::ptrdiff_t>(i),
+                                       source.begin() + static_cast<std::ptrdiff_t>(l.end), '\n');
+        i = l.end;
+        if (l.kind == text::Piece::Blank || l.kind == text::Piece::Comment) {
+            line += static_cast<int>(breaks);
             continue;
         }
         lastTokenLine = line;
-        if (inString) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
+        if (l.kind != text::Piece::Mark) {
+            continue;
         } else if (c == '(' || c == '[' || c == '{') {
             open.push_back(c);
         } else if (c == ')' || c == ']' || c == '}') {

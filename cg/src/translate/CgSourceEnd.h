@@ -15,8 +15,8 @@ struct OpenAtEnd {
     char bracket;  // the innermost one still open: '(', '[' or '{'
 };
 
-// `text` is the preprocessor's output (comments gone, every line keeping its number). Nothing
+// `source` is the preprocessor's output (comments gone, every line keeping its number). Nothing
 // when every bracket is closed, or when they do not pair up: glslang's listing then says more.
-std::optional<OpenAtEnd> findOpenAtEnd(const std::string& text);
+std::optional<OpenAtEnd> findOpenAtEnd(const std::string& source);
 
 }  // namespace cgrt

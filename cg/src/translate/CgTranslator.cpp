@@ -7,6 +7,7 @@
 #include "CgLibrary.h"
 #include "CgLookups.h"
 #include "CgReachable.h"
+#include "CgScan.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
 #include "CgSpirvWalk.h"
@@ -303,7 +304,7 @@ std::string namedVaryingFor(const std::string& spirvName, const char* prefix) {
     const std::size_t dot = spirvName.rfind('.');
     std::string name = prefix + (dot == std::string::npos ? spirvName : spirvName.substr(dot + 1));
     for (char& c : name) {
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') {
+        if (!text::identChar(c)) {
             c = '_';
         }
     }
@@ -335,7 +336,7 @@ struct MappedInterface {
 // none.
 bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                   const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
-                  bool input, Dialect dialect, const std::string& name, MappedInterface& mapped,
+                  bool input, Dialect dialect, const CgLocation& where, MappedInterface& mapped,
                   std::vector<CgError>& errors) {
     std::string& defines = mapped.defines;
     const bool varying = (stage == Stage::Vertex) != input;
@@ -365,20 +366,20 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
             continue;
         }
         if (semantic.empty() && compiler.get_name(var.id) == "@entryPointOutput") {
-            errors.push_back({name, 0,
+            errors.push_back({where.file, where.line,
                               std::string("the ") + stageName(stage) +
                                   " program must return a struct or have an output semantic"});
             return false;
         }
         if (semantic.empty()) {
-            errors.push_back({name, 0, what + " has no semantic"});
+            errors.push_back({where.file, where.line, what + " has no semantic"});
             return false;
         }
         const bool integerInput = input && type.basetype == spirv_cross::SPIRType::Int;
         if ((type.basetype != spirv_cross::SPIRType::Float && !integerInput) || type.columns != 1 ||
             !type.array.empty()) {
             errors.push_back(
-                {name, 0,
+                {where.file, where.line,
                  what + " (" + semantic + ") must be a float vector of 1 to 4 components"});
             return false;
         }
@@ -407,7 +408,8 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                    *expr + ")";
         }
         if (!expr) {
-            errors.push_back({name, 0, "semantic " + semantic + " cannot be a " + what});
+            errors.push_back(
+                {where.file, where.line, "semantic " + semantic + " cannot be a " + what});
             return false;
         }
         const std::string glslName = std::string(input ? "cgIn" : "cgOut") +
@@ -444,7 +446,7 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
 std::string glslIdentifier(const std::string& name) {
     std::string out;
     for (const char c : name) {
-        const char k = std::isalnum(static_cast<unsigned char>(c)) != 0 ? c : '_';
+        const char k = text::identChar(c) ? c : '_';
         if (k != '_' || out.empty() || out.back() != '_') {
             out += k;
         }
@@ -677,7 +679,7 @@ bool usesGpuShader4(const std::string& defines, const std::string& glsl) {
 // before legalization, if it had to be legalized. False, with `errors` saying why, when the
 // stages' interface cannot be mapped; SPIRV-Cross's exceptions pass through.
 bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& plain, int version,
-               Stage stage, Dialect dialect, const std::string& name, std::vector<CgError>& errors,
+               Stage stage, Dialect dialect, const CgLocation& where, std::vector<CgError>& errors,
                Translation& result) {
     spirv_cross::CompilerGLSL compiler(spirv);
     spirv_cross::CompilerGLSL::Options options = compiler.get_common_options();
@@ -698,9 +700,9 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     compiler.set_enabled_interface_variables(enabled);
     const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
     MappedInterface mapped;
-    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, name, mapped,
+    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, where, mapped,
                       errors) ||
-        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, name, mapped,
+        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, where, mapped,
                       errors)) {
         return false;
     }
@@ -722,7 +724,7 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     std::string glsl = compiler.compile();
     const std::size_t firstLineEnd = glsl.find('\n');
     if (firstLineEnd == std::string::npos) {
-        errors.push_back({name, 0, "no code was generated"});
+        errors.push_back({where.file, where.line, "no code was generated"});
         return false;
     }
     if (usesGpuShader4(defines, glsl)) {
@@ -950,7 +952,7 @@ bool crossCompile(const std::vector<unsigned>& spirv, const std::vector<unsigned
                   Translation& result) {
     const int version = dialect == Dialect::GlslEs100 ? 100 : 120;
     // What the stages' interface lacks is a fault of the entry's declaration.
-    const std::string where = entryLocation(source, name, entry);
+    const CgLocation where = entryLocation(source, name, entry);
     const std::vector<CgError> before = errors;
     try {
         return writeGlsl(spirv, plain, version, stage, dialect, where, errors, result);
