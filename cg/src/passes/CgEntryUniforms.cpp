@@ -2,6 +2,7 @@
 
 #include "CgScan.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace cgrt {
@@ -26,12 +27,16 @@ std::size_t matching(const std::string& s, std::size_t open) {
 
 bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
     int depth = 0;
+    // Where the declaration after the last one ended at the top level may start: the entry's own
+    // line may hold a struct it takes as a uniform.
+    std::size_t declarationFirst = 0;
     for (std::size_t i = 0; i < code.size(); ++i) {
         const char c = code[i];
         if (c == '{') {
             ++depth;
-        } else if (c == '}') {
-            --depth;
+        } else if (c == '}' || (c == ';' && depth == 0)) {
+            depth -= c == '}' ? 1 : 0;
+            declarationFirst = depth == 0 ? i + 1 : declarationFirst;
         } else if (depth == 0 && code.compare(i, entry.size(), entry) == 0 &&
                    (i == 0 || !identChar(code[i - 1])) &&
                    !identChar(code[std::min(i + entry.size(), code.size() - 1)])) {
@@ -53,7 +58,9 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
             }
             if (next < code.size() && code[next] == '{') {
                 const std::size_t lineStart = code.rfind('\n', i);
-                e = Entry{lineStart == std::string::npos ? 0 : lineStart + 1, open, close, next};
+                const std::size_t first =
+                    std::max(lineStart == std::string::npos ? 0 : lineStart + 1, declarationFirst);
+                e = Entry{first, open, close, next};
                 return true;
             }
         }

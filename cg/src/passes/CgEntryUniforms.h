@@ -25,7 +25,7 @@ std::string withEntryUniformsMoved(std::string_view source, const std::string& e
 std::string withWrittenGlobalsCopied(std::string_view source);
 
 struct Entry {
-    std::size_t signature;  // where its return type starts (the line's first character)
+    std::size_t signature;  // its line's first character, or where the declaration before it ends
     std::size_t open;       // its '('
     std::size_t close;      // its ')'
     std::size_t body;       // its '{'
