@@ -476,50 +476,6 @@ std::set<std::string> integerNames(const std::string& code) {
     return names;
 }
 
-// Where the assigned expression that ends just before `end` starts (`a`, `a.x`, `b[i].y`); `end`
-// itself when there is none.
-std::size_t targetStart(const std::string& code, std::size_t end) {
-    std::size_t at = end;
-    while (at > 0 && (code[at - 1] == ' ' || code[at - 1] == '\t')) {
-        --at;
-    }
-    const std::size_t last = at;
-    while (at > 0) {
-        const char c = code[at - 1];
-        if (identChar(c) || c == '.') {
-            --at;
-        } else if (c == ']') {
-            const std::size_t open = code.rfind('[', at - 1);
-            if (open == std::string::npos) {
-                break;
-            }
-            at = open;
-        } else {
-            break;
-        }
-    }
-    return at == last ? end : at;
-}
-
-// Where the right side that starts at `from` ends: a ';' or ',' outside brackets, or a bracket
-// that closes one opened before it.
-std::size_t valueEnd(const std::string& code, std::size_t from) {
-    int depth = 0;
-    for (std::size_t at = from; at < code.size(); ++at) {
-        const char c = code[at];
-        if (c == '(' || c == '[' || c == '{') {
-            ++depth;
-        } else if (c == ')' || c == ']' || c == '}') {
-            if (depth-- == 0) {
-                return at;
-            }
-        } else if (depth == 0 && (c == ';' || c == ',')) {
-            return at;
-        }
-    }
-    return std::string::npos;
-}
-
 }  // namespace
 
 std::string withIntegerUpdatesWidened(std::string_view source) {

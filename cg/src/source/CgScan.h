@@ -41,6 +41,14 @@ struct Word {
 // numbers (1.0e5f, 0x1F) are none.
 std::vector<Word> wordsOf(const std::string& code);
 
+// Where the assigned expression that ends just before `end` starts (`a`, `a.x`, `b[i].y`); `end`
+// itself when there is none.
+std::size_t targetStart(const std::string& code, std::size_t end);
+
+// Where the right side that starts at `from` ends: a ';' or ',' outside brackets, or a bracket
+// that closes one opened before it.
+std::size_t valueEnd(const std::string& code, std::size_t from);
+
 // Whether only blanks, at least one, stand between two words.
 bool blanksBetween(const std::string& code, const Word& a, const Word& b);
 

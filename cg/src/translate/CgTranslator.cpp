@@ -1,6 +1,7 @@
 #include "CgTranslator.h"
 
 #include "CgDialect.h"
+#include "CgExpressions.h"
 #include "CgEntryUniforms.h"
 #include "CgError.h"
 #include "CgLibrary.h"
@@ -736,6 +737,10 @@ const TextPass TEXT_PASSES[] = {
      [](const std::string& t, PassContext&) { return withScalarArgumentsNarrowed(t); }},
     {"repeated-structs",
      [](const std::string& t, PassContext&) { return withRepeatedStructsDropped(t); }},
+    {"self-initializers",
+     [](const std::string& t, PassContext&) { return withSelfInitializersSplit(t); }},
+    {"matrix-swizzles",
+     [](const std::string& t, PassContext&) { return withMatrixSwizzlesSpread(t); }},
     {"reserved-words", [](const std::string& t, PassContext&) { return renameReservedWords(t); }},
     {"vector-arrays",
      [](const std::string& t, PassContext&) { return withVectorArraysGrouped(t); }},

@@ -1,0 +1,195 @@
+#include "CgExpressions.h"
+
+#include "CgScan.h"
+
+#include <cstring>
+#include <set>
+#include <vector>
+
+namespace cgrt {
+
+using namespace text;
+
+namespace {
+
+std::string wordAt(const std::string& code, const Word& word) {
+    return code.substr(word.start, word.end - word.start);
+}
+
+bool inRange(char c, char low, char high) {
+    return c >= low && c <= high;
+}
+
+// float, float3, half2x2, ... (the numeric and bool types, scalar, vector or matrix).
+bool isBasicType(const std::string& word) {
+    static const char* const BASES[] = {"float", "half", "fixed", "int", "uint", "bool", "double"};
+    for (const char* base : BASES) {
+        const std::size_t n = std::strlen(base);
+        if (word.compare(0, n, base) != 0) {
+            continue;
+        }
+        const std::string rest = word.substr(n);
+        return rest.empty() || (rest.size() == 1 && inRange(rest[0], '1', '4')) ||
+               (rest.size() == 3 && inRange(rest[0], '1', '4') && rest[1] == 'x' &&
+                inRange(rest[2], '1', '4'));
+    }
+    return false;
+}
+
+// The names `struct NAME` defines.
+std::set<std::string> structNames(const std::string& code, const std::vector<Word>& words) {
+    std::set<std::string> names;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        if (wordAt(code, words[w]) == "struct") {
+            names.insert(wordAt(code, words[w + 1]));
+        }
+    }
+    return names;
+}
+
+// Whether a statement starts at `at`: only blanks between it and a ';', '{' or '}' before it.
+bool startsStatement(const std::string& code, std::size_t at) {
+    while (at > 0 && std::strchr(" \t\r\n", code[at - 1]) != nullptr) {
+        --at;
+    }
+    return at == 0 || std::strchr(";{}", code[at - 1]) != nullptr;
+}
+
+// Whether a word of `words` in [from, to), not a member after a '.', is `name`.
+bool names(const std::string& code, const std::vector<Word>& words, std::size_t from,
+           std::size_t to, const std::string& name) {
+    for (const Word& word : words) {
+        if (word.start >= from && word.end <= to && code[word.start - 1] != '.' &&
+            wordAt(code, word) == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The elements a swizzle of matrix elements picks, "_m01" or "_12" each; empty for a word that
+// is no such swizzle.
+std::vector<std::string> matrixElements(const std::string& word) {
+    std::vector<std::string> elements;
+    for (std::size_t at = 0; at < word.size();) {
+        const std::size_t rest = word.size() - at;
+        if (word[at] != '_' || rest < 3) {
+            return {};
+        }
+        if (word[at + 1] == 'm' && rest >= 4 && inRange(word[at + 2], '0', '3') &&
+            inRange(word[at + 3], '0', '3')) {
+            elements.push_back(word.substr(at, 4));
+            at += 4;
+        } else if (inRange(word[at + 1], '1', '4') && inRange(word[at + 2], '1', '4')) {
+            elements.push_back(word.substr(at, 3));
+            at += 3;
+        } else {
+            return {};
+        }
+    }
+    return elements;
+}
+
+// Where the bracketed part that ends with the ')' or ']' at `close` opens; npos when it does not.
+std::size_t openingBracket(const std::string& code, std::size_t close) {
+    int depth = 0;
+    for (std::size_t at = close + 1; at > 0; --at) {
+        const char c = code[at - 1];
+        depth += c == ')' || c == ']' ? 1 : c == '(' || c == '[' ? -1 : 0;
+        if (depth == 0) {
+            return at - 1;
+        }
+    }
+    return std::string::npos;
+}
+
+// Where the operand that ends just before `end` starts: names, members, indexes and calls
+// (`m`, `a.m[i]`, `mul(a, b)`); `end` itself when there is none.
+std::size_t operandStart(const std::string& code, std::size_t end) {
+    std::size_t at = end;
+    while (at > 0) {
+        const char c = code[at - 1];
+        const std::size_t open =
+            c == ')' || c == ']' ? openingBracket(code, at - 1) : std::string::npos;
+        if (identChar(c) || c == '.') {
+            --at;
+        } else if (open != std::string::npos) {
+            at = open;
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
+// Whether what follows `at` assigns to what comes before it (`=`, not `==`).
+bool assignedAt(const std::string& code, std::size_t at) {
+    at = skipBlanks(code, at);
+    if (at < code.size() && std::strchr("+-*/", code[at]) != nullptr) {
+        ++at;
+    }
+    return at < code.size() && code[at] == '=' && (at + 1 == code.size() || code[at + 1] != '=');
+}
+
+}  // namespace
+
+std::string withSelfInitializersSplit(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    const std::set<std::string> structs = structNames(code, words);
+    Insertions edits;
+    int depth = 0;  // of braces, at the word
+    std::size_t counted = 0;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        for (; counted < words[w].start; ++counted) {
+            depth += code[counted] == '{' ? 1 : code[counted] == '}' ? -1 : 0;
+        }
+        const std::string type = wordAt(code, words[w]);
+        const std::string name = wordAt(code, words[w + 1]);
+        const std::size_t equals = skipBlanks(code, words[w + 1].end);
+        if (depth <= 0 || (!isBasicType(type) && structs.count(type) == 0) ||
+            !blanksBetween(code, words[w], words[w + 1]) ||
+            !startsStatement(code, words[w].start) || equals >= code.size() ||
+            code[equals] != '=' || code.compare(equals, 2, "==") == 0) {
+            continue;
+        }
+        const std::size_t end = valueEnd(code, equals + 1);
+        if (end != std::string::npos && code[end] == ';' &&
+            names(code, words, equals + 1, end, name)) {
+            edits.emplace_back(equals, "; " + name + " ");
+        }
+    }
+    std::string out(source);
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+std::string withMatrixSwizzlesSpread(std::string_view source) {
+    const std::string code = codeOnly(source);
+    std::string out;
+    std::size_t copied = 0;
+    for (const Word& word : wordsOf(code)) {
+        const std::vector<std::string> elements = matrixElements(wordAt(code, word));
+        const std::size_t dot = word.start - 1;
+        if (elements.size() < 2 || elements.size() > 4 || word.start == 0 || code[dot] != '.' ||
+            assignedAt(code, word.end)) {
+            continue;
+        }
+        const std::size_t start = operandStart(code, dot);
+        const std::string matrix(source.substr(start, dot - start));
+        if (start == dot || start < copied || matrix.find("++") != std::string::npos ||
+            matrix.find("--") != std::string::npos) {
+            continue;
+        }
+        out.append(source, copied, start - copied);
+        out += "float" + std::to_string(elements.size()) + "(";
+        for (std::size_t e = 0; e < elements.size(); ++e) {
+            out += (e == 0 ? "" : ", ") + matrix + "." + elements[e];
+        }
+        out += ")";
+        copied = word.end;
+    }
+    return out.append(source, copied, std::string::npos);
+}
+
+}  // namespace cgrt
