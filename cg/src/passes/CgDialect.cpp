@@ -762,35 +762,6 @@ bool isScalarType(const std::string& word) {
     return std::find(std::begin(SCALARS), std::end(SCALARS), word) != std::end(SCALARS);
 }
 
-// Where each argument of the call whose '(' is at `open` starts and ends (past its last
-// character), blanks around it left out; empty for a call with none or one that does not close.
-std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
-                                                           std::size_t open) {
-    std::vector<std::pair<std::size_t, std::size_t>> found;
-    const std::size_t close = closingParen(code, open);
-    if (close == std::string::npos) {
-        return found;
-    }
-    int depth = 0;
-    std::size_t start = open + 1;
-    for (std::size_t i = open + 1; i <= close; ++i) {
-        const char c = code[i];
-        if ((c == ',' && depth == 0) || i == close) {
-            std::size_t first = skipBlanks(code, start);
-            std::size_t last = i;
-            while (last > first && std::isspace(static_cast<unsigned char>(code[last - 1]))) {
-                --last;
-            }
-            if (first < last) {
-                found.emplace_back(first, last);
-            }
-            start = i + 1;
-        }
-        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
-    }
-    return found;
-}
-
 // The scalar type of each parameter of a definition's list ("" for any other, an array, or one
 // written to).
 std::vector<std::string> scalarParameters(const std::string& list) {

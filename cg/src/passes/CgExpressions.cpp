@@ -3,6 +3,7 @@
 #include "CgScan.h"
 
 #include <cstring>
+#include <cctype>
 #include <set>
 #include <vector>
 
@@ -131,7 +132,173 @@ bool assignedAt(const std::string& code, std::size_t at) {
     return at < code.size() && code[at] == '=' && (at + 1 == code.size() || code[at + 1] != '=');
 }
 
+// A word, a number, or an operator or bracket, at [start, end) of the code.
+struct Token {
+    std::size_t start;
+    std::size_t end;
+    enum Kind { Name, Number, Open, Close, Other } kind;
+};
+
+const char* const OPERATORS[] = {"<<=", ">>=", "<=", ">=", "==", "!=", "&&", "||", "<<",
+                                 ">>",  "+=",  "-=", "*=", "/=", "%=", "++", "--"};
+
+std::size_t operatorLength(const std::string& code, std::size_t at) {
+    for (const char* op : OPERATORS) {
+        if (code.compare(at, std::strlen(op), op) == 0) {
+            return std::strlen(op);
+        }
+    }
+    return 1;
+}
+
+std::size_t numberEnd(const std::string& code, std::size_t at) {
+    while (at < code.size() && (identChar(code[at]) || code[at] == '.' ||
+                                ((code[at] == '+' || code[at] == '-') &&
+                                 (code[at - 1] == 'e' || code[at - 1] == 'E')))) {
+        ++at;
+    }
+    return at;
+}
+
+bool isDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+std::vector<Token> tokensOf(const std::string& code) {
+    std::vector<Token> tokens;
+    for (std::size_t at = skipBlanks(code, 0); at < code.size(); at = skipBlanks(code, at)) {
+        const char c = code[at];
+        if (identStart(c)) {
+            tokens.push_back({at, wordEnd(code, at), Token::Name});
+        } else if (isDigit(c) || (c == '.' && at + 1 < code.size() && isDigit(code[at + 1]))) {
+            tokens.push_back({at, numberEnd(code, at), Token::Number});
+        } else {
+            const Token::Kind kind = std::strchr("([", c) != nullptr   ? Token::Open
+                                     : std::strchr(")]", c) != nullptr ? Token::Close
+                                                                       : Token::Other;
+            tokens.push_back({at, at + operatorLength(code, at), kind});
+        }
+        at = tokens.back().end;
+    }
+    return tokens;
+}
+
+// For each token, the index of the bracket that matches it (itself for any other token, and for
+// a bracket without its match).
+std::vector<std::size_t> bracketMates(const std::string& code, const std::vector<Token>& tokens) {
+    std::vector<std::size_t> mates(tokens.size());
+    std::vector<std::size_t> open;
+    for (std::size_t t = 0; t < tokens.size(); ++t) {
+        mates[t] = t;
+        if (tokens[t].kind == Token::Open) {
+            open.push_back(t);
+        } else if (tokens[t].kind == Token::Close && !open.empty() &&
+                   (code[tokens[open.back()].start] == '(') == (code[tokens[t].start] == ')')) {
+            mates[t] = open.back();
+            mates[open.back()] = t;
+            open.pop_back();
+        }
+    }
+    return mates;
+}
+
+// Operators that bind tighter than a comparison, inside its operands.
+bool inOperand(const std::string& code, const Token& token) {
+    const std::string text = code.substr(token.start, token.end - token.start);
+    return text == "." || text == "+" || text == "-" || text == "*" || text == "/" || text == "%" ||
+           text == "!" || text == "~" || text == "<<" || text == ">>";
+}
+
+// Whether `right` cannot follow `left` in one operand: two names or numbers, or one after a
+// closing bracket, are two expressions (`return x`, a cast's `(float3) x` is left whole).
+bool apart(const Token& left, const Token& right) {
+    const bool leftEnds =
+        left.kind == Token::Name || left.kind == Token::Number || left.kind == Token::Close;
+    const bool rightStarts = right.kind == Token::Name || right.kind == Token::Number ||
+                             (right.kind == Token::Open && left.kind != Token::Name);
+    return leftEnds && rightStarts;
+}
+
+// The first token of the operand that ends with token `last`.
+std::size_t operandFirst(const std::string& code, const std::vector<Token>& tokens,
+                         const std::vector<std::size_t>& mates, std::size_t last) {
+    std::size_t first = last + 1;
+    while (first > 0) {
+        std::size_t t = first - 1;
+        const Token& token = tokens[t];
+        if ((token.kind == Token::Other && !inOperand(code, token)) || token.kind == Token::Open ||
+            (first <= last && apart(token, tokens[first]))) {
+            break;
+        }
+        first = token.kind == Token::Close && mates[t] != t ? mates[t] : t;
+    }
+    return first;
+}
+
+// The last token of the operand that starts with token `first`.
+std::size_t operandLast(const std::string& code, const std::vector<Token>& tokens,
+                        const std::vector<std::size_t>& mates, std::size_t first) {
+    std::size_t last = first;  // one past it, until the end
+    while (last < tokens.size()) {
+        const Token& token = tokens[last];
+        if ((token.kind == Token::Other && !inOperand(code, token)) || token.kind == Token::Close ||
+            (last > first && apart(tokens[last - 1], token))) {
+            break;
+        }
+        last = (token.kind == Token::Open && mates[last] != last ? mates[last] : last) + 1;
+    }
+    return last - 1;
+}
+
+// Whether tokens [first, last] are constant as glslang folds them: numbers, constructors of the
+// numeric types, true and false, and swizzles; `vector` says whether a vector type is named.
+bool constantOperand(const std::string& code, const std::vector<Token>& tokens, std::size_t first,
+                     std::size_t last, bool& vector) {
+    if (first > last) {
+        return false;
+    }
+    for (std::size_t t = first; t <= last; ++t) {
+        const std::string text = code.substr(tokens[t].start, tokens[t].end - tokens[t].start);
+        const bool member = t > first && code[tokens[t - 1].start] == '.';
+        if (tokens[t].kind == Token::Name && !member && !isBasicType(text) && text != "true" &&
+            text != "false") {
+            return false;
+        }
+        vector = vector || (tokens[t].kind == Token::Name && !member && isBasicType(text) &&
+                            isDigit(text.back()) && text.back() != '1');
+    }
+    return true;
+}
+
+bool isComparison(const std::string& code, const Token& token) {
+    const std::string text = code.substr(token.start, token.end - token.start);
+    return text == "<" || text == ">" || text == "<=" || text == ">=";
+}
+
 }  // namespace
+
+std::string withConstantComparisonsKept(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Token> tokens = tokensOf(code);
+    const std::vector<std::size_t> mates = bracketMates(code, tokens);
+    Insertions edits;
+    for (std::size_t t = 1; t + 1 < tokens.size(); ++t) {
+        if (!isComparison(code, tokens[t])) {
+            continue;
+        }
+        const std::size_t leftFirst = operandFirst(code, tokens, mates, t - 1);
+        const std::size_t rightLast = operandLast(code, tokens, mates, t + 1);
+        bool vector = false;
+        if (constantOperand(code, tokens, leftFirst, t - 1, vector) &&
+            constantOperand(code, tokens, t + 1, rightLast, vector) && vector) {
+            edits.emplace_back(tokens[leftFirst].start, "cg_kept(");
+            edits.emplace_back(tokens[t - 1].end, ")");
+        }
+    }
+    std::string out(source);
+    insertAll(out, std::move(edits));
+    return out;
+}
 
 std::string withSelfInitializersSplit(std::string_view source) {
     const std::string code = withoutDirectives(codeOnly(source));

@@ -152,6 +152,11 @@ const LibraryFunction LIBRARY[] = {
      "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
      "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n",
      true},
+    // What it is given, but no longer a constant for glslang to fold (see CgExpressions).
+    {"cg_kept", nullptr,
+     "float cg_kept(float x) { return x; }\nfloat2 cg_kept(float2 x) { return x; }\n"
+     "float3 cg_kept(float3 x) { return x; }\nfloat4 cg_kept(float4 x) { return x; }\n",
+     true},
     // A rectangle texture's projective lookup divides apart from it (see CgLookups).
     {"cg_rectProjected", nullptr,
      "float2 cg_rectProjected(float3 c) { return c.xy / c.z; }\n"

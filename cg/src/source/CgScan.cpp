@@ -96,6 +96,33 @@ std::size_t valueEnd(const std::string& code, std::size_t from) {
     return std::string::npos;
 }
 
+std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
+                                                           std::size_t open) {
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    const std::size_t close = closingParen(code, open);
+    if (close == std::string::npos) {
+        return found;
+    }
+    int depth = 0;
+    std::size_t start = open + 1;
+    for (std::size_t i = open + 1; i <= close; ++i) {
+        const char c = code[i];
+        if ((c == ',' && depth == 0) || i == close) {
+            std::size_t first = skipBlanks(code, start);
+            std::size_t last = i;
+            while (last > first && std::isspace(static_cast<unsigned char>(code[last - 1]))) {
+                --last;
+            }
+            if (first < last) {
+                found.emplace_back(first, last);
+            }
+            start = i + 1;
+        }
+        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
+    }
+    return found;
+}
+
 std::vector<Word> wordsOf(const std::string& code) {
     std::vector<Word> words;
     for (std::size_t i = 0; i < code.size();) {

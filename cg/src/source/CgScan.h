@@ -49,6 +49,11 @@ std::size_t targetStart(const std::string& code, std::size_t end);
 // that closes one opened before it.
 std::size_t valueEnd(const std::string& code, std::size_t from);
 
+// Where each argument of the call whose '(' is at `open` starts and ends (past its last
+// character), blanks around it left out; empty for a call with none or one that does not close.
+std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
+                                                           std::size_t open);
+
 // Whether only blanks, at least one, stand between two words.
 bool blanksBetween(const std::string& code, const Word& a, const Word& b);
 
