@@ -1,8 +1,10 @@
 #include "CgExpressions.h"
 
+#include "CgDialect.h"
 #include "CgScan.h"
 
 #include <cstring>
+#include <map>
 #include <cctype>
 #include <set>
 #include <vector>
@@ -275,7 +277,108 @@ bool isComparison(const std::string& code, const Token& token) {
     return text == "<" || text == ">" || text == "<=" || text == ">=";
 }
 
+// The number of components of a numeric or bool type (float3: 3); 0 for a matrix or any other word.
+int typeWidth(const std::string& word) {
+    if (!isBasicType(word) || word.find('x') != std::string::npos) {
+        return 0;
+    }
+    return isDigit(word.back()) ? word.back() - '0' : 1;
+}
+
+// The width of each name the code declares with a numeric or bool type, 0 for one declared with
+// two widths.
+std::map<std::string, int> declaredWidths(const std::string& code) {
+    std::map<std::string, int> widths;
+    const std::vector<Word> words = wordsOf(code);
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const int width = typeWidth(wordAt(code, words[w]));
+        if (width == 0 || !blanksBetween(code, words[w], words[w + 1])) {
+            continue;
+        }
+        const auto known = widths.emplace(wordAt(code, words[w + 1]), width).first;
+        known->second = known->second == width ? width : 0;
+    }
+    return widths;
+}
+
+bool isSwizzle(const std::string& word) {
+    return !word.empty() && word.size() <= 4 &&
+           (word.find_first_not_of("xyzw") == std::string::npos ||
+            word.find_first_not_of("rgba") == std::string::npos);
+}
+
+// How many components the expression `e` surely has: a declared name, a swizzle of one operand, a
+// constructor or a cast; 0 when that is not sure.
+int widthOf(const std::string& e, const std::map<std::string, int>& declared) {
+    if (e.empty()) {
+        return 0;
+    }
+    if (wordEnd(e, 0) == e.size()) {
+        const auto found = declared.find(e);
+        return found == declared.end() ? 0 : found->second;
+    }
+    const std::size_t dot = e.rfind('.');
+    if (dot != std::string::npos && dot > 0 && operandStart(e, dot) == 0 &&
+        isSwizzle(e.substr(dot + 1))) {
+        return static_cast<int>(e.size() - dot - 1);
+    }
+    const std::size_t typeEnd = wordEnd(e, 0);
+    if (e[typeEnd] == '(' && closingParen(e, typeEnd) == e.size() - 1) {
+        return typeWidth(e.substr(0, typeEnd));
+    }
+    const std::size_t cast = e[0] == '(' ? closingParen(e, 0) : std::string::npos;
+    return cast == std::string::npos ? 0 : typeWidth(e.substr(1, cast - 1));
+}
+
+bool isNumber(const std::string& e) {
+    const std::size_t start = e[0] == '-' ? skipBlanks(e, 1) : 0;
+    return start < e.size() && (isDigit(e[start]) || e[start] == '.') &&
+           numberEnd(e, start) == e.size();
+}
+
+bool takesFirstArgumentsType(const std::string& name) {
+    static const char* const NAMES[] = {"min",  "max",   "pow",      "atan2", "fmod",
+                                        "lerp", "clamp", "distance", "dot"};
+    for (const char* known : NAMES) {
+        if (name == known) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string withMixedArgumentsNarrowed(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::map<std::string, int> declared = declaredWidths(code);
+    const std::set<std::string> own = definedFunctions(source);
+    Insertions edits;
+    for (const Word& word : wordsOf(code)) {
+        const std::string name = wordAt(code, word);
+        const std::size_t open = skipBlanks(code, word.end);
+        if (!takesFirstArgumentsType(name) || own.count(name) != 0 || open >= code.size() ||
+            code[open] != '(' || (word.start > 0 && code[word.start - 1] == '.')) {
+            continue;
+        }
+        const auto places = arguments(code, open);
+        const auto text = [&](std::size_t a) {
+            return code.substr(places[a].first, places[a].second - places[a].first);
+        };
+        if (places.size() < 2 || widthOf(text(0), declared) != 1) {
+            continue;
+        }
+        for (std::size_t a = 1; a < places.size(); ++a) {
+            if (widthOf(text(a), declared) != 1 && !isNumber(text(a))) {
+                edits.emplace_back(places[a].first, "(");
+                edits.emplace_back(places[a].second, ").x");
+            }
+        }
+    }
+    std::string out(source);
+    insertAll(out, std::move(edits));
+    return out;
+}
 
 std::string withConstantComparisonsKept(std::string_view source) {
     const std::string code = withoutDirectives(codeOnly(source));

@@ -22,4 +22,14 @@ std::string withMatrixSwizzlesSpread(std::string_view source);
 // `cg_kept`, which returns what it is given (see CgLibrary), so that glslang compares as usual.
 std::string withConstantComparisonsKept(std::string_view source);
 
+// Cg takes the first argument's type for a library function whose parameters share one type
+// (min, max, pow, atan2, fmod, lerp, clamp, distance, dot): given a scalar first, it takes the
+// first component of each vector after it (`min(a.x, b.xyz)` is `min(a.x, b.x)`); glslang widens
+// the scalar instead. Where the first argument is surely a scalar (a name declared so, a one-letter
+// swizzle, a scalar constructor or cast; not a bare number, for which cgc finds the call
+// ambiguous), each later one that may be a vector (not surely a scalar or a number) becomes
+// `(b.xyz).x`, which is the same for a scalar. A source that defines a function of the same name
+// keeps its calls.
+std::string withMixedArgumentsNarrowed(std::string_view source);
+
 }  // namespace cgrt

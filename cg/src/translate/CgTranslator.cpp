@@ -741,6 +741,8 @@ const TextPass TEXT_PASSES[] = {
      [](const std::string& t, PassContext&) { return withSelfInitializersSplit(t); }},
     {"matrix-swizzles",
      [](const std::string& t, PassContext&) { return withMatrixSwizzlesSpread(t); }},
+    {"mixed-arguments",
+     [](const std::string& t, PassContext&) { return withMixedArgumentsNarrowed(t); }},
     {"constant-comparisons",
      [](const std::string& t, PassContext&) { return withConstantComparisonsKept(t); }},
     {"reserved-words", [](const std::string& t, PassContext&) { return renameReservedWords(t); }},
