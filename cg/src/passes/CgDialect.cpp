@@ -723,39 +723,6 @@ std::string entryLocation(std::string_view source, const std::string& name,
 namespace cgrt {
 namespace {
 
-struct FunctionDefinition {
-    Word name;
-    std::size_t open;   // its parameter list's '('
-    std::size_t close;  // and ')'
-};
-
-bool isStatementWord(const std::string& word);
-
-// Every "TYPE NAME(...) ... {" of `code` (see codeOnly), `words` being its words.
-std::vector<FunctionDefinition> definitionsIn(const std::string& code,
-                                              const std::vector<Word>& words) {
-    std::vector<FunctionDefinition> found;
-    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-        const std::size_t open = skipBlanks(code, words[w + 1].end);
-        const std::size_t close =
-            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
-        const std::size_t body =
-            close == std::string::npos ? close : code.find_first_of(";{", close);
-        if (blanksBetween(code, words[w], words[w + 1]) && body != std::string::npos &&
-            code[body] == '{' &&
-            !isStatementWord(
-                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start))) {
-            found.push_back({words[w + 1], open, close});
-        }
-    }
-    return found;
-}
-
-// `else if (x) {` looks like a definition of `if`.
-bool isStatementWord(const std::string& word) {
-    return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
-}
-
 bool isScalarType(const std::string& word) {
     static const char* const SCALARS[] = {"float", "half", "fixed", "int",
                                           "uint",  "bool", "double"};
@@ -766,22 +733,10 @@ bool isScalarType(const std::string& word) {
 // written to).
 std::vector<std::string> scalarParameters(const std::string& list) {
     std::vector<std::string> types;
-    std::istringstream in(list);
-    std::string parameter;
-    while (std::getline(in, parameter, ',')) {
-        std::string type;
-        bool written = false;
-        for (const Word& word : wordsOf(parameter)) {
-            const std::string text = parameter.substr(word.start, word.end - word.start);
-            written = written || text == "out" || text == "inout";
-            if (text != "in" && text != "out" && text != "inout" && text != "uniform" &&
-                text != "const") {
-                type = text;
-                break;
-            }
-        }
-        const bool array = parameter.find('[') != std::string::npos;
-        types.push_back(isScalarType(type) && !written && !array ? type : "");
+    for (const Parameter& parameter : parametersOf(list)) {
+        types.push_back(isScalarType(parameter.type) && !parameter.written && !parameter.array
+                            ? parameter.type
+                            : "");
     }
     return types;
 }

@@ -285,20 +285,20 @@ int typeWidth(const std::string& word) {
     return isDigit(word.back()) ? word.back() - '0' : 1;
 }
 
-// The width of each name the code declares with a numeric or bool type, 0 for one declared with
-// two widths.
-std::map<std::string, int> declaredWidths(const std::string& code) {
-    std::map<std::string, int> widths;
+// The type of each name the code declares with a numeric or bool type, "" for one declared with
+// two types.
+std::map<std::string, std::string> declaredTypes(const std::string& code) {
+    std::map<std::string, std::string> types;
     const std::vector<Word> words = wordsOf(code);
     for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-        const int width = typeWidth(wordAt(code, words[w]));
-        if (width == 0 || !blanksBetween(code, words[w], words[w + 1])) {
+        const std::string type = wordAt(code, words[w]);
+        if (!isBasicType(type) || !blanksBetween(code, words[w], words[w + 1])) {
             continue;
         }
-        const auto known = widths.emplace(wordAt(code, words[w + 1]), width).first;
-        known->second = known->second == width ? width : 0;
+        const auto known = types.emplace(wordAt(code, words[w + 1]), type).first;
+        known->second = known->second == type ? type : "";
     }
-    return widths;
+    return types;
 }
 
 bool isSwizzle(const std::string& word) {
@@ -309,13 +309,13 @@ bool isSwizzle(const std::string& word) {
 
 // How many components the expression `e` surely has: a declared name, a swizzle of one operand, a
 // constructor or a cast; 0 when that is not sure.
-int widthOf(const std::string& e, const std::map<std::string, int>& declared) {
+int widthOf(const std::string& e, const std::map<std::string, std::string>& declared) {
     if (e.empty()) {
         return 0;
     }
     if (wordEnd(e, 0) == e.size()) {
         const auto found = declared.find(e);
-        return found == declared.end() ? 0 : found->second;
+        return found == declared.end() ? 0 : typeWidth(found->second);
     }
     const std::size_t dot = e.rfind('.');
     if (dot != std::string::npos && dot > 0 && operandStart(e, dot) == 0 &&
@@ -347,11 +347,127 @@ bool takesFirstArgumentsType(const std::string& name) {
     return false;
 }
 
+bool isHalfType(const std::string& word) {
+    return isBasicType(word) &&
+           (word.compare(0, 4, "half") == 0 || word.compare(0, 5, "fixed") == 0);
+}
+
+// Whether the expression `e` is surely of a half type: a name declared so, a swizzle of one, a
+// half constructor or cast.
+bool surelyHalf(const std::string& e, const std::map<std::string, std::string>& declared) {
+    if (e.empty()) {
+        return false;
+    }
+    if (wordEnd(e, 0) == e.size()) {
+        const auto found = declared.find(e);
+        return found != declared.end() && isHalfType(found->second);
+    }
+    const std::size_t dot = e.rfind('.');
+    if (dot != std::string::npos && dot > 0 && operandStart(e, dot) == 0 &&
+        isSwizzle(e.substr(dot + 1))) {
+        return surelyHalf(e.substr(0, dot), declared);
+    }
+    const std::size_t typeEnd = wordEnd(e, 0);
+    if (e[typeEnd] == '(' && closingParen(e, typeEnd) == e.size() - 1) {
+        return isHalfType(e.substr(0, typeEnd));
+    }
+    const std::size_t cast = e[0] == '(' ? closingParen(e, 0) : std::string::npos;
+    return cast != std::string::npos && isHalfType(e.substr(1, cast - 1));
+}
+
+// The type as glslang's HLSL takes it: half and fixed are float.
+std::string asFloat(const std::string& type) {
+    const std::size_t base = type.compare(0, 4, "half") == 0    ? 4
+                             : type.compare(0, 5, "fixed") == 0 ? 5
+                                                                : 0;
+    return isBasicType(type) && base > 0 ? "float" + type.substr(base) : type;
+}
+
+std::vector<std::string> parameterTypes(const std::string& code, const FunctionDefinition& d) {
+    std::vector<std::string> types;
+    for (const Parameter& p : parametersOf(code.substr(d.open + 1, d.close - d.open - 1))) {
+        types.push_back(p.type);
+    }
+    return types;
+}
+
+// Whether a call with these arguments is meant for the overload taking `types`, where it takes
+// half.
+bool callsHalf(const std::string& code,
+               const std::vector<std::pair<std::size_t, std::size_t>>& places,
+               const std::vector<std::string>& types,
+               const std::map<std::string, std::string>& declared) {
+    if (places.size() != types.size()) {
+        return false;
+    }
+    for (std::size_t a = 0; a < places.size(); ++a) {
+        const std::string e = code.substr(places[a].first, places[a].second - places[a].first);
+        const int width = widthOf(e, declared);
+        if (isHalfType(types[a]) &&
+            (!surelyHalf(e, declared) || (width != 0 && width != typeWidth(types[a])))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+std::string withHalfOverloadsApart(std::string_view source) {
+    const std::string code = withoutDirectives(codeOnly(source));
+    const std::vector<Word> words = wordsOf(code);
+    const std::vector<FunctionDefinition> definitions = definitionsIn(code, words);
+    // name -> the parameter types of its half overloads that have a float twin
+    std::map<std::string, std::vector<std::vector<std::string>>> twins;
+    std::set<std::size_t> renamed;  // where the words to rename start
+    for (const FunctionDefinition& half : definitions) {
+        const std::vector<std::string> types = parameterTypes(code, half);
+        std::vector<std::string> floats;
+        for (const std::string& type : types) {
+            floats.push_back(asFloat(type));
+        }
+        for (const FunctionDefinition& other : definitions) {
+            if (floats != types && wordAt(code, other.name) == wordAt(code, half.name) &&
+                parameterTypes(code, other) == floats) {
+                twins[wordAt(code, half.name)].push_back(types);
+                renamed.insert(half.name.start);
+                break;
+            }
+        }
+    }
+    std::set<std::size_t> definitionNames;
+    for (const FunctionDefinition& definition : definitions) {
+        definitionNames.insert(definition.name.start);
+    }
+    const std::map<std::string, std::string> declared = declaredTypes(code);
+    for (const Word& word : words) {
+        const auto found = twins.find(wordAt(code, word));
+        const std::size_t open = skipBlanks(code, word.end);
+        if (found == twins.end() || definitionNames.count(word.start) != 0 || open >= code.size() ||
+            code[open] != '(' || (word.start > 0 && code[word.start - 1] == '.')) {
+            continue;
+        }
+        const auto places = arguments(code, open);
+        for (const std::vector<std::string>& types : found->second) {
+            if (callsHalf(code, places, types, declared)) {
+                renamed.insert(word.start);
+            }
+        }
+    }
+    std::string out;
+    std::size_t copied = 0;
+    for (const Word& word : words) {
+        if (renamed.count(word.start) != 0) {
+            out.append(source, copied, word.start - copied).append("cg_half_");
+            copied = word.start;
+        }
+    }
+    return out.append(source, copied, std::string::npos);
+}
 
 std::string withMixedArgumentsNarrowed(std::string_view source) {
     const std::string code = withoutDirectives(codeOnly(source));
-    const std::map<std::string, int> declared = declaredWidths(code);
+    const std::map<std::string, std::string> declared = declaredTypes(code);
     const std::set<std::string> own = definedFunctions(source);
     Insertions edits;
     for (const Word& word : wordsOf(code)) {

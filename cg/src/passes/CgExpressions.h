@@ -32,4 +32,12 @@ std::string withConstantComparisonsKept(std::string_view source);
 // keeps its calls.
 std::string withMixedArgumentsNarrowed(std::string_view source);
 
+// Cg's half is a type of its own, glslang's HLSL takes it for float: a function defined for half
+// and again alike for float is one function defined twice. The half one is renamed (`twice` to
+// `cg_half_twice`), and so are the calls whose arguments are surely half where it takes half
+// (names declared half or fixed, their swizzles, half constructors and casts) and not of another
+// width; the others call the float one, as Cg's overload choice does for float, numbers and mixed
+// expressions.
+std::string withHalfOverloadsApart(std::string_view source);
+
 }  // namespace cgrt

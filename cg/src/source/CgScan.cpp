@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 namespace cgrt {
 namespace text {
@@ -139,6 +140,54 @@ std::vector<Word> wordsOf(const std::string& code) {
         }
     }
     return words;
+}
+
+namespace {
+
+// `else if (x) {` looks like a definition of `if`.
+bool isStatementWord(const std::string& word) {
+    return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
+}
+
+}  // namespace
+
+std::vector<FunctionDefinition> definitionsIn(const std::string& code,
+                                              const std::vector<Word>& words) {
+    std::vector<FunctionDefinition> found;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::size_t open = skipBlanks(code, words[w + 1].end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        if (blanksBetween(code, words[w], words[w + 1]) && body != std::string::npos &&
+            code[body] == '{' &&
+            !isStatementWord(
+                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start))) {
+            found.push_back({words[w + 1], open, close});
+        }
+    }
+    return found;
+}
+
+std::vector<Parameter> parametersOf(const std::string& list) {
+    std::vector<Parameter> parameters;
+    std::istringstream in(list);
+    std::string parameter;
+    while (std::getline(in, parameter, ',')) {
+        Parameter found{"", false, parameter.find('[') != std::string::npos};
+        for (const Word& word : wordsOf(parameter)) {
+            const std::string text = parameter.substr(word.start, word.end - word.start);
+            found.written = found.written || text == "out" || text == "inout";
+            if (text != "in" && text != "out" && text != "inout" && text != "uniform" &&
+                text != "const") {
+                found.type = text;
+                break;
+            }
+        }
+        parameters.push_back(found);
+    }
+    return parameters;
 }
 
 bool blanksBetween(const std::string& code, const Word& a, const Word& b) {

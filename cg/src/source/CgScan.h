@@ -54,6 +54,25 @@ std::size_t valueEnd(const std::string& code, std::size_t from);
 std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
                                                            std::size_t open);
 
+struct FunctionDefinition {
+    Word name;
+    std::size_t open;   // its parameter list's '('
+    std::size_t close;  // and ')'
+};
+
+// Every "TYPE NAME(...) ... {" of `code` (see codeOnly), `words` being its words.
+std::vector<FunctionDefinition> definitionsIn(const std::string& code,
+                                              const std::vector<Word>& words);
+
+struct Parameter {
+    std::string type;  // the word its type starts with
+    bool written;      // out or inout
+    bool array;
+};
+
+// The parameters of a definition's list, as the text between its brackets has them.
+std::vector<Parameter> parametersOf(const std::string& list);
+
 // Whether only blanks, at least one, stand between two words.
 bool blanksBetween(const std::string& code, const Word& a, const Word& b);
 

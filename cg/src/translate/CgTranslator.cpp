@@ -733,6 +733,8 @@ const TextPass TEXT_PASSES[] = {
      [](const std::string& t, PassContext& c) {
          return withRectangleSamplersAs2D(t, c.standIns.rectangles);
      }},
+    {"half-overloads",
+     [](const std::string& t, PassContext&) { return withHalfOverloadsApart(t); }},
     {"scalar-arguments",
      [](const std::string& t, PassContext&) { return withScalarArgumentsNarrowed(t); }},
     {"repeated-structs",
