@@ -15,6 +15,19 @@ using namespace text;
 
 namespace {
 
+std::string withInserted(std::string_view source, Insertions edits) {
+    std::string out(source);
+    insertAll(out, std::move(edits));
+    return out;
+}
+
+// Inserts `before` at `from` and `after` at `to`.
+void enclose(Insertions& edits, std::size_t from, std::size_t to, const char* before,
+             const char* after) {
+    edits.emplace_back(from, before);
+    edits.emplace_back(to, after);
+}
+
 std::string wordAt(const std::string& code, const Word& word) {
     return code.substr(word.start, word.end - word.start);
 }
@@ -58,12 +71,13 @@ bool startsStatement(const std::string& code, std::size_t at) {
     return at == 0 || std::strchr(";{}", code[at - 1]) != nullptr;
 }
 
-// Whether a word of `words` in [from, to), not a member after a '.', is `name`.
+// Whether a word of `words` in [from, to), not a member after a '.' nor a call, is `name`.
 bool names(const std::string& code, const std::vector<Word>& words, std::size_t from,
            std::size_t to, const std::string& name) {
     for (const Word& word : words) {
+        const std::size_t next = skipBlanks(code, word.end);
         if (word.start >= from && word.end <= to && code[word.start - 1] != '.' &&
-            wordAt(code, word) == name) {
+            (next == code.size() || code[next] != '(') && wordAt(code, word) == name) {
             return true;
         }
     }
@@ -486,14 +500,11 @@ std::string withMixedArgumentsNarrowed(std::string_view source) {
         }
         for (std::size_t a = 1; a < places.size(); ++a) {
             if (widthOf(text(a), declared) != 1 && !isNumber(text(a))) {
-                edits.emplace_back(places[a].first, "(");
-                edits.emplace_back(places[a].second, ").x");
+                enclose(edits, places[a].first, places[a].second, "(", ").x");
             }
         }
     }
-    std::string out(source);
-    insertAll(out, std::move(edits));
-    return out;
+    return withInserted(source, std::move(edits));
 }
 
 std::string withConstantComparisonsKept(std::string_view source) {
@@ -510,13 +521,10 @@ std::string withConstantComparisonsKept(std::string_view source) {
         bool vector = false;
         if (constantOperand(code, tokens, leftFirst, t - 1, vector) &&
             constantOperand(code, tokens, t + 1, rightLast, vector) && vector) {
-            edits.emplace_back(tokens[leftFirst].start, "cg_kept(");
-            edits.emplace_back(tokens[t - 1].end, ")");
+            enclose(edits, tokens[leftFirst].start, tokens[t - 1].end, "cg_kept(", ")");
         }
     }
-    std::string out(source);
-    insertAll(out, std::move(edits));
-    return out;
+    return withInserted(source, std::move(edits));
 }
 
 std::string withSelfInitializersSplit(std::string_view source) {
@@ -545,9 +553,7 @@ std::string withSelfInitializersSplit(std::string_view source) {
             edits.emplace_back(equals, "; " + name + " ");
         }
     }
-    std::string out(source);
-    insertAll(out, std::move(edits));
-    return out;
+    return withInserted(source, std::move(edits));
 }
 
 std::string withMatrixSwizzlesSpread(std::string_view source) {

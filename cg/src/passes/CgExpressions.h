@@ -9,7 +9,8 @@ namespace cgrt {
 
 // Cg declares a variable before its initializer, as C does (`float4 a = c ? a : b;`); glslang's
 // HLSL after it, so the name is unknown there. A local declaration of one name whose initializer
-// names it is split: `float4 a; a = c ? a : b;`.
+// names it (not as a call: `float luma = luma(c);` keeps calling the function) is split:
+// `float4 a; a = c ? a : b;`.
 std::string withSelfInitializersSplit(std::string_view source);
 // glslang makes a swizzle of several matrix elements (`m._m01_m10`, `m._12_21`) one number; it
 // takes one element at a time. Read, not written, such a swizzle becomes the vector of its
