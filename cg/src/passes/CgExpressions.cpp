@@ -226,12 +226,13 @@ bool inOperand(const std::string& code, const Token& token) {
 }
 
 // Whether `right` cannot follow `left` in one operand: two names or numbers, or one after a
-// closing bracket, are two expressions (`return x`, a cast's `(float3) x` is left whole).
-bool apart(const Token& left, const Token& right) {
+// closing bracket, are two expressions (`return x`; a cast's `(float3) x` is left whole). A '['
+// indexes what comes before it, a '(' after a name calls it.
+bool apart(const std::string& code, const Token& left, const Token& right) {
     const bool leftEnds =
         left.kind == Token::Name || left.kind == Token::Number || left.kind == Token::Close;
     const bool rightStarts = right.kind == Token::Name || right.kind == Token::Number ||
-                             (right.kind == Token::Open && left.kind != Token::Name);
+                             (code[right.start] == '(' && left.kind != Token::Name);
     return leftEnds && rightStarts;
 }
 
@@ -243,7 +244,7 @@ std::size_t operandFirst(const std::string& code, const std::vector<Token>& toke
         std::size_t t = first - 1;
         const Token& token = tokens[t];
         if ((token.kind == Token::Other && !inOperand(code, token)) || token.kind == Token::Open ||
-            (first <= last && apart(token, tokens[first]))) {
+            (first <= last && apart(code, token, tokens[first]))) {
             break;
         }
         first = token.kind == Token::Close && mates[t] != t ? mates[t] : t;
@@ -258,7 +259,7 @@ std::size_t operandLast(const std::string& code, const std::vector<Token>& token
     while (last < tokens.size()) {
         const Token& token = tokens[last];
         if ((token.kind == Token::Other && !inOperand(code, token)) || token.kind == Token::Close ||
-            (last > first && apart(tokens[last - 1], token))) {
+            (last > first && apart(code, tokens[last - 1], token))) {
             break;
         }
         last = (token.kind == Token::Open && mates[last] != last ? mates[last] : last) + 1;
@@ -266,8 +267,10 @@ std::size_t operandLast(const std::string& code, const std::vector<Token>& token
     return last - 1;
 }
 
-// Whether tokens [first, last] are constant as glslang folds them: numbers, constructors of the
-// numeric types, true and false, and swizzles; `vector` says whether a vector type is named.
+// Whether tokens [first, last] may be constant as glslang folds them: numbers, constructors of
+// the numeric types, true and false, swizzles, and calls (glslang folds those of its built-in
+// functions, mul and abs among them, on constants; a call of another function only goes through
+// cg_kept for nothing); `vector` says whether a vector type is named.
 bool constantOperand(const std::string& code, const std::vector<Token>& tokens, std::size_t first,
                      std::size_t last, bool& vector) {
     if (first > last) {
@@ -276,8 +279,9 @@ bool constantOperand(const std::string& code, const std::vector<Token>& tokens, 
     for (std::size_t t = first; t <= last; ++t) {
         const std::string text = code.substr(tokens[t].start, tokens[t].end - tokens[t].start);
         const bool member = t > first && code[tokens[t - 1].start] == '.';
-        if (tokens[t].kind == Token::Name && !member && !isBasicType(text) && text != "true" &&
-            text != "false") {
+        const bool call = t < last && code[tokens[t + 1].start] == '(';
+        if (tokens[t].kind == Token::Name && !member && !call && !isBasicType(text) &&
+            text != "true" && text != "false") {
             return false;
         }
         vector = vector || (tokens[t].kind == Token::Name && !member && isBasicType(text) &&

@@ -19,8 +19,9 @@ std::string withMatrixSwizzlesSpread(std::string_view source);
 
 // glslang folds `<`, `>`, `<=` and `>=` of two constant vectors to one bool, the first
 // components' (`float3(1, 5, 9) < float3(2, 4, 8)` is true), where Cg compares component by
-// component. Where both operands are constant and one is a vector, the left one goes through
-// `cg_kept`, which returns what it is given (see CgLibrary), so that glslang compares as usual.
+// component. Where both operands may be constant (numbers, constructors, swizzles, calls of
+// them) and one names a vector type, the left one goes through `cg_kept`, which returns what it
+// is given (see CgLibrary), so that glslang compares as usual.
 std::string withConstantComparisonsKept(std::string_view source);
 
 // Cg takes the first argument's type for a library function whose parameters share one type
