@@ -107,6 +107,11 @@ const LibraryFunction LIBRARY[] = {
      "float cg_determinant(float3x3 m) { return determinant(m); }\n"
      "float cg_determinant(float4x4 m) { return determinant(m); }\n",
      false},
+    // What it is given, but no longer a constant for glslang to fold (see CgExpressions).
+    {"cg_kept", nullptr,
+     "float cg_kept(float x) { return x; }\nfloat2 cg_kept(float2 x) { return x; }\n"
+     "float3 cg_kept(float3 x) { return x; }\nfloat4 cg_kept(float4 x) { return x; }\n",
+     false},
     // glslang's HLSL lit multiplies n_dot_h by m where Cg raises it to the power m.
     {"lit", "cg_lit",
      "float4 cg_lit(float n_dot_l, float n_dot_h, float m) { return float4(1.0, max(0.0, n_dot_l), "
@@ -151,11 +156,6 @@ const LibraryFunction LIBRARY[] = {
     {"tex2Dproj", nullptr,
      "float4 tex2Dproj(sampler2D s, float3 c) { return tex2D(s, c.xy / c.z); }\n"
      "float4 tex2Dproj(sampler2D s, float4 c) { return tex2D(s, c.xy / c.w); }\n",
-     true},
-    // What it is given, but no longer a constant for glslang to fold (see CgExpressions).
-    {"cg_kept", nullptr,
-     "float cg_kept(float x) { return x; }\nfloat2 cg_kept(float2 x) { return x; }\n"
-     "float3 cg_kept(float3 x) { return x; }\nfloat4 cg_kept(float4 x) { return x; }\n",
      true},
     // A rectangle texture's projective lookup divides apart from it (see CgLookups).
     {"cg_rectProjected", nullptr,
