@@ -12,10 +12,10 @@ arguments, and every value written is kept within LIMIT, so that no expression o
 TOLERANCE = 'ulp 64 near 1e-4'
 # `int *= float` computes in float and truncates, as Cg does (cases/int-times-float.cg).
 INT_TIMES_FLOAT = True
-# all() and any() of constant vectors with fractions fold to false, and comparisons of constant
-# vectors select wrongly (cases/all-any-of-constants.cg, cases/vector-compare-of-constants.cg):
-# their operands are kept from being constant until that is fixed.
-CONSTANT_VECTORS_FOLD = False
+# all() and any() of constant vectors and comparisons of constant vectors, which glslang folded
+# wrongly (cases/all-any-of-constants.cg, cases/vector-compare-of-constants.cg), take constant
+# operands too since their fix.
+CONSTANT_VECTORS_FOLD = True
 
 VECTORS = ['float', 'float2', 'float3', 'float4']
 INTS = ['int', 'int2', 'int3', 'int4']

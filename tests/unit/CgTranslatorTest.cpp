@@ -515,6 +515,15 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
         "{\n    return c * helper(1.0) * helper(2) * helper(0.5f);\n}\n";
     const auto called = translate(numbers, "n.cg", Stage::Fragment, "fp_main");
     EXPECT_TRUE(called.ok) << called.listing;
+
+    // A local named like the function its initializer calls still calls the function (cgc
+    // refuses that; a name read in its own initializer is declared before it).
+    const char* const sameName =
+        "float luma(float3 c) { return dot(c, float3(0.25, 0.5, 0.25)); }\n"
+        "float4 fp_main(float4 c : COLOR0) : COLOR\n"
+        "{\n    float luma = luma(c.rgb);\n    return c * luma;\n}\n";
+    const auto lumaCalled = translate(sameName, "l.cg", Stage::Fragment, "fp_main");
+    EXPECT_TRUE(lumaCalled.ok) << lumaCalled.listing;
 }
 
 namespace {

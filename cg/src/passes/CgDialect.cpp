@@ -432,50 +432,6 @@ std::set<std::string> integerNames(const std::string& code) {
     return names;
 }
 
-// Where the assigned expression that ends just before `end` starts (`a`, `a.x`, `b[i].y`); `end`
-// itself when there is none.
-std::size_t targetStart(const std::string& code, std::size_t end) {
-    std::size_t at = end;
-    while (at > 0 && (code[at - 1] == ' ' || code[at - 1] == '\t')) {
-        --at;
-    }
-    const std::size_t last = at;
-    while (at > 0) {
-        const char c = code[at - 1];
-        if (identChar(c) || c == '.') {
-            --at;
-        } else if (c == ']') {
-            const std::size_t open = code.rfind('[', at - 1);
-            if (open == std::string::npos) {
-                break;
-            }
-            at = open;
-        } else {
-            break;
-        }
-    }
-    return at == last ? end : at;
-}
-
-// Where the right side that starts at `from` ends: a ';' or ',' outside brackets, or a bracket
-// that closes one opened before it.
-std::size_t valueEnd(const std::string& code, std::size_t from) {
-    int depth = 0;
-    for (std::size_t at = from; at < code.size(); ++at) {
-        const char c = code[at];
-        if (c == '(' || c == '[' || c == '{') {
-            ++depth;
-        } else if (c == ')' || c == ']' || c == '}') {
-            if (depth-- == 0) {
-                return at;
-            }
-        } else if (depth == 0 && (c == ';' || c == ',')) {
-            return at;
-        }
-    }
-    return std::string::npos;
-}
-
 }  // namespace
 
 std::string withIntegerUpdatesWidened(std::string_view source) {
@@ -718,94 +674,20 @@ CgLocation entryLocation(std::string_view source, const std::string& name,
 namespace cgrt {
 namespace {
 
-struct FunctionDefinition {
-    Word name;
-    std::size_t open;   // its parameter list's '('
-    std::size_t close;  // and ')'
-};
-
-bool isStatementWord(const std::string& word);
-
-// Every "TYPE NAME(...) ... {" of `code` (see codeOnly), `words` being its words.
-std::vector<FunctionDefinition> definitionsIn(const std::string& code,
-                                              const std::vector<Word>& words) {
-    std::vector<FunctionDefinition> found;
-    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
-        const std::size_t open = skipBlanks(code, words[w + 1].end);
-        const std::size_t close =
-            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
-        const std::size_t body =
-            close == std::string::npos ? close : code.find_first_of(";{", close);
-        if (blanksBetween(code, words[w], words[w + 1]) && body != std::string::npos &&
-            code[body] == '{' &&
-            !isStatementWord(
-                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start))) {
-            found.push_back({words[w + 1], open, close});
-        }
-    }
-    return found;
-}
-
-// `else if (x) {` looks like a definition of `if`.
-bool isStatementWord(const std::string& word) {
-    return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
-}
-
 bool isScalarType(const std::string& word) {
     static const char* const SCALARS[] = {"float", "half", "fixed", "int",
                                           "uint",  "bool", "double"};
     return std::find(std::begin(SCALARS), std::end(SCALARS), word) != std::end(SCALARS);
 }
 
-// Where each argument of the call whose '(' is at `open` starts and ends (past its last
-// character), blanks around it left out; empty for a call with none or one that does not close.
-std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
-                                                           std::size_t open) {
-    std::vector<std::pair<std::size_t, std::size_t>> found;
-    const std::size_t close = closingParen(code, open);
-    if (close == std::string::npos) {
-        return found;
-    }
-    int depth = 0;
-    std::size_t start = open + 1;
-    for (std::size_t i = open + 1; i <= close; ++i) {
-        const char c = code[i];
-        if ((c == ',' && depth == 0) || i == close) {
-            std::size_t first = skipBlanks(code, start);
-            std::size_t last = i;
-            while (last > first && std::isspace(static_cast<unsigned char>(code[last - 1]))) {
-                --last;
-            }
-            if (first < last) {
-                found.emplace_back(first, last);
-            }
-            start = i + 1;
-        }
-        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
-    }
-    return found;
-}
-
 // The scalar type of each parameter of a definition's list ("" for any other, an array, or one
 // written to).
 std::vector<std::string> scalarParameters(const std::string& list) {
     std::vector<std::string> types;
-    std::istringstream in(list);
-    std::string parameter;
-    while (std::getline(in, parameter, ',')) {
-        std::string type;
-        bool written = false;
-        for (const Word& word : wordsOf(parameter)) {
-            const std::string text = parameter.substr(word.start, word.end - word.start);
-            written = written || text == "out" || text == "inout";
-            if (text != "in" && text != "out" && text != "inout" && text != "uniform" &&
-                text != "const") {
-                type = text;
-                break;
-            }
-        }
-        const bool array = parameter.find('[') != std::string::npos;
-        types.push_back(isScalarType(type) && !written && !array ? type : "");
+    for (const Parameter& parameter : parametersOf(list)) {
+        types.push_back(isScalarType(parameter.type) && !parameter.written && !parameter.array
+                            ? parameter.type
+                            : "");
     }
     return types;
 }

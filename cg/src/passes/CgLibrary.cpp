@@ -48,6 +48,23 @@ struct LibraryFunction {
     {"isinf", "cg_isinf", B " cg_isinf(" T " x) { return abs(x) > 3.402823466e38; }\n", false}, \
     {"isfinite", "cg_isfinite", B " cg_isfinite(" T " x) { return abs(x) <= 3.402823466e38; }\n", \
         false},
+// Cg's atan2 as its reference implementation gives it, a polynomial that cgc writes out (GLSL's
+// atan gives -pi for atan2(-0, -1) where Cg gives pi, and 0 for atan of NaN where Cg gives pi/4),
+// and its atan, which is atan2(x, 1); for a float type T.
+#define CG_ARCTANGENT(T)                                                                       \
+    {"atan2", "cg_atan2", T " cg_atan2(" T " y, " T " x) { " T " t = min(abs(x), abs(y)) * "  \
+        "(1.0 / max(abs(x), abs(y))); " T " s = t * t; t *= ((((-0.013480470 * s + 0.057477314) " \
+        "* s - 0.121239071) * s + 0.195635925) * s - 0.332994597) * s + 0.999995630; "        \
+        "t = abs(y) > abs(x) ? 1.570796327 - t : t; t = x < 0.0 ? 3.141592654 - t : t; "      \
+        "return y < 0.0 ? -t : t; }\n", false},                                               \
+    {"atan", "cg_atan", T " cg_atan(" T " x) { return cg_atan2(x, 1.0); }\n", false},
+// all and any of a number or vector of numbers, which glslang folds wrongly for constants (it
+// reads their bits as booleans), for a float type T and the bool type B of its size; ALL and ANY
+// are GLSL's all and any for a vector, nothing for a scalar.
+#define CG_TRUTH(NAME, T, B, WHOLE)                                                            \
+    {NAME, "cg_" NAME, "bool cg_" NAME "(" T " x) { return " WHOLE "(x != 0.0); }\n"            \
+        "bool cg_" NAME "(" B " x) { return " WHOLE "(x); }\n", false},
+#define CG_ALL_ANY(T, B, ALL, ANY) CG_TRUTH("all", T, B, ALL) CG_TRUTH("any", T, B, ANY)
 // clang-format on
 
 // In the order the preamble gives them: a definition may call those before it. Those that yield
@@ -78,6 +95,23 @@ const LibraryFunction LIBRARY[] = {
     CG_ROUNDING("float") CG_ROUNDING("float2") CG_ROUNDING("float3") CG_ROUNDING("float4")
         CG_GAPS("float", "bool", "int") CG_GAPS("float2", "bool2", "int2")
             CG_GAPS("float3", "bool3", "int3") CG_GAPS("float4", "bool4", "int4")
+    // clang-format off
+    CG_ARCTANGENT("float") CG_ARCTANGENT("float2") CG_ARCTANGENT("float3") CG_ARCTANGENT("float4")
+    CG_ALL_ANY("float", "bool", "", "") CG_ALL_ANY("float2", "bool2", "all", "any")
+    CG_ALL_ANY("float3", "bool3", "all", "any") CG_ALL_ANY("float4", "bool4", "all", "any")
+    // clang-format on
+    // A float1x1 is a float1 here (see CgDialect), whose determinant glslang finds ambiguous.
+    {"determinant", "cg_determinant",
+     "float cg_determinant(float1 m) { return m.x; }\n"
+     "float cg_determinant(float2x2 m) { return determinant(m); }\n"
+     "float cg_determinant(float3x3 m) { return determinant(m); }\n"
+     "float cg_determinant(float4x4 m) { return determinant(m); }\n",
+     false},
+    // What it is given, but no longer a constant for glslang to fold (see CgExpressions).
+    {"cg_kept", nullptr,
+     "float cg_kept(float x) { return x; }\nfloat2 cg_kept(float2 x) { return x; }\n"
+     "float3 cg_kept(float3 x) { return x; }\nfloat4 cg_kept(float4 x) { return x; }\n",
+     false},
     // glslang's HLSL lit multiplies n_dot_h by m where Cg raises it to the power m.
     {"lit", "cg_lit",
      "float4 cg_lit(float n_dot_l, float n_dot_h, float m) { return float4(1.0, max(0.0, n_dot_l), "
@@ -171,6 +205,9 @@ const LibraryFunction LIBRARY[] = {
 
 #undef CG_ROUNDING
 #undef CG_GAPS
+#undef CG_ARCTANGENT
+#undef CG_ALL_ANY
+#undef CG_TRUTH
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 namespace cgrt {
 namespace text {
@@ -56,6 +57,73 @@ std::size_t skipBlanks(const std::string& text, std::size_t at) {
     return at;
 }
 
+std::size_t targetStart(const std::string& code, std::size_t end) {
+    std::size_t at = end;
+    while (at > 0 && (code[at - 1] == ' ' || code[at - 1] == '\t')) {
+        --at;
+    }
+    const std::size_t last = at;
+    while (at > 0) {
+        const char c = code[at - 1];
+        if (identChar(c) || c == '.') {
+            --at;
+        } else if (c == ']') {
+            const std::size_t open = code.rfind('[', at - 1);
+            if (open == std::string::npos) {
+                break;
+            }
+            at = open;
+        } else {
+            break;
+        }
+    }
+    return at == last ? end : at;
+}
+
+std::size_t valueEnd(const std::string& code, std::size_t from) {
+    int depth = 0;
+    for (std::size_t at = from; at < code.size(); ++at) {
+        const char c = code[at];
+        if (c == '(' || c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ')' || c == ']' || c == '}') {
+            if (depth-- == 0) {
+                return at;
+            }
+        } else if (depth == 0 && (c == ';' || c == ',')) {
+            return at;
+        }
+    }
+    return std::string::npos;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
+                                                           std::size_t open) {
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    const std::size_t close = closingParen(code, open);
+    if (close == std::string::npos) {
+        return found;
+    }
+    int depth = 0;
+    std::size_t start = open + 1;
+    for (std::size_t i = open + 1; i <= close; ++i) {
+        const char c = code[i];
+        if ((c == ',' && depth == 0) || i == close) {
+            std::size_t first = skipBlanks(code, start);
+            std::size_t last = i;
+            while (last > first && std::isspace(static_cast<unsigned char>(code[last - 1]))) {
+                --last;
+            }
+            if (first < last) {
+                found.emplace_back(first, last);
+            }
+            start = i + 1;
+        }
+        depth += c == '(' || c == '[' ? 1 : c == ')' || c == ']' ? -1 : 0;
+    }
+    return found;
+}
+
 std::vector<Word> wordsOf(const std::string& code) {
     std::vector<Word> words;
     for (std::size_t i = 0; i < code.size();) {
@@ -66,6 +134,54 @@ std::vector<Word> wordsOf(const std::string& code) {
         i = l.end;
     }
     return words;
+}
+
+namespace {
+
+// `else if (x) {` looks like a definition of `if`.
+bool isStatementWord(const std::string& word) {
+    return word == "if" || word == "for" || word == "while" || word == "switch" || word == "return";
+}
+
+}  // namespace
+
+std::vector<FunctionDefinition> definitionsIn(const std::string& code,
+                                              const std::vector<Word>& words) {
+    std::vector<FunctionDefinition> found;
+    for (std::size_t w = 0; w + 1 < words.size(); ++w) {
+        const std::size_t open = skipBlanks(code, words[w + 1].end);
+        const std::size_t close =
+            open < code.size() && code[open] == '(' ? closingParen(code, open) : std::string::npos;
+        const std::size_t body =
+            close == std::string::npos ? close : code.find_first_of(";{", close);
+        if (blanksBetween(code, words[w], words[w + 1]) && body != std::string::npos &&
+            code[body] == '{' &&
+            !isStatementWord(
+                code.substr(words[w + 1].start, words[w + 1].end - words[w + 1].start))) {
+            found.push_back({words[w + 1], open, close});
+        }
+    }
+    return found;
+}
+
+std::vector<Parameter> parametersOf(const std::string& list) {
+    std::vector<Parameter> parameters;
+    std::istringstream in(list);
+    std::string parameter;
+    while (std::getline(in, parameter, ',')) {
+        Parameter found{"", false, parameter.find('[') != std::string::npos};
+        for (const Word& word : wordsOf(parameter)) {
+            const std::string text = parameter.substr(word.start, word.end - word.start);
+            found.written = found.written || text == "out" || text == "inout";
+            if (text != "in" && text != "out" && text != "inout" && text != "uniform" &&
+                text != "const") {
+                found.type = text;
+                break;
+            }
+        }
+        parameters.push_back(found);
+    }
+    return parameters;
 }
 
 bool blanksBetween(const std::string& code, const Word& a, const Word& b) {

@@ -55,6 +55,38 @@ struct Word {
 // numbers (1.0e5f, 0x1F) are none.
 std::vector<Word> wordsOf(const std::string& code);
 
+// Where the assigned expression that ends just before `end` starts (`a`, `a.x`, `b[i].y`); `end`
+// itself when there is none.
+std::size_t targetStart(const std::string& code, std::size_t end);
+
+// Where the right side that starts at `from` ends: a ';' or ',' outside brackets, or a bracket
+// that closes one opened before it.
+std::size_t valueEnd(const std::string& code, std::size_t from);
+
+// Where each argument of the call whose '(' is at `open` starts and ends (past its last
+// character), blanks around it left out; empty for a call with none or one that does not close.
+std::vector<std::pair<std::size_t, std::size_t>> arguments(const std::string& code,
+                                                           std::size_t open);
+
+struct FunctionDefinition {
+    Word name;
+    std::size_t open;   // its parameter list's '('
+    std::size_t close;  // and ')'
+};
+
+// Every "TYPE NAME(...) ... {" of `code` (see codeOnly), `words` being its words.
+std::vector<FunctionDefinition> definitionsIn(const std::string& code,
+                                              const std::vector<Word>& words);
+
+struct Parameter {
+    std::string type;  // the word its type starts with
+    bool written;      // out or inout
+    bool array;
+};
+
+// The parameters of a definition's list, as the text between its brackets has them.
+std::vector<Parameter> parametersOf(const std::string& list);
+
 // Whether only blanks, at least one, stand between two words.
 bool blanksBetween(const std::string& code, const Word& a, const Word& b);
 

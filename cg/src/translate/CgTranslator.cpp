@@ -1,6 +1,7 @@
 #include "CgTranslator.h"
 
 #include "CgDialect.h"
+#include "CgExpressions.h"
 #include "CgEntryUniforms.h"
 #include "CgError.h"
 #include "CgIndices.h"
@@ -781,10 +782,20 @@ const TextPass TEXT_PASSES[] = {
      [](const std::string& t, PassContext& c) {
          return withRectangleSamplersAs2D(t, c.standIns.rectangles);
      }},
+    {"half-overloads",
+     [](const std::string& t, PassContext&) { return withHalfOverloadsApart(t); }},
     {"scalar-arguments",
      [](const std::string& t, PassContext&) { return withScalarArgumentsNarrowed(t); }},
     {"repeated-structs",
      [](const std::string& t, PassContext&) { return withRepeatedStructsDropped(t); }},
+    {"self-initializers",
+     [](const std::string& t, PassContext&) { return withSelfInitializersSplit(t); }},
+    {"matrix-swizzles",
+     [](const std::string& t, PassContext&) { return withMatrixSwizzlesSpread(t); }},
+    {"mixed-arguments",
+     [](const std::string& t, PassContext&) { return withMixedArgumentsNarrowed(t); }},
+    {"constant-comparisons",
+     [](const std::string& t, PassContext&) { return withConstantComparisonsKept(t); }},
     {"reserved-words", [](const std::string& t, PassContext&) { return renameReservedWords(t); }},
     {"vector-arrays",
      [](const std::string& t, PassContext&) { return withVectorArraysGrouped(t); }},
