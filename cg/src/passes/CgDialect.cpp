@@ -57,10 +57,14 @@ bool isReserved(std::string_view word) {
     return std::find(std::begin(RESERVED), std::end(RESERVED), word) != std::end(RESERVED);
 }
 
-// The name a call of `word` is given: the library's own (see CgLibrary.h) for a call.
-std::string_view libraryName(std::string_view word, std::string_view after) {
+// The name a call of `word` is given: the library's own (see CgLibrary.h) for a call, unless the
+// source defines a function of that name itself. Cg takes the source's overloads beside the
+// library's; renamed, the source's definition would clash with the library's.
+std::string_view libraryName(std::string_view word, std::string_view after,
+                             const std::set<std::string>& own) {
     const std::size_t next = after.find_first_not_of(" \t");
-    if (next == std::string_view::npos || after[next] != '(') {
+    if (next == std::string_view::npos || after[next] != '(' ||
+        own.count(std::string(word)) != 0) {
         return word;
     }
     return libraryCall(word);
@@ -113,6 +117,7 @@ std::string renameReservedWords(std::string_view source) {
     std::size_t i = 0;
     // Where the ')' of array constructors turned into initializers stand, in the order they come.
     std::vector<std::size_t> closers;
+    const std::set<std::string> own = definedFunctions(source);
     // Directive names (#line) are no identifiers to rename.
     const std::vector<Span> directives = directivesOf(source);
     auto directive = directives.begin();
@@ -161,7 +166,7 @@ std::string renameReservedWords(std::string_view source) {
             out += "float";
             out += word[5] == '1' ? word[7] : word[5];
         } else {
-            out.append(libraryName(word, source.substr(l.end)));
+            out.append(libraryName(word, source.substr(l.end), own));
         }
         i = l.end;
     }
