@@ -603,6 +603,17 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
     EXPECT_EQ(cgGetParameterType(cgGetNamedParameter(rect, "image")), CG_SAMPLERRECT);
     useTexture(rect, "image", rectangle);
     EXPECT_EQ(drawnPixel(rect), (std::array<float, 4>{0.2f, 0.3f, 0.4f, 0.4f}));
+    // Its fetches and offsets count in texels alike.
+    CGprogram rectTexels = compile(
+        "uniform samplerRECT image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return float4(texRECTfetch(image, int4(1, 1, 0, 0)).x,\n"
+        "                  texRECTfetch(image, int4(0, 0, 0, 0), int2(1, 0)).x,\n"
+        "                  texRECT(image, float2(0.5, 0.5), int2(0, 1)).x,\n"
+        "                  texRECTproj(image, float3(1.0, 1.0, 2.0), int2(1, 0)).x);\n}\n",
+        fragmentProfile);
+    useTexture(rectTexels, "image", rectangle);
+    EXPECT_EQ(drawnPixel(rectTexels), (std::array<float, 4>{0.4f, 0.2f, 0.3f, 0.2f}));
     glDeleteTextures(1, &rectangle);
 }
 

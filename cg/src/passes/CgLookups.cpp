@@ -196,6 +196,12 @@ const MethodLookup METHOD_LOOKUPS[] = {
     {"tex1Dlod", 3, "$0.SampleLevel($0, ($1).x, ($1).w, $2)"},
     {"tex2Dlod", 3, "$0.SampleLevel($0, ($1).xy, ($1).w, $2)"},
     {"tex3Dlod", 3, "$0.SampleLevel($0, ($1).xyz, ($1).w, $2)"},
+    // A rectangle texture is read at texel coordinates and has one level: its fetches are
+    // lookups at the texel's centre, and its offsets add to the coordinate.
+    {"texRECTfetch", 2, "texRECT($0, float2(tex2Dfetch($1).xy) + 0.5)"},
+    {"texRECTfetch", 3, "texRECT($0, float2(tex2Dfetch($1, true).xy + $2) + 0.5)"},
+    {"texRECT", 3, "texRECT($0, ($1) + ($2))"},
+    {"texRECTproj", 3, "texRECT($0, cg_projected2D($1) + ($2))"},
 };
 
 const MethodLookup* methodLookup(const std::string& name, std::size_t arguments) {
