@@ -63,8 +63,7 @@ bool isReserved(std::string_view word) {
 std::string_view libraryName(std::string_view word, std::string_view after,
                              const std::set<std::string>& own) {
     const std::size_t next = after.find_first_not_of(" \t");
-    if (next == std::string_view::npos || after[next] != '(' ||
-        own.count(std::string(word)) != 0) {
+    if (next == std::string_view::npos || after[next] != '(' || own.count(std::string(word)) != 0) {
         return word;
     }
     return libraryCall(word);
