@@ -614,6 +614,13 @@ TEST_F(CgRuntimeTest, LookupsReadWhatCgDefines) {
         fragmentProfile);
     useTexture(rectTexels, "image", rectangle);
     EXPECT_EQ(drawnPixel(rectTexels), (std::array<float, 4>{0.4f, 0.2f, 0.3f, 0.2f}));
+    // Its size has one level to ask for, and 0 past its two dimensions.
+    CGprogram rectSize = compile(
+        "uniform samplerRECT image;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR { return float4(texRECTsize(image, 0), 1); }\n",
+        fragmentProfile);
+    useTexture(rectSize, "image", rectangle);
+    EXPECT_EQ(drawnPixel(rectSize), (std::array<float, 4>{2.0f, 2.0f, 0.0f, 1.0f}));
     glDeleteTextures(1, &rectangle);
 }
 

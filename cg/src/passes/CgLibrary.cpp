@@ -192,6 +192,12 @@ const LibraryFunction LIBRARY[] = {
      "int3 texCUBEsize(samplerCUBE s, int lod) { uint w, h, n; s.GetDimensions(lod, w, h, n); "
      "return int3(w, h, 0); }\n",
      true},
+    // texRECTsize's, with a parameter name that the GLSL's rectangle samplers are given back
+    // under (see CgLookups), for where no legalization inlines the function.
+    {"cg_rectangleSize", nullptr,
+     "int3 cg_rectangleSize(sampler2D cg_rectangle, int lod) { uint w, h, n; "
+     "cg_rectangle.GetDimensions(lod, w, h, n); return int3(w, h, 0); }\n",
+     true},
     // The projection of a rectangle texture's lookup, and of those with an offset, done apart
     // from the lookup (see CgLookups): divided by the coordinate's last component.
     {"cg_projected", nullptr,

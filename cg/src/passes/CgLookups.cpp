@@ -50,7 +50,7 @@ std::string withTypedLookupsPlain(std::string_view source) {
     return out;
 }
 
-std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
+std::string withShadowSamplersAs3D(std::string_view source, ShadowStandIns& shadows) {
     static const std::pair<const char*, const char*> LOOKUPS[] = {
         {"tex2D", "tex3D"},     {"tex2Dproj", "tex3Dproj"},    {"tex2Dlod", "tex3Dlod"},
         {"shadow2D", "tex3D"},  {"shadow2Dproj", "tex3Dproj"}, {"f4tex2D", "tex3D"},
@@ -67,10 +67,11 @@ std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
             samplers.insert(text(words[w + 1]));
         }
     }
-    shadow = !samplers.empty() && !own3D;
-    if (!shadow) {
+    if (samplers.empty()) {
         return std::string(source);
     }
+    shadows.samplers = samplers;
+    shadows.beside3D = own3D;
     std::vector<std::pair<Word, const char*>> replaced;
     for (std::size_t w = 0; w + 1 < words.size(); ++w) {
         const std::string word = text(words[w]);
@@ -93,7 +94,7 @@ std::string withShadowSamplersAs3D(std::string_view source, bool& shadow) {
     return out;
 }
 
-std::string asShadowLookups(const std::string& glsl) {
+std::string asShadowLookups(const std::string& glsl, const std::set<std::string>* only) {
     return withWordsRenamed(
         glsl,
         {{"sampler3D", "sampler2DShadow"},
@@ -101,7 +102,12 @@ std::string asShadowLookups(const std::string& glsl) {
          {"texture3DProj", "shadow2DProj"},
          {"texture3DLod", "shadow2DLod"},
          {"texture3D", "shadow2D"}},
-        [](const std::string&, const std::vector<Word>&, std::size_t) { return true; });
+        [only](const std::string& code, const std::vector<Word>& words, std::size_t w) {
+            return only == nullptr ||
+                   (w + 1 < words.size() &&
+                    only->count(code.substr(words[w + 1].start,
+                                            words[w + 1].end - words[w + 1].start)) != 0);
+        });
 }
 
 namespace {
@@ -200,6 +206,7 @@ const MethodLookup METHOD_LOOKUPS[] = {
     // lookups at the texel's centre, and its offsets add to the coordinate.
     {"texRECTfetch", 2, "texRECT($0, float2(tex2Dfetch($1).xy) + 0.5)"},
     {"texRECTfetch", 3, "texRECT($0, float2(tex2Dfetch($1, true).xy + $2) + 0.5)"},
+    {"texRECTsize", 2, "cg_rectangleSize($0, $1)"},
     {"texRECT", 3, "texRECT($0, ($1) + ($2))"},
     {"texRECTproj", 3, "texRECT($0, cg_projected2D($1) + ($2))"},
 };
@@ -279,8 +286,9 @@ std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::str
     if (rectangles.empty()) {
         return std::string(source);
     }
-    // The lookups with an offset (3 or 5 arguments) keep their names, and are refused: the GLSL
-    // their 2D forms come out as passes a level, which a rectangle texture's do not take.
+    // A lookup with derivatives and an offset (5 arguments) keeps its name, and is refused: the
+    // GLSL its 2D form comes out as passes a level, which a rectangle texture's do not take. (Those
+    // with an offset alone are lookups at an offset coordinate by now, see METHOD_LOOKUPS.)
     return withWordsRenamed(
         withRectangleProjectionsDivided(std::string(source)),
         {{"samplerRECT", "sampler2D"}, {"texRECT", "tex2D"}},
@@ -290,10 +298,40 @@ std::string withRectangleSamplersAs2D(std::string_view source, std::set<std::str
         });
 }
 
+namespace {
+
+// "textureSize(NAME, lod)" -> "textureSize(NAME)" for the rectangle samplers: a rectangle texture
+// has one level, and GLSL's size of one takes none.
+std::string withoutRectangleLevels(std::string glsl, const std::set<std::string>& glslNames) {
+    const std::vector<Word> words = wordsOf(glsl);
+    for (auto word = words.rbegin(); word != words.rend(); ++word) {
+        const std::size_t open = skipBlanks(glsl, word->end);
+        if (glsl.compare(word->start, word->end - word->start, "textureSize") != 0 ||
+            open >= glsl.size() || glsl[open] != '(') {
+            continue;
+        }
+        const std::size_t close = closingParen(glsl, open);
+        if (close == std::string::npos) {
+            continue;
+        }
+        const auto arguments = argumentsOf(glsl, open, close);
+        const std::size_t name = skipBlanks(glsl, arguments.front().first);
+        const std::size_t nameEnd = arguments.front().second;
+        if (arguments.size() == 2 &&
+            glslNames.count(
+                glsl.substr(name, glsl.find_last_not_of(" \t", nameEnd - 1) + 1 - name)) != 0) {
+            glsl.erase(nameEnd, close - nameEnd);
+        }
+    }
+    return glsl;
+}
+
+}  // namespace
+
 std::string asRectangleLookups(const std::string& glsl, const std::set<std::string>& glslNames) {
     // Only where the next word is one of the samplers: "uniform sampler2D NAME", "texture2D(NAME".
     std::string out = withWordsRenamed(
-        glsl,
+        withoutRectangleLevels(glsl, glslNames),
         {{"sampler2D", "sampler2DRect"},
          {"texture2D", "texture2DRect"},
          {"texture2DProj", "texture2DRectProj"},

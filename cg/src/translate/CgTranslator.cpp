@@ -747,7 +747,7 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
 
 // What went through glslang as another kind of sampler, to be given back in the GLSL.
 struct SamplerStandIns {
-    bool shadow = false;               // sampler2DShadow as sampler3D
+    ShadowStandIns shadows;            // the sampler2DShadows, as sampler3D
     std::set<std::string> rectangles;  // the samplerRECTs, as sampler2D
 };
 
@@ -774,7 +774,7 @@ const TextPass TEXT_PASSES[] = {
     {"directions", [](const std::string& t, PassContext&) { return withDirectionsFirst(t); }},
     {"shadow-samplers",
      [](const std::string& t, PassContext& c) {
-         return withShadowSamplersAs3D(t, c.standIns.shadow);
+         return withShadowSamplersAs3D(t, c.standIns.shadows);
      }},
     {"typed-lookups", [](const std::string& t, PassContext&) { return withTypedLookupsPlain(t); }},
     {"method-lookups", [](const std::string& t, PassContext&) { return withLookupsAsMethods(t); }},
@@ -866,20 +866,27 @@ std::string disassembly(const std::vector<unsigned>& spirv) {
 
 // The GLSL and uniforms of samplers that went through glslang as stand-ins, as they are.
 void giveBack(const SamplerStandIns& standIns, Translation& result) {
-    std::set<std::string> rectangles;  // their GLSL names
+    const ShadowStandIns& stoodIn = standIns.shadows;
+    std::set<std::string> shadows, rectangles;  // their GLSL names
     for (Uniform& u : result.uniforms) {
-        if (standIns.shadow && u.samplerTarget == SamplerTarget::Texture3D) {
+        if (u.samplerTarget == SamplerTarget::Texture3D && !stoodIn.samplers.empty() &&
+            (!stoodIn.beside3D || stoodIn.samplers.count(u.name) != 0)) {
             u.samplerTarget = SamplerTarget::Texture2DShadow;
+            shadows.insert(u.glslName);
         } else if (standIns.rectangles.count(u.name) != 0 &&
                    u.samplerTarget == SamplerTarget::Texture2D) {
             u.samplerTarget = SamplerTarget::TextureRectangle;
             rectangles.insert(u.glslName);
         }
     }
-    if (standIns.shadow) {
-        result.glsl = asShadowLookups(result.glsl);
+    if (!stoodIn.samplers.empty()) {
+        // Beside 3D samplers of the program's own, only these uniforms are shadow samplers; else
+        // every 3D one is, also where a function that is not inlined takes one.
+        result.glsl = asShadowLookups(result.glsl, stoodIn.beside3D ? &shadows : nullptr);
     }
     if (!rectangles.empty()) {
+        // And the library's rectangle size takes one, where it is not inlined.
+        rectangles.insert("cg_rectangle");
         result.glsl = asRectangleLookups(result.glsl, rectangles);
     }
 }
