@@ -524,6 +524,27 @@ TEST_F(CgRuntimeTest, GlobalUniformsStartAtTheirInitializersUntilSet) {
     cgSetParameter1f(cgGetNamedParameter(ints, "width"), 12.75f);
     cgSetParameter2f(cgGetNamedParameter(ints, "size"), -2.5f, 256.0f);
     EXPECT_EQ(drawnPixel(ints), (std::array<float, 4>{12.0f, -2.0f, 256.0f, 1.0f}));
+
+    // Matrices of other shapes start, are set row by row or column by column, and read back alike.
+    CGprogram shapes = compile(
+        "float2x3 m = { 1, 2, 3, 4, 5, 6 };\nuniform float3x2 n;\n"
+        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "{\n    return float4(mul(m, float3(1, 10, 100)), mul(n, float2(1, 10)).xz);\n}\n",
+        fragmentProfile);
+    CGparameter m = cgGetNamedParameter(shapes, "m");
+    CGparameter n = cgGetNamedParameter(shapes, "n");
+    EXPECT_EQ(cgGetParameterType(m), CG_FLOAT2x3);
+    EXPECT_EQ(cgGetParameterType(n), CG_FLOAT3x2);
+    EXPECT_EQ(drawnPixel(shapes), (std::array<float, 4>{321.0f, 654.0f, 0.0f, 0.0f}));
+    const float byColumns[6] = {1, 2, 3, 4, 5, 6};
+    cgSetMatrixParameterfc(n, byColumns);
+    const float byRows[6] = {6, 5, 4, 3, 2, 1};
+    cgSetMatrixParameterfr(m, byRows);
+    EXPECT_EQ(drawnPixel(shapes), (std::array<float, 4>{456.0f, 123.0f, 41.0f, 63.0f}));
+    float read[6] = {};
+    EXPECT_EQ(cgGetParameterValuefr(n, 6, read), 6);
+    EXPECT_EQ((std::array<float, 6>{read[0], read[1], read[2], read[3], read[4], read[5]}),
+              (std::array<float, 6>{1.0f, 4.0f, 2.0f, 5.0f, 3.0f, 6.0f}));
     EXPECT_EQ(callbackCalls, 0);
 }
 

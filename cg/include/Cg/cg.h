@@ -57,7 +57,13 @@ typedef enum {
     CG_INT,
     CG_INT2,
     CG_INT3,
-    CG_INT4
+    CG_INT4,
+    CG_FLOAT2x3,
+    CG_FLOAT2x4,
+    CG_FLOAT3x2,
+    CG_FLOAT3x4,
+    CG_FLOAT4x2,
+    CG_FLOAT4x3
 } CGtype;
 
 typedef enum {

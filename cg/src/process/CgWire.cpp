@@ -53,6 +53,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(u.samplerTarget));
         putNumber(out, static_cast<std::uint64_t>(u.arrayWidth));
         putNumber(out, u.integer ? 1 : 0);
+        putNumber(out, static_cast<std::uint64_t>(u.rows));
         putNumber(out, u.initial.size());
         for (const float v : u.initial) {
             std::uint32_t bits = 0;
@@ -125,9 +126,11 @@ std::optional<Translation> deserialize(const std::string& data) {
         }
         const auto arrayWidth = in.number();
         const auto integer = in.number();
+        const auto rows = in.number();
         const auto initialCount = in.number();
-        if (!arrayWidth || *arrayWidth > 4 || !integer || *integer > 1 || !initialCount ||
-            *initialCount > MAX_INITIAL_VALUES) {
+        // A parameter keeps at most 16 values, a 4x4 matrix's.
+        if (!arrayWidth || *arrayWidth > 4 || !integer || *integer > 1 || !rows || *rows > 4 ||
+            *components > 16 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
             return std::nullopt;
         }
         std::vector<float> initial;
@@ -141,10 +144,10 @@ std::optional<Translation> deserialize(const std::string& data) {
             std::memcpy(&v, &narrow, sizeof v);
             initial.push_back(v);
         }
-        t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
-                                     static_cast<UniformKind>(*kind), static_cast<int>(*components),
-                                     static_cast<SamplerTarget>(*target), std::move(initial),
-                                     static_cast<int>(*arrayWidth), *integer == 1});
+        t.uniforms.push_back(Uniform{
+            std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
+            static_cast<int>(*components), static_cast<SamplerTarget>(*target), std::move(initial),
+            static_cast<int>(*arrayWidth), *integer == 1, static_cast<int>(*rows)});
     }
     if (!in.atEnd()) {
         return std::nullopt;

@@ -67,6 +67,28 @@ void uploadArray(GLint location, const CgParameterState& p) {
                  p.arrayValues.data());
 }
 
+// The generated code multiplies matrix * vector, so a square matrix's columns go in as they are.
+// A non-square one the code reads as it stands: its GLSL columns are Cg's rows (see the
+// translator), which GL takes from the columns when told to transpose. WebGL 1 has none.
+void uploadMatrix(GLint location, const CgParameterState& p) {
+    using Upload = void (*)(GLint, GLsizei, GLboolean, const GLfloat*);
+    const int columns = p.rows > 0 ? p.components / p.rows : 0;
+    if (p.rows < 2 || p.rows > 4 || columns < 2 || columns > 4) {
+        return;
+    }
+    if (p.rows == columns) {
+        const Upload square[] = {glUniformMatrix2fv, glUniformMatrix3fv, glUniformMatrix4fv};
+        square[p.rows - 2](location, 1, GL_FALSE, p.values);
+        return;
+    }
+#ifndef __EMSCRIPTEN__
+    const Upload shapes[3][3] = {{nullptr, glUniformMatrix2x3fv, glUniformMatrix2x4fv},
+                                 {glUniformMatrix3x2fv, nullptr, glUniformMatrix3x4fv},
+                                 {glUniformMatrix4x2fv, glUniformMatrix4x3fv, nullptr}};
+    shapes[p.rows - 2][columns - 2](location, 1, GL_TRUE, p.values);
+#endif
+}
+
 // Cg converts a value set on an int parameter as C does: toward zero.
 void uploadInts(GLint location, const CgParameterState& p) {
     GLint v[4] = {};
@@ -104,14 +126,7 @@ void upload(Slot& slot) {
             uploadFloats(slot.location, p.components, 1, p.values);
             break;
         case cgrt::UniformKind::Matrix:
-            // The generated code multiplies matrix * vector, so column-major goes in as it is.
-            if (p.components == 4) {
-                glUniformMatrix2fv(slot.location, 1, GL_FALSE, p.values);
-            } else if (p.components == 9) {
-                glUniformMatrix3fv(slot.location, 1, GL_FALSE, p.values);
-            } else {
-                glUniformMatrix4fv(slot.location, 1, GL_FALSE, p.values);
-            }
+            uploadMatrix(slot.location, p);
             break;
         case cgrt::UniformKind::Sampler:
             glUniform1i(slot.location, p.unit);
@@ -277,10 +292,6 @@ void setVector(CGparameter param, int count, const float* v) {
     changed(*p);
 }
 
-int matrixSize(const CgParameterState& p) {
-    return p.components == 4 ? 2 : p.components == 9 ? 3 : 4;
-}
-
 void setMatrix(CGparameter param, const float* m) {
     CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
     if (p == nullptr) {
@@ -290,8 +301,7 @@ void setMatrix(CGparameter param, const float* m) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return;
     }
-    const int n = matrixSize(*p);
-    std::copy(m, m + n * n, p->values);
+    std::copy(m, m + p->components, p->values);
     changed(*p);
 }
 
@@ -498,8 +508,7 @@ void cgGLGetMatrixParameterfc(CGparameter param, float* matrix) {
     if (p == nullptr || matrix == nullptr) {
         return;
     }
-    const int n = matrixSize(*p);
-    std::copy(p->values, p->values + n * n, matrix);
+    std::copy(p->values, p->values + p->components, matrix);
 }
 
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform) {

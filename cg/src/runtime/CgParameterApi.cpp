@@ -107,12 +107,9 @@ void cgSetMatrixParameterfr(CGparameter param, const float* matrix) {
         cgrt::setMatrixParameter(param, matrix);
         return;
     }
-    const int n = param->components == 4 ? 2 : param->components == 9 ? 3 : 4;
     float columns[16] = {};
-    for (int row = 0; row < n; ++row) {
-        for (int column = 0; column < n; ++column) {
-            columns[column * n + row] = matrix[row * n + column];
-        }
+    if (param->kind == cgrt::UniformKind::Matrix) {
+        cgrt::toColumns(matrix, param->rows, param->components / param->rows, columns);
     }
     cgrt::setMatrixParameter(param, columns);
 }

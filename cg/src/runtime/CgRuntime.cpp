@@ -59,8 +59,12 @@ CGtype typeOf(const cgrt::Uniform& u) {
             static const CGtype ints[] = {CG_INT, CG_INT2, CG_INT3, CG_INT4};
             return (u.integer ? ints : vectors)[u.components - 1];
         }
-        case cgrt::UniformKind::Matrix:
-            return u.components == 4 ? CG_FLOAT2x2 : u.components == 9 ? CG_FLOAT3x3 : CG_FLOAT4x4;
+        case cgrt::UniformKind::Matrix: {
+            static const CGtype matrices[3][3] = {{CG_FLOAT2x2, CG_FLOAT2x3, CG_FLOAT2x4},
+                                                  {CG_FLOAT3x2, CG_FLOAT3x3, CG_FLOAT3x4},
+                                                  {CG_FLOAT4x2, CG_FLOAT4x3, CG_FLOAT4x4}};
+            return matrices[u.rows - 2][u.components / u.rows - 2];
+        }
         case cgrt::UniformKind::Sampler:
             return samplerKindOf(u.samplerTarget).type;
         default:
@@ -147,6 +151,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         param->type = typeOf(u);
         param->kind = u.kind;
         param->components = u.components;
+        param->rows = u.rows;
         param->integer = u.integer;
         if (u.kind == cgrt::UniformKind::Other) {
             param->arrayValues = u.initial;
@@ -395,11 +400,10 @@ int cgGetParameterValuefr(CGparameter param, int count, float* values) {
         std::copy(param->values, param->values + n, values);
         return n;
     }
-    const int size = param->components == 4 ? 2 : param->components == 9 ? 3 : 4;
+    const int rows = param->rows;
+    const int columns = param->components / rows;
     for (int i = 0; i < n; ++i) {
-        const int row = i / size;
-        const int column = i % size;
-        values[i] = param->values[column * size + row];
+        values[i] = param->values[(i % columns) * rows + i / columns];
     }
     return n;
 }

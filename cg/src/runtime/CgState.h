@@ -23,6 +23,7 @@ struct CgParameterState {
     CGtype type = CG_UNKNOWN_TYPE;
     cgrt::UniformKind kind = cgrt::UniformKind::Other;
     int components = 0;
+    int rows = 0;          // of a matrix, whose columns are components / rows
     bool integer = false;  // a vector of ints, sent as ints
     // Vectors as given, matrices column by column.
     float values[16] = {};

@@ -422,8 +422,8 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
-// Vectors of floats or ints and square matrices of floats can be set; anything else is only
-// found by name.
+// Vectors of floats or ints and matrices of floats can be set; anything else is only found by
+// name. glslang writes a Cg matrix's rows as the columns of the module's type.
 void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     const bool plainFloat =
         type.basetype == spirv_cross::SPIRType::Float && type.array.empty() && type.vecsize <= 4;
@@ -433,9 +433,10 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
         u.kind = UniformKind::Vector;
         u.components = static_cast<int>(type.vecsize);
         u.integer = plainInt;
-    } else if (plainFloat && type.columns == type.vecsize) {
+    } else if (plainFloat && type.columns >= 2 && type.vecsize >= 2) {
         u.kind = UniformKind::Matrix;
         u.components = static_cast<int>(type.vecsize * type.columns);
+        u.rows = static_cast<int>(type.columns);
     } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
                type.vecsize <= 4 && type.columns == 1) {
         u.arrayWidth = static_cast<int>(type.vecsize);
@@ -597,16 +598,11 @@ std::vector<float> initialOf(const Uniform& u, const std::vector<float>& values)
     if (u.kind == UniformKind::Other && width > 0 && values.size() % width == 0) {
         return values;
     }
-    if (u.kind != UniformKind::Matrix || values.size() != n) {
+    if (u.kind != UniformKind::Matrix || values.size() != n || u.rows < 1) {
         return {};
     }
-    const std::size_t size = n == 4 ? 2 : n == 9 ? 3 : 4;
     std::vector<float> columns(n);
-    for (std::size_t row = 0; row < size; ++row) {
-        for (std::size_t column = 0; column < size; ++column) {
-            columns[column * size + row] = values[row * size + column];
-        }
-    }
+    toColumns(values.data(), u.rows, u.components / u.rows, columns.data());
     return columns;
 }
 

@@ -25,7 +25,7 @@ enum class Dialect { Glsl120, GlslEs100 };
 
 enum class UniformKind {
     Vector,   // float .. float4: `components` values
-    Matrix,   // square floatNxN: `components` = N * N, uploaded column by column
+    Matrix,   // floatRxC (R, C 2 to 4): `components` = R * C, `rows` = R, kept column by column
     Sampler,  // `samplerTarget` says which texture target it reads
     Other,    // found by name, but no value can be set (arrays, structs, integers, ...)
 };
@@ -53,7 +53,17 @@ struct Uniform {
     int arrayWidth = 0;
     // A vector (kind Vector) of ints: its values are set as floats and sent as ints.
     bool integer = false;
+    int rows = 0;  // of a matrix
 };
+
+// A matrix of `rows` given row by row (Cg's "fr" order), column by column ("fc") into `byColumns`.
+inline void toColumns(const float* byRows, int rows, int columns, float* byColumns) {
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            byColumns[column * rows + row] = byRows[row * columns + column];
+        }
+    }
+}
 
 struct Translation {
     bool ok = false;
