@@ -245,6 +245,16 @@ void updatePipeline() {
     }
 }
 
+void setProfileEnabled(CGprofile profile, bool on) {
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return;
+    }
+    enabled[slot] = on;
+    updatePipeline();
+}
+
 // Stores the change and sends it at once when the parameter's program is in use.
 void changed(CgParameterState& param) {
     ++param.version;
@@ -455,23 +465,11 @@ void cgGLBindProgram(CGprogram program) {
 }
 
 void cgGLEnableProfile(CGprofile profile) {
-    const int slot = cgrt::profileSlot(profile);
-    if (slot < 0) {
-        cgrt::raise(CG_INVALID_PROFILE_ERROR);
-        return;
-    }
-    enabled[slot] = true;
-    updatePipeline();
+    setProfileEnabled(profile, true);
 }
 
 void cgGLDisableProfile(CGprofile profile) {
-    const int slot = cgrt::profileSlot(profile);
-    if (slot < 0) {
-        cgrt::raise(CG_INVALID_PROFILE_ERROR);
-        return;
-    }
-    enabled[slot] = false;
-    updatePipeline();
+    setProfileEnabled(profile, false);
 }
 
 CGbool cgGLIsProfileEnabled(CGprofile profile) {
