@@ -212,7 +212,7 @@ std::string sameAsTestImage(const std::vector<float>& pixels) {
 // there the file's own folder is searched as well.
 std::vector<const char*> argsFor(const std::string& path, std::string& folderArg) {
     std::vector<const char*> args = compilerArgs;
-#ifdef CG_VERSION_NUM
+#ifdef NVIDIA_CG
     const std::size_t slash = path.find_last_of('/');
     folderArg = "-I" + (slash == std::string::npos ? std::string(".") : path.substr(0, slash));
     args.insert(args.begin(), folderArg.c_str());

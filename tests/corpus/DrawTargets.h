@@ -43,7 +43,7 @@ inline GLuint makeNearestTexture(GLint format, int size, GLenum type, const void
 // twice changes nothing.
 inline void collectSamplers(CGparameter p, std::vector<CGparameter>& out) {
     for (; p != nullptr; p = cgGetNextParameter(p)) {
-#ifdef CG_VERSION_NUM
+#ifdef NVIDIA_CG
         if (cgGetParameterType(p) == CG_STRUCT) {
             collectSamplers(cgGetFirstStructParameter(p), out);
         }
@@ -73,7 +73,7 @@ inline void bindToEverySampler2D(CGprogram program, GLuint texture) {
 // again, which more than doubles the time of a small program).
 inline std::pair<CGprogram, CGprogram> bindPair(CGprogram vertex, CGprogram fragment,
                                                 bool vertexStageNeeded = true) {
-#ifdef CG_VERSION_NUM
+#ifdef NVIDIA_CG
     if (vertexStageNeeded) {
         const CGprogram both = cgCombinePrograms2(vertex, fragment);
         cgGLLoadProgram(both);

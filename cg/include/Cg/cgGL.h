@@ -1,9 +1,9 @@
-/* The OpenGL binding of our shader runtime, as far as this program uses it. Every call here needs
- * the GL context current. */
+/* The OpenGL binding of our Cg runtime, a drop-in for NVIDIA's libCgGL. Every call here needs a GL
+ * context current. It includes no GL header, so that it can come before or after <GL/gl.h> or
+ * libepoxy's: GL's types appear as the C types they stand for (GLuint and GLenum are unsigned int,
+ * GLint and GLsizei int). */
 #ifndef SHADOW_CG_GL_H
 #define SHADOW_CG_GL_H
-
-#include <epoxy/gl.h>
 
 #include <Cg/cg.h>
 
@@ -22,15 +22,25 @@ typedef enum {
     CG_GL_TEXTURE_MATRIX = 6,
     CG_GL_MODELVIEW_PROJECTION_MATRIX = 7,
     CG_GL_VERTEX = 8,
-    CG_GL_FRAGMENT = 9
+    CG_GL_FRAGMENT = 9,
+    CG_GL_GEOMETRY = 10,
+    CG_GL_TESSELLATION_CONTROL = 11,
+    CG_GL_TESSELLATION_EVALUATION = 12
 } CGGLenum;
 
-/* The best profile that the current GL context supports for CG_GL_VERTEX or CG_GL_FRAGMENT;
- * CG_PROFILE_UNKNOWN when it supports none (or no context is current). */
+/* The best profile that the current GL context supports for CG_GL_VERTEX or CG_GL_FRAGMENT, as
+ * NVIDIA's runtime ranks them (arbvp1/arbfp1 where the driver has the ARB programs, else
+ * glslv/glslf); CG_PROFILE_UNKNOWN when it supports none (or no context is current). */
 CGprofile cgGLGetLatestProfile(CGGLenum profileClass);
+/* Whether the current driver runs programs of that profile: the ARB and GLSL ones where it runs
+ * GLSL 1.20 (GLSL ES 1.00 on the web), never NVIDIA's own. */
+CGbool cgGLIsProfileSupported(CGprofile profile);
 /* Only checks the profile: no compiler option depends on the GPU here. */
 void cgGLSetOptimalOptions(CGprofile profile);
 
+/* Gives the program to the driver: CG_INVALID_PROFILE_ERROR without a GL context or for a profile
+ * the driver does not support, CG_PROGRAM_LOAD_ERROR (with the driver's log as the listing) when
+ * it rejects a program created while no context was current. */
 void cgGLLoadProgram(CGprogram program);
 /* The bound program of its profile replaces the fixed-function stage while the profile is
  * enabled. With both profiles disabled, GL's fixed-function pipeline is back. */
@@ -57,8 +67,8 @@ void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum tr
 /* Samplers get texture units in the order the program declares them. Enabling a sampler binds
  * its texture on its unit; disabling only marks it, the binding stays for whatever GL draws
  * next. */
-void cgGLSetTextureParameter(CGparameter param, GLuint texture);
-GLuint cgGLGetTextureParameter(CGparameter param);
+void cgGLSetTextureParameter(CGparameter param, unsigned int texture);
+unsigned int cgGLGetTextureParameter(CGparameter param);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
 CGbool cgGLIsTextureParameterEnabled(CGparameter param);

@@ -286,7 +286,7 @@ CgParameterState* checked(CGparameter param, cgrt::UniformKind kind) {
     }
     if (param->kind != kind) {
         cgrt::raise(kind == cgrt::UniformKind::Matrix    ? CG_NOT_MATRIX_PARAM_ERROR
-                    : kind == cgrt::UniformKind::Sampler ? CG_NOT_SAMPLER_PARAM_ERROR
+                    : kind == cgrt::UniformKind::Sampler ? CG_INVALID_PARAMETER_ERROR
                                                          : CG_INVALID_VALUE_TYPE_ERROR);
         return nullptr;
     }
@@ -368,24 +368,30 @@ std::string shadingShortfall() {
                                                    : std::string("no GLSL version"))});
 }
 
-GLuint compileShader(Stage stage, const std::string& glsl, std::string& log) {
+bool compileShader(CgProgramState& program, const std::string& listing) {
     const GLuint shader =
-        glCreateShader(stage == Stage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
-    const char* text = glsl.c_str();
+        glCreateShader(program.stage == Stage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
+    const char* text = program.glsl.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (ok == GL_TRUE) {
-        return shader;
+        program.shader = shader;
+        program.glsl = std::string();
+        return true;
     }
     GLint length = 0;
     glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::string buffer(static_cast<std::size_t>(std::max(length, 1)), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, buffer.data());
-    log = buffer.c_str();
+    std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, log.data());
     glDeleteShader(shader);
-    return 0;
+    setListing(
+        *program.context,
+        listing +
+            format(CgError{program.name, 0, "the GL driver rejected the translated program:"}) +
+            log.c_str());
+    return false;
 }
 
 void setVectorParameter(CGparameter param, int count, const float* values) {
@@ -434,7 +440,31 @@ CGprofile cgGLGetLatestProfile(CGGLenum profileClass) {
         cgrt::setListingEverywhere(shortfall);
         return CG_PROFILE_UNKNOWN;
     }
-    return profileClass == CG_GL_VERTEX ? CG_PROFILE_GLSLV : CG_PROFILE_GLSLF;
+    // NVIDIA's runtime prefers the ARB assembly profiles where the driver has them (Mesa's does);
+    // programs written for it expect that answer, and compile the same here either way.
+    const bool vertex = profileClass == CG_GL_VERTEX;
+    const CGprofile arb = vertex ? CG_PROFILE_ARBVP1 : CG_PROFILE_ARBFP1;
+    return cgGLIsProfileSupported(arb) ? arb : vertex ? CG_PROFILE_GLSLV : CG_PROFILE_GLSLF;
+}
+
+CGbool cgGLIsProfileSupported(CGprofile profile) {
+    // Every profile runs as GLSL here, so each needs what GLSL needs.
+    if (cgrt::profileSlot(profile) < 0 || !cgrt::glContextCurrent() ||
+        !cgrt::shadingShortfall().empty()) {
+        return CG_FALSE;
+    }
+    switch (profile) {
+        case CG_PROFILE_ARBVP1:
+            return epoxy_has_gl_extension("GL_ARB_vertex_program") ? CG_TRUE : CG_FALSE;
+        case CG_PROFILE_ARBFP1:
+            return epoxy_has_gl_extension("GL_ARB_fragment_program") ? CG_TRUE : CG_FALSE;
+        case CG_PROFILE_GLSLV:
+        case CG_PROFILE_GLSLF:
+            return CG_TRUE;
+        default:
+            // NVIDIA's own profiles need NVIDIA's extensions.
+            return CG_FALSE;
+    }
 }
 
 void cgGLSetOptimalOptions(CGprofile profile) {
@@ -446,6 +476,15 @@ void cgGLSetOptimalOptions(CGprofile profile) {
 void cgGLLoadProgram(CGprogram program) {
     if (!cgrt::isValid(program)) {
         cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return;
+    }
+    // Without GL, or on a driver without the profile, NVIDIA's runtime answers the same.
+    if (!cgrt::glContextCurrent() || !cgGLIsProfileSupported(program->profile)) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return;
+    }
+    if (program->shader == 0 && !cgrt::compileShader(*program, "")) {
+        cgrt::raise(CG_PROGRAM_LOAD_ERROR);
         return;
     }
     program->loaded = true;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -87,10 +88,6 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         cgrt::raise(CG_INVALID_PROFILE_ERROR);
         return nullptr;
     }
-    if (!cgrt::glContextCurrent()) {
-        cgrt::raise(CG_NO_GL_CONTEXT_ERROR);
-        return nullptr;
-    }
     std::string source;
     std::string name;
     if (path != nullptr) {
@@ -124,22 +121,18 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         cgrt::raise(CG_COMPILER_ERROR);
         return nullptr;
     }
-    std::string driverLog;
-    const GLuint shader = cgrt::compileShader(stage, translation.glsl, driverLog);
-    if (shader == 0) {
-        cgrt::setListing(*context,
-                         translation.listing +
-                             cgrt::format(cgrt::CgError{
-                                 name, 0, "the GL driver rejected the translated program:"}) +
-                             driverLog);
-        cgrt::raise(CG_COMPILER_ERROR);
-        return nullptr;
-    }
-
     auto program = std::make_unique<CgProgramState>();
     program->context = context;
     program->profile = profile;
-    program->shader = shader;
+    program->stage = stage;
+    program->name = name;
+    program->glsl = std::move(translation.glsl);
+    // Compiling needs GL; without a context, cgGLLoadProgram compiles it. With one, the driver's
+    // verdict comes now, with the translator's, as a compile error of the program.
+    if (cgrt::glContextCurrent() && !cgrt::compileShader(*program, translation.listing)) {
+        cgrt::raise(CG_COMPILER_ERROR);
+        return nullptr;
+    }
     program->genericAttributes = translation.genericAttributes;
     int unit = 0;
     for (const cgrt::Uniform& u : translation.uniforms) {
@@ -170,6 +163,72 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     context->programs.push_back(std::move(program));
     return context->programs.back().get();
 }
+
+// Our own words for each code, indexed by it.
+const char* const ERROR_TEXTS[] = {
+    "No error has occurred.",
+    "The program could not be compiled.",
+    "The parameter cannot be used in this way.",
+    "The profile is not supported.",
+    "The program could not be loaded.",
+    "The program could not be bound.",
+    "The program must be loaded before this operation.",
+    "The GL driver lacks an extension this needs.",
+    "The parameter does not hold values of this kind.",
+    "The parameter is not a matrix.",
+    "The enumerant is not valid here.",
+    "The parameter must be a 4x4 matrix.",
+    "The file could not be read.",
+    "The file could not be written.",
+    "The nvparse program could not be translated.",
+    "Memory ran out.",
+    "Invalid context handle.",
+    "Invalid program handle.",
+    "Invalid parameter handle.",
+    "The profile is unknown.",
+    "The variable arguments are wrong.",
+    "The dimension is not valid.",
+    "The parameter must be an array.",
+    "The index is out of the array's bounds.",
+    "The types conflict.",
+    "The parameters' types conflict.",
+    "The parameter is not shared.",
+    "The parameter's variability is not valid here.",
+    "The parameter cannot be destroyed.",
+    "The parameter is not a root parameter.",
+    "The parameters do not match.",
+    "The parameter is not a program's parameter.",
+    "The parameter's type is not valid here.",
+    "The array cannot be resized.",
+    "The size is not valid.",
+    "Connecting these parameters makes a cycle.",
+    "The arrays' types do not match.",
+    "The arrays' dimensions do not match.",
+    "The array has the wrong dimension.",
+    "The type is not defined in the program.",
+    "Invalid effect handle.",
+    "Invalid state handle.",
+    "Invalid state assignment handle.",
+    "Invalid pass handle.",
+    "Invalid annotation handle.",
+    "Invalid technique handle.",
+    "Invalid parameter handle.",
+    "The state assignment's type does not match.",
+    "Invalid function handle.",
+    "The technique is not valid.",
+    "The pointer is not valid.",
+    "Too few values were given.",
+    "The parameter is not numeric.",
+    "The arrays' sizes do not match.",
+    "Only uniform parameters can be set.",
+    "The name is already taken.",
+    "Invalid object handle.",
+    "Invalid buffer handle.",
+    "The buffer index is out of range.",
+    "The buffer is mapped already.",
+    "The buffer cannot be updated.",
+    "A GLSL geometry program must be combined before it is loaded.",
+};
 
 }  // namespace
 
@@ -232,10 +291,6 @@ bool isValid(CGparameter param) {
     return false;
 }
 
-int profileSlot(CGprofile profile) {
-    return profile == CG_PROFILE_GLSLV ? 0 : profile == CG_PROFILE_GLSLF ? 1 : -1;
-}
-
 }  // namespace cgrt
 
 extern "C" {
@@ -251,41 +306,8 @@ CGerror cgGetError(void) {
 }
 
 const char* cgGetErrorString(CGerror error) {
-    switch (error) {
-        case CG_NO_ERROR:
-            return "No error has occurred.";
-        case CG_COMPILER_ERROR:
-            return "The program could not be compiled.";
-        case CG_INVALID_PARAMETER_ERROR:
-            return "The parameter cannot be used in this way.";
-        case CG_INVALID_PROFILE_ERROR:
-            return "The profile is not supported.";
-        case CG_PROGRAM_BIND_ERROR:
-            return "The program could not be bound.";
-        case CG_PROGRAM_NOT_LOADED_ERROR:
-            return "The program must be loaded before this operation.";
-        case CG_INVALID_VALUE_TYPE_ERROR:
-            return "The parameter does not hold values of this kind.";
-        case CG_NOT_MATRIX_PARAM_ERROR:
-            return "The parameter is not a matrix.";
-        case CG_INVALID_ENUMERANT_ERROR:
-            return "The enumerant is not valid here.";
-        case CG_NOT_4x4_MATRIX_ERROR:
-            return "The parameter must be a 4x4 matrix.";
-        case CG_FILE_READ_ERROR:
-            return "The file could not be read.";
-        case CG_INVALID_CONTEXT_HANDLE_ERROR:
-            return "Invalid context handle.";
-        case CG_INVALID_PROGRAM_HANDLE_ERROR:
-            return "Invalid program handle.";
-        case CG_INVALID_PARAM_HANDLE_ERROR:
-            return "Invalid parameter handle.";
-        case CG_NOT_SAMPLER_PARAM_ERROR:
-            return "The parameter is not a texture sampler.";
-        case CG_NO_GL_CONTEXT_ERROR:
-            return "No OpenGL context is current.";
-    }
-    return "Unknown error.";
+    const auto code = static_cast<std::size_t>(error);
+    return code < std::size(ERROR_TEXTS) ? ERROR_TEXTS[code] : "Unknown error.";
 }
 
 CGcontext cgCreateContext(void) {
@@ -325,13 +347,6 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const c
         return nullptr;
     }
     return createProgram(context, programType, nullptr, programFile, profile, entry, args);
-}
-
-CGprofile cgGetProfile(const char* profileString) {
-    const std::string name = profileString != nullptr ? profileString : "";
-    return name == "glslv"   ? CG_PROFILE_GLSLV
-           : name == "glslf" ? CG_PROFILE_GLSLF
-                             : CG_PROFILE_UNKNOWN;
 }
 
 CGprofile cgGetProgramProfile(CGprogram program) {

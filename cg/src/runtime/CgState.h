@@ -42,6 +42,9 @@ struct CgParameterState {
 struct CgProgramState {
     CgContextState* context = nullptr;
     CGprofile profile = CG_PROFILE_UNKNOWN;
+    cgrt::Stage stage = cgrt::Stage::Vertex;
+    std::string name;  // the file, or "(program text)"
+    std::string glsl;  // the translation, kept until GL compiles it
     GLuint shader = 0;
     // Bit n: the shader reads generic attribute n (an ATTRn, TANGENT, ... input) as cgAttr<n>.
     std::uint16_t genericAttributes = 0;
@@ -74,9 +77,10 @@ int profileSlot(CGprofile profile);
 // needed and what the driver offers.
 std::string shadingShortfall();
 
-// GL side of program creation and destruction (CgGL.cpp). `compileShader` returns 0 and fills
-// `log` when the driver rejects the code.
-GLuint compileShader(Stage stage, const std::string& glsl, std::string& log);
+// GL side of program creation and destruction (CgGL.cpp). `compileShader` gives the program its GL
+// shader; when the driver rejects the code, it leaves `listing` and the driver's log as the
+// context's listing and returns false.
+bool compileShader(CgProgramState& program, const std::string& listing);
 // Value setters shared by cg.h's and cgGL.h's calls: they check the parameter's kind, keep the
 // values and send them when the parameter's program is in use. Matrices come column by column.
 void setVectorParameter(CGparameter param, int count, const float* values);
