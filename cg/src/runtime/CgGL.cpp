@@ -344,6 +344,26 @@ int glslVersion(const char* text) {
     return 100 * major + (minor < 10 ? 10 * minor : minor);
 }
 
+// The one string of a compatibility context, which is where the ARB programs live (a core context
+// answers null and an error, which is dropped). Reading the string rather than counting the
+// extensions one by one keeps the host's GL stream as it was without these questions.
+bool hasExtension(const char* name) {
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (list == nullptr) {
+        glGetError();
+        return false;
+    }
+    const std::size_t length = std::strlen(name);
+    for (const char* at = std::strstr(list, name); at != nullptr; at = std::strstr(at + 1, name)) {
+        const bool starts = at == list || at[-1] == ' ';
+        const bool ends = at[length] == ' ' || at[length] == '\0';
+        if (starts && ends) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string shadingShortfall() {
@@ -455,9 +475,9 @@ CGbool cgGLIsProfileSupported(CGprofile profile) {
     }
     switch (profile) {
         case CG_PROFILE_ARBVP1:
-            return epoxy_has_gl_extension("GL_ARB_vertex_program") ? CG_TRUE : CG_FALSE;
+            return cgrt::hasExtension("GL_ARB_vertex_program") ? CG_TRUE : CG_FALSE;
         case CG_PROFILE_ARBFP1:
-            return epoxy_has_gl_extension("GL_ARB_fragment_program") ? CG_TRUE : CG_FALSE;
+            return cgrt::hasExtension("GL_ARB_fragment_program") ? CG_TRUE : CG_FALSE;
         case CG_PROFILE_GLSLV:
         case CG_PROFILE_GLSLF:
             return CG_TRUE;
