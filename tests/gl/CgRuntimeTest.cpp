@@ -2,6 +2,8 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include "CgState.h"
+
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 
@@ -305,8 +307,8 @@ TEST_F(CgRuntimeTest, SamplersTakeUnitsInDeclarationOrder) {
     EXPECT_EQ(pixel[2], 255);
 
     cgGLDisableTextureParameter(second);
-    EXPECT_FALSE(cgGLIsTextureParameterEnabled(second));
-    EXPECT_TRUE(cgGLIsTextureParameterEnabled(first));
+    EXPECT_FALSE(cgrt::isTextureParameterEnabled(second));
+    EXPECT_TRUE(cgrt::isTextureParameterEnabled(first));
     EXPECT_EQ(cgGLGetTextureParameter(second), textures[1]);
     EXPECT_EQ(callbackCalls, 0);
 }

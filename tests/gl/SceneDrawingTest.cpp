@@ -3,6 +3,8 @@
 #include <Cg/cgGL.h>
 #include <gtest/gtest.h>
 
+#include "CgState.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -68,8 +70,8 @@ void expectDiffuse(float r, float g, float b, float a) {
 
 void expectShadersOff() {
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::vertexProfile));
-    EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::fragmentProfile));
+    EXPECT_FALSE(cgrt::isProfileEnabled(*ShadowMapping::vertexProfile));
+    EXPECT_FALSE(cgrt::isProfileEnabled(*ShadowMapping::fragmentProfile));
 }
 
 }  // namespace

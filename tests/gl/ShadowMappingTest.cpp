@@ -2,6 +2,8 @@
 #include <epoxy/gl.h>
 #include <gtest/gtest.h>
 
+#include "CgState.h"
+
 #include "ShadowMapping/ShadowMapping.h"
 
 #include <unistd.h>
@@ -101,8 +103,8 @@ TEST_F(ShadowMappingTest, RealSourcesCompileAndExposeTheFiveParameters) {
     // Ready, not enabled: the fixed-function pipeline still draws, untextured (DevIL's GL
     // set-up switches texturing on).
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::vertexProfile));
-    EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::fragmentProfile));
+    EXPECT_FALSE(cgrt::isProfileEnabled(*ShadowMapping::vertexProfile));
+    EXPECT_FALSE(cgrt::isProfileEnabled(*ShadowMapping::fragmentProfile));
     EXPECT_EQ(currentProgram(), 0);
 }
 
@@ -174,22 +176,22 @@ TEST_F(ShadowMappingTest, SamplerStaysOffAfterDisableUntilTheNextSetParameters) 
     ShadowMapping::enable();
     EXPECT_NE(currentProgram(), 0);
     ShadowMapping::setParameters(light, 1.0f, 1.0f, 1.0f, 1.0f);
-    EXPECT_TRUE(cgGLIsTextureParameterEnabled(ShadowMapping::shadowMapParam));
+    EXPECT_TRUE(cgrt::isTextureParameterEnabled(ShadowMapping::shadowMapParam));
 
     ShadowMapping::disable();
-    EXPECT_FALSE(cgGLIsTextureParameterEnabled(ShadowMapping::shadowMapParam));
-    EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::vertexProfile));
-    EXPECT_FALSE(cgGLIsProfileEnabled(*ShadowMapping::fragmentProfile));
+    EXPECT_FALSE(cgrt::isTextureParameterEnabled(ShadowMapping::shadowMapParam));
+    EXPECT_FALSE(cgrt::isProfileEnabled(*ShadowMapping::vertexProfile));
+    EXPECT_FALSE(cgrt::isProfileEnabled(*ShadowMapping::fragmentProfile));
     EXPECT_EQ(currentProgram(), 0);
 
     ShadowMapping::enable();
-    EXPECT_TRUE(cgGLIsProfileEnabled(*ShadowMapping::vertexProfile));
-    EXPECT_TRUE(cgGLIsProfileEnabled(*ShadowMapping::fragmentProfile));
+    EXPECT_TRUE(cgrt::isProfileEnabled(*ShadowMapping::vertexProfile));
+    EXPECT_TRUE(cgrt::isProfileEnabled(*ShadowMapping::fragmentProfile));
     EXPECT_NE(currentProgram(), 0);
-    EXPECT_FALSE(cgGLIsTextureParameterEnabled(ShadowMapping::shadowMapParam));
+    EXPECT_FALSE(cgrt::isTextureParameterEnabled(ShadowMapping::shadowMapParam));
 
     ShadowMapping::setParameters(light, 1.0f, 1.0f, 1.0f, 1.0f);
-    EXPECT_TRUE(cgGLIsTextureParameterEnabled(ShadowMapping::shadowMapParam));
+    EXPECT_TRUE(cgrt::isTextureParameterEnabled(ShadowMapping::shadowMapParam));
 }
 
 TEST_F(ShadowMappingTest, CallbackReturnsSilentlyWithoutAPendingError) {

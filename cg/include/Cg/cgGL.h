@@ -47,7 +47,6 @@ void cgGLLoadProgram(CGprogram program);
 void cgGLBindProgram(CGprogram program);
 void cgGLEnableProfile(CGprofile profile);
 void cgGLDisableProfile(CGprofile profile);
-CGbool cgGLIsProfileEnabled(CGprofile profile);
 
 /* Values are copied at the call and reach every later draw that uses the parameter's program. */
 void cgGLSetParameter1f(CGparameter param, float x);
@@ -71,7 +70,6 @@ void cgGLSetTextureParameter(CGparameter param, unsigned int texture);
 unsigned int cgGLGetTextureParameter(CGparameter param);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
-CGbool cgGLIsTextureParameterEnabled(CGparameter param);
 
 #ifdef __cplusplus
 }

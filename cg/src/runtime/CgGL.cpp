@@ -422,6 +422,15 @@ void setMatrixParameter(CGparameter param, const float* columns) {
     setMatrix(param, columns);
 }
 
+bool isProfileEnabled(CGprofile profile) {
+    const int slot = profileSlot(profile);
+    return slot >= 0 && enabled[slot];
+}
+
+bool isTextureParameterEnabled(CGparameter param) {
+    return isValid(param) && param->kind == UniformKind::Sampler && param->textureEnabled;
+}
+
 void releaseProgram(CgProgramState& program) {
     for (int i = 0; i < 2; ++i) {
         if (bound[i] == &program) {
@@ -531,11 +540,6 @@ void cgGLDisableProfile(CGprofile profile) {
     setProfileEnabled(profile, false);
 }
 
-CGbool cgGLIsProfileEnabled(CGprofile profile) {
-    const int slot = cgrt::profileSlot(profile);
-    return slot >= 0 && enabled[slot] ? CG_TRUE : CG_FALSE;
-}
-
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z) {
     const float v[] = {x, y, z};
     setVector(param, 3, v);
@@ -639,11 +643,6 @@ void cgGLDisableTextureParameter(CGparameter param) {
     if (p != nullptr) {
         p->textureEnabled = false;
     }
-}
-
-CGbool cgGLIsTextureParameterEnabled(CGparameter param) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Sampler);
-    return p != nullptr && p->textureEnabled ? CG_TRUE : CG_FALSE;
 }
 
 }  // extern "C"

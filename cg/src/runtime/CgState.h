@@ -85,6 +85,9 @@ bool compileShader(CgProgramState& program, const std::string& listing);
 // values and send them when the parameter's program is in use. Matrices come column by column.
 void setVectorParameter(CGparameter param, int count, const float* values);
 void setMatrixParameter(CGparameter param, const float* columns);
+// What the GL binding holds, for the tests: NVIDIA's API has no call that asks.
+bool isProfileEnabled(CGprofile profile);
+bool isTextureParameterEnabled(CGparameter param);
 // Unbinds the program, drops the GL programs it was linked into and deletes its shader.
 void releaseProgram(CgProgramState& program);
 
