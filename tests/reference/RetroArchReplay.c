@@ -5,9 +5,10 @@
  * texture of the source's size. Built against NVIDIA's headers and run with either runtime's
  * libraries, so that the two can be compared frame for frame.
  *
- * Usage: retroarch-replay OUT.ppm PASS.cg [PASS.cg ...]
- * Prints what it compiled and looked up, and a checksum per frame; writes the last frame. Which
- * runtime answered goes to standard error, where a comparison can check that it is the one meant.
+ * Usage: retroarch-replay OUT PASS.cg [PASS.cg ...]
+ * Prints what it compiled, looked up and what errors the calls raised; writes frame N to OUT-N.ppm.
+ * Which runtime answered goes to standard error, where a comparison can check that it is the one
+ * meant.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -290,15 +291,9 @@ static GLuint makeTexture(void) {
     return texture;
 }
 
-static unsigned long checksum(const unsigned char* pixels, int count) {
-    unsigned long sum = 0;
-    for (int i = 0; i < count; ++i) {
-        sum = sum * 31 + pixels[i];
-    }
-    return sum;
-}
-
-static int writeFrame(const char* path, const unsigned char* rgb) {
+static int writeFrame(const char* prefix, int frame, const unsigned char* rgb) {
+    char path[4096];
+    snprintf(path, sizeof path, "%s-%d.ppm", prefix, frame);
     FILE* out = fopen(path, "wb");
     if (out == NULL) {
         perror(path);
@@ -313,7 +308,7 @@ static int writeFrame(const char* path, const unsigned char* rgb) {
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc - 2 > MAX_PASSES) {
-        fprintf(stderr, "usage: %s OUT.ppm PASS.cg [PASS.cg ...] (at most %d passes)\n", argv[0],
+        fprintf(stderr, "usage: %s OUT PASS.cg [PASS.cg ...] (at most %d passes)\n", argv[0],
                 MAX_PASSES);
         return 2;
     }
@@ -384,7 +379,9 @@ int main(int argc, char** argv) {
         glFinish();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, OUTPUT, OUTPUT, GL_RGB, GL_UNSIGNED_BYTE, rgb);
-        printf("frame %d: checksum %lu\n", frame, checksum(rgb, (int)sizeof rgb));
+        if (!writeFrame(argv[1], frame, rgb)) {
+            return 1;
+        }
     }
 
     cgGLUnbindProgram(fragmentProfile);
@@ -395,5 +392,5 @@ int main(int argc, char** argv) {
     }
     cgDestroyContext(context);
     reportErrors("teardown");
-    return writeFrame(argv[1], rgb) ? 0 : 1;
+    return 0;
 }
