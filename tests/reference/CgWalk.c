@@ -390,6 +390,59 @@ static void setAndReadLeaf(CGparameter p, int index, void* when) {
     printf("\n");
 }
 
+typedef void (*ArraySetter)(CGparameter, long, long, const float*);
+typedef void (*ArrayGetter)(CGparameter, long, long, float*);
+
+/* A uniform array of numbers, set whole through cgGLSetParameterArray (or its matrix form) and
+ * read back through the matching getter and cgGetParameterValuefr. */
+static void setAndReadArray(CGparameter p) {
+    static const ArraySetter setters[] = {cgGLSetParameterArray1f, cgGLSetParameterArray2f,
+                                          cgGLSetParameterArray3f, cgGLSetParameterArray4f};
+    static const ArrayGetter getters[] = {cgGLGetParameterArray1f, cgGLGetParameterArray2f,
+                                          cgGLGetParameterArray3f, cgGLGetParameterArray4f};
+    CGparameter first = cgGetArrayParameter(p, 0);
+    int size = cgGetArraySize(p, 0), count = first ? valueCount(first) : 0;
+    if (cgGetArrayDimension(p) != 1 || !first || !isNumeric(first) || size > MAX_ELEMENTS ||
+        count < 1 || count > 16) {
+        reportPending("array");
+        return;
+    }
+    int matrix = cgGetParameterClass(first) == CG_PARAMETERCLASS_MATRIX;
+    float values[MAX_ELEMENTS * 16], back[MAX_ELEMENTS * 16 + 16] = {0};
+    for (int i = 0; i < size * count; ++i) {
+        values[i] = 0.5f * (float)i - 3;
+    }
+    if (matrix) {
+        cgGLSetMatrixParameterArrayfr(p, 0, size, values);
+        cgGLGetMatrixParameterArrayfr(p, 0, size, back);
+    } else if (cgGetParameterColumns(first) <= 4) {
+        setters[cgGetParameterColumns(first) - 1](p, 0, size, values);
+        getters[cgGetParameterColumns(first) - 1](p, 0, size, back);
+    }
+    printf("  array %s %d x %d%s\n   getter", quoted(cgGetParameterName(p)), size, count,
+           errorMark());
+    printFloats("", back, size * count);
+    memset(back, 0, sizeof back);
+    int got = cgGetParameterValuefr(p, size * count, back);
+    printf(" fr=%d", got);
+    printFloats("", back, got > 0 && got <= size * count ? got : 0);
+    printf("%s\n", errorMark());
+}
+
+static void setAndReadArrays(CGprogram program) {
+    static const CGenum spaces[] = {CG_PROGRAM, CG_GLOBAL};
+    for (size_t i = 0; i < sizeof spaces / sizeof spaces[0]; ++i) {
+        for (CGparameter p = cgGetFirstParameter(program, spaces[i]); p;
+             p = cgGetNextParameter(p)) {
+            if (cgGetParameterClass(p) == CG_PARAMETERCLASS_ARRAY &&
+                cgGetParameterVariability(p) == CG_UNIFORM) {
+                setAndReadArray(p);
+            }
+        }
+    }
+    reportPending("arrays");
+}
+
 /* ---- Compiling ---- */
 
 static const char* findFile(const char* name, char* path, size_t size, const char** root) {
@@ -451,6 +504,7 @@ static void walkEntry(const char* path, const char* root, const char* entry, CGp
     cgGLLoadProgram(program);
     printf(" load: loaded=%d%s\n", (int)cgGLIsProgramLoaded(program), errorMark());
     forEachLeaf(program, setAndReadLeaf, "after-load");
+    setAndReadArrays(program);
     cgDestroyProgram(program);
     printf(" destroyed%s\n", errorMark());
 }
