@@ -373,21 +373,43 @@ static void readBack(CGparameter p) {
     printf("%s", errorMark());
 }
 
+static int isNumericUniform(CGparameter p) {
+    return isNumeric(p) && cgGetParameterVariability(p) == CG_UNIFORM && valueCount(p) <= 16;
+}
+
+/* When values are set (before or after the load) and what is added to them, so that each
+ * setting differs from the one before. */
+typedef struct {
+    const char* when;
+    float offset;
+} Setting;
+
 /* Sets a numeric uniform leaf to values of its own, the forms taken in turn. */
-static void setAndReadLeaf(CGparameter p, int index, void* when) {
-    if (!isNumeric(p) || cgGetParameterVariability(p) != CG_UNIFORM || valueCount(p) > 16) {
+static void setAndReadLeaf(CGparameter p, int index, void* data) {
+    const Setting* setting = data;
+    if (!isNumericUniform(p)) {
         return;
     }
     float v[MAX_VALUES] = {0};
     for (int k = 0; k < 16; ++k) {
-        v[k] = (float)(index + 1) + 0.25f * (float)k;
+        v[k] = setting->offset + (float)(index + 1) + 0.25f * (float)k;
     }
     const char* form = setValues(p, index % 5, v);
-    printf("  set %s %s %s%s\n", (const char*)when, quoted(cgGetParameterName(p)), form,
-           errorMark());
+    printf("  set %s %s %s%s\n", setting->when, quoted(cgGetParameterName(p)), form, errorMark());
     printf("   read");
     readBack(p);
     printf("\n");
+}
+
+/* What a numeric uniform leaf holds now: after a load, what was set before it. */
+static void readLeaf(CGparameter p, int index, void* data) {
+    (void)index;
+    (void)data;
+    if (isNumericUniform(p)) {
+        printf("  kept %s", quoted(cgGetParameterName(p)));
+        readBack(p);
+        printf("\n");
+    }
 }
 
 typedef void (*ArraySetter)(CGparameter, long, long, const float*);
@@ -500,10 +522,12 @@ static void walkEntry(const char* path, const char* root, const char* entry, CGp
         return;
     }
     walkProgram(program);
-    forEachLeaf(program, setAndReadLeaf, "before-load");
+    Setting before = {"before-load", 0}, after = {"after-load", 100};
+    forEachLeaf(program, setAndReadLeaf, &before);
     cgGLLoadProgram(program);
     printf(" load: loaded=%d%s\n", (int)cgGLIsProgramLoaded(program), errorMark());
-    forEachLeaf(program, setAndReadLeaf, "after-load");
+    forEachLeaf(program, readLeaf, NULL);
+    forEachLeaf(program, setAndReadLeaf, &after);
     setAndReadArrays(program);
     cgDestroyProgram(program);
     printf(" destroyed%s\n", errorMark());
@@ -671,7 +695,7 @@ static void printGLState(void) {
 /* Gives a numeric uniform a value of its own, so that the draw shows what it reads. */
 static void setDrawValue(CGparameter p, int index, void* data) {
     (void)data;
-    if (!isNumeric(p) || cgGetParameterVariability(p) != CG_UNIFORM || valueCount(p) > 16) {
+    if (!isNumericUniform(p)) {
         return;
     }
     float v[16];
