@@ -320,38 +320,33 @@ static void setByIntegers(CGparameter p, const float* v) {
     cgSetParameterValueir(p, valueCount(p), i);
 }
 
-/* The name of the form used and the call, for a parameter of `count` values. */
+static void setByValuefr(CGparameter p, const float* v) {
+    cgSetParameterValuefr(p, valueCount(p), v);
+}
+
+/* The ways of setting a value, each with its call for vectors and scalars and for matrices. */
+static const struct {
+    const char* name;
+    VectorSetter set;
+    const char* matrixName;
+    VectorSetter setMatrix;
+} FORMS[] = {
+    {"cgSetParameterValuefr", setByValuefr, "cgSetParameterValuefr", setByValuefr},
+    {"cgGLSetParameterNfv", setByGLVector, "cgGLSetMatrixParameterfr", cgGLSetMatrixParameterfr},
+    {"cgSetParameterNf", setByComponents, "cgSetMatrixParameterfc", cgSetMatrixParameterfc},
+    {"cgSetParameterNd", setByDoubles, "cgGLSetMatrixParameterfc", cgGLSetMatrixParameterfc},
+    {"cgSetParameterValueir", setByIntegers, "cgSetParameterValueir", setByIntegers},
+};
+
+/* Sets p through the form-th way; gives back the way's name. */
 static const char* setValues(CGparameter p, int form, const float* v) {
-    int matrix = cgGetParameterClass(p) == CG_PARAMETERCLASS_MATRIX;
-    switch (form) {
-        case 0:
-            cgSetParameterValuefr(p, valueCount(p), v);
-            return "cgSetParameterValuefr";
-        case 1:
-            if (matrix) {
-                cgGLSetMatrixParameterfr(p, v);
-                return "cgGLSetMatrixParameterfr";
-            }
-            setByGLVector(p, v);
-            return "cgGLSetParameterNfv";
-        case 2:
-            if (matrix) {
-                cgSetMatrixParameterfc(p, v);
-                return "cgSetMatrixParameterfc";
-            }
-            setByComponents(p, v);
-            return "cgSetParameterNf";
-        case 3:
-            if (matrix) {
-                cgGLSetMatrixParameterfc(p, v);
-                return "cgGLSetMatrixParameterfc";
-            }
-            setByDoubles(p, v);
-            return "cgSetParameterNd";
-        default:
-            setByIntegers(p, v);
-            return "cgSetParameterValueir";
+    form %= (int)(sizeof FORMS / sizeof FORMS[0]);
+    if (cgGetParameterClass(p) == CG_PARAMETERCLASS_MATRIX) {
+        FORMS[form].setMatrix(p, v);
+        return FORMS[form].matrixName;
     }
+    FORMS[form].set(p, v);
+    return FORMS[form].name;
 }
 
 static void readBack(CGparameter p) {
@@ -394,7 +389,7 @@ static void setAndReadLeaf(CGparameter p, int index, void* data) {
     for (int k = 0; k < 16; ++k) {
         v[k] = setting->offset + (float)(index + 1) + 0.25f * (float)k;
     }
-    const char* form = setValues(p, index % 5, v);
+    const char* form = setValues(p, index, v);
     printf("  set %s %s %s%s\n", setting->when, quoted(cgGetParameterName(p)), form, errorMark());
     printf("   read");
     readBack(p);

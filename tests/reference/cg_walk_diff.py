@@ -21,7 +21,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.dont_write_bytecode = True
-from cg_differ import read_known  # noqa: E402
+from cg_differ import check_known, read_known  # noqa: E402
 
 RUN_TIMEOUT = 600
 LIBRARIES = ('libCg.so', 'libCgGL.so')
@@ -119,18 +119,7 @@ def report(theirs, ours, known):
     print('programs compared: %d, identical: %d, differing: %d (sections differing: %d)' % (
         len(cases), len([c for c in cases if c not in differing]),
         len([c for c in cases if c in differing]), len(differing)))
-    failed = False
-    for key, difference in differing.items():
-        listed = key in known
-        failed = failed or not listed
-        print('%s == %s: %s%s' % ('known' if listed else 'NEW  ', key or '(start)', difference,
-                                  ('\n    # ' + known[key]) if listed else ''))
-    for key in known:
-        if key not in differing:
-            failed = True
-            print('stale known disagreement (%s): %s' % (
-                'now identical' if key in theirs else 'no such section', key))
-    return 1 if failed else 0
+    return 1 if check_known(differing, known, theirs) else 0
 
 
 def main():
