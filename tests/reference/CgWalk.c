@@ -17,7 +17,8 @@
  *   - a draw of the pair, fed through glVertex and through cgGLSetParameterPointer, read back.
  * Then the error answers of a few bad calls. Nothing printed depends on a handle's value, an
  * address, a path above the roots or the time. Status 0 when every line was printed (whatever
- * the runtime answered), 2 for bad arguments or a case file that cannot be read. */
+ * the runtime answered), 1 when standard output could not be written, 2 for bad arguments or a
+ * case list that cannot be read. */
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 #include <GL/freeglut.h>
@@ -817,34 +818,46 @@ static void runCase(const char* files[2], const char* entries[2]) {
     drawCase(found, caseRoots, entries, glsl);
 }
 
-/* Reads "VFILE VENTRY FFILE FENTRY" lines; 0 when the file cannot be read. */
-static int runCases(const char* listPath) {
-    FILE* list = fopen(listPath, "r");
-    if (!list) {
-        fprintf(stderr, "cg-walk: cannot read %s\n", listPath);
-        return 0;
+/* One line of the case list: runs its case, or says why it cannot. */
+static void runCaseLine(char* line) {
+    char* hash = strchr(line, '#');
+    if (hash) {
+        *hash = '\0';
     }
+    char vfile[256], ventry[128], ffile[256], fentry[128], extra[2];
+    int words = sscanf(line, "%255s %127s %255s %127s %1s", vfile, ventry, ffile, fentry, extra);
+    if (words <= 0) {
+        return;
+    }
+    if (words != 4) {
+        printf("bad case line: %s\n", line);
+        return;
+    }
+    const char* files[2] = {vfile, strcmp(ffile, "=") == 0 ? vfile : ffile};
+    const char* entries[2] = {ventry, fentry};
+    runCase(files, entries);
+}
+
+/* Runs the cases of the list, "VFILE VENTRY FFILE FENTRY" a line; a line too long for that is
+ * reported and passed over whole. */
+static void runCases(FILE* list) {
     char line[1024];
+    int skipping = 0;
     while (fgets(line, sizeof line, list)) {
-        char* hash = strchr(line, '#');
-        if (hash) {
-            *hash = '\0';
+        size_t length = strlen(line);
+        int whole = length > 0 && line[length - 1] == '\n';
+        if (whole) {
+            line[length - 1] = '\0';
         }
-        char vfile[256], ventry[128], ffile[256], fentry[128];
-        int words = sscanf(line, "%255s %127s %255s %127s", vfile, ventry, ffile, fentry);
-        if (words <= 0) {
-            continue;
+        if (skipping) {
+            skipping = !whole;
+        } else if (!whole && !feof(list)) {
+            printf("bad case line: longer than %d characters\n", (int)sizeof line - 2);
+            skipping = 1;
+        } else {
+            runCaseLine(line);
         }
-        if (words != 4) {
-            printf("bad case line: %s", line);
-            continue;
-        }
-        const char* files[2] = {vfile, strcmp(ffile, "=") == 0 ? vfile : ffile};
-        const char* entries[2] = {ventry, fentry};
-        runCase(files, entries);
     }
-    fclose(list);
-    return 1;
 }
 
 /* ---- The runtime as a whole, and its answers to bad calls ---- */
@@ -1035,9 +1048,14 @@ static int readArguments(int argc, char** argv, const char** list) {
 
 int main(int argc, char** argv) {
     glutInit(&argc, argv);
-    const char* list;
-    if (!readArguments(argc, argv, &list)) {
+    const char* listPath;
+    if (!readArguments(argc, argv, &listPath)) {
         fprintf(stderr, "usage: cg-walk [--root DIR]... CASES\n");
+        return 2;
+    }
+    FILE* list = fopen(listPath, "r");
+    if (!list) {
+        fprintf(stderr, "cg-walk: cannot read %s\n", listPath);
         return 2;
     }
     glutInitWindowSize(TARGET_SIZE, TARGET_SIZE);
@@ -1049,10 +1067,10 @@ int main(int argc, char** argv) {
     context = cgCreateContext();
     printf("context=%d%s\n", context != NULL, errorMark());
     printRuntime();
-    int read = runCases(list);
+    runCases(list);
+    fclose(list);
     printBadCalls();
     cgDestroyContext(context);
     printf("context destroyed%s\n", errorMark());
-    fflush(stdout);
-    return read ? 0 : 2;
+    return fflush(stdout) == 0 ? 0 : 1;
 }
