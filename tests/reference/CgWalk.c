@@ -23,11 +23,12 @@
 #include <Cg/cgGL.h>
 #include <GL/freeglut.h>
 
-#include <stdarg.h>
+#include <errno.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 enum {
@@ -36,7 +37,8 @@ enum {
     MAX_ELEMENTS = 16, /* array elements walked; the rest are counted */
     TARGET_SIZE = 16,  /* the draw's window, in pixels */
     TEXTURE_SIZE = 4,
-    PATH_LENGTH = 4096
+    PATH_LENGTH = 4096,
+    CHILD_SECONDS = 300 /* a section that takes longer is stopped: a hang is an answer too */
 };
 
 static const char* roots[MAX_ROOTS];
@@ -818,6 +820,67 @@ static void runCase(const char* files[2], const char* entries[2]) {
     drawCase(found, caseRoots, entries, glsl);
 }
 
+static void startGL(void) {
+    int argc = 1;
+    char name[] = "cg-walk";
+    char* argv[] = {name, NULL};
+    glutInit(&argc, argv);
+    glutInitWindowSize(TARGET_SIZE, TARGET_SIZE);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
+    glutCreateWindow("cg walk");
+    glViewport(0, 0, TARGET_SIZE, TARGET_SIZE);
+    glReadBuffer(GL_BACK);
+    makeTextures();
+}
+
+/* Runs work in a process of its own, with its own window, GL context and Cg context: a crash or
+ * a hang (the runtime's, or the GL driver's on what it was handed) ends that section only and
+ * is printed as its last answer, and the sections after it still run. */
+static void isolated(void (*work)(void*), void* data) {
+    fflush(stdout);
+    pid_t child = fork();
+    if (child < 0) {
+        printf("cannot start a process: %s\n", strerror(errno));
+        return;
+    }
+    if (child == 0) {
+        /* Whole lines reach the output before a crash, whatever the buffer held. */
+        setvbuf(stdout, NULL, _IOLBF, 0);
+        alarm(CHILD_SECONDS);
+        startGL();
+        context = cgCreateContext();
+        if (!context) {
+            printf("no context%s\n", errorMark());
+        }
+        work(data);
+        cgDestroyContext(context);
+        reportPending("context destroyed");
+        _exit(fflush(stdout) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
+            printf("lost the process: %s\n", strerror(errno));
+            return;
+        }
+    }
+    if (WIFSIGNALED(status)) {
+        printf("crashed: signal %d\n", WTERMSIG(status));
+    } else if (WEXITSTATUS(status) != 0) {
+        printf("ended with status %d\n", WEXITSTATUS(status));
+    }
+}
+
+typedef struct {
+    const char* files[2];
+    const char* entries[2];
+} Case;
+
+static void runCaseWork(void* data) {
+    Case* walked = data;
+    runCase(walked->files, walked->entries);
+}
+
 /* One line of the case list: runs its case, or says why it cannot. */
 static void runCaseLine(char* line) {
     char* hash = strchr(line, '#');
@@ -833,9 +896,8 @@ static void runCaseLine(char* line) {
         printf("bad case line: %s\n", line);
         return;
     }
-    const char* files[2] = {vfile, strcmp(ffile, "=") == 0 ? vfile : ffile};
-    const char* entries[2] = {ventry, fentry};
-    runCase(files, entries);
+    Case walked = {{vfile, strcmp(ffile, "=") == 0 ? vfile : ffile}, {ventry, fentry}};
+    isolated(runCaseWork, &walked);
 }
 
 /* Runs the cases of the list, "VFILE VENTRY FFILE FENTRY" a line; a line too long for that is
@@ -869,7 +931,8 @@ static void CGENTRY recordError(CGcontext ctx, CGerror error, void* data) {
     handlerLast = error;
 }
 
-static void printRuntime(void) {
+static void printRuntime(void* data) {
+    (void)data;
     printf("== runtime\n");
     CGprofile vertex = cgGLGetLatestProfile(CG_GL_VERTEX);
     CGprofile fragment = cgGLGetLatestProfile(CG_GL_FRAGMENT);
@@ -1012,7 +1075,8 @@ static void badCompiles(void) {
     answer("missing file");
 }
 
-static void printBadCalls(void) {
+static void printBadCalls(void* data) {
+    (void)data;
     printf("== bad calls\n");
     cgSetErrorHandler(recordError, NULL);
     CGprogram program =
@@ -1047,7 +1111,6 @@ static int readArguments(int argc, char** argv, const char** list) {
 }
 
 int main(int argc, char** argv) {
-    glutInit(&argc, argv);
     const char* listPath;
     if (!readArguments(argc, argv, &listPath)) {
         fprintf(stderr, "usage: cg-walk [--root DIR]... CASES\n");
@@ -1058,19 +1121,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "cg-walk: cannot read %s\n", listPath);
         return 2;
     }
-    glutInitWindowSize(TARGET_SIZE, TARGET_SIZE);
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE);
-    glutCreateWindow("cg walk");
-    glViewport(0, 0, TARGET_SIZE, TARGET_SIZE);
-    glReadBuffer(GL_BACK);
-    makeTextures();
-    context = cgCreateContext();
-    printf("context=%d%s\n", context != NULL, errorMark());
-    printRuntime();
+    isolated(printRuntime, NULL);
     runCases(list);
     fclose(list);
-    printBadCalls();
-    cgDestroyContext(context);
-    printf("context destroyed%s\n", errorMark());
+    isolated(printBadCalls, NULL);
     return fflush(stdout) == 0 ? 0 : 1;
 }
