@@ -352,17 +352,22 @@ static const char* setValues(CGparameter p, int form, const float* v) {
     return FORMS[form].name;
 }
 
+/* What the getters write is read over a buffer of UNWRITTEN, which shows what they leave. */
+static const float UNWRITTEN = -7;
+
 static void readBack(CGparameter p) {
     float values[MAX_VALUES] = {0};
     int got = cgGetParameterValuefr(p, valueCount(p), values);
     printf(" fr=%d", got);
     printFloats("", values, got > 0 && got <= 16 ? got : 0);
-    memset(values, 0, sizeof values);
+    for (int i = 0; i < MAX_VALUES; ++i) {
+        values[i] = UNWRITTEN;
+    }
     if (cgGetParameterClass(p) == CG_PARAMETERCLASS_MATRIX) {
         cgGLGetMatrixParameterfc(p, values);
         printFloats("glfc", values, 16);
     } else {
-        double d[4] = {0, 0, 0, 0};
+        double d[4] = {UNWRITTEN, UNWRITTEN, UNWRITTEN, UNWRITTEN};
         cgGLGetParameter4f(p, values);
         cgGLGetParameter4d(p, d);
         printFloats("gl4f", values, 4);
