@@ -9,7 +9,7 @@ LD_LIBRARY_PATH alone picks the runtime it runs on. NVIDIA's is run twice: its o
 same both times, or no comparison could be trusted. Ours are the libCg.so and libCgGL.so found in
 --ours-lib (or CG_OURS), else anywhere under --build; where there are none the run fails and says
 so. The outputs are compared section by section ("== " lines: the runtime, each case, the bad
-calls); it prints the programs compared, those identical, and the first differing line of each
+calls); it prints the program pairs compared, those identical, and the first differing line of each
 that is not. The known file lists sections that differ for a known reason ("SECTION  # reason");
 the run fails on any other difference and on a listed section that no longer differs.
 """
@@ -116,9 +116,10 @@ def report(theirs, ours, known):
     for key in ours:
         if key not in theirs:
             differing[key] = 'only in ours'
-    print('programs compared: %d, identical: %d, differing: %d (sections differing: %d)' % (
-        len(cases), len([c for c in cases if c not in differing]),
-        len([c for c in cases if c in differing]), len(differing)))
+    print('program pairs compared: %d, identical: %d, differing: %d '
+          '(sections differing, the runtime and the bad calls counted: %d)' % (
+              len(cases), len([c for c in cases if c not in differing]),
+              len([c for c in cases if c in differing]), len(differing)))
     return 1 if check_known(differing, known, theirs) else 0
 
 
