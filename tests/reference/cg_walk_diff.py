@@ -10,8 +10,9 @@ same both times, or no comparison could be trusted. Ours are the libCg.so and li
 --ours-lib (or CG_OURS), else anywhere under --build; where there are none the run fails and says
 so. The outputs are compared section by section ("== " lines: the runtime, each case, the bad
 calls); it prints the program pairs compared, those identical, and the first differing line of
-each that is not. The known file lists sections that differ for a known reason ("SECTION  # reason");
-the run fails on any other difference and on a listed section that no longer differs.
+each that is not. The known file lists sections that differ for a known reason
+("SECTION  # reason"); the run fails on any other difference and on a listed section that no
+longer differs.
 """
 import argparse
 import os
