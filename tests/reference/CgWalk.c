@@ -24,6 +24,7 @@
 #include <GL/freeglut.h>
 
 #include <errno.h>
+#include <stdarg.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -38,7 +39,9 @@ enum {
     TARGET_SIZE = 16,  /* the draw's window, in pixels */
     TEXTURE_SIZE = 4,
     PATH_LENGTH = 4096,
-    CHILD_SECONDS = 300 /* a section that takes longer is stopped: a hang is an answer too */
+    CHILD_SECONDS = 300, /* a section that takes longer is stopped: a hang is an answer too */
+    MAX_LINE = 1000,     /* characters of a case line */
+    MAX_LIST = 1 << 20   /* bytes of the case list */
 };
 
 static const char* roots[MAX_ROOTS];
@@ -825,7 +828,17 @@ static void runCase(const char* files[2], const char* entries[2]) {
     drawCase(found, caseRoots, entries, glsl);
 }
 
+/* GLUT's fatal errors (no display) end the child at once: exit would run the handlers the
+ * parent's libraries registered, in a process that has only the forking thread. */
+static void glutFailed(const char* format, va_list args) {
+    fprintf(stderr, "cg-walk: ");
+    vfprintf(stderr, format, args);
+    fprintf(stderr, "\n");
+    _exit(3);
+}
+
 static void startGL(void) {
+    glutInitErrorFunc(glutFailed);
     int argc = 1;
     char name[] = "cg-walk";
     char* argv[] = {name, NULL};
@@ -906,25 +919,44 @@ static void runCaseLine(char* line) {
 }
 
 /* Runs the cases of the list, "VFILE VENTRY FFILE FENTRY" a line; a line too long for that is
- * reported and passed over whole. */
-static void runCases(FILE* list) {
-    char line[1024];
-    int skipping = 0;
-    while (fgets(line, sizeof line, list)) {
-        size_t length = strlen(line);
-        int whole = length > 0 && line[length - 1] == '\n';
-        if (whole) {
-            line[length - 1] = '\0';
-        }
-        if (skipping) {
-            skipping = !whole;
-        } else if (!whole && !feof(list)) {
-            printf("bad case line: longer than %d characters\n", (int)sizeof line - 2);
-            skipping = 1;
+ * reported and passed over. */
+static void runCases(char* text, size_t length) {
+    char* end = text + length;
+    for (char* line = text; line < end;) {
+        char* next = memchr(line, '\n', (size_t)(end - line));
+        next = next ? next : end;
+        *next = '\0';
+        if (next - line > MAX_LINE) {
+            printf("bad case line: longer than %d characters\n", MAX_LINE);
         } else {
             runCaseLine(line);
         }
+        line = next + 1;
     }
+}
+
+/* The whole case list, read before any section starts: a child shares the parent's file offset,
+ * and its exit would move it. NULL (said on standard error) when it cannot be read whole. */
+static char* readList(const char* path, size_t* length) {
+    FILE* file = fopen(path, "r");
+    if (!file) {
+        fprintf(stderr, "cg-walk: cannot read %s: %s\n", path, strerror(errno));
+        return NULL;
+    }
+    char* text = malloc(MAX_LIST + 1);
+    *length = text ? fread(text, 1, MAX_LIST, file) : 0;
+    const char* fault = !text                ? "out of memory"
+                        : ferror(file)       ? "read error"
+                        : fgetc(file) != EOF ? "longer than 1 MiB"
+                                             : NULL;
+    fclose(file);
+    if (fault) {
+        fprintf(stderr, "cg-walk: cannot read %s: %s\n", path, fault);
+        free(text);
+        return NULL;
+    }
+    text[*length] = '\0';
+    return text;
 }
 
 /* ---- The runtime as a whole, and its answers to bad calls ---- */
@@ -1121,14 +1153,14 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: cg-walk [--root DIR]... CASES\n");
         return 2;
     }
-    FILE* list = fopen(listPath, "r");
+    size_t length = 0;
+    char* list = readList(listPath, &length);
     if (!list) {
-        fprintf(stderr, "cg-walk: cannot read %s\n", listPath);
         return 2;
     }
     isolated(printRuntime, NULL);
-    runCases(list);
-    fclose(list);
+    runCases(list, length);
+    free(list);
     isolated(printBadCalls, NULL);
     return fflush(stdout) == 0 ? 0 : 1;
 }

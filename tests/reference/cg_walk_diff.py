@@ -32,8 +32,12 @@ def run_walk(args, library_dir):
     """cg-walk's output on the libraries of library_dir, and a note when it did not end well."""
     env = dict(os.environ, LD_LIBRARY_PATH=library_dir)
     command = [args.walk] + [w for root in args.root for w in ('--root', root)] + [args.cases]
-    done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env,
-                          timeout=RUN_TIMEOUT, check=False)
+    try:
+        done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env,
+                              timeout=RUN_TIMEOUT, check=False)
+    except subprocess.TimeoutExpired as stopped:
+        return (stopped.stdout or b'').decode('utf-8', 'replace'), \
+            'cg-walk did not end within %d s' % RUN_TIMEOUT
     note = None
     if done.returncode != 0:
         last = done.stderr.decode('utf-8', 'replace').strip().splitlines()[-1:]
@@ -88,6 +92,12 @@ def check_stable(args):
     if note:
         print('cg-walk on NVIDIA\'s libraries: %s' % note)
         return None
+    # Sections that could not start (no display) print outside any: nothing was walked.
+    stray = sections(first)['']
+    if stray or 'runtime' not in sections(first):
+        print('cg-walk on NVIDIA\'s libraries walked nothing: %s' % (
+            stray[0] if stray else 'no output'))
+        return None
     again, _ = run_walk(args, args.nvidia_lib)
     difference = first_difference(again.splitlines(), first.splitlines())
     if difference:
@@ -140,6 +150,10 @@ def main():
         return 1
     save(args.out, 'nvidia.txt', theirs)
     print('NVIDIA\'s runtime: %d lines, the same in two runs' % len(theirs.splitlines()))
+    missing = [line for line in theirs.splitlines() if line.startswith('missing file ')]
+    if missing:
+        print('%d cases not walked, their files not found under %s (first: %s)' % (
+            len(missing), ' or '.join(args.root), missing[0][len('missing file '):]))
     folder = find_ours(args)
     if not folder:
         print('FAILED: our shared libraries %s are not in %s (nor given by --ours-lib or '
