@@ -15,10 +15,11 @@
  *     arrays, and the leaf walk: every property of each parameter, its default and its value;
  *   - values set through the cgSetParameter and cgGLSetParameter forms and read back;
  *   - a draw of the pair, fed through glVertex and through cgGLSetParameterPointer, read back.
- * Then the error answers of a few bad calls. Nothing printed depends on a handle's value, an
- * address, a path above the roots or the time. Status 0 when every line was printed (whatever
- * the runtime answered), 1 when standard output could not be written, 2 for bad arguments or a
- * case list that cannot be read. */
+ * Before the cases, the profiles; after them, the error answers of a few bad calls. Each of
+ * these sections runs in a child process of its own (see isolated). Nothing printed depends on a
+ * handle's value, an address, a path above the roots or the time. Status 0 when every line was
+ * printed (whatever the runtime answered), 1 when standard output could not be written, 2 for bad
+ * arguments or a case list that cannot be read. */
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 #include <GL/freeglut.h>
