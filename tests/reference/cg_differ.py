@@ -374,10 +374,9 @@ def compare_coverage(tools, path):
     return outcomes
 
 
-def report(outcomes, known):
-    differ = {k: v for k, v in outcomes.items() if v is not None}
-    print('probes run: %d, agree: %d, disagree: %d' % (
-        len(outcomes), len(outcomes) - len(differ), len(differ)))
+def check_known(differ, known, present):
+    """Prints each disagreement of differ ({key: what}), known or new, and each listed one that
+    no longer disagrees; True when any is new or no longer disagrees."""
     failed = False
     for key, what in differ.items():
         listed = key in known
@@ -388,8 +387,15 @@ def report(outcomes, known):
         if key not in differ:
             failed = True
             print('stale known disagreement (%s): %s' % (
-                'now agrees' if key in outcomes else 'no such probe', key))
-    return 1 if failed else 0
+                'now agrees' if key in present else 'not run', key))
+    return failed
+
+
+def report(outcomes, known):
+    differ = {k: v for k, v in outcomes.items() if v is not None}
+    print('probes run: %d, agree: %d, disagree: %d' % (
+        len(outcomes), len(outcomes) - len(differ), len(differ)))
+    return 1 if check_known(differ, known, outcomes) else 0
 
 
 # ---- the fuzzer -----------------------------------------------------------------------------
