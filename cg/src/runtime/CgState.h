@@ -50,17 +50,26 @@ struct CgProgramState {
     std::uint16_t genericAttributes = 0;
     bool loaded = false;
     std::vector<std::unique_ptr<CgParameterState>> parameters;
+    // As the program was created, for cgGetProgramString and cgGetProgramOptions. The GLSL above
+    // stays too, so that an unloaded program can be loaded again.
+    std::string source;
+    std::string entry;
+    std::vector<std::string> options;
+    std::vector<const char*> optionList;  // options' texts, then a null
 };
 
 struct CgContextState {
     std::vector<std::unique_ptr<CgProgramState>> programs;
     std::string lastListing;
+    // Whether binding a program binds its samplers' textures (cgGLSetManageTextureParameters).
+    bool manageTextures = false;
 };
 
 namespace cgrt {
 
-// Records `error` as pending, then calls the registered callback.
-void raise(CGerror error);
+// Records `error` as pending, then tells the registered handler (with `context`, the one the
+// failing call concerns, if any) and the registered callback.
+void raise(CGerror error, CGcontext context = nullptr);
 // Keeps `listing` as the context's last one, without the final line end: the caller prints it
 // as one more line.
 void setListing(CgContextState& context, std::string listing);
@@ -85,6 +94,9 @@ bool compileShader(CgProgramState& program, const std::string& listing);
 // values and send them when the parameter's program is in use. Matrices come column by column.
 void setVectorParameter(CGparameter param, int count, const float* values);
 void setMatrixParameter(CGparameter param, const float* columns);
+// Bumps the parameter's version after its values changed, and sends them at once when its program
+// is in use.
+void valuesChanged(CgParameterState& param);
 // Unbinds the program, drops the GL programs it was linked into and deletes its shader.
 void releaseProgram(CgProgramState& program);
 
