@@ -987,7 +987,6 @@ TEST_F(CgRuntimeTest, ProgramsAreListedQueriedUnloadedAndDestroyedAsNvidiasRunti
     EXPECT_EQ(cgGetError(), CG_PROGRAM_NOT_LOADED_ERROR);
     cgGLLoadProgram(tint);
     cgGLEnableProgramProfiles(tint);
-    EXPECT_TRUE(cgGLIsProfileEnabled(fragmentProfile));
     cgGLBindProgram(tint);
     EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 0, 0}));
 
@@ -999,8 +998,10 @@ TEST_F(CgRuntimeTest, ProgramsAreListedQueriedUnloadedAndDestroyedAsNvidiasRunti
     EXPECT_FALSE(cgIsProgram(tint));
     EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
     EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 255, 255}));
+    cgGLBindProgram(fragment);
+    EXPECT_NE(glInteger(GL_CURRENT_PROGRAM), 0);
     cgGLDisableProgramProfiles(fragment);
-    EXPECT_FALSE(cgGLIsProfileEnabled(fragmentProfile));
+    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
     EXPECT_EQ(callbackCalls, 1);
 
     // Managed textures are bound with their program; the host's active unit stays as it was.

@@ -1,20 +1,8 @@
-// Walking a program's parameters and setting their values without the GL-specific calls: what a
-// frontend that loads shaders it has never seen uses to find out what they take.
+// Walking a program's parameters without the GL-specific calls: what a frontend that loads shaders
+// it has never seen uses to find out what they take.
 #include "CgState.h"
 
 #include <Cg/cgGL.h>
-
-namespace {
-
-CgParameterState* valid(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    return param;
-}
-
-}  // namespace
 
 extern "C" {
 
@@ -31,7 +19,7 @@ CGparameter cgGetFirstParameter(CGprogram program, CGenum nameSpace) {
 }
 
 CGparameter cgGetNextParameter(CGparameter param) {
-    if (valid(param) == nullptr) {
+    if (cgrt::valid(param) == nullptr) {
         return nullptr;
     }
     const auto& all = param->program->parameters;
@@ -40,17 +28,17 @@ CGparameter cgGetNextParameter(CGparameter param) {
 }
 
 const char* cgGetParameterSemantic(CGparameter param) {
-    return valid(param) != nullptr ? param->semantic.c_str() : "";
+    return cgrt::valid(param) != nullptr ? param->semantic.c_str() : "";
 }
 
 CGenum cgGetParameterDirection(CGparameter param) {
-    valid(param);
+    cgrt::valid(param);
     // Only uniforms are parameters here, and a uniform is read, never written, by the program.
     return CG_IN;
 }
 
 CGenum cgGetParameterVariability(CGparameter param) {
-    valid(param);
+    cgrt::valid(param);
     return CG_UNIFORM;
 }
 

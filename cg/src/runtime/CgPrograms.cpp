@@ -8,22 +8,6 @@
 
 namespace {
 
-CgProgramState* valid(CGprogram program) {
-    if (!cgrt::isValid(program)) {
-        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    return program;
-}
-
-CgContextState* valid(CGcontext context) {
-    if (!cgrt::isValid(context)) {
-        cgrt::raise(CG_INVALID_CONTEXT_HANDLE_ERROR);
-        return nullptr;
-    }
-    return context;
-}
-
 // The context's programs from the newest to the oldest, as NVIDIA's runtime walks them: the one
 // after `program`, or the newest for null.
 CGprogram olderThan(const CgContextState& context, const CgProgramState* program) {
@@ -55,7 +39,7 @@ CGbool cgIsParameter(CGparameter param) {
 
 // Its parameters go with it; a program still bound stops being used.
 void cgDestroyProgram(CGprogram program) {
-    if (valid(program) == nullptr) {
+    if (cgrt::valid(program) == nullptr) {
         return;
     }
     cgrt::releaseProgram(*program);
@@ -65,20 +49,20 @@ void cgDestroyProgram(CGprogram program) {
 }
 
 CGcontext cgGetProgramContext(CGprogram program) {
-    return valid(program) != nullptr ? program->context : nullptr;
+    return cgrt::valid(program) != nullptr ? program->context : nullptr;
 }
 
 CGprogram cgGetFirstProgram(CGcontext context) {
-    return valid(context) != nullptr ? olderThan(*context, nullptr) : nullptr;
+    return cgrt::valid(context) != nullptr ? olderThan(*context, nullptr) : nullptr;
 }
 
 CGprogram cgGetNextProgram(CGprogram current) {
-    return valid(current) != nullptr ? olderThan(*current->context, current) : nullptr;
+    return cgrt::valid(current) != nullptr ? olderThan(*current->context, current) : nullptr;
 }
 
 // The compiled program is the GLSL the translator made of it.
 const char* cgGetProgramString(CGprogram program, CGenum name) {
-    if (valid(program) == nullptr) {
+    if (cgrt::valid(program) == nullptr) {
         return "";
     }
     switch (name) {
@@ -98,21 +82,21 @@ const char* cgGetProgramString(CGprogram program, CGenum name) {
 
 // The arguments the program was created with, ending with a null.
 char const* const* cgGetProgramOptions(CGprogram program) {
-    return valid(program) != nullptr ? program->optionList.data() : nullptr;
+    return cgrt::valid(program) != nullptr ? program->optionList.data() : nullptr;
 }
 
 // A program is compiled when it is created; there is nothing left to do.
 void cgCompileProgram(CGprogram program) {
-    valid(program);
+    cgrt::valid(program);
 }
 
 CGbool cgIsProgramCompiled(CGprogram program) {
-    return valid(program) != nullptr ? CG_TRUE : CG_FALSE;
+    return cgrt::valid(program) != nullptr ? CG_TRUE : CG_FALSE;
 }
 
 // The GL objects go; the program stays, ready to be loaded again.
 void cgGLUnloadProgram(CGprogram program) {
-    if (valid(program) == nullptr) {
+    if (cgrt::valid(program) == nullptr) {
         return;
     }
     cgrt::releaseProgram(*program);
@@ -125,7 +109,7 @@ CGbool cgGLIsProgramLoaded(CGprogram program) {
 
 // The GL shader object of a loaded program; 0 before it is loaded.
 GLuint cgGLGetProgramID(CGprogram program) {
-    return valid(program) != nullptr && program->loaded ? program->shader : 0;
+    return cgrt::valid(program) != nullptr && program->loaded ? program->shader : 0;
 }
 
 // Like NVIDIA's, these take anything that is no program without a word.
@@ -142,19 +126,18 @@ void cgGLDisableProgramProfiles(CGprogram program) {
 }
 
 void cgGLSetManageTextureParameters(CGcontext context, CGbool flag) {
-    if (valid(context) != nullptr) {
+    if (cgrt::valid(context) != nullptr) {
         context->manageTextures = flag != CG_FALSE;
     }
 }
 
 CGbool cgGLGetManageTextureParameters(CGcontext context) {
-    return valid(context) != nullptr && context->manageTextures ? CG_TRUE : CG_FALSE;
+    return cgrt::valid(context) != nullptr && context->manageTextures ? CG_TRUE : CG_FALSE;
 }
 
 // The texture unit a sampler reads, as GL names it; GL_INVALID_OPERATION for anything else.
 GLenum cgGLGetTextureEnum(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+    if (cgrt::valid(param) == nullptr) {
         return GL_INVALID_OPERATION;
     }
     if (param->kind != cgrt::UniformKind::Sampler) {

@@ -231,6 +231,31 @@ bool isValid(CGparameter param) {
     return false;
 }
 
+namespace {
+
+template <typename Handle>
+Handle validOrRaise(Handle handle, CGerror error) {
+    if (!isValid(handle)) {
+        raise(error);
+        return nullptr;
+    }
+    return handle;
+}
+
+}  // namespace
+
+CgContextState* valid(CGcontext context) {
+    return validOrRaise(context, CG_INVALID_CONTEXT_HANDLE_ERROR);
+}
+
+CgProgramState* valid(CGprogram program) {
+    return validOrRaise(program, CG_INVALID_PROGRAM_HANDLE_ERROR);
+}
+
+CgParameterState* valid(CGparameter param) {
+    return validOrRaise(param, CG_INVALID_PARAM_HANDLE_ERROR);
+}
+
 }  // namespace cgrt
 
 extern "C" {

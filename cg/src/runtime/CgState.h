@@ -79,6 +79,11 @@ void setListingEverywhere(const std::string& listing);
 bool isValid(CGcontext context);
 bool isValid(CGprogram program);
 bool isValid(CGparameter param);
+// The handle when it is valid; otherwise null, after raising the error for an invalid handle of its
+// kind.
+CgContextState* valid(CGcontext context);
+CgProgramState* valid(CGprogram program);
+CgParameterState* valid(CGparameter param);
 
 // 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
 int profileSlot(CGprofile profile);

@@ -484,14 +484,6 @@ Shape shapeOf(CGtype type) {
     return shape;
 }
 
-CgParameterState* valid(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    return param;
-}
-
 }  // namespace
 
 extern "C" {
@@ -556,28 +548,28 @@ void cgGetMatrixSize(CGtype type, int* nrows, int* ncols) {
 }
 
 CGparameterclass cgGetParameterClass(CGparameter param) {
-    return valid(param) != nullptr ? cgGetTypeClass(param->type) : CG_PARAMETERCLASS_UNKNOWN;
+    return cgrt::valid(param) != nullptr ? cgGetTypeClass(param->type) : CG_PARAMETERCLASS_UNKNOWN;
 }
 
 CGtype cgGetParameterBaseType(CGparameter param) {
-    return valid(param) != nullptr ? cgGetTypeBase(param->type) : CG_UNKNOWN_TYPE;
+    return cgrt::valid(param) != nullptr ? cgGetTypeBase(param->type) : CG_UNKNOWN_TYPE;
 }
 
 int cgGetParameterRows(CGparameter param) {
-    return valid(param) != nullptr ? shapeOf(param->type).rows : 0;
+    return cgrt::valid(param) != nullptr ? shapeOf(param->type).rows : 0;
 }
 
 int cgGetParameterColumns(CGparameter param) {
-    return valid(param) != nullptr ? shapeOf(param->type).columns : 0;
+    return cgrt::valid(param) != nullptr ? shapeOf(param->type).columns : 0;
 }
 
 CGcontext cgGetParameterContext(CGparameter param) {
-    return valid(param) != nullptr ? param->program->context : nullptr;
+    return cgrt::valid(param) != nullptr ? param->program->context : nullptr;
 }
 
 // Only an array's element has an index, and no parameter here is one.
 int cgGetParameterIndex(CGparameter param) {
-    if (valid(param) != nullptr) {
+    if (cgrt::valid(param) != nullptr) {
         cgrt::raise(CG_ARRAY_PARAM_ERROR);
     }
     return -1;

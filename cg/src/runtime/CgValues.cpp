@@ -59,8 +59,7 @@ int slotOf(const CgParameterState& p, int i, Order order) {
 
 // The parameter, when it holds numbers; otherwise null, after raising what NVIDIA's runtime raises.
 CgParameterState* numeric(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+    if (cgrt::valid(param) == nullptr) {
         return nullptr;
     }
     if (param->kind != cgrt::UniformKind::Vector && param->kind != cgrt::UniformKind::Matrix) {
@@ -71,8 +70,7 @@ CgParameterState* numeric(CGparameter param) {
 }
 
 CgParameterState* matrix(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+    if (cgrt::valid(param) == nullptr) {
         return nullptr;
     }
     if (param->kind != cgrt::UniformKind::Matrix) {
@@ -364,52 +362,52 @@ void cgSetParameter4iv(CGparameter param, const int* v) {
 }
 
 void cgGLSetParameter1f(CGparameter param, float x) {
-    setFirst(param, x, 0.0f, 0.0f, 0.0f, 1);
+    cgSetParameter1f(param, x);
 }
 void cgGLSetParameter2f(CGparameter param, float x, float y) {
-    setFirst(param, x, y, 0.0f, 0.0f, 2);
+    cgSetParameter2f(param, x, y);
 }
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z) {
-    setFirst(param, x, y, z, 0.0f, 3);
+    cgSetParameter3f(param, x, y, z);
 }
 void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w) {
-    setFirst(param, x, y, z, w, 4);
+    cgSetParameter4f(param, x, y, z, w);
 }
 void cgGLSetParameter1d(CGparameter param, double x) {
-    setFirst(param, x, 0.0, 0.0, 0.0, 1);
+    cgSetParameter1d(param, x);
 }
 void cgGLSetParameter2d(CGparameter param, double x, double y) {
-    setFirst(param, x, y, 0.0, 0.0, 2);
+    cgSetParameter2d(param, x, y);
 }
 void cgGLSetParameter3d(CGparameter param, double x, double y, double z) {
-    setFirst(param, x, y, z, 0.0, 3);
+    cgSetParameter3d(param, x, y, z);
 }
 void cgGLSetParameter4d(CGparameter param, double x, double y, double z, double w) {
-    setFirst(param, x, y, z, w, 4);
+    cgSetParameter4d(param, x, y, z, w);
 }
 void cgGLSetParameter1fv(CGparameter param, const float* v) {
-    setFirst(param, 1, v);
+    cgSetParameter1fv(param, v);
 }
 void cgGLSetParameter2fv(CGparameter param, const float* v) {
-    setFirst(param, 2, v);
+    cgSetParameter2fv(param, v);
 }
 void cgGLSetParameter3fv(CGparameter param, const float* v) {
-    setFirst(param, 3, v);
+    cgSetParameter3fv(param, v);
 }
 void cgGLSetParameter4fv(CGparameter param, const float* v) {
-    setFirst(param, 4, v);
+    cgSetParameter4fv(param, v);
 }
 void cgGLSetParameter1dv(CGparameter param, const double* v) {
-    setFirst(param, 1, v);
+    cgSetParameter1dv(param, v);
 }
 void cgGLSetParameter2dv(CGparameter param, const double* v) {
-    setFirst(param, 2, v);
+    cgSetParameter2dv(param, v);
 }
 void cgGLSetParameter3dv(CGparameter param, const double* v) {
-    setFirst(param, 3, v);
+    cgSetParameter3dv(param, v);
 }
 void cgGLSetParameter4dv(CGparameter param, const double* v) {
-    setFirst(param, 4, v);
+    cgSetParameter4dv(param, v);
 }
 
 void cgGLGetParameter1f(CGparameter param, float* v) {
@@ -513,28 +511,28 @@ void cgGetMatrixParameteric(CGparameter param, int* matrix) {
 }
 
 void cgGLSetMatrixParameterfr(CGparameter param, const float* matrix) {
-    setMatrix(param, matrix, Order::Rows);
+    cgSetMatrixParameterfr(param, matrix);
 }
 void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix) {
-    setMatrix(param, matrix, Order::Columns);
+    cgSetMatrixParameterfc(param, matrix);
 }
 void cgGLSetMatrixParameterdr(CGparameter param, const double* matrix) {
-    setMatrix(param, matrix, Order::Rows);
+    cgSetMatrixParameterdr(param, matrix);
 }
 void cgGLSetMatrixParameterdc(CGparameter param, const double* matrix) {
-    setMatrix(param, matrix, Order::Columns);
+    cgSetMatrixParameterdc(param, matrix);
 }
 void cgGLGetMatrixParameterfr(CGparameter param, float* matrix) {
-    getMatrix(param, matrix, Order::Rows);
+    cgGetMatrixParameterfr(param, matrix);
 }
 void cgGLGetMatrixParameterfc(CGparameter param, float* matrix) {
-    getMatrix(param, matrix, Order::Columns);
+    cgGetMatrixParameterfc(param, matrix);
 }
 void cgGLGetMatrixParameterdr(CGparameter param, double* matrix) {
-    getMatrix(param, matrix, Order::Rows);
+    cgGetMatrixParameterdr(param, matrix);
 }
 void cgGLGetMatrixParameterdc(CGparameter param, double* matrix) {
-    getMatrix(param, matrix, Order::Columns);
+    cgGetMatrixParameterdc(param, matrix);
 }
 
 // A matrix smaller than 4x4 takes the top left of the transformed state matrix.
