@@ -1253,17 +1253,18 @@ TEST_F(CgRuntimeTest, TypesEnumerantsAndProfilesAreDescribedAsNvidiasRuntimeDoes
         EXPECT_EQ(cgGetType(none), CG_UNKNOWN_TYPE) << none;
     }
     EXPECT_EQ(cgGetType(nullptr), CG_UNKNOWN_TYPE);
-    const CGtype noType = static_cast<CGtype>(99999);
+    // No type, yet a value C++ lets a CGtype hold (C lets it hold any int).
+    const CGtype noType = static_cast<CGtype>(2000);
     EXPECT_STREQ(cgGetTypeString(noType), "");
     EXPECT_EQ(cgGetTypeBase(noType), noType);
-    int untouched = -7;
-    EXPECT_FALSE(cgGetTypeSizes(noType, &untouched, &untouched));
-    EXPECT_EQ(untouched, -7);
+    int rows = -7, columns = -7;
+    EXPECT_FALSE(cgGetTypeSizes(noType, &rows, &columns));
+    EXPECT_EQ((std::array<int, 2>{rows, columns}), (std::array<int, 2>{0, 0}));
 
     // Enumerants by their names in cg.h.
     EXPECT_STREQ(cgGetEnumString(CG_UNIFORM), "CG_UNIFORM");
     EXPECT_EQ(cgGetEnum("CG_IS_DIRECT3D_11_PROFILE"), CG_IS_DIRECT3D_11_PROFILE);
-    EXPECT_EQ(cgGetEnumString(static_cast<CGenum>(99999)), nullptr);
+    EXPECT_EQ(cgGetEnumString(static_cast<CGenum>(5000)), nullptr);
     EXPECT_EQ(cgGetEnum("CG_NOTHING"), CG_UNKNOWN);
     EXPECT_EQ(cgGetEnum(nullptr), CG_UNKNOWN);
     for (int e = CG_UNKNOWN; e <= CG_IS_DIRECT3D_11_PROFILE; ++e) {

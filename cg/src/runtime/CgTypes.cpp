@@ -520,12 +520,9 @@ CGparameterclass cgGetTypeClass(CGtype type) {
     return shapeOf(type).kind;
 }
 
-// Writes a value's rows and columns (a vector has one row) and says whether it is a matrix; a value
-// that is no type leaves them as they were.
+// Writes a value's rows and columns (a vector has one row; what is no type has none) and says
+// whether it is a matrix.
 CGbool cgGetTypeSizes(CGtype type, int* nrows, int* ncols) {
-    if (nameOf(type) == nullptr) {
-        return CG_FALSE;
-    }
     const Shape shape = shapeOf(type);
     if (nrows != nullptr) {
         *nrows = shape.rows;
