@@ -7,10 +7,15 @@
 #include <Cg/cg.h>
 #include <Cg/cgGL.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <functional>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -313,10 +318,11 @@ TEST_F(CgRuntimeTest, SamplersTakeUnitsInDeclarationOrder) {
     EXPECT_EQ(callbackCalls, 0);
 }
 
-TEST_F(CgRuntimeTest, StateMatricesComeAsTheyStandAndOnlyAsIs) {
+// Expected values measured with NVIDIA's runtime on the same GL state.
+TEST_F(CgRuntimeTest, StateMatricesComeAsTheyStandOrTransformed) {
     CGprogram vertex = compile(
-        "uniform float4x4 m;\n"
-        "float4 main(float4 p : POSITION) : POSITION { return mul(m, p); }\n",
+        "uniform float4x4 m;\nuniform float3x2 small;\nuniform float4 v;\n"
+        "float4 main(float4 p : POSITION) : POSITION { return mul(m, p) + small[2].x + v; }\n",
         vertexProfile);
     CGparameter m = cgGetNamedParameter(vertex, "m");
     glMatrixMode(GL_PROJECTION);
@@ -324,33 +330,69 @@ TEST_F(CgRuntimeTest, StateMatricesComeAsTheyStandAndOnlyAsIs) {
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(1.0f, 2.0f, 3.0f);
     glScalef(2.0f, 4.0f, 0.5f);
-    auto expectHolds = [&](const float* expected) {
-        float got[16];
-        cgGLGetMatrixParameterfc(m, got);
-        for (int i = 0; i < 16; ++i) {
+    auto expectHolds = [](CGparameter param, const std::vector<float>& expected) {
+        std::vector<float> got(expected.size());
+        cgGetParameterValuefc(param, static_cast<int>(got.size()), got.data());
+        for (std::size_t i = 0; i < got.size(); ++i) {
             EXPECT_NEAR(got[i], expected[i], 1e-5f) << "element " << i;
         }
     };
 
-    // Column by column: scale on the diagonal, translation in the last column.
-    const float modelview[16] = {2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0.5f, 0, 1, 2, 3, 1};
-    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MATRIX_IDENTITY);
-    expectHolds(modelview);
-    // Projection: x by 1/2, y by 1, z by -1/2 and shifted by -3/2.
-    const float projectionTimesModelview[16] = {1, 0, 0,      0, 0,    4, 0,  0,
-                                                0, 0, -0.25f, 0, 0.5f, 2, -3, 1};
-    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_PROJECTION_MATRIX, CG_GL_MATRIX_IDENTITY);
-    expectHolds(projectionTimesModelview);
+    struct Case {
+        CGGLenum matrix;
+        CGGLenum transform;
+        std::vector<float> columns;
+    };
+    const Case cases[] = {
+        // Scale on the diagonal, translation in the last column.
+        {CG_GL_MODELVIEW_MATRIX,
+         CG_GL_MATRIX_IDENTITY,
+         {2, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0.5f, 0, 1, 2, 3, 1}},
+        {CG_GL_MODELVIEW_MATRIX,
+         CG_GL_MATRIX_TRANSPOSE,
+         {2, 0, 0, 1, 0, 4, 0, 2, 0, 0, 0.5f, 3, 0, 0, 0, 1}},
+        {CG_GL_MODELVIEW_MATRIX,
+         CG_GL_MATRIX_INVERSE,
+         {0.5f, 0, 0, 0, 0, 0.25f, 0, 0, 0, 0, 2, 0, -0.5f, -0.5f, -6, 1}},
+        {CG_GL_MODELVIEW_MATRIX,
+         CG_GL_MATRIX_INVERSE_TRANSPOSE,
+         {0.5f, 0, 0, -0.5f, 0, 0.25f, 0, -0.5f, 0, 0, 2, -6, 0, 0, 0, 1}},
+        // Projection: x by 1/2, y by 1, z by -1/2 and shifted by -3/2.
+        {CG_GL_MODELVIEW_PROJECTION_MATRIX,
+         CG_GL_MATRIX_IDENTITY,
+         {1, 0, 0, 0, 0, 4, 0, 0, 0, 0, -0.25f, 0, 0.5f, 2, -3, 1}},
+        {CG_GL_TEXTURE_MATRIX,
+         CG_GL_MATRIX_INVERSE,
+         {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "matrix " << c.matrix << ", transform " << c.transform);
+        cgGLSetStateMatrixParameter(m, c.matrix, c.transform);
+        expectHolds(m, c.columns);
+    }
     EXPECT_EQ(callbackCalls, 0);
 
-    // A transform the layer does not do is an error, never the matrix as it stands.
-    for (CGGLenum transform :
-         {CG_GL_MATRIX_TRANSPOSE, CG_GL_MATRIX_INVERSE, CG_GL_MATRIX_INVERSE_TRANSPOSE}) {
-        cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, transform);
-        EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR) << "transform " << transform;
-        expectHolds(projectionTimesModelview);
-    }
-    EXPECT_EQ(callbackCalls, 3);
+    // A matrix smaller than 4x4 takes the top left; a singular one inverted gives zeros.
+    cgGLSetStateMatrixParameter(cgGetNamedParameter(vertex, "small"), CG_GL_MODELVIEW_MATRIX,
+                                CG_GL_MATRIX_IDENTITY);
+    expectHolds(cgGetNamedParameter(vertex, "small"), {2, 0, 0, 0, 4, 0});
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glScalef(1.0f, 1.0f, 0.0f);
+    glMatrixMode(GL_MODELVIEW);
+    cgGLSetStateMatrixParameter(m, CG_GL_PROJECTION_MATRIX, CG_GL_MATRIX_INVERSE);
+    expectHolds(m, std::vector<float>(16, 0.0f));
+    EXPECT_EQ(callbackCalls, 0);
+
+    // What is no matrix, or no transform, changes nothing.
+    cgGLSetStateMatrixParameter(m, CG_GL_MODELVIEW_MATRIX, CG_GL_MODELVIEW_MATRIX);
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+    cgGLSetStateMatrixParameter(m, CG_GL_MATRIX_IDENTITY, CG_GL_MATRIX_IDENTITY);
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+    expectHolds(m, std::vector<float>(16, 0.0f));
+    cgGLSetStateMatrixParameter(cgGetNamedParameter(vertex, "v"), CG_GL_MODELVIEW_MATRIX,
+                                CG_GL_MATRIX_IDENTITY);
+    EXPECT_EQ(cgGetError(), CG_NOT_MATRIX_PARAM_ERROR);
 }
 
 namespace {
@@ -753,4 +795,532 @@ TEST_F(CgRuntimeTest, StructMembersAndReservedNamesAreParametersToWalkAndSet) {
     cgGLDisableTextureParameter(heldTexture);
     glDeleteTextures(1, &white);
     EXPECT_EQ(callbackCalls, 0);
+}
+
+namespace {
+
+const char* const VALUES_FRAGMENT =
+    "uniform float f1; uniform float2 f2; uniform float4 f4;\n"
+    "uniform int i1; uniform int4 i4;\n"
+    "uniform float4x4 m44; uniform float3x2 m32; uniform sampler2D s;\n"
+    "float4 main() : COLOR\n"
+    "{\n"
+    "    return f1 + f2.xyxy + f4 + i1 + i4 + m44[0] + m32[0].xyxy + tex2D(s, f2);\n"
+    "}\n";
+
+// The parameter's values as cgGetParameterValueir reads them, row by row.
+std::vector<int> intsOf(CGparameter param) {
+    int values[16] = {};
+    const int n = cgGetParameterValueir(param, 16, values);
+    return std::vector<int>(values, values + n);
+}
+
+std::vector<float> floatsOf(CGparameter param, int (*get)(CGparameter, int, float*)) {
+    float values[16] = {};
+    const int n = get(param, 16, values);
+    return std::vector<float>(values, values + n);
+}
+
+}  // namespace
+
+// Each case's expectation is what NVIDIA's runtime answered to the same calls.
+TEST_F(CgRuntimeTest, ValuesAreConvertedAndCheckedAsNvidiasRuntimeDoes) {
+    CGprogram fragment = compile(VALUES_FRAGMENT, fragmentProfile);
+    ASSERT_NE(fragment, nullptr);
+    auto param = [&](const char* name) { return cgGetNamedParameter(fragment, name); };
+    const CGparameter f1 = param("f1"), f2 = param("f2"), f4 = param("f4"), i1 = param("i1"),
+                      i4 = param("i4"), m44 = param("m44"), m32 = param("m32"), s = param("s");
+
+    // An int parameter turns what it is given toward zero; what no int holds becomes INT_MIN.
+    struct IntCase {
+        double set;
+        int kept;
+    };
+    for (const IntCase c : {IntCase{2.7, 2}, IntCase{-2.7, -2}, IntCase{3.5, 3},
+                            IntCase{1e10, INT_MIN}, IntCase{-1e10, INT_MIN}}) {
+        cgSetParameter1d(i1, c.set);
+        EXPECT_EQ(intsOf(i1), std::vector<int>{c.kept}) << c.set;
+    }
+    cgGLSetParameter4f(i4, 1.5f, 2.5f, -3.5f, 4.0f);
+    EXPECT_EQ(intsOf(i4), (std::vector<int>{1, 2, -3, 4}));
+    // A float parameter read as ints is turned alike.
+    cgSetParameter4f(f4, -1.5f, 2.7f, 1e10f, 0.0f);
+    EXPECT_EQ(intsOf(f4), (std::vector<int>{-1, 2, INT_MIN, 0}));
+
+    // The N forms set the first N values and leave the rest; extra values are dropped.
+    cgSetParameter4i(f4, 1, 2, 3, 4);
+    cgSetParameter1f(f4, 9.0f);
+    EXPECT_EQ(floatsOf(f4, cgGetParameterValuefr), (std::vector<float>{9, 2, 3, 4}));
+    const double pair[2] = {11, 12};
+    cgGLSetParameter2dv(f4, pair);
+    EXPECT_EQ(floatsOf(f4, cgGetParameterValuefr), (std::vector<float>{11, 12, 3, 4}));
+    cgSetParameter4f(f1, 5.0f, 6.0f, 7.0f, 8.0f);
+    EXPECT_EQ(floatsOf(f1, cgGetParameterValuefr), std::vector<float>{5});
+    // On a matrix they set its first values row by row.
+    const float counting[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    cgSetMatrixParameterfr(m44, counting);
+    cgGLSetParameter2f(m44, 100.0f, 101.0f);
+    EXPECT_EQ(floatsOf(m44, cgGetParameterValuefr)[1], 101.0f);
+    float column[16] = {};
+    cgGLGetMatrixParameterfc(m44, column);
+    EXPECT_EQ(column[4], 101.0f);
+    EXPECT_EQ(column[1], 5.0f);
+
+    // Row by row or column by column, whole values in and out.
+    const float six[6] = {0, 1, 2, 3, 4, 5};
+    cgSetParameterValuefc(m32, 6, six);
+    EXPECT_EQ(floatsOf(m32, cgGetParameterValuefr), (std::vector<float>{0, 3, 1, 4, 2, 5}));
+    EXPECT_EQ(floatsOf(m32, cgGetParameterValuefc), (std::vector<float>{0, 1, 2, 3, 4, 5}));
+    const int ints[6] = {0, 1, 2, 3, 4, 5};
+    cgSetMatrixParameterir(m32, ints);
+    double doubles[6] = {};
+    cgGetMatrixParameterdc(m32, doubles);
+    EXPECT_EQ((std::vector<double>(doubles, doubles + 6)), (std::vector<double>{0, 2, 4, 1, 3, 5}));
+    float got[4] = {-1, -1, -1, -1};
+    cgSetParameter2f(f2, 0.25f, 0.5f);
+    cgGLGetParameter4f(f2, got);
+    EXPECT_EQ((std::vector<float>(got, got + 4)), (std::vector<float>{0.25f, 0.5f, -1, -1}));
+    EXPECT_EQ(callbackCalls, 0);
+
+    // Errors, each leaving the value as it was.
+    struct ErrorCase {
+        const char* what;
+        std::function<void()> call;
+        CGerror error;
+    };
+    float out[16] = {};
+    const ErrorCase errors[] = {
+        {"a sampler takes no value", [&] { cgSetParameter1f(s, 1.0f); },
+         CG_NON_NUMERIC_PARAMETER_ERROR},
+        {"nor ints", [&] { cgSetParameterValueir(s, 1, ints); }, CG_NON_NUMERIC_PARAMETER_ERROR},
+        {"a null array", [&] { cgGLSetParameter1fv(f1, nullptr); }, CG_INVALID_POINTER_ERROR},
+        {"a null matrix", [&] { cgSetMatrixParameterfr(m44, nullptr); }, CG_INVALID_POINTER_ERROR},
+        {"fewer values than the parameter holds", [&] { cgSetParameterValuefr(f4, 3, counting); },
+         CG_NOT_ENOUGH_DATA_ERROR},
+        {"a count below zero", [&] { cgSetParameterValuefr(f4, -1, counting); },
+         CG_NOT_ENOUGH_DATA_ERROR},
+        {"room for fewer values than it holds",
+         [&] { EXPECT_EQ(cgGetParameterValuefc(m32, 5, out), 0); }, CG_NOT_ENOUGH_DATA_ERROR},
+        {"a GL read of fewer", [&] { cgGLGetParameter1f(f4, out); }, CG_NOT_ENOUGH_DATA_ERROR},
+        {"a matrix call on a vector", [&] { cgSetMatrixParameterfr(f4, counting); },
+         CG_NOT_MATRIX_PARAM_ERROR},
+        {"a matrix read of a sampler", [&] { cgGLGetMatrixParameterfr(s, out); },
+         CG_NOT_MATRIX_PARAM_ERROR},
+        {"no parameter", [&] { cgSetParameter2i(nullptr, 1, 2); }, CG_INVALID_PARAM_HANDLE_ERROR},
+    };
+    const std::vector<float> before = floatsOf(f4, cgGetParameterValuefr);
+    for (const ErrorCase& e : errors) {
+        e.call();
+        EXPECT_EQ(cgGetError(), e.error) << e.what;
+    }
+    EXPECT_EQ(floatsOf(f4, cgGetParameterValuefr), before);
+    EXPECT_EQ(callbackCalls, static_cast<int>(std::size(errors)));
+
+    // Ints set on a float parameter reach the draw.
+    CGprogram tint = compile(TINT_FRAGMENT, fragmentProfile);
+    cgSetParameter4i(cgGetNamedParameter(tint, "tint"), 0, 1, 0, 1);
+    cgGLBindProgram(tint);
+    cgGLEnableProfile(fragmentProfile);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{0, 255, 0}));
+}
+
+namespace {
+
+GLint glInteger(GLenum name) {
+    GLint value = -1;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+// The 2D texture bound on `unit`, the active unit left as it was.
+GLint textureOnUnit(GLenum unit) {
+    const GLint active = glInteger(GL_ACTIVE_TEXTURE);
+    glActiveTexture(unit);
+    const GLint texture = glInteger(GL_TEXTURE_BINDING_2D);
+    glActiveTexture(static_cast<GLenum>(active));
+    return texture;
+}
+
+}  // namespace
+
+// A context's programs newest first, what they came from, and their life on the GL side. The
+// expectations are NVIDIA's answers to the same calls, where its runtime and this one agree on what
+// GL is given.
+TEST_F(CgRuntimeTest, ProgramsAreListedQueriedUnloadedAndDestroyedAsNvidiasRuntimeDoes) {
+    const char* args[] = {"-DUNUSED=1", nullptr};
+    CGprogram vertex =
+        cgCreateProgram(context, CG_SOURCE, PASS_VERTEX, vertexProfile, "main", args);
+    CGprogram fragment = compile(TWO_SAMPLER_FRAGMENT, fragmentProfile);
+    CGprogram tint = compile(TINT_FRAGMENT, fragmentProfile);
+    std::vector<CGprogram> listed;
+    for (CGprogram p = cgGetFirstProgram(context); p != nullptr; p = cgGetNextProgram(p)) {
+        listed.push_back(p);
+        EXPECT_EQ(cgGetProgramContext(p), context);
+    }
+    EXPECT_EQ(listed, (std::vector<CGprogram>{tint, fragment, vertex}));
+
+    EXPECT_STREQ(cgGetProgramString(vertex, CG_PROGRAM_SOURCE), PASS_VERTEX);
+    EXPECT_STREQ(cgGetProgramString(vertex, CG_PROGRAM_ENTRY), "main");
+    EXPECT_STREQ(cgGetProgramString(vertex, CG_PROGRAM_PROFILE), "arbvp1");
+    EXPECT_NE(std::string(cgGetProgramString(vertex, CG_COMPILED_PROGRAM)).find("void main()"),
+              std::string::npos);
+    char const* const* options = cgGetProgramOptions(vertex);
+    ASSERT_NE(options, nullptr);
+    EXPECT_STREQ(options[0], "-DUNUSED=1");
+    EXPECT_EQ(options[1], nullptr);
+    EXPECT_EQ(cgGetProgramOptions(fragment)[0], nullptr);
+    cgCompileProgram(vertex);
+    EXPECT_TRUE(cgIsProgramCompiled(vertex));
+    EXPECT_TRUE(cgIsProgram(vertex));
+    EXPECT_TRUE(cgIsContext(context));
+    EXPECT_TRUE(cgIsParameter(cgGetNamedParameter(tint, "tint")));
+    EXPECT_EQ(callbackCalls, 0);
+
+    // Loading, unloading and loading again.
+    EXPECT_FALSE(cgGLIsProgramLoaded(vertex));
+    EXPECT_EQ(cgGLGetProgramID(vertex), 0u);
+    cgGLLoadProgram(vertex);
+    EXPECT_TRUE(cgGLIsProgramLoaded(vertex));
+    EXPECT_NE(cgGLGetProgramID(vertex), 0u);
+    cgSetParameter4f(cgGetNamedParameter(tint, "tint"), 1.0f, 0.0f, 0.0f, 1.0f);
+    cgGLUnloadProgram(tint);
+    EXPECT_FALSE(cgGLIsProgramLoaded(tint));
+    cgGLBindProgram(tint);
+    EXPECT_EQ(cgGetError(), CG_PROGRAM_NOT_LOADED_ERROR);
+    cgGLLoadProgram(tint);
+    cgGLEnableProgramProfiles(tint);
+    cgGLBindProgram(tint);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 0, 0}));
+
+    // Unbound or destroyed, the fragment stage is GL's own again.
+    cgGLUnbindProgram(fragmentProfile);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 255, 255}));
+    cgGLBindProgram(tint);
+    cgDestroyProgram(tint);
+    EXPECT_FALSE(cgIsProgram(tint));
+    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 255, 255}));
+    cgGLBindProgram(fragment);
+    EXPECT_NE(glInteger(GL_CURRENT_PROGRAM), 0);
+    cgGLDisableProgramProfiles(fragment);
+    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(callbackCalls, 1);
+
+    // Managed textures are bound with their program; the host's active unit stays as it was.
+    GLuint textures[2];
+    glGenTextures(2, textures);
+    EXPECT_EQ(cgGLGetTextureEnum(cgGetNamedParameter(fragment, "first")), GLenum{GL_TEXTURE0});
+    EXPECT_EQ(cgGLGetTextureEnum(cgGetNamedParameter(fragment, "second")), GLenum{GL_TEXTURE1});
+    cgGLSetupSampler(cgGetNamedParameter(fragment, "first"), textures[0]);
+    cgGLSetTextureParameter(cgGetNamedParameter(fragment, "second"), textures[1]);
+    glActiveTexture(GL_TEXTURE3);
+    EXPECT_FALSE(cgGLGetManageTextureParameters(context));
+    cgGLSetManageTextureParameters(context, CG_TRUE);
+    EXPECT_TRUE(cgGLGetManageTextureParameters(context));
+    cgGLLoadProgram(fragment);
+    cgGLBindProgram(fragment);
+    EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE3);
+    EXPECT_EQ(textureOnUnit(GL_TEXTURE0), static_cast<GLint>(textures[0]));
+    EXPECT_EQ(textureOnUnit(GL_TEXTURE1), static_cast<GLint>(textures[1]));
+    glActiveTexture(GL_TEXTURE0);
+    glDeleteTextures(2, textures);
+
+    // With debug mode on, binding reports a GL error pending from before.
+    cgGLSetDebugMode(CG_TRUE);
+    glEnable(GL_TEXTURE_BINDING_2D);
+    cgGLBindProgram(fragment);
+    EXPECT_EQ(cgGetError(), CG_PROGRAM_BIND_ERROR);
+    cgGLSetDebugMode(CG_FALSE);
+    glEnable(GL_TEXTURE_BINDING_2D);
+    cgGLBindProgram(fragment);
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+    EXPECT_EQ(glGetError(), GLenum{GL_INVALID_ENUM});
+
+    // Errors.
+    struct ErrorCase {
+        const char* what;
+        std::function<void()> call;
+        CGerror error;
+    };
+    const ErrorCase errors[] = {
+        {"destroyed twice", [&] { cgDestroyProgram(tint); }, CG_INVALID_PROGRAM_HANDLE_ERROR},
+        {"no context to list", [] { cgGetFirstProgram(nullptr); }, CG_INVALID_CONTEXT_HANDLE_ERROR},
+        {"no program to follow", [] { cgGetNextProgram(nullptr); },
+         CG_INVALID_PROGRAM_HANDLE_ERROR},
+        {"no such string", [&] { EXPECT_STREQ(cgGetProgramString(vertex, CG_PROGRAM), ""); },
+         CG_INVALID_ENUMERANT_ERROR},
+        {"no program to unload", [] { cgGLUnloadProgram(nullptr); },
+         CG_INVALID_PROGRAM_HANDLE_ERROR},
+        {"no profile to unbind", [] { cgGLUnbindProgram(CG_PROFILE_UNKNOWN); },
+         CG_INVALID_PROFILE_ERROR},
+        {"no context to manage", [] { cgGLSetManageTextureParameters(nullptr, CG_TRUE); },
+         CG_INVALID_CONTEXT_HANDLE_ERROR},
+        {"no sampler's unit",
+         [&] {
+             EXPECT_EQ(cgGLGetTextureEnum(cgGetNamedParameter(fragment, "weight")),
+                       GLenum{GL_INVALID_OPERATION});
+         },
+         CG_INVALID_PARAMETER_ERROR},
+        // NVIDIA's runtime takes these without a word.
+        {"no program's profiles", [] { cgGLEnableProgramProfiles(nullptr); }, CG_NO_ERROR},
+        {"no program loaded", [] { EXPECT_FALSE(cgGLIsProgramLoaded(nullptr)); }, CG_NO_ERROR},
+    };
+    for (const ErrorCase& e : errors) {
+        e.call();
+        EXPECT_EQ(cgGetError(), e.error) << e.what;
+    }
+}
+
+namespace {
+
+// What an error handler heard, in order, with what the callback heard after it.
+struct Heard {
+    CGcontext context;
+    CGerror error;
+    void* data;
+};
+std::vector<Heard> heard;
+
+void recordHandler(CGcontext context, CGerror error, void* data) {
+    heard.push_back({context, error, data});
+}
+
+void recordCallback() {
+    heard.push_back({nullptr, cgGetError(), nullptr});
+}
+
+}  // namespace
+
+TEST_F(CgRuntimeTest, ErrorsReachTheHandlerThenTheCallbackAsWithNvidiasRuntime) {
+    heard.clear();
+    // Earlier tests' errors count until the first question.
+    cgGetFirstError();
+    int tag = 0;
+    cgSetErrorHandler(recordHandler, &tag);
+    cgSetErrorCallback(recordCallback);
+    void* data = nullptr;
+    EXPECT_EQ(cgGetErrorHandler(&data), recordHandler);
+    EXPECT_EQ(data, &tag);
+    EXPECT_EQ(cgGetErrorHandler(nullptr), recordHandler);
+    EXPECT_EQ(cgGetErrorCallback(), recordCallback);
+
+    // A bad handle concerns no context; a failed compile concerns its own.
+    cgGetProgramProfile(nullptr);
+    cgCreateProgram(context, CG_SOURCE, "float4 main() : COLOR { return x; }", fragmentProfile,
+                    "main", nullptr);
+    ASSERT_EQ(heard.size(), 4u);
+    EXPECT_EQ(heard[0].context, nullptr);
+    EXPECT_EQ(heard[0].error, CG_INVALID_PROGRAM_HANDLE_ERROR);
+    EXPECT_EQ(heard[0].data, &tag);
+    EXPECT_EQ(heard[1].error, CG_INVALID_PROGRAM_HANDLE_ERROR);
+    EXPECT_EQ(heard[2].context, context);
+    EXPECT_EQ(heard[2].error, CG_COMPILER_ERROR);
+    EXPECT_EQ(heard[3].error, CG_COMPILER_ERROR);
+    cgSetErrorHandler(nullptr, nullptr);
+    cgSetErrorCallback(nullptr);
+
+    // The first error since the last question stays for cgGetFirstError when cgGetError is read;
+    // the last one's text leaves it pending.
+    EXPECT_EQ(cgGetFirstError(), CG_INVALID_PROGRAM_HANDLE_ERROR);
+    EXPECT_EQ(cgGetFirstError(), CG_NO_ERROR);
+    CGerror last = CG_COMPILER_ERROR;
+    EXPECT_EQ(cgGetLastErrorString(&last), nullptr);
+    EXPECT_EQ(last, CG_NO_ERROR);
+    cgGetParameterName(nullptr);
+    cgGetProgramProfile(nullptr);
+    EXPECT_STREQ(cgGetLastErrorString(&last), cgGetErrorString(CG_INVALID_PROGRAM_HANDLE_ERROR));
+    EXPECT_EQ(last, CG_INVALID_PROGRAM_HANDLE_ERROR);
+    EXPECT_NE(cgGetLastErrorString(nullptr), nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PROGRAM_HANDLE_ERROR);
+    EXPECT_EQ(cgGetFirstError(), CG_INVALID_PARAM_HANDLE_ERROR);
+
+    EXPECT_STREQ(cgGetString(CG_VERSION), "3.1.0013");
+    EXPECT_EQ(cgGetString(CG_PROGRAM_SOURCE), nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+    cgGetFirstError();
+}
+
+namespace {
+
+// NVIDIA's runtime's answers for a spread of types.
+struct TypeCase {
+    CGtype type;
+    const char* name;
+    CGtype base;
+    CGparameterclass kind;
+    CGbool matrix;
+    int rows, columns;  // as cgGetTypeSizes writes them
+    int matrixRows;     // as cgGetMatrixSize writes it
+};
+
+const TypeCase TYPE_CASES[] = {
+    {CG_UNKNOWN_TYPE, "unknown", CG_UNKNOWN_TYPE, CG_PARAMETERCLASS_UNKNOWN, CG_FALSE, 0, 0, 0},
+    {CG_STRUCT, "struct", CG_STRUCT, CG_PARAMETERCLASS_STRUCT, CG_FALSE, 0, 0, 0},
+    {CG_ARRAY, "array", CG_ARRAY, CG_PARAMETERCLASS_ARRAY, CG_FALSE, 0, 0, 0},
+    {CG_TYPELESS_STRUCT, "typelessstruct", CG_TYPELESS_STRUCT, CG_PARAMETERCLASS_UNKNOWN, CG_FALSE,
+     0, 0, 0},
+    {CG_FLOAT, "float", CG_FLOAT, CG_PARAMETERCLASS_SCALAR, CG_FALSE, 1, 1, 0},
+    {CG_FLOAT1, "float1", CG_FLOAT, CG_PARAMETERCLASS_VECTOR, CG_FALSE, 1, 1, 0},
+    {CG_FLOAT4, "float4", CG_FLOAT, CG_PARAMETERCLASS_VECTOR, CG_FALSE, 1, 4, 0},
+    {CG_FLOAT1x1, "float1x1", CG_FLOAT, CG_PARAMETERCLASS_MATRIX, CG_TRUE, 1, 1, 1},
+    {CG_HALF3x2, "half3x2", CG_HALF, CG_PARAMETERCLASS_MATRIX, CG_TRUE, 3, 2, 3},
+    {CG_FIXED2, "fixed2", CG_FIXED, CG_PARAMETERCLASS_VECTOR, CG_FALSE, 1, 2, 0},
+    {CG_INT1, "int1", CG_INT, CG_PARAMETERCLASS_VECTOR, CG_FALSE, 1, 1, 0},
+    {CG_BOOL4x4, "bool4x4", CG_BOOL, CG_PARAMETERCLASS_MATRIX, CG_TRUE, 4, 4, 4},
+    {CG_DOUBLE2x3, "double2x3", CG_DOUBLE, CG_PARAMETERCLASS_MATRIX, CG_TRUE, 2, 3, 2},
+    {CG_UCHAR4x4, "uchar4x4", CG_UCHAR, CG_PARAMETERCLASS_MATRIX, CG_TRUE, 4, 4, 4},
+    {CG_USHORT1x2, "ushort1x2", CG_USHORT, CG_PARAMETERCLASS_MATRIX, CG_TRUE, 1, 2, 1},
+    {CG_UINT, "uint", CG_UINT, CG_PARAMETERCLASS_SCALAR, CG_FALSE, 1, 1, 0},
+    {CG_SAMPLER2D, "sampler2D", CG_SAMPLER2D, CG_PARAMETERCLASS_SAMPLER, CG_FALSE, 0, 0, 0},
+    {CG_SAMPLERRECT, "samplerRECT", CG_SAMPLERRECT, CG_PARAMETERCLASS_SAMPLER, CG_FALSE, 0, 0, 0},
+    {CG_SAMPLER2DSHADOW, "shadow2D", CG_SAMPLER2DSHADOW, CG_PARAMETERCLASS_SAMPLER, CG_FALSE, 0, 0,
+     0},
+    {CG_SAMPLERCUBEARRAY, "samplerCUBEARRAY", CG_SAMPLERCUBEARRAY, CG_PARAMETERCLASS_SAMPLER,
+     CG_FALSE, 0, 0, 0},
+    {CG_STRING, "string", CG_STRING, CG_PARAMETERCLASS_OBJECT, CG_FALSE, 1, 1, 0},
+    {CG_TEXTURE, "texture", CG_TEXTURE, CG_PARAMETERCLASS_OBJECT, CG_FALSE, 0, 0, 0},
+    {CG_PIXELSHADER_TYPE, "pixelshader", CG_PIXELSHADER_TYPE, CG_PARAMETERCLASS_OBJECT, CG_FALSE, 0,
+     0, 0},
+    {CG_UNIFORMBUFFER, "uniformbuffer", CG_BUFFER, CG_PARAMETERCLASS_BUFFER, CG_FALSE, 0, 0, 0},
+    {CG_ADDRESS, "address", CG_UINT, CG_PARAMETERCLASS_VECTOR, CG_FALSE, 1, 2, 0},
+};
+
+const CGenum PROFILE_QUERIES[] = {
+    CG_IS_OPENGL_PROFILE,
+    CG_IS_DIRECT3D_PROFILE,
+    CG_IS_DIRECT3D_8_PROFILE,
+    CG_IS_DIRECT3D_9_PROFILE,
+    CG_IS_DIRECT3D_10_PROFILE,
+    CG_IS_DIRECT3D_11_PROFILE,
+    CG_IS_VERTEX_PROFILE,
+    CG_IS_FRAGMENT_PROFILE,
+    CG_IS_GEOMETRY_PROFILE,
+    CG_IS_TESSELLATION_CONTROL_PROFILE,
+    CG_IS_TESSELLATION_EVALUATION_PROFILE,
+    CG_IS_TRANSLATION_PROFILE,
+    CG_IS_HLSL_PROFILE,
+    CG_IS_GLSL_PROFILE,
+};
+
+// NVIDIA's runtime's answers to cgGetProfileProperty, each profile's true properties.
+struct ProfileCase {
+    CGprofile profile;
+    std::vector<CGenum> properties;
+};
+
+const ProfileCase PROFILE_CASES[] = {
+    {CG_PROFILE_ARBVP1, {CG_IS_OPENGL_PROFILE, CG_IS_VERTEX_PROFILE}},
+    {CG_PROFILE_GP4GP, {CG_IS_OPENGL_PROFILE, CG_IS_GEOMETRY_PROFILE}},
+    {CG_PROFILE_GLSLF,
+     {CG_IS_OPENGL_PROFILE, CG_IS_FRAGMENT_PROFILE, CG_IS_TRANSLATION_PROFILE, CG_IS_GLSL_PROFILE}},
+    {CG_PROFILE_PS_1_1, {CG_IS_DIRECT3D_PROFILE, CG_IS_DIRECT3D_8_PROFILE, CG_IS_FRAGMENT_PROFILE}},
+    {CG_PROFILE_HLSLV,
+     {CG_IS_DIRECT3D_PROFILE, CG_IS_DIRECT3D_9_PROFILE, CG_IS_VERTEX_PROFILE,
+      CG_IS_TRANSLATION_PROFILE, CG_IS_HLSL_PROFILE}},
+    {CG_PROFILE_GS_4_0,
+     {CG_IS_DIRECT3D_PROFILE, CG_IS_DIRECT3D_10_PROFILE, CG_IS_GEOMETRY_PROFILE,
+      CG_IS_TRANSLATION_PROFILE, CG_IS_HLSL_PROFILE}},
+    {CG_PROFILE_HS_5_0,
+     {CG_IS_DIRECT3D_PROFILE, CG_IS_TRANSLATION_PROFILE, CG_IS_HLSL_PROFILE,
+      CG_IS_TESSELLATION_CONTROL_PROFILE, CG_IS_DIRECT3D_11_PROFILE}},
+    {CG_PROFILE_GENERIC, {}},
+};
+
+}  // namespace
+
+TEST_F(CgRuntimeTest, TypesEnumerantsAndProfilesAreDescribedAsNvidiasRuntimeDoes) {
+    for (const TypeCase& c : TYPE_CASES) {
+        SCOPED_TRACE(c.name);
+        EXPECT_STREQ(cgGetTypeString(c.type), c.name);
+        EXPECT_EQ(cgGetType(c.name), c.type);
+        EXPECT_EQ(cgGetTypeBase(c.type), c.base);
+        EXPECT_EQ(cgGetTypeClass(c.type), c.kind);
+        int rows = -1, columns = -1;
+        EXPECT_EQ(cgGetTypeSizes(c.type, &rows, &columns), c.matrix);
+        EXPECT_EQ((std::array<int, 2>{rows, columns}), (std::array<int, 2>{c.rows, c.columns}));
+        cgGetMatrixSize(c.type, &rows, &columns);
+        EXPECT_EQ((std::array<int, 2>{rows, columns}),
+                  (std::array<int, 2>{c.matrixRows, c.columns}));
+    }
+    // Every name given is taken back, but for "sampler", which NVIDIA's runtime takes for a 2D one.
+    for (int t = 0; t < 2000; ++t) {
+        const std::string name = cgGetTypeString(static_cast<CGtype>(t));
+        if (!name.empty() && name != "sampler") {
+            EXPECT_EQ(cgGetType(name.c_str()), t) << name;
+        }
+    }
+    EXPECT_EQ(cgGetType("sampler"), CG_SAMPLER2D);
+    EXPECT_STREQ(cgGetTypeString(CG_SAMPLER), "sampler");
+    for (const char* none : {"FLOAT4", "Float4", "", "float5", "sampler2DSHADOW"}) {
+        EXPECT_EQ(cgGetType(none), CG_UNKNOWN_TYPE) << none;
+    }
+    EXPECT_EQ(cgGetType(nullptr), CG_UNKNOWN_TYPE);
+    // No type, yet a value C++ lets a CGtype hold (C lets it hold any int).
+    const CGtype noType = static_cast<CGtype>(2000);
+    EXPECT_STREQ(cgGetTypeString(noType), "");
+    EXPECT_EQ(cgGetTypeBase(noType), noType);
+    int rows = -7, columns = -7;
+    EXPECT_FALSE(cgGetTypeSizes(noType, &rows, &columns));
+    EXPECT_EQ((std::array<int, 2>{rows, columns}), (std::array<int, 2>{0, 0}));
+
+    // Enumerants by their names in cg.h.
+    EXPECT_STREQ(cgGetEnumString(CG_UNIFORM), "CG_UNIFORM");
+    EXPECT_EQ(cgGetEnum("CG_IS_DIRECT3D_11_PROFILE"), CG_IS_DIRECT3D_11_PROFILE);
+    EXPECT_EQ(cgGetEnumString(static_cast<CGenum>(5000)), nullptr);
+    EXPECT_EQ(cgGetEnum("CG_NOTHING"), CG_UNKNOWN);
+    EXPECT_EQ(cgGetEnum(nullptr), CG_UNKNOWN);
+    for (int e = CG_UNKNOWN; e <= CG_IS_DIRECT3D_11_PROFILE; ++e) {
+        const char* name = cgGetEnumString(static_cast<CGenum>(e));
+        if (name != nullptr) {
+            EXPECT_EQ(cgGetEnum(name), e) << name;
+        }
+    }
+    EXPECT_EQ(callbackCalls, 0);
+
+    for (const ProfileCase& c : PROFILE_CASES) {
+        for (const CGenum query : PROFILE_QUERIES) {
+            const bool expected =
+                std::find(c.properties.begin(), c.properties.end(), query) != c.properties.end();
+            EXPECT_EQ(cgGetProfileProperty(c.profile, query) == CG_TRUE, expected)
+                << cgGetProfileString(c.profile) << ", " << cgGetEnumString(query);
+        }
+    }
+    EXPECT_EQ(callbackCalls, 0);
+    EXPECT_FALSE(cgGetProfileProperty(CG_PROFILE_GLSLV, CG_UNIFORM));
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+    EXPECT_FALSE(cgGetProfileProperty(static_cast<CGprofile>(5), CG_IS_OPENGL_PROFILE));
+    EXPECT_EQ(cgGetError(), CG_INVALID_ENUMERANT_ERROR);
+    EXPECT_FALSE(cgGetProfileProperty(CG_PROFILE_UNKNOWN, CG_IS_OPENGL_PROFILE));
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+
+    // A parameter's shape is its type's.
+    CGprogram fragment = compile(VALUES_FRAGMENT, fragmentProfile);
+    struct ParameterCase {
+        const char* name;
+        CGparameterclass kind;
+        CGtype base;
+        int rows, columns;
+    };
+    const ParameterCase parameters[] = {
+        {"f1", CG_PARAMETERCLASS_SCALAR, CG_FLOAT, 1, 1},
+        {"f4", CG_PARAMETERCLASS_VECTOR, CG_FLOAT, 1, 4},
+        {"i1", CG_PARAMETERCLASS_SCALAR, CG_INT, 1, 1},
+        {"m32", CG_PARAMETERCLASS_MATRIX, CG_FLOAT, 3, 2},
+        {"s", CG_PARAMETERCLASS_SAMPLER, CG_SAMPLER2D, 0, 0},
+    };
+    for (const ParameterCase& c : parameters) {
+        CGparameter param = cgGetNamedParameter(fragment, c.name);
+        EXPECT_EQ(cgGetParameterClass(param), c.kind) << c.name;
+        EXPECT_EQ(cgGetParameterBaseType(param), c.base) << c.name;
+        EXPECT_EQ(cgGetParameterRows(param), c.rows) << c.name;
+        EXPECT_EQ(cgGetParameterColumns(param), c.columns) << c.name;
+        EXPECT_EQ(cgGetParameterContext(param), context) << c.name;
+        // None is an array's element.
+        EXPECT_EQ(cgGetParameterIndex(param), -1) << c.name;
+        EXPECT_EQ(cgGetError(), CG_ARRAY_PARAM_ERROR) << c.name;
+    }
+    EXPECT_EQ(cgGetParameterClass(nullptr), CG_PARAMETERCLASS_UNKNOWN);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAM_HANDLE_ERROR);
+    EXPECT_EQ(cgGetParameterContext(nullptr), nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAM_HANDLE_ERROR);
 }

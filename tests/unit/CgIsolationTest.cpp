@@ -28,6 +28,9 @@
 
 #include "CgIsolation.h"
 
+#include <Cg/cg.h>
+#include <Cg/cgGL.h>
+
 using cgrt::Stage;
 using cgrt::Translation;
 
@@ -274,4 +277,25 @@ TEST(CgIsolationTest, ACompilerPastItsTimeIsStoppedAndSaysSo) {
     EXPECT_FALSE(t.ok);
     EXPECT_EQ(t.listing,
               "slow.cg : error: the shader compiler took longer than 0 s on this source\n");
+}
+
+// A host may create programs before it has GL, and destroy them without it: the runtime touches GL
+// only for what GL was given (destroying aborted in libepoxy before).
+TEST(CgIsolationTest, ProgramsLiveAndDieWithoutAGlContext) {
+    CGcontext context = cgCreateContext();
+    const char* source = "float4 main(uniform float4 tint) : COLOR { return tint; }";
+    CGprogram program =
+        cgCreateProgram(context, CG_SOURCE, source, CG_PROFILE_GLSLF, "main", nullptr);
+    ASSERT_NE(program, nullptr) << cgGetLastListing(context);
+    EXPECT_STREQ(cgGetProgramString(program, CG_PROGRAM_SOURCE), source);
+    EXPECT_FALSE(cgGLIsProgramLoaded(program));
+    cgSetParameter4f(cgGetNamedParameter(program, "tint"), 1.0f, 2.0f, 3.0f, 4.0f);
+    cgDestroyProgram(program);
+    EXPECT_FALSE(cgIsProgram(program));
+    EXPECT_EQ(cgGetFirstProgram(context), nullptr);
+    CGprogram kept = cgCreateProgram(context, CG_SOURCE, source, CG_PROFILE_GLSLF, "main", nullptr);
+    EXPECT_EQ(cgGetFirstProgram(context), kept);
+    cgDestroyContext(context);
+    EXPECT_FALSE(cgIsContext(context));
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
 }

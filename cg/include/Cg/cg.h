@@ -898,19 +898,123 @@ const char* cgGetParameterSemantic(CGparameter param);
 CGenum cgGetParameterDirection(CGparameter param);
 CGenum cgGetParameterVariability(CGparameter param);
 
-/* Values for vector parameters (extra components are dropped, missing ones left as they were)
- * and matrices (`fr` row by row, `fc` column by column), kept until changed. */
+/* Values of numeric parameters, kept until changed. An int parameter keeps what it is given turned
+ * toward zero (a value no int holds becomes INT_MIN); a sampler or struct takes no value
+ * (CG_NON_NUMERIC_PARAMETER_ERROR), a null array CG_INVALID_POINTER_ERROR.
+ * cgSetParameterN*: the first N values (a matrix's row by row); those past the parameter's size are
+ * dropped, the others left as they were. */
 void cgSetParameter1f(CGparameter param, float x);
 void cgSetParameter2f(CGparameter param, float x, float y);
 void cgSetParameter3f(CGparameter param, float x, float y, float z);
 void cgSetParameter4f(CGparameter param, float x, float y, float z, float w);
+void cgSetParameter1d(CGparameter param, double x);
+void cgSetParameter2d(CGparameter param, double x, double y);
+void cgSetParameter3d(CGparameter param, double x, double y, double z);
+void cgSetParameter4d(CGparameter param, double x, double y, double z, double w);
+void cgSetParameter1i(CGparameter param, int x);
+void cgSetParameter2i(CGparameter param, int x, int y);
+void cgSetParameter3i(CGparameter param, int x, int y, int z);
+void cgSetParameter4i(CGparameter param, int x, int y, int z, int w);
+void cgSetParameter1fv(CGparameter param, const float* v);
+void cgSetParameter2fv(CGparameter param, const float* v);
+void cgSetParameter3fv(CGparameter param, const float* v);
+void cgSetParameter4fv(CGparameter param, const float* v);
+void cgSetParameter1dv(CGparameter param, const double* v);
+void cgSetParameter2dv(CGparameter param, const double* v);
+void cgSetParameter3dv(CGparameter param, const double* v);
+void cgSetParameter4dv(CGparameter param, const double* v);
+void cgSetParameter1iv(CGparameter param, const int* v);
+void cgSetParameter2iv(CGparameter param, const int* v);
+void cgSetParameter3iv(CGparameter param, const int* v);
+void cgSetParameter4iv(CGparameter param, const int* v);
+/* The whole value, `r` row by row, `c` column by column: `count` below the parameter's size is
+ * CG_NOT_ENOUGH_DATA_ERROR and sets nothing. */
 void cgSetParameterValuefr(CGparameter param, int count, const float* values);
+void cgSetParameterValuefc(CGparameter param, int count, const float* values);
+void cgSetParameterValuedr(CGparameter param, int count, const double* values);
+void cgSetParameterValuedc(CGparameter param, int count, const double* values);
+void cgSetParameterValueir(CGparameter param, int count, const int* values);
+void cgSetParameterValueic(CGparameter param, int count, const int* values);
+/* Copies the whole value into `values` and returns its size; 0 and CG_NOT_ENOUGH_DATA_ERROR when
+ * `count` is below it. */
+int cgGetParameterValuefr(CGparameter param, int count, float* values);
+int cgGetParameterValuefc(CGparameter param, int count, float* values);
+int cgGetParameterValuedr(CGparameter param, int count, double* values);
+int cgGetParameterValuedc(CGparameter param, int count, double* values);
+int cgGetParameterValueir(CGparameter param, int count, int* values);
+int cgGetParameterValueic(CGparameter param, int count, int* values);
+/* Matrices only (CG_NOT_MATRIX_PARAM_ERROR for anything else). */
 void cgSetMatrixParameterfr(CGparameter param, const float* matrix);
 void cgSetMatrixParameterfc(CGparameter param, const float* matrix);
+void cgSetMatrixParameterdr(CGparameter param, const double* matrix);
+void cgSetMatrixParameterdc(CGparameter param, const double* matrix);
+void cgSetMatrixParameterir(CGparameter param, const int* matrix);
+void cgSetMatrixParameteric(CGparameter param, const int* matrix);
+void cgGetMatrixParameterfr(CGparameter param, float* matrix);
+void cgGetMatrixParameterfc(CGparameter param, float* matrix);
+void cgGetMatrixParameterdr(CGparameter param, double* matrix);
+void cgGetMatrixParameterdc(CGparameter param, double* matrix);
+void cgGetMatrixParameterir(CGparameter param, int* matrix);
+void cgGetMatrixParameteric(CGparameter param, int* matrix);
 
-/* Copies up to `count` of the parameter's values (matrices row by row) into `values` and returns
- * how many it copied. */
-int cgGetParameterValuefr(CGparameter param, int count, float* values);
+/* Errors. The handler is told of each error before the callback, with the context the failing call
+ * concerns (null when it concerns none) and the data it was registered with. */
+typedef void (*CGerrorHandlerFunc)(CGcontext context, CGerror error, void* data);
+void cgSetErrorHandler(CGerrorHandlerFunc func, void* data);
+/* The handler, and its data through `data` when that is not null. */
+CGerrorHandlerFunc cgGetErrorHandler(void** data);
+CGerrorCallbackFunc cgGetErrorCallback(void);
+/* The first error since the last call; reading it clears it (cgGetError's stays). */
+CGerror cgGetFirstError(void);
+/* The pending error's text, and its code through `error`; null when none is pending. The error
+ * stays pending. */
+const char* cgGetLastErrorString(CGerror* error);
+/* CG_VERSION: the version of NVIDIA's runtime this one answers as ("3.1.0013"). Anything else is
+ * CG_INVALID_ENUMERANT_ERROR and null. */
+const char* cgGetString(CGenum sname);
+
+/* Programs and contexts. */
+CGbool cgIsContext(CGcontext context);
+CGbool cgIsProgram(CGprogram program);
+CGbool cgIsParameter(CGparameter param);
+/* Destroys the program and its parameters; bound, it is no longer used. */
+void cgDestroyProgram(CGprogram program);
+CGcontext cgGetProgramContext(CGprogram program);
+/* The context's programs, newest first. */
+CGprogram cgGetFirstProgram(CGcontext context);
+CGprogram cgGetNextProgram(CGprogram current);
+/* CG_PROGRAM_SOURCE, CG_PROGRAM_ENTRY, CG_PROGRAM_PROFILE, or CG_COMPILED_PROGRAM (the GLSL it
+ * became); "" and CG_INVALID_ENUMERANT_ERROR for anything else. */
+const char* cgGetProgramString(CGprogram program, CGenum pname);
+/* The arguments the program was created with, null-terminated. */
+char const* const* cgGetProgramOptions(CGprogram program);
+/* Programs are compiled when created: this only checks the handle. */
+void cgCompileProgram(CGprogram program);
+CGbool cgIsProgramCompiled(CGprogram program);
+
+/* Types, their names and shapes, named as NVIDIA's runtime names them ("float4x4", "sampler2D",
+ * "shadow2D"). */
+const char* cgGetTypeString(CGtype type);
+CGtype cgGetType(const char* type_string);
+CGtype cgGetTypeBase(CGtype type);
+CGparameterclass cgGetTypeClass(CGtype type);
+/* Rows and columns (a vector has one row); true for a matrix. */
+CGbool cgGetTypeSizes(CGtype type, int* nrows, int* ncols);
+/* As cgGetTypeSizes, with 0 rows for anything but a matrix. */
+void cgGetMatrixSize(CGtype type, int* nrows, int* ncols);
+CGparameterclass cgGetParameterClass(CGparameter param);
+CGtype cgGetParameterBaseType(CGparameter param);
+int cgGetParameterRows(CGparameter param);
+int cgGetParameterColumns(CGparameter param);
+CGcontext cgGetParameterContext(CGparameter param);
+/* An array element's index; -1 and CG_ARRAY_PARAM_ERROR for any other parameter. */
+int cgGetParameterIndex(CGparameter param);
+/* Whether the profile has the property CG_IS_OPENGL_PROFILE ... CG_IS_DIRECT3D_11_PROFILE. */
+CGbool cgGetProfileProperty(CGprofile profile, CGenum query);
+/* The enumerants of CGenum by their names in this header ("CG_UNIFORM"); CG_UNKNOWN and null for
+ * what is none. */
+const char* cgGetEnumString(CGenum en);
+CGenum cgGetEnum(const char* enum_string);
 
 #ifdef __cplusplus
 }

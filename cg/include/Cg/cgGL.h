@@ -13,7 +13,6 @@ extern "C" {
 
 typedef enum {
     CG_GL_MATRIX_IDENTITY = 0,
-    /* Not supported: asking for them is reported as CG_INVALID_ENUMERANT_ERROR. */
     CG_GL_MATRIX_TRANSPOSE = 1,
     CG_GL_MATRIX_INVERSE = 2,
     CG_GL_MATRIX_INVERSE_TRANSPOSE = 3,
@@ -48,19 +47,46 @@ void cgGLBindProgram(CGprogram program);
 void cgGLEnableProfile(CGprofile profile);
 void cgGLDisableProfile(CGprofile profile);
 
-/* Values are copied at the call and reach every later draw that uses the parameter's program. */
+/* Values are copied at the call and reach every later draw that uses the parameter's program. They
+ * behave as cg.h's cgSetParameterN*, cgSetMatrixParameter* and cgGetMatrixParameter*. */
 void cgGLSetParameter1f(CGparameter param, float x);
 void cgGLSetParameter2f(CGparameter param, float x, float y);
 void cgGLSetParameter3f(CGparameter param, float x, float y, float z);
 void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w);
-/* Reads back up to four values; the ones the parameter does not have are 0. */
+void cgGLSetParameter1fv(CGparameter param, const float* v);
+void cgGLSetParameter2fv(CGparameter param, const float* v);
+void cgGLSetParameter3fv(CGparameter param, const float* v);
+void cgGLSetParameter4fv(CGparameter param, const float* v);
+void cgGLSetParameter1d(CGparameter param, double x);
+void cgGLSetParameter2d(CGparameter param, double x, double y);
+void cgGLSetParameter3d(CGparameter param, double x, double y, double z);
+void cgGLSetParameter4d(CGparameter param, double x, double y, double z, double w);
+void cgGLSetParameter1dv(CGparameter param, const double* v);
+void cgGLSetParameter2dv(CGparameter param, const double* v);
+void cgGLSetParameter3dv(CGparameter param, const double* v);
+void cgGLSetParameter4dv(CGparameter param, const double* v);
+/* The whole value, which must fit in N (CG_NOT_ENOUGH_DATA_ERROR); the rest of `v` is left. */
+void cgGLGetParameter1f(CGparameter param, float* v);
+void cgGLGetParameter2f(CGparameter param, float* v);
+void cgGLGetParameter3f(CGparameter param, float* v);
 void cgGLGetParameter4f(CGparameter param, float* v);
+void cgGLGetParameter1d(CGparameter param, double* v);
+void cgGLGetParameter2d(CGparameter param, double* v);
+void cgGLGetParameter3d(CGparameter param, double* v);
+void cgGLGetParameter4d(CGparameter param, double* v);
 
-/* Square matrices, column by column. */
+/* Matrices, `r` row by row, `c` column by column. */
+void cgGLSetMatrixParameterfr(CGparameter param, const float* matrix);
 void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix);
+void cgGLSetMatrixParameterdr(CGparameter param, const double* matrix);
+void cgGLSetMatrixParameterdc(CGparameter param, const double* matrix);
+void cgGLGetMatrixParameterfr(CGparameter param, float* matrix);
 void cgGLGetMatrixParameterfc(CGparameter param, float* matrix);
+void cgGLGetMatrixParameterdr(CGparameter param, double* matrix);
+void cgGLGetMatrixParameterdc(CGparameter param, double* matrix);
 /* GL's modelview, projection, texture or projection * modelview matrix as it stands at the call,
- * as is (CG_GL_MATRIX_IDENTITY). The parameter must be a 4x4 matrix. */
+ * as is, transposed, inverted (a singular one gives zeros) or both. A matrix smaller than 4x4
+ * takes the top left. */
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform);
 
 /* Samplers get texture units in the order the program declares them. Enabling a sampler binds
@@ -70,6 +96,27 @@ void cgGLSetTextureParameter(CGparameter param, unsigned int texture);
 unsigned int cgGLGetTextureParameter(CGparameter param);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
+
+/* Programs on the GL side. */
+/* Drops the program's GL objects; cgGLLoadProgram gives them back. */
+void cgGLUnloadProgram(CGprogram program);
+CGbool cgGLIsProgramLoaded(CGprogram program);
+/* The GL shader object of a loaded program; 0 before. */
+unsigned int cgGLGetProgramID(CGprogram program);
+/* Leaves the profile's stage to whatever else is bound and enabled. */
+void cgGLUnbindProgram(CGprofile profile);
+/* Enable or disable the program's profile. */
+void cgGLEnableProgramProfiles(CGprogram program);
+void cgGLDisableProgramProfiles(CGprogram program);
+/* With it on, cgGLBindProgram reports a pending GL error as CG_PROGRAM_BIND_ERROR. */
+void cgGLSetDebugMode(CGbool debug);
+/* Managed, binding a program binds the textures of all its samplers on their units. */
+void cgGLSetManageTextureParameters(CGcontext ctx, CGbool flag);
+CGbool cgGLGetManageTextureParameters(CGcontext ctx);
+/* GL_TEXTURE0 + the sampler's unit; GL_INVALID_OPERATION for anything else. */
+unsigned int cgGLGetTextureEnum(CGparameter param);
+/* Sets the sampler's texture (sampler states come from effects, which this runtime lacks). */
+void cgGLSetupSampler(CGparameter param, unsigned int texobj);
 
 #ifdef __cplusplus
 }

@@ -40,6 +40,8 @@ std::vector<std::unique_ptr<Linked>> linked;
 Linked* current = nullptr;
 CgProgramState* bound[2] = {nullptr, nullptr};
 bool enabled[2] = {false, false};
+// Whether binding checks GL's error flag (cgGLSetDebugMode).
+bool debugMode = false;
 
 // `count` values of `width` floats each (1 to 4; wider is taken as 4).
 void uploadFloats(GLint location, int width, GLsizei count, const float* values) {
@@ -293,41 +295,6 @@ CgParameterState* checked(CGparameter param, cgrt::UniformKind kind) {
     return param;
 }
 
-void setVector(CGparameter param, int count, const float* v) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Vector);
-    if (p == nullptr) {
-        return;
-    }
-    std::copy(v, v + std::min(count, p->components), p->values);
-    changed(*p);
-}
-
-void setMatrix(CGparameter param, const float* m) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
-    if (p == nullptr) {
-        return;
-    }
-    if (m == nullptr) {
-        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
-        return;
-    }
-    std::copy(m, m + p->components, p->values);
-    changed(*p);
-}
-
-// Column-major 4x4 product, for the state matrices.
-void multiply(const float* a, const float* b, float* out) {
-    for (int column = 0; column < 4; ++column) {
-        for (int row = 0; row < 4; ++row) {
-            float sum = 0.0f;
-            for (int k = 0; k < 4; ++k) {
-                sum += a[k * 4 + row] * b[column * 4 + k];
-            }
-            out[column * 4 + row] = sum;
-        }
-    }
-}
-
 }  // namespace
 
 namespace cgrt {
@@ -398,7 +365,6 @@ bool compileShader(CgProgramState& program, const std::string& listing) {
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (ok == GL_TRUE) {
         program.shader = shader;
-        program.glsl = std::string();
         return true;
     }
     GLint length = 0;
@@ -414,12 +380,8 @@ bool compileShader(CgProgramState& program, const std::string& listing) {
     return false;
 }
 
-void setVectorParameter(CGparameter param, int count, const float* values) {
-    setVector(param, count, values);
-}
-
-void setMatrixParameter(CGparameter param, const float* columns) {
-    setMatrix(param, columns);
+void valuesChanged(CgParameterState& param) {
+    changed(param);
 }
 
 bool isProfileEnabled(CGprofile profile) {
@@ -446,8 +408,12 @@ void releaseProgram(CgProgramState& program) {
             ++it;
         }
     }
-    glDeleteShader(program.shader);
-    program.shader = 0;
+    // A program created without a GL context and never loaded has nothing on the GL side, and may
+    // be destroyed where no context is current.
+    if (program.shader != 0) {
+        glDeleteShader(program.shader);
+        program.shader = 0;
+    }
 }
 
 }  // namespace cgrt
@@ -530,6 +496,32 @@ void cgGLBindProgram(CGprogram program) {
     }
     bound[cgrt::profileSlot(program->profile)] = program;
     updatePipeline();
+    if (program->context->manageTextures) {
+        for (const auto& param : program->parameters) {
+            if (param->kind == cgrt::UniformKind::Sampler) {
+                bindTexture(*param);
+            }
+        }
+    }
+    if (debugMode && glGetError() != GL_NO_ERROR) {
+        cgrt::raise(CG_PROGRAM_BIND_ERROR, program->context);
+    }
+}
+
+// With it on, binding a program reports a GL error flag raised since the last check (GL's own or
+// the host's) as CG_PROGRAM_BIND_ERROR, and clears it.
+void cgGLSetDebugMode(CGbool debug) {
+    debugMode = debug != CG_FALSE;
+}
+
+void cgGLUnbindProgram(CGprofile profile) {
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        return;
+    }
+    bound[slot] = nullptr;
+    updatePipeline();
 }
 
 void cgGLEnableProfile(CGprofile profile) {
@@ -538,79 +530,6 @@ void cgGLEnableProfile(CGprofile profile) {
 
 void cgGLDisableProfile(CGprofile profile) {
     setProfileEnabled(profile, false);
-}
-
-void cgGLSetParameter3f(CGparameter param, float x, float y, float z) {
-    const float v[] = {x, y, z};
-    setVector(param, 3, v);
-}
-
-void cgGLSetParameter4f(CGparameter param, float x, float y, float z, float w) {
-    const float v[] = {x, y, z, w};
-    setVector(param, 4, v);
-}
-
-void cgGLGetParameter4f(CGparameter param, float* v) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Vector);
-    if (p == nullptr || v == nullptr) {
-        return;
-    }
-    for (int i = 0; i < 4; ++i) {
-        v[i] = i < p->components ? p->values[i] : 0.0f;
-    }
-}
-
-void cgGLSetMatrixParameterfc(CGparameter param, const float* matrix) {
-    setMatrix(param, matrix);
-}
-
-void cgGLGetMatrixParameterfc(CGparameter param, float* matrix) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
-    if (p == nullptr || matrix == nullptr) {
-        return;
-    }
-    std::copy(p->values, p->values + p->components, matrix);
-}
-
-void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform) {
-    CgParameterState* p = checked(param, cgrt::UniformKind::Matrix);
-    if (p == nullptr) {
-        return;
-    }
-    if (p->components != 16) {
-        cgrt::raise(CG_NOT_4x4_MATRIX_ERROR);
-        return;
-    }
-    // Nothing this program draws needs a state matrix transposed or inverted.
-    if (transform != CG_GL_MATRIX_IDENTITY) {
-        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
-        return;
-    }
-    float state[16];
-    switch (matrix) {
-        case CG_GL_MODELVIEW_MATRIX:
-            glGetFloatv(GL_MODELVIEW_MATRIX, state);
-            break;
-        case CG_GL_PROJECTION_MATRIX:
-            glGetFloatv(GL_PROJECTION_MATRIX, state);
-            break;
-        case CG_GL_TEXTURE_MATRIX:
-            glGetFloatv(GL_TEXTURE_MATRIX, state);
-            break;
-        case CG_GL_MODELVIEW_PROJECTION_MATRIX: {
-            float modelview[16];
-            float projection[16];
-            glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-            glGetFloatv(GL_PROJECTION_MATRIX, projection);
-            multiply(projection, modelview, state);
-            break;
-        }
-        default:
-            cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
-            return;
-    }
-    std::memcpy(p->values, state, sizeof state);
-    changed(*p);
 }
 
 void cgGLSetTextureParameter(CGparameter param, GLuint texture) {

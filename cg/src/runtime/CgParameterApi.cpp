@@ -1,25 +1,8 @@
-// Walking a program's parameters and setting their values without the GL-specific calls: what a
-// frontend that loads shaders it has never seen uses to find out what they take.
+// Walking a program's parameters without the GL-specific calls: what a frontend that loads shaders
+// it has never seen uses to find out what they take.
 #include "CgState.h"
 
 #include <Cg/cgGL.h>
-
-namespace {
-
-CgParameterState* valid(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    return param;
-}
-
-void setVector(CGparameter param, float x, float y, float z, float w, int count) {
-    const float v[] = {x, y, z, w};
-    cgrt::setVectorParameter(param, count, v);
-}
-
-}  // namespace
 
 extern "C" {
 
@@ -36,7 +19,7 @@ CGparameter cgGetFirstParameter(CGprogram program, CGenum nameSpace) {
 }
 
 CGparameter cgGetNextParameter(CGparameter param) {
-    if (valid(param) == nullptr) {
+    if (cgrt::valid(param) == nullptr) {
         return nullptr;
     }
     const auto& all = param->program->parameters;
@@ -45,73 +28,18 @@ CGparameter cgGetNextParameter(CGparameter param) {
 }
 
 const char* cgGetParameterSemantic(CGparameter param) {
-    return valid(param) != nullptr ? param->semantic.c_str() : "";
+    return cgrt::valid(param) != nullptr ? param->semantic.c_str() : "";
 }
 
 CGenum cgGetParameterDirection(CGparameter param) {
-    valid(param);
+    cgrt::valid(param);
     // Only uniforms are parameters here, and a uniform is read, never written, by the program.
     return CG_IN;
 }
 
 CGenum cgGetParameterVariability(CGparameter param) {
-    valid(param);
+    cgrt::valid(param);
     return CG_UNIFORM;
-}
-
-void cgSetParameter1f(CGparameter param, float x) {
-    setVector(param, x, 0.0f, 0.0f, 0.0f, 1);
-}
-
-void cgSetParameter2f(CGparameter param, float x, float y) {
-    setVector(param, x, y, 0.0f, 0.0f, 2);
-}
-
-void cgSetParameter3f(CGparameter param, float x, float y, float z) {
-    setVector(param, x, y, z, 0.0f, 3);
-}
-
-void cgSetParameter4f(CGparameter param, float x, float y, float z, float w) {
-    setVector(param, x, y, z, w, 4);
-}
-
-void cgGLSetParameter1f(CGparameter param, float x) {
-    setVector(param, x, 0.0f, 0.0f, 0.0f, 1);
-}
-
-void cgGLSetParameter2f(CGparameter param, float x, float y) {
-    setVector(param, x, y, 0.0f, 0.0f, 2);
-}
-
-void cgSetParameterValuefr(CGparameter param, int count, const float* values) {
-    if (valid(param) == nullptr) {
-        return;
-    }
-    if (values == nullptr || count < 0) {
-        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
-        return;
-    }
-    if (param->kind == cgrt::UniformKind::Matrix && count >= param->components) {
-        cgSetMatrixParameterfr(param, values);
-        return;
-    }
-    cgrt::setVectorParameter(param, count, values);
-}
-
-void cgSetMatrixParameterfc(CGparameter param, const float* matrix) {
-    cgrt::setMatrixParameter(param, matrix);
-}
-
-void cgSetMatrixParameterfr(CGparameter param, const float* matrix) {
-    if (valid(param) == nullptr || matrix == nullptr) {
-        cgrt::setMatrixParameter(param, matrix);
-        return;
-    }
-    float columns[16] = {};
-    if (param->kind == cgrt::UniformKind::Matrix) {
-        cgrt::toColumns(matrix, param->rows, param->components / param->rows, columns);
-    }
-    cgrt::setMatrixParameter(param, columns);
 }
 
 }  // extern "C"

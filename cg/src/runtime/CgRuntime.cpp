@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <iterator>
 
 namespace {
 
 std::vector<std::unique_ptr<CgContextState>> contexts;
-CGerror pendingError = CG_NO_ERROR;
-CGerrorCallbackFunc errorCallback = nullptr;
 
 // A file that is too long counts as a compile error, like any other source that is no program.
 CGerror readSource(const char* path, std::string& text, std::string& listing) {
@@ -73,6 +70,21 @@ CGtype typeOf(const cgrt::Uniform& u) {
     }
 }
 
+// What cgGetProgramString and cgGetProgramOptions give back: the text, the entry and the compiler
+// arguments as they came.
+void keepCreation(CgProgramState& program, std::string source, const char* entry,
+                  const char** args) {
+    program.source = std::move(source);
+    program.entry = entry != nullptr ? entry : "main";
+    for (const char** arg = args; arg != nullptr && *arg != nullptr; ++arg) {
+        program.options.emplace_back(*arg);
+    }
+    for (const std::string& option : program.options) {
+        program.optionList.push_back(option.c_str());
+    }
+    program.optionList.push_back(nullptr);
+}
+
 CGprogram createProgram(CGcontext context, CGenum programType, const char* text, const char* path,
                         CGprofile profile, const char* entry, const char** args) {
     if (!cgrt::isValid(context)) {
@@ -80,12 +92,12 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         return nullptr;
     }
     if (programType != CG_SOURCE) {
-        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+        cgrt::raise(CG_INVALID_ENUMERANT_ERROR, context);
         return nullptr;
     }
     const int slot = cgrt::profileSlot(profile);
     if (slot < 0) {
-        cgrt::raise(CG_INVALID_PROFILE_ERROR);
+        cgrt::raise(CG_INVALID_PROFILE_ERROR, context);
         return nullptr;
     }
     std::string source;
@@ -96,7 +108,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         const CGerror readError = readSource(path, source, why);
         if (readError != CG_NO_ERROR) {
             cgrt::setListing(*context, why);
-            cgrt::raise(readError);
+            cgrt::raise(readError, context);
             return nullptr;
         }
     } else {
@@ -109,7 +121,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         source, name, path != nullptr ? cgrt::folderOf(path) : std::string(), options);
     if (!expanded.ok) {
         cgrt::setListing(*context, argWarnings + expanded.listing);
-        cgrt::raise(CG_COMPILER_ERROR);
+        cgrt::raise(CG_COMPILER_ERROR, context);
         return nullptr;
     }
     const cgrt::Stage stage = slot == 0 ? cgrt::Stage::Vertex : cgrt::Stage::Fragment;
@@ -118,7 +130,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     translation.listing = argWarnings + translation.listing;
     cgrt::setListing(*context, translation.listing);
     if (!translation.ok) {
-        cgrt::raise(CG_COMPILER_ERROR);
+        cgrt::raise(CG_COMPILER_ERROR, context);
         return nullptr;
     }
     auto program = std::make_unique<CgProgramState>();
@@ -127,10 +139,11 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     program->stage = stage;
     program->name = name;
     program->glsl = std::move(translation.glsl);
+    keepCreation(*program, std::move(source), entry, args);
     // Compiling needs GL; without a context, cgGLLoadProgram compiles it. With one, the driver's
     // verdict comes now, with the translator's, as a compile error of the program.
     if (cgrt::glContextCurrent() && !cgrt::compileShader(*program, translation.listing)) {
-        cgrt::raise(CG_COMPILER_ERROR);
+        cgrt::raise(CG_COMPILER_ERROR, context);
         return nullptr;
     }
     program->genericAttributes = translation.genericAttributes;
@@ -164,82 +177,9 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     return context->programs.back().get();
 }
 
-// Our own words for each code, indexed by it.
-const char* const ERROR_TEXTS[] = {
-    "No error has occurred.",
-    "The program could not be compiled.",
-    "The parameter cannot be used in this way.",
-    "The profile is not supported.",
-    "The program could not be loaded.",
-    "The program could not be bound.",
-    "The program must be loaded before this operation.",
-    "The GL driver lacks an extension this needs.",
-    "The parameter does not hold values of this kind.",
-    "The parameter is not a matrix.",
-    "The enumerant is not valid here.",
-    "The parameter must be a 4x4 matrix.",
-    "The file could not be read.",
-    "The file could not be written.",
-    "The nvparse program could not be translated.",
-    "Memory ran out.",
-    "Invalid context handle.",
-    "Invalid program handle.",
-    "Invalid parameter handle.",
-    "The profile is unknown.",
-    "The variable arguments are wrong.",
-    "The dimension is not valid.",
-    "The parameter must be an array.",
-    "The index is out of the array's bounds.",
-    "The types conflict.",
-    "The parameters' types conflict.",
-    "The parameter is not shared.",
-    "The parameter's variability is not valid here.",
-    "The parameter cannot be destroyed.",
-    "The parameter is not a root parameter.",
-    "The parameters do not match.",
-    "The parameter is not a program's parameter.",
-    "The parameter's type is not valid here.",
-    "The array cannot be resized.",
-    "The size is not valid.",
-    "Connecting these parameters makes a cycle.",
-    "The arrays' types do not match.",
-    "The arrays' dimensions do not match.",
-    "The array has the wrong dimension.",
-    "The type is not defined in the program.",
-    "Invalid effect handle.",
-    "Invalid state handle.",
-    "Invalid state assignment handle.",
-    "Invalid pass handle.",
-    "Invalid annotation handle.",
-    "Invalid technique handle.",
-    "Invalid parameter handle.",
-    "The state assignment's type does not match.",
-    "Invalid function handle.",
-    "The technique is not valid.",
-    "The pointer is not valid.",
-    "Too few values were given.",
-    "The parameter is not numeric.",
-    "The arrays' sizes do not match.",
-    "Only uniform parameters can be set.",
-    "The name is already taken.",
-    "Invalid object handle.",
-    "Invalid buffer handle.",
-    "The buffer index is out of range.",
-    "The buffer is mapped already.",
-    "The buffer cannot be updated.",
-    "A GLSL geometry program must be combined before it is loaded.",
-};
-
 }  // namespace
 
 namespace cgrt {
-
-void raise(CGerror error) {
-    pendingError = error;
-    if (errorCallback != nullptr) {
-        errorCallback();
-    }
-}
 
 void setListing(CgContextState& context, std::string listing) {
     while (!listing.empty() && listing.back() == '\n') {
@@ -291,24 +231,34 @@ bool isValid(CGparameter param) {
     return false;
 }
 
+namespace {
+
+template <typename Handle>
+Handle validOrRaise(Handle handle, CGerror error) {
+    if (!isValid(handle)) {
+        raise(error);
+        return nullptr;
+    }
+    return handle;
+}
+
+}  // namespace
+
+CgContextState* valid(CGcontext context) {
+    return validOrRaise(context, CG_INVALID_CONTEXT_HANDLE_ERROR);
+}
+
+CgProgramState* valid(CGprogram program) {
+    return validOrRaise(program, CG_INVALID_PROGRAM_HANDLE_ERROR);
+}
+
+CgParameterState* valid(CGparameter param) {
+    return validOrRaise(param, CG_INVALID_PARAM_HANDLE_ERROR);
+}
+
 }  // namespace cgrt
 
 extern "C" {
-
-void cgSetErrorCallback(CGerrorCallbackFunc func) {
-    errorCallback = func;
-}
-
-CGerror cgGetError(void) {
-    const CGerror error = pendingError;
-    pendingError = CG_NO_ERROR;
-    return error;
-}
-
-const char* cgGetErrorString(CGerror error) {
-    const auto code = static_cast<std::size_t>(error);
-    return code < std::size(ERROR_TEXTS) ? ERROR_TEXTS[code] : "Unknown error.";
-}
 
 CGcontext cgCreateContext(void) {
     contexts.push_back(std::make_unique<CgContextState>());
@@ -395,32 +345,6 @@ CGprogram cgGetParameterProgram(CGparameter param) {
         return nullptr;
     }
     return param->program;
-}
-
-int cgGetParameterValuefr(CGparameter param, int count, float* values) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return 0;
-    }
-    if (param->kind != cgrt::UniformKind::Vector && param->kind != cgrt::UniformKind::Matrix) {
-        cgrt::raise(CG_INVALID_VALUE_TYPE_ERROR);
-        return 0;
-    }
-    if (values == nullptr || count < 0) {
-        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
-        return 0;
-    }
-    const int n = std::min(count, param->components);
-    if (param->kind == cgrt::UniformKind::Vector) {
-        std::copy(param->values, param->values + n, values);
-        return n;
-    }
-    const int rows = param->rows;
-    const int columns = param->components / rows;
-    for (int i = 0; i < n; ++i) {
-        values[i] = param->values[(i % columns) * rows + i / columns];
-    }
-    return n;
 }
 
 }  // extern "C"

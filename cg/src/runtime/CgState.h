@@ -50,17 +50,26 @@ struct CgProgramState {
     std::uint16_t genericAttributes = 0;
     bool loaded = false;
     std::vector<std::unique_ptr<CgParameterState>> parameters;
+    // As the program was created, for cgGetProgramString and cgGetProgramOptions. The GLSL above
+    // stays too, so that an unloaded program can be loaded again.
+    std::string source;
+    std::string entry;
+    std::vector<std::string> options;
+    std::vector<const char*> optionList;  // options' texts, then a null
 };
 
 struct CgContextState {
     std::vector<std::unique_ptr<CgProgramState>> programs;
     std::string lastListing;
+    // Whether binding a program binds its samplers' textures (cgGLSetManageTextureParameters).
+    bool manageTextures = false;
 };
 
 namespace cgrt {
 
-// Records `error` as pending, then calls the registered callback.
-void raise(CGerror error);
+// Records `error` as pending, then tells the registered handler (with `context`, the one the
+// failing call concerns, if any) and the registered callback.
+void raise(CGerror error, CGcontext context = nullptr);
 // Keeps `listing` as the context's last one, without the final line end: the caller prints it
 // as one more line.
 void setListing(CgContextState& context, std::string listing);
@@ -70,6 +79,11 @@ void setListingEverywhere(const std::string& listing);
 bool isValid(CGcontext context);
 bool isValid(CGprogram program);
 bool isValid(CGparameter param);
+// The handle when it is valid; otherwise null, after raising the error for an invalid handle of its
+// kind.
+CgContextState* valid(CGcontext context);
+CgProgramState* valid(CGprogram program);
+CgParameterState* valid(CGparameter param);
 
 // 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
 int profileSlot(CGprofile profile);
@@ -88,6 +102,9 @@ void setMatrixParameter(CGparameter param, const float* columns);
 // What the GL binding holds, for the tests: NVIDIA's API has no call that asks.
 bool isProfileEnabled(CGprofile profile);
 bool isTextureParameterEnabled(CGparameter param);
+// Bumps the parameter's version after its values changed, and sends them at once when its program
+// is in use.
+void valuesChanged(CgParameterState& param);
 // Unbinds the program, drops the GL programs it was linked into and deletes its shader.
 void releaseProgram(CgProgramState& program);
 

@@ -1,0 +1,155 @@
+// Programs as a context holds them: their lifetime, the list of a context's programs, what they
+// were created from, and their life on the GL side (loading, unloading, the profiles they need).
+#include "CgState.h"
+
+#include <Cg/cgGL.h>
+
+#include <algorithm>
+
+namespace {
+
+// The context's programs from the newest to the oldest, as NVIDIA's runtime walks them: the one
+// after `program`, or the newest for null.
+CGprogram olderThan(const CgContextState& context, const CgProgramState* program) {
+    const auto& programs = context.programs;
+    auto it = programs.rbegin();
+    if (program != nullptr) {
+        it = std::find_if(programs.rbegin(), programs.rend(),
+                          [program](const auto& p) { return p.get() == program; });
+        ++it;
+    }
+    return it != programs.rend() ? it->get() : nullptr;
+}
+
+}  // namespace
+
+extern "C" {
+
+CGbool cgIsContext(CGcontext context) {
+    return cgrt::isValid(context) ? CG_TRUE : CG_FALSE;
+}
+
+CGbool cgIsProgram(CGprogram program) {
+    return cgrt::isValid(program) ? CG_TRUE : CG_FALSE;
+}
+
+CGbool cgIsParameter(CGparameter param) {
+    return cgrt::isValid(param) ? CG_TRUE : CG_FALSE;
+}
+
+// Its parameters go with it; a program still bound stops being used.
+void cgDestroyProgram(CGprogram program) {
+    if (cgrt::valid(program) == nullptr) {
+        return;
+    }
+    cgrt::releaseProgram(*program);
+    auto& programs = program->context->programs;
+    programs.erase(std::find_if(programs.begin(), programs.end(),
+                                [program](const auto& p) { return p.get() == program; }));
+}
+
+CGcontext cgGetProgramContext(CGprogram program) {
+    return cgrt::valid(program) != nullptr ? program->context : nullptr;
+}
+
+CGprogram cgGetFirstProgram(CGcontext context) {
+    return cgrt::valid(context) != nullptr ? olderThan(*context, nullptr) : nullptr;
+}
+
+CGprogram cgGetNextProgram(CGprogram current) {
+    return cgrt::valid(current) != nullptr ? olderThan(*current->context, current) : nullptr;
+}
+
+// The compiled program is the GLSL the translator made of it.
+const char* cgGetProgramString(CGprogram program, CGenum name) {
+    if (cgrt::valid(program) == nullptr) {
+        return "";
+    }
+    switch (name) {
+        case CG_PROGRAM_SOURCE:
+            return program->source.c_str();
+        case CG_PROGRAM_ENTRY:
+            return program->entry.c_str();
+        case CG_PROGRAM_PROFILE:
+            return cgGetProfileString(program->profile);
+        case CG_COMPILED_PROGRAM:
+            return program->glsl.c_str();
+        default:
+            cgrt::raise(CG_INVALID_ENUMERANT_ERROR, program->context);
+            return "";
+    }
+}
+
+// The arguments the program was created with, ending with a null.
+char const* const* cgGetProgramOptions(CGprogram program) {
+    return cgrt::valid(program) != nullptr ? program->optionList.data() : nullptr;
+}
+
+// A program is compiled when it is created; there is nothing left to do.
+void cgCompileProgram(CGprogram program) {
+    cgrt::valid(program);
+}
+
+CGbool cgIsProgramCompiled(CGprogram program) {
+    return cgrt::valid(program) != nullptr ? CG_TRUE : CG_FALSE;
+}
+
+// The GL objects go; the program stays, ready to be loaded again.
+void cgGLUnloadProgram(CGprogram program) {
+    if (cgrt::valid(program) == nullptr) {
+        return;
+    }
+    cgrt::releaseProgram(*program);
+    program->loaded = false;
+}
+
+CGbool cgGLIsProgramLoaded(CGprogram program) {
+    return cgrt::isValid(program) && program->loaded ? CG_TRUE : CG_FALSE;
+}
+
+// The GL shader object of a loaded program; 0 before it is loaded.
+GLuint cgGLGetProgramID(CGprogram program) {
+    return cgrt::valid(program) != nullptr && program->loaded ? program->shader : 0;
+}
+
+// Like NVIDIA's, these take anything that is no program without a word.
+void cgGLEnableProgramProfiles(CGprogram program) {
+    if (cgrt::isValid(program)) {
+        cgGLEnableProfile(program->profile);
+    }
+}
+
+void cgGLDisableProgramProfiles(CGprogram program) {
+    if (cgrt::isValid(program)) {
+        cgGLDisableProfile(program->profile);
+    }
+}
+
+void cgGLSetManageTextureParameters(CGcontext context, CGbool flag) {
+    if (cgrt::valid(context) != nullptr) {
+        context->manageTextures = flag != CG_FALSE;
+    }
+}
+
+CGbool cgGLGetManageTextureParameters(CGcontext context) {
+    return cgrt::valid(context) != nullptr && context->manageTextures ? CG_TRUE : CG_FALSE;
+}
+
+// The texture unit a sampler reads, as GL names it; GL_INVALID_OPERATION for anything else.
+GLenum cgGLGetTextureEnum(CGparameter param) {
+    if (cgrt::valid(param) == nullptr) {
+        return GL_INVALID_OPERATION;
+    }
+    if (param->kind != cgrt::UniformKind::Sampler) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return GL_INVALID_OPERATION;
+    }
+    return GL_TEXTURE0 + static_cast<GLenum>(param->unit);
+}
+
+// Sampler states come from effects, which this runtime has none of: only the texture is set.
+void cgGLSetupSampler(CGparameter param, GLuint texture) {
+    cgGLSetTextureParameter(param, texture);
+}
+
+}  // extern "C"
