@@ -17,9 +17,11 @@ RUN_PACKAGES=(
 )
 # What the tests add: scripts/test and the scripts it runs install these besides RUN_PACKAGES.
 # llvm gives the sanitizers' stack traces their function names (llvm-symbolizer), which clang
-# does not bring along and the fuzzing script reads.
+# does not bring along and the fuzzing script reads. scripts/irrlicht-cg unpacks Irrlicht's
+# source package (dpkg-dev), builds it (libjpeg-dev) and finds its window (x11-utils).
 TEST_PACKAGES=(
     libgtest-dev clang libclang-rt-14-dev llvm valgrind imagemagick python3
+    dpkg-dev libjpeg-dev x11-utils
 )
 
 # ensure_packages PACKAGE...: installs those of the given Debian packages that are missing.
