@@ -241,26 +241,45 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
         "uniform float4x4 unusedMatrix;\n"
         "uniform sampler2D first;\n"
         "uniform float scale;\n"
-        "uniform sampler2D second;\n"
-        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "uniform sampler2D second : TEXUNIT3;\n"
+        "struct pair { float2 a : TEXCOORD1; float4 b : COLOR0; };\n"
+        "float4 main(float2 uv : TEXCOORD0, uniform float2 shift, pair IN,\n"
+        "            out float depth : DEPTH) : COLOR\n"
         "{\n"
-        "    return tint * scale * tex2D(first, uv) * tex2D(second, uv);\n"
+        "    depth = IN.b.x;\n"
+        "    return tint * scale * tex2D(first, uv + shift) * tex2D(second, IN.a);\n"
         "}\n";
     const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
     ASSERT_TRUE(f.ok) << f.listing;
-    ASSERT_EQ(f.uniforms.size(), 5u);
-    // Values first, then samplers, each group in source order; the unused one is still there.
+    ASSERT_EQ(f.uniforms.size(), 6u);
+    // In source order, the unused one still there, with the semantic the declaration gives; the
+    // entry's uniform parameters after the globals.
     EXPECT_EQ(f.uniforms[0].name, "tint");
     EXPECT_EQ(f.uniforms[0].kind, UniformKind::Vector);
     EXPECT_EQ(f.uniforms[0].components, 4);
     EXPECT_EQ(f.uniforms[1].name, "unusedMatrix");
     EXPECT_EQ(f.uniforms[1].kind, UniformKind::Matrix);
     EXPECT_EQ(f.uniforms[1].components, 16);
-    EXPECT_EQ(f.uniforms[2].name, "scale");
-    EXPECT_EQ(f.uniforms[2].components, 1);
-    EXPECT_EQ(f.uniforms[3].name, "first");
-    EXPECT_EQ(f.uniforms[3].kind, UniformKind::Sampler);
+    EXPECT_EQ(f.uniforms[2].name, "first");
+    EXPECT_EQ(f.uniforms[2].kind, UniformKind::Sampler);
+    EXPECT_EQ(f.uniforms[3].name, "scale");
+    EXPECT_EQ(f.uniforms[3].components, 1);
     EXPECT_EQ(f.uniforms[4].name, "second");
+    EXPECT_EQ(f.uniforms[4].semantic, "TEXUNIT3");
+    EXPECT_EQ(f.uniforms[5].name, "shift");
+
+    // The entry's parameters as its signature declares them, varyings and the result included.
+    std::string parameters;
+    for (const cgrt::EntryParameter& p : f.parameters) {
+        parameters += std::string(static_cast<std::size_t>(p.depth), '.') + p.name + ":" + p.type +
+                      ":" + p.semantic + (p.direction == cgrt::Direction::Out ? ":out" : ":in") +
+                      (p.uniform ? ":uniform" : "") + (p.structure ? ":struct" : "") +
+                      (p.result ? ":result" : "") + " ";
+    }
+    EXPECT_EQ(parameters,
+              "uv:float2:TEXCOORD0:in shift:float2::in:uniform IN:pair::in:struct "
+              ".IN.a:float2:TEXCOORD1:in .IN.b:float4:COLOR0:in depth:float:DEPTH:out "
+              "main:float4:COLOR:out:result ");
 
     // The same names in the other stage must not collide once both stages share a GL program.
     const char* vertex =

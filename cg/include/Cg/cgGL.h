@@ -64,14 +64,25 @@ void cgGLGetMatrixParameterfc(CGparameter param, float* matrix);
  * as is (CG_GL_MATRIX_IDENTITY). The parameter must be a 4x4 matrix. */
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform);
 
-/* Samplers get texture units in the order the program declares them. Enabling a sampler binds
- * its texture on its unit; disabling only marks it, the binding stays for whatever GL draws
+/* A sampler of semantic TEXUNITn takes unit n, the others the lowest units left in the order of
+ * the walk (the entry's parameters, then the globals). Enabling a sampler binds its texture on
+ * its unit; disabling only marks it, the binding stays for whatever GL draws
  * next. */
 void cgGLSetTextureParameter(CGparameter param, unsigned int texture);
 unsigned int cgGLGetTextureParameter(CGparameter param);
 void cgGLEnableTextureParameter(CGparameter param);
 void cgGLDisableTextureParameter(CGparameter param);
 CGbool cgGLIsTextureParameterEnabled(CGparameter param);
+
+/* Vertex arrays for a vertex program's varying inputs, read as glVertexPointer and the like read
+ * theirs (`pointer` into the bound GL_ARRAY_BUFFER, if any): POSITION, NORMAL, COLOR0, COLOR1,
+ * TEXCOORD0-7 and FOGCOORD through GL's own arrays (a coordinate set on its client texture unit,
+ * the active one left as it was), ATTRn, TANGENT, BINORMAL and the rest through generic attribute
+ * n as NVIDIA's profiles number them. Any other parameter is CG_INVALID_PARAMETER_ERROR. */
+void cgGLSetParameterPointer(CGparameter param, int fsize, unsigned int type, int stride,
+                             const void* pointer);
+void cgGLEnableClientState(CGparameter param);
+void cgGLDisableClientState(CGparameter param);
 
 #ifdef __cplusplus
 }
