@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -845,6 +846,96 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     EXPECT_EQ(cgGetResource("TEXUNIT2"), CG_UNDEFINED);
     EXPECT_STREQ(cgGetResourceString(CG_TEX3), "TEX3");
     EXPECT_STREQ(cgGetResourceString(static_cast<CGresource>(5000)), "");
+}
+
+// An array holds its elements as parameters of their own, set one by one or together, and every
+// parameter reads back what the source starts it at (NVIDIA's Cg 3.1 answers).
+TEST_F(CgRuntimeTest, ArraysHoldTheirElementsAndDefaultsReadBack) {
+    CGprogram fragment = compile(
+        "uniform float2 w[3] = {float2(0.1, 0.2), float2(0.3, 0.4), float2(0.5, 0.6)};\n"
+        "uniform float4 k = float4(1, 2, 3, 4);\n"
+        "uniform float2x2 m = {1, 2, 3, 4};\n"
+        "uniform float2x2 r[2];\n"
+        "float4 main(float4 c : COLOR0) : COLOR\n"
+        "{\n"
+        "    return float4(w[1], w[2]) + 0 * (k + m[0].xyxy + w[0].xyxy)\n"
+        "           + float4(mul(r[1], float2(1, 0)), mul(r[1], float2(0, 1)));\n"
+        "}\n",
+        fragmentProfile);
+    ASSERT_NE(fragment, nullptr);
+    CGparameter w = cgGetNamedParameter(fragment, "w");
+    EXPECT_EQ(cgGetParameterType(w), CG_ARRAY);
+    EXPECT_EQ(cgGetArraySize(w, 0), 3);
+    EXPECT_EQ(cgGetArrayDimension(w), 1);
+    EXPECT_EQ(cgGetArrayType(w), CG_FLOAT2);
+    EXPECT_EQ(cgGetArrayTotalSize(w), 3);
+    EXPECT_EQ(cgGetArrayParameter(w, 1), cgGetNamedParameter(fragment, "w[1]"));
+    EXPECT_STREQ(cgGetParameterName(cgGetArrayParameter(w, 2)), "w[2]");
+    EXPECT_EQ(callbackCalls, 0);
+
+    // Defaults: a vector's, a matrix's by rows and by columns, an array's elements in turn.
+    struct Default {
+        const char* name;
+        bool byColumns;
+        std::vector<float> values;
+    };
+    const Default DEFAULTS[] = {{"k", false, {1, 2, 3, 4}},
+                                {"m", false, {1, 2, 3, 4}},
+                                {"m", true, {1, 3, 2, 4}},
+                                {"w", false, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f}},
+                                {"w[1]", false, {0.3f, 0.4f}}};
+    for (const Default& d : DEFAULTS) {
+        SCOPED_TRACE(d.name);
+        float got[8] = {};
+        CGparameter p = cgGetNamedParameter(fragment, d.name);
+        const int n = d.byColumns ? cgGetParameterDefaultValuefc(p, 8, got)
+                                  : cgGetParameterDefaultValuefr(p, 8, got);
+        EXPECT_EQ(std::vector<float>(got, got + n), d.values);
+    }
+    double room[2] = {};
+    EXPECT_EQ(cgGetParameterDefaultValuedr(cgGetNamedParameter(fragment, "k"), 2, room), 0);
+    EXPECT_EQ(cgGetError(), CG_NOT_ENOUGH_DATA_ERROR);
+
+    // Elements past either end, and arrays that are none.
+    EXPECT_EQ(cgGetArrayParameter(w, 3), nullptr);
+    EXPECT_EQ(cgGetError(), CG_OUT_OF_ARRAY_BOUNDS_ERROR);
+    EXPECT_EQ(cgGetArrayParameter(cgGetNamedParameter(fragment, "k"), 0), nullptr);
+    EXPECT_EQ(cgGetError(), CG_ARRAY_PARAM_ERROR);
+    EXPECT_EQ(cgGetArraySize(cgGetNamedParameter(fragment, "k"), 0), 0);
+    const float values[6] = {0, 0, 0.25f, 0.5f, 0.75f, 1};
+    cgGLSetParameterArray2f(w, 2, 2, values);
+    EXPECT_EQ(cgGetError(), CG_OUT_OF_ARRAY_BOUNDS_ERROR);
+
+    // The window keeps 8 bits a colour and no alpha.
+    const auto drawsNear = [&](std::array<float, 3> expected) {
+        const std::array<float, 4> pixel = drawnPixel(fragment);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(pixel[i], expected[i], 1.0f / 255.0f) << "component " << i;
+        }
+    };
+    drawsNear({0.3f, 0.4f, 0.5f});
+    // As NVIDIA's, the values are laid out as the whole array: w[1] takes values[2..3].
+    cgGLSetParameterArray2f(w, 1, 2, values);
+    float all[6] = {};
+    cgGLGetParameterArray2f(w, 0, 0, all);
+    EXPECT_EQ(std::vector<float>(all, all + 6),
+              (std::vector<float>{0.1f, 0.2f, 0.25f, 0.5f, 0.75f, 1}));
+    drawsNear({0.25f, 0.5f, 0.75f});
+    cgSetParameter2f(cgGetArrayParameter(w, 2), 0.125f, 0.375f);
+    drawsNear({0.25f, 0.5f, 0.125f});
+    // Matrices by rows, element 1 at matrices + 4; mul(r[1], x) reads its columns.
+    CGparameter r = cgGetNamedParameter(fragment, "r");
+    EXPECT_EQ(cgGetArrayType(r), CG_FLOAT2x2);
+    const float matrices[8] = {9, 9, 9, 9, 0.25f, 0.125f, 0.25f, 0};
+    cgGLSetMatrixParameterArrayfr(r, 1, 1, matrices);
+    float byColumns[8] = {};
+    cgGLGetMatrixParameterArrayfc(r, 0, 2, byColumns);
+    EXPECT_EQ(std::vector<float>(byColumns, byColumns + 8),
+              (std::vector<float>{0, 0, 0, 0, 0.25f, 0.25f, 0.125f, 0}));
+    drawsNear({0.5f, 0.75f, 0.25f});
+    cgGLSetMatrixParameterArrayfr(w, 0, 1, matrices);
+    EXPECT_EQ(cgGetError(), CG_NOT_MATRIX_PARAM_ERROR);
+    EXPECT_EQ(callbackCalls, 5);
 }
 
 // A vertex program's varying inputs are fed from arrays the way NVIDIA's arbvp1 feeds them:

@@ -933,6 +933,26 @@ unsigned long cgGetParameterResourceIndex(CGparameter param);
 const char* cgGetResourceString(CGresource resource);
 CGresource cgGetResource(const char* resourceString);
 
+/* An array of floats or float vectors (type CG_ARRAY, one dimension) holds its elements as
+ * parameters of their own, "w[1]", set and read like any other. cgGetArrayParameter gives one
+ * (CG_OUT_OF_ARRAY_BOUNDS_ERROR past either end, CG_ARRAY_PARAM_ERROR for what is no array, as
+ * cgGetArrayType); the sizes are 0 for what is no array. */
+CGparameter cgGetArrayParameter(CGparameter aparam, int index);
+int cgGetArrayDimension(CGparameter param);
+CGtype cgGetArrayType(CGparameter param);
+int cgGetArraySize(CGparameter param, int dimension);
+int cgGetArrayTotalSize(CGparameter param);
+
+/* What the source starts the parameter at (zeros where it says nothing): a vector's components,
+ * a matrix's by rows (r) or columns (c), an array's elements in turn. Gives how many values it
+ * wrote; 0 and CG_NOT_ENOUGH_DATA_ERROR when `nelements` has no room for them all. */
+int cgGetParameterDefaultValuefr(CGparameter param, int nelements, float* vals);
+int cgGetParameterDefaultValuefc(CGparameter param, int nelements, float* vals);
+int cgGetParameterDefaultValuedr(CGparameter param, int nelements, double* vals);
+int cgGetParameterDefaultValuedc(CGparameter param, int nelements, double* vals);
+int cgGetParameterDefaultValueir(CGparameter param, int nelements, int* vals);
+int cgGetParameterDefaultValueic(CGparameter param, int nelements, int* vals);
+
 #ifdef __cplusplus
 }
 #endif

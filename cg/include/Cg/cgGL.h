@@ -84,6 +84,44 @@ void cgGLSetParameterPointer(CGparameter param, int fsize, unsigned int type, in
 void cgGLEnableClientState(CGparameter param);
 void cgGLDisableClientState(CGparameter param);
 
+/* The elements [offset, offset + nelements) of an array (nelements 0: all from offset on), N
+ * values each from `v` or into it (an element's missing components read as 0). As in NVIDIA's
+ * runtime, `v` holds the whole array: element i is at v + i * N, whatever the offset.
+ * CG_OUT_OF_ARRAY_BOUNDS_ERROR for a range past the end, CG_ARRAY_PARAM_ERROR for what is no
+ * array. */
+void cgGLSetParameterArray1f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray2f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray3f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray4f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray1d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLSetParameterArray2d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLSetParameterArray3d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLSetParameterArray4d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLGetParameterArray1f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray2f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray3f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray4f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray1d(CGparameter param, long offset, long nelements, double* v);
+void cgGLGetParameterArray2d(CGparameter param, long offset, long nelements, double* v);
+void cgGLGetParameterArray3d(CGparameter param, long offset, long nelements, double* v);
+void cgGLGetParameterArray4d(CGparameter param, long offset, long nelements, double* v);
+/* Arrays of matrices alike, by rows (r) or columns (c): element i at matrices + i * its size.
+ * CG_NOT_MATRIX_PARAM_ERROR for an array of vectors. */
+void cgGLSetMatrixParameterArrayfc(CGparameter param, long offset, long nelements,
+                                   const float* matrices);
+void cgGLSetMatrixParameterArrayfr(CGparameter param, long offset, long nelements,
+                                   const float* matrices);
+void cgGLSetMatrixParameterArraydc(CGparameter param, long offset, long nelements,
+                                   const double* matrices);
+void cgGLSetMatrixParameterArraydr(CGparameter param, long offset, long nelements,
+                                   const double* matrices);
+void cgGLGetMatrixParameterArrayfc(CGparameter param, long offset, long nelements, float* matrices);
+void cgGLGetMatrixParameterArrayfr(CGparameter param, long offset, long nelements, float* matrices);
+void cgGLGetMatrixParameterArraydc(CGparameter param, long offset, long nelements,
+                                   double* matrices);
+void cgGLGetMatrixParameterArraydr(CGparameter param, long offset, long nelements,
+                                   double* matrices);
+
 #ifdef __cplusplus
 }
 #endif

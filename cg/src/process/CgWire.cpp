@@ -86,6 +86,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(u.components));
         putNumber(out, static_cast<std::uint64_t>(u.samplerTarget));
         putNumber(out, static_cast<std::uint64_t>(u.arrayWidth));
+        putNumber(out, static_cast<std::uint64_t>(u.arraySize));
         putNumber(out, u.integer ? 1 : 0);
         putNumber(out, static_cast<std::uint64_t>(u.rows));
         putText(out, u.semantic);
@@ -172,13 +173,15 @@ std::optional<Translation> deserialize(const std::string& data) {
             return std::nullopt;
         }
         const auto arrayWidth = in.number();
+        const auto arraySize = in.number();
         const auto integer = in.number();
         const auto rows = in.number();
         auto semantic = in.text();
         const auto initialCount = in.number();
         // A parameter keeps at most 16 values, a 4x4 matrix's.
-        if (!arrayWidth || *arrayWidth > 4 || !integer || *integer > 1 || !rows || *rows > 4 ||
-            !semantic || *components > 16 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
+        if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
+            *integer > 1 || !rows || *rows > 4 || !semantic || *components > 16 || !initialCount ||
+            *initialCount > MAX_INITIAL_VALUES) {
             return std::nullopt;
         }
         std::vector<float> initial;
@@ -195,8 +198,8 @@ std::optional<Translation> deserialize(const std::string& data) {
         t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
                                      static_cast<UniformKind>(*kind), static_cast<int>(*components),
                                      static_cast<SamplerTarget>(*target), std::move(initial),
-                                     static_cast<int>(*arrayWidth), *integer == 1,
-                                     static_cast<int>(*rows), std::move(*semantic)});
+                                     static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
+                                     *integer == 1, static_cast<int>(*rows), std::move(*semantic)});
     }
     if (!readParameters(in, t.parameters) || !in.atEnd()) {
         return std::nullopt;

@@ -133,6 +133,11 @@ void fillFromUniform(CgParameterState& param, const cgrt::Uniform& u) {
     } else {
         std::copy(u.initial.begin(),
                   u.initial.begin() + std::min<std::size_t>(u.initial.size(), 16), param.values);
+        std::copy(param.values, param.values + 16, param.defaults);
+    }
+    if (u.arraySize > 0 && (u.arrayWidth > 0 || u.rows > 0)) {
+        param.type = CG_ARRAY;
+        param.arraySize = u.arraySize;
     }
     if (u.kind == cgrt::UniformKind::Sampler) {
         param.textureTarget = samplerKindOf(u.samplerTarget).textureTarget;
@@ -199,6 +204,29 @@ const cgrt::Uniform* takeUniform(const std::vector<cgrt::Uniform>& uniforms,
     return nullptr;
 }
 
+// An array's elements, "name[i]", each a vector or matrix of its own set and sent on its own;
+// the array itself sends nothing then.
+void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform& u) {
+    cgrt::Uniform shape;
+    shape.kind = u.arrayWidth > 0 ? cgrt::UniformKind::Vector : cgrt::UniformKind::Matrix;
+    shape.components = u.arrayWidth > 0 ? u.arrayWidth : u.components;
+    shape.rows = u.arrayWidth > 0 ? 0 : u.rows;
+    const auto width = static_cast<std::size_t>(shape.components);
+    for (int i = 0; i < array.arraySize; ++i) {
+        const std::string index = "[" + std::to_string(i) + "]";
+        CgParameterState& e = builder.add(array.name + index, array.global, &array);
+        fillFromUniform(e, shape);
+        e.glslName = array.glslName + index;
+        e.variability = array.variability;
+        e.resource = uniformResource(e.program->profile, e);
+        const std::size_t first = static_cast<std::size_t>(i) * width;
+        for (std::size_t k = 0; k < width && first + k < array.arrayValues.size(); ++k) {
+            e.values[k] = e.defaults[k] = array.arrayValues[first + k];
+        }
+    }
+    array.arrayValues.clear();
+}
+
 // The entry's own parameters: varyings read from the signature, uniforms as the translation
 // found them.
 // The entry's result, a varying output, walks under CG_GLOBAL after the global uniforms.
@@ -222,6 +250,9 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             const CGtype declared = p.type;
             fillFromUniform(p, *u);
             p.type = e.structure ? CG_STRUCT : p.type != CG_UNKNOWN_TYPE ? p.type : declared;
+            if (p.type == CG_ARRAY) {
+                addElements(builder, p, *u);
+            }
         }
         if (!e.uniform && !e.structure) {
             p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic);
@@ -252,11 +283,19 @@ void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
         fillFromUniform(p, u);
         p.semantic = u.semantic;
         p.resource = uniformResource(p.program->profile, p);
+        if (p.type == CG_ARRAY) {
+            addElements(builder, p, u);
+        }
     }
 }
 
 bool isStruct(const CgParameterState& p) {
     return p.type == CG_STRUCT;
+}
+
+// What the leaf walks skip: structs and arrays, whose members they give instead.
+bool holdsMembers(const CgParameterState& p) {
+    return p.type == CG_STRUCT || p.type == CG_ARRAY;
 }
 
 // "TEXUNIT3" (in any case, as semantics are) gives 3; anything else -1.
@@ -373,7 +412,7 @@ CGparameter cgGetFirstLeafParameter(CGprogram program, CGenum nameSpace) {
         return nullptr;
     }
     for (const auto& p : program->parameters) {
-        if (p->global == (nameSpace == CG_GLOBAL) && p->firstMember == nullptr && !isStruct(*p)) {
+        if (p->global == (nameSpace == CG_GLOBAL) && !holdsMembers(*p)) {
             return p.get();
         }
     }
@@ -386,7 +425,7 @@ CGparameter cgGetNextLeafParameter(CGparameter param) {
     }
     const auto& all = param->program->parameters;
     for (std::size_t i = static_cast<std::size_t>(param->index) + 1; i < all.size(); ++i) {
-        if (all[i]->global == param->global && !isStruct(*all[i])) {
+        if (all[i]->global == param->global && !holdsMembers(*all[i])) {
             return all[i].get();
         }
     }

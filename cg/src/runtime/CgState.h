@@ -46,6 +46,9 @@ struct CgParameterState {
     CGenum direction = CG_IN;
     CGenum variability = CG_UNIFORM;
     CGresource resource = CG_UNDEFINED;
+    // What the source starts it at (as `values`), for cgGetParameterDefaultValue*.
+    float defaults[16] = {};
+    int arraySize = 0;  // of an array (CG_ARRAY), whose elements are its members
 };
 
 struct CgProgramState {

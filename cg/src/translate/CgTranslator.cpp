@@ -429,6 +429,14 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
                type.vecsize <= 4 && type.columns == 1) {
         u.arrayWidth = static_cast<int>(type.vecsize);
+        u.arraySize = type.array_size_literal[0] ? static_cast<int>(type.array[0]) : 0;
+    } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
+               type.array_size_literal[0] && type.columns >= 2 && type.vecsize >= 2 &&
+               type.vecsize <= 4) {
+        // An array of matrices: each element's shape, as a matrix's.
+        u.arraySize = static_cast<int>(type.array[0]);
+        u.components = static_cast<int>(type.vecsize * type.columns);
+        u.rows = static_cast<int>(type.columns);
     }
 }
 

@@ -50,8 +50,11 @@ struct Uniform {
     // What it starts at, as its initializer says (vectors as given, matrices column by column,
     // arrays element after element); empty for zeros.
     std::vector<float> initial;
-    // Of an array of floats or float vectors (kind Other): each element's size, 1 to 4.
+    // Of an array of floats or float vectors (kind Other): each element's size, 1 to 4, and the
+    // number of elements. An array of matrices has no width: `components` and `rows` give each
+    // element's shape.
     int arrayWidth = 0;
+    int arraySize = 0;
     // A vector (kind Vector) of ints: its values are set as floats and sent as ints.
     bool integer = false;
     int rows = 0;          // of a matrix
