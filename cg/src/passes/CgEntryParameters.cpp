@@ -180,17 +180,9 @@ std::string splitSemantic(const std::string& semantic, int& number) {
 std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code) {
     const std::string blanked = text::withoutDirectives(code);
     std::vector<std::pair<std::string, std::string>> out;
-    int depth = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < blanked.size(); ++i) {
-        const char c = blanked[i];
-        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-        if (depth != 0 || (c != ';' && c != '}')) {
-            continue;
-        }
-        const std::string piece = blanked.substr(start, i - start);
-        start = i + 1;
-        if (c != ';' || piece.find_first_of("(){}") != std::string::npos) {
+    for (const auto& [from, end] : topLevelStatements(blanked)) {
+        const std::string piece = blanked.substr(from, end - from);
+        if (piece.find_first_of("(){}") != std::string::npos) {
             continue;
         }
         const Declaration d = declarationOf(piece);

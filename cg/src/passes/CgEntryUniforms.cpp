@@ -110,6 +110,24 @@ bool holdsSampler(const std::string& code, const std::string& type) {
     return false;
 }
 
+std::vector<std::pair<std::size_t, std::size_t>> topLevelStatements(const std::string& code) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        if (depth != 0 || (c != ';' && c != '}')) {
+            continue;
+        }
+        if (c == ';') {
+            out.emplace_back(start, i);
+        }
+        start = i + 1;
+    }
+    return out;
+}
+
 std::vector<std::pair<std::size_t, std::size_t>> parameterSpans(const std::string& code,
                                                                 const Entry& e) {
     std::vector<std::pair<std::size_t, std::size_t>> params;
@@ -246,19 +264,7 @@ std::string withWrittenGlobalsCopied(std::string_view source) {
     std::string out(source);
     // Replacements from the last to the first, so that earlier positions stay valid.
     std::vector<std::pair<std::pair<std::size_t, std::size_t>, std::string>> edits;
-    int depth = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-        if (depth != 0 || (c != ';' && c != '}')) {
-            continue;
-        }
-        const std::size_t from = start;
-        start = i + 1;
-        if (c != ';') {
-            continue;
-        }
+    for (const auto& [from, i] : topLevelStatements(code)) {
         const std::string text = code.substr(from, i - from);
         if (text.find_first_of("{}()[]=,") != std::string::npos) {
             continue;

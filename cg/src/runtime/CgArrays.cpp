@@ -9,17 +9,9 @@
 
 namespace {
 
-CgParameterState* valid(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    return param;
-}
-
 // The array `param`, or null (CG_ARRAY_PARAM_ERROR for one that is valid and no array).
 CgParameterState* array(CGparameter param) {
-    CgParameterState* p = valid(param);
+    CgParameterState* p = cgrt::validParameter(param);
     if (p != nullptr && p->type != CG_ARRAY) {
         cgrt::raise(CG_ARRAY_PARAM_ERROR);
         return nullptr;
@@ -58,7 +50,7 @@ std::vector<CgParameterState*> elements(CGparameter param, long offset, long cou
 template <typename T>
 void setArray(CGparameter param, long offset, long count, int width, const T* values) {
     if (values == nullptr) {
-        valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
+        cgrt::validParameter(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
         return;
     }
     const auto each = static_cast<std::size_t>(width);
@@ -78,7 +70,7 @@ void setArray(CGparameter param, long offset, long count, int width, const T* va
 template <typename T>
 void getArray(CGparameter param, long offset, long count, int width, T* values) {
     if (values == nullptr) {
-        valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
+        cgrt::validParameter(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
         return;
     }
     std::size_t at = static_cast<std::size_t>(offset) * static_cast<std::size_t>(width);
@@ -89,12 +81,13 @@ void getArray(CGparameter param, long offset, long count, int width, T* values) 
     }
 }
 
-// Matrices of an array of matrices from `values` (element i at values + i * its size, as NVIDIA's
-// runtime reads them), by rows or by columns.
-template <typename T>
-void setMatrices(CGparameter param, long offset, long count, bool byColumns, const T* values) {
+// Runs `use(element, at)` on each element of the range, `at` where its values start in the
+// caller's array: element i at i * its size, as NVIDIA's runtime lays matrices out. Stops with
+// CG_NOT_MATRIX_PARAM_ERROR at an element that is no matrix.
+template <typename Use>
+void forEachMatrix(CGparameter param, long offset, long count, const void* values, Use use) {
     if (values == nullptr) {
-        valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
+        cgrt::validParameter(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
         return;
     }
     for (CgParameterState* e : elements(param, offset, count)) {
@@ -102,42 +95,34 @@ void setMatrices(CGparameter param, long offset, long count, bool byColumns, con
             cgrt::raise(CG_NOT_MATRIX_PARAM_ERROR);
             return;
         }
-        const int rows = e->rows, size = e->components;
-        const T* m = values + static_cast<std::size_t>(e->index - param->firstMember->index) *
-                                  static_cast<std::size_t>(size);
-        float given[16] = {}, columns[16] = {};
-        for (int k = 0; k < size; ++k) {
-            given[k] = static_cast<float>(m[k]);
-        }
-        if (byColumns) {
-            std::copy(given, given + size, columns);
-        } else {
-            cgrt::toColumns(given, rows, size / rows, columns);
-        }
-        cgrt::setMatrixParameter(e, columns);
+        use(*e, static_cast<std::size_t>(e->index - param->firstMember->index) *
+                    static_cast<std::size_t>(e->components));
     }
 }
 
-// The matrices into `values`, laid out as setMatrices reads them.
+template <typename T>
+void setMatrices(CGparameter param, long offset, long count, bool byColumns, const T* values) {
+    forEachMatrix(param, offset, count, values, [&](CgParameterState& e, std::size_t at) {
+        float given[16] = {}, columns[16] = {};
+        std::copy(values + at, values + at + e.components, given);
+        if (byColumns) {
+            std::copy(given, given + e.components, columns);
+        } else {
+            cgrt::toColumns(given, e.rows, e.components / e.rows, columns);
+        }
+        cgrt::setMatrixParameter(&e, columns);
+    });
+}
+
 template <typename T>
 void getMatrices(CGparameter param, long offset, long count, bool byColumns, T* values) {
-    if (values == nullptr) {
-        valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
-        return;
-    }
-    for (CgParameterState* e : elements(param, offset, count)) {
-        if (e->kind != cgrt::UniformKind::Matrix) {
-            cgrt::raise(CG_NOT_MATRIX_PARAM_ERROR);
-            return;
+    forEachMatrix(param, offset, count, values, [&](CgParameterState& e, std::size_t at) {
+        const int rows = e.rows, columns = e.components / rows;
+        for (int k = 0; k < e.components; ++k) {
+            values[at + static_cast<std::size_t>(k)] = static_cast<T>(
+                byColumns ? e.values[k] : e.values[(k % columns) * rows + k / columns]);
         }
-        const int rows = e->rows, size = e->components, columns = size / rows;
-        T* m = values + static_cast<std::size_t>(e->index - param->firstMember->index) *
-                            static_cast<std::size_t>(size);
-        for (int k = 0; k < size; ++k) {
-            m[k] = static_cast<T>(byColumns ? e->values[k]
-                                            : e->values[(k % columns) * rows + k / columns]);
-        }
-    }
+    });
 }
 
 // What `param` starts at: a vector's components, a matrix's by rows (or by columns), an array's
@@ -172,7 +157,7 @@ std::vector<float> defaultsOf(const CgParameterState& p, bool byColumns) {
 // when `count` has no room for them all.
 template <typename T>
 int getDefaults(CGparameter param, int count, T* values, bool byColumns) {
-    if (valid(param) == nullptr) {
+    if (cgrt::validParameter(param) == nullptr) {
         return 0;
     }
     const std::vector<float> defaults = defaultsOf(*param, byColumns);
@@ -207,7 +192,7 @@ CGparameter cgGetArrayParameter(CGparameter aparam, int index) {
 }
 
 int cgGetArrayDimension(CGparameter param) {
-    const CgParameterState* p = valid(param);
+    const CgParameterState* p = cgrt::validParameter(param);
     return p != nullptr && p->type == CG_ARRAY ? 1 : 0;
 }
 
@@ -217,7 +202,7 @@ CGtype cgGetArrayType(CGparameter param) {
 }
 
 int cgGetArraySize(CGparameter param, int dimension) {
-    const CgParameterState* p = valid(param);
+    const CgParameterState* p = cgrt::validParameter(param);
     return p != nullptr && p->type == CG_ARRAY && dimension == 0 ? p->arraySize : 0;
 }
 
@@ -225,124 +210,54 @@ int cgGetArrayTotalSize(CGparameter param) {
     return cgGetArraySize(param, 0);
 }
 
-int cgGetParameterDefaultValuefr(CGparameter param, int count, float* values) {
-    return getDefaults(param, count, values, false);
-}
+// Each call below comes in float and double forms (and int for defaults), by rows and by columns,
+// for elements of 1 to 4 components: the macros write them out.
+#define CG_DEFAULT_CALLS(S, T)                                                      \
+    int cgGetParameterDefaultValue##S##r(CGparameter param, int count, T* values) { \
+        return getDefaults(param, count, values, false);                            \
+    }                                                                               \
+    int cgGetParameterDefaultValue##S##c(CGparameter param, int count, T* values) { \
+        return getDefaults(param, count, values, true);                             \
+    }
 
-int cgGetParameterDefaultValuefc(CGparameter param, int count, float* values) {
-    return getDefaults(param, count, values, true);
-}
+CG_DEFAULT_CALLS(f, float)
+CG_DEFAULT_CALLS(d, double)
+CG_DEFAULT_CALLS(i, int)
 
-int cgGetParameterDefaultValuedr(CGparameter param, int count, double* values) {
-    return getDefaults(param, count, values, false);
-}
+#define CG_VECTOR_ARRAY_CALLS(N, S, T)                                                         \
+    void cgGLSetParameterArray##N##S(CGparameter param, long offset, long count, const T* v) { \
+        setArray(param, offset, count, N, v);                                                  \
+    }                                                                                          \
+    void cgGLGetParameterArray##N##S(CGparameter param, long offset, long count, T* v) {       \
+        getArray(param, offset, count, N, v);                                                  \
+    }
 
-int cgGetParameterDefaultValuedc(CGparameter param, int count, double* values) {
-    return getDefaults(param, count, values, true);
-}
+CG_VECTOR_ARRAY_CALLS(1, f, float)
+CG_VECTOR_ARRAY_CALLS(2, f, float)
+CG_VECTOR_ARRAY_CALLS(3, f, float)
+CG_VECTOR_ARRAY_CALLS(4, f, float)
+CG_VECTOR_ARRAY_CALLS(1, d, double)
+CG_VECTOR_ARRAY_CALLS(2, d, double)
+CG_VECTOR_ARRAY_CALLS(3, d, double)
+CG_VECTOR_ARRAY_CALLS(4, d, double)
 
-int cgGetParameterDefaultValueir(CGparameter param, int count, int* values) {
-    return getDefaults(param, count, values, false);
-}
+#define CG_MATRIX_ARRAY_CALLS(S, T)                                                            \
+    void cgGLSetMatrixParameterArray##S##c(CGparameter param, long offset, long count,         \
+                                           const T* m) {                                       \
+        setMatrices(param, offset, count, true, m);                                            \
+    }                                                                                          \
+    void cgGLSetMatrixParameterArray##S##r(CGparameter param, long offset, long count,         \
+                                           const T* m) {                                       \
+        setMatrices(param, offset, count, false, m);                                           \
+    }                                                                                          \
+    void cgGLGetMatrixParameterArray##S##c(CGparameter param, long offset, long count, T* m) { \
+        getMatrices(param, offset, count, true, m);                                            \
+    }                                                                                          \
+    void cgGLGetMatrixParameterArray##S##r(CGparameter param, long offset, long count, T* m) { \
+        getMatrices(param, offset, count, false, m);                                           \
+    }
 
-int cgGetParameterDefaultValueic(CGparameter param, int count, int* values) {
-    return getDefaults(param, count, values, true);
-}
-
-void cgGLSetParameterArray1f(CGparameter param, long offset, long count, const float* v) {
-    setArray(param, offset, count, 1, v);
-}
-
-void cgGLSetParameterArray2f(CGparameter param, long offset, long count, const float* v) {
-    setArray(param, offset, count, 2, v);
-}
-
-void cgGLSetParameterArray3f(CGparameter param, long offset, long count, const float* v) {
-    setArray(param, offset, count, 3, v);
-}
-
-void cgGLSetParameterArray4f(CGparameter param, long offset, long count, const float* v) {
-    setArray(param, offset, count, 4, v);
-}
-
-void cgGLSetParameterArray1d(CGparameter param, long offset, long count, const double* v) {
-    setArray(param, offset, count, 1, v);
-}
-
-void cgGLSetParameterArray2d(CGparameter param, long offset, long count, const double* v) {
-    setArray(param, offset, count, 2, v);
-}
-
-void cgGLSetParameterArray3d(CGparameter param, long offset, long count, const double* v) {
-    setArray(param, offset, count, 3, v);
-}
-
-void cgGLSetParameterArray4d(CGparameter param, long offset, long count, const double* v) {
-    setArray(param, offset, count, 4, v);
-}
-
-void cgGLGetParameterArray1f(CGparameter param, long offset, long count, float* v) {
-    getArray(param, offset, count, 1, v);
-}
-
-void cgGLGetParameterArray2f(CGparameter param, long offset, long count, float* v) {
-    getArray(param, offset, count, 2, v);
-}
-
-void cgGLGetParameterArray3f(CGparameter param, long offset, long count, float* v) {
-    getArray(param, offset, count, 3, v);
-}
-
-void cgGLGetParameterArray4f(CGparameter param, long offset, long count, float* v) {
-    getArray(param, offset, count, 4, v);
-}
-
-void cgGLGetParameterArray1d(CGparameter param, long offset, long count, double* v) {
-    getArray(param, offset, count, 1, v);
-}
-
-void cgGLGetParameterArray2d(CGparameter param, long offset, long count, double* v) {
-    getArray(param, offset, count, 2, v);
-}
-
-void cgGLGetParameterArray3d(CGparameter param, long offset, long count, double* v) {
-    getArray(param, offset, count, 3, v);
-}
-
-void cgGLGetParameterArray4d(CGparameter param, long offset, long count, double* v) {
-    getArray(param, offset, count, 4, v);
-}
-
-void cgGLSetMatrixParameterArrayfc(CGparameter param, long offset, long count, const float* m) {
-    setMatrices(param, offset, count, true, m);
-}
-
-void cgGLSetMatrixParameterArrayfr(CGparameter param, long offset, long count, const float* m) {
-    setMatrices(param, offset, count, false, m);
-}
-
-void cgGLSetMatrixParameterArraydc(CGparameter param, long offset, long count, const double* m) {
-    setMatrices(param, offset, count, true, m);
-}
-
-void cgGLSetMatrixParameterArraydr(CGparameter param, long offset, long count, const double* m) {
-    setMatrices(param, offset, count, false, m);
-}
-
-void cgGLGetMatrixParameterArrayfc(CGparameter param, long offset, long count, float* m) {
-    getMatrices(param, offset, count, true, m);
-}
-
-void cgGLGetMatrixParameterArrayfr(CGparameter param, long offset, long count, float* m) {
-    getMatrices(param, offset, count, false, m);
-}
-
-void cgGLGetMatrixParameterArraydc(CGparameter param, long offset, long count, double* m) {
-    getMatrices(param, offset, count, true, m);
-}
-
-void cgGLGetMatrixParameterArraydr(CGparameter param, long offset, long count, double* m) {
-    getMatrices(param, offset, count, false, m);
-}
+CG_MATRIX_ARRAY_CALLS(f, float)
+CG_MATRIX_ARRAY_CALLS(d, double)
 
 }  // extern "C"

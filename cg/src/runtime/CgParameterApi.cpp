@@ -6,14 +6,6 @@
 
 namespace {
 
-CgParameterState* valid(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    return param;
-}
-
 void setVector(CGparameter param, float x, float y, float z, float w, int count) {
     const float v[] = {x, y, z, w};
     cgrt::setVectorParameter(param, count, v);
@@ -48,7 +40,7 @@ void cgGLSetParameter2f(CGparameter param, float x, float y) {
 }
 
 void cgSetParameterValuefr(CGparameter param, int count, const float* values) {
-    if (valid(param) == nullptr) {
+    if (cgrt::validParameter(param) == nullptr) {
         return;
     }
     if (values == nullptr || count < 0) {
@@ -67,7 +59,7 @@ void cgSetMatrixParameterfc(CGparameter param, const float* matrix) {
 }
 
 void cgSetMatrixParameterfr(CGparameter param, const float* matrix) {
-    if (valid(param) == nullptr || matrix == nullptr) {
+    if (cgrt::validParameter(param) == nullptr || matrix == nullptr) {
         cgrt::setMatrixParameter(param, matrix);
         return;
     }

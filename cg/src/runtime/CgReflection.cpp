@@ -350,12 +350,17 @@ void assignUnits(CgProgramState& program) {
     }
 }
 
-CgParameterState* valid(CGparameter param) {
-    if (!cgrt::isValid(param)) {
-        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
-        return nullptr;
+// Whether `program` is a program and `nameSpace` one of its walks; raises the error if not.
+bool validWalk(CGprogram program, CGenum nameSpace) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return false;
     }
-    return param;
+    if (nameSpace != CG_PROGRAM && nameSpace != CG_GLOBAL) {
+        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -376,23 +381,18 @@ void addParameters(CgProgramState& program, const Translation& translation) {
 extern "C" {
 
 CGparameter cgGetFirstParameter(CGprogram program, CGenum nameSpace) {
-    if (!cgrt::isValid(program)) {
-        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    if (nameSpace != CG_PROGRAM && nameSpace != CG_GLOBAL) {
-        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+    if (!validWalk(program, nameSpace)) {
         return nullptr;
     }
     return program->firstOf[nameSpace == CG_GLOBAL ? 1 : 0];
 }
 
 CGparameter cgGetNextParameter(CGparameter param) {
-    return valid(param) != nullptr ? param->next : nullptr;
+    return cgrt::validParameter(param) != nullptr ? param->next : nullptr;
 }
 
 CGparameter cgGetFirstStructParameter(CGparameter param) {
-    if (valid(param) == nullptr) {
+    if (cgrt::validParameter(param) == nullptr) {
         return nullptr;
     }
     if (!isStruct(*param)) {
@@ -403,12 +403,7 @@ CGparameter cgGetFirstStructParameter(CGparameter param) {
 }
 
 CGparameter cgGetFirstLeafParameter(CGprogram program, CGenum nameSpace) {
-    if (!cgrt::isValid(program)) {
-        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
-        return nullptr;
-    }
-    if (nameSpace != CG_PROGRAM && nameSpace != CG_GLOBAL) {
-        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+    if (!validWalk(program, nameSpace)) {
         return nullptr;
     }
     for (const auto& p : program->parameters) {
@@ -420,7 +415,7 @@ CGparameter cgGetFirstLeafParameter(CGprogram program, CGenum nameSpace) {
 }
 
 CGparameter cgGetNextLeafParameter(CGparameter param) {
-    if (valid(param) == nullptr) {
+    if (cgrt::validParameter(param) == nullptr) {
         return nullptr;
     }
     const auto& all = param->program->parameters;
@@ -433,19 +428,19 @@ CGparameter cgGetNextLeafParameter(CGparameter param) {
 }
 
 const char* cgGetParameterSemantic(CGparameter param) {
-    return valid(param) != nullptr ? param->semantic.c_str() : "";
+    return cgrt::validParameter(param) != nullptr ? param->semantic.c_str() : "";
 }
 
 CGenum cgGetParameterDirection(CGparameter param) {
-    return valid(param) != nullptr ? param->direction : CG_ERROR;
+    return cgrt::validParameter(param) != nullptr ? param->direction : CG_ERROR;
 }
 
 CGenum cgGetParameterVariability(CGparameter param) {
-    return valid(param) != nullptr ? param->variability : CG_ERROR;
+    return cgrt::validParameter(param) != nullptr ? param->variability : CG_ERROR;
 }
 
 CGresource cgGetParameterResource(CGparameter param) {
-    if (valid(param) == nullptr) {
+    if (cgrt::validParameter(param) == nullptr) {
         return CG_UNDEFINED;
     }
     return param->resource;

@@ -219,6 +219,14 @@ bool isValid(CGparameter param) {
     return false;
 }
 
+CgParameterState* validParameter(CGparameter param) {
+    if (!isValid(param)) {
+        raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return nullptr;
+    }
+    return param;
+}
+
 }  // namespace cgrt
 
 extern "C" {

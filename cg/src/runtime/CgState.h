@@ -84,6 +84,8 @@ void setListingEverywhere(const std::string& listing);
 bool isValid(CGcontext context);
 bool isValid(CGprogram program);
 bool isValid(CGparameter param);
+// `param`, or null with CG_INVALID_PARAM_HANDLE_ERROR raised when it is no parameter.
+CgParameterState* validParameter(CGparameter param);
 
 // 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
 int profileSlot(CGprofile profile);
