@@ -291,6 +291,40 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
     EXPECT_NE(v.uniforms[0].glslName, f.uniforms[0].glslName);
 }
 
+// The signature is read as the preprocessor leaves it, and what no program declares stays
+// bounded: structs nested many members wide stop at a few thousand parameters instead of growing
+// without end, an array size past any real one is none, an entry that is not there gives nothing.
+TEST(CgTranslatorTest, EntryParametersAreReadWithinBounds) {
+    std::string wide = "struct s0 { float4 a; };\n";
+    for (int level = 1; level <= 8; ++level) {
+        wide += "struct s" + std::to_string(level) + " {";
+        for (int member = 0; member < 10; ++member) {
+            wide += " s" + std::to_string(level - 1) + " m" + std::to_string(member) + ";";
+        }
+        wide += " };\n";
+    }
+    wide += "float4 main(uniform s8 deep, float4 c : COLOR0) : COLOR { return c; }\n";
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<cgrt::EntryParameter> deep = cgrt::entryParameters(wide, "main", true);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(deep.size(), 4096u);
+    EXPECT_EQ(deep[1].name, "deep.m0");
+    EXPECT_EQ(deep[9].name, "deep.m0.m0.m0.m0.m0.m0.m0.m0.a");
+
+    const std::vector<cgrt::EntryParameter> arrays = cgrt::entryParameters(
+        "#define N 4\n"
+        "float4 main(uniform float4 a[N], uniform float b[99999999999], out float4 o : COLOR)\n"
+        "{ o = a[0]; return o; }\n",
+        "main", true);
+    ASSERT_EQ(arrays.size(), 4u);       // a, b, o and the result
+    EXPECT_EQ(arrays[0].arraySize, 0);  // unexpanded: the caller expands macros first
+    EXPECT_EQ(arrays[1].arraySize, 0);
+    EXPECT_EQ(arrays[2].direction, cgrt::Direction::Out);
+    EXPECT_TRUE(arrays[3].result);
+    EXPECT_TRUE(
+        cgrt::entryParameters("float4 other() : COLOR { return 0; }", "main", true).empty());
+}
+
 // Global uniforms start where their initializers say, read after preprocessing and wherever they
 // stand among structs, functions and comments; matrices come column by column.
 TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {

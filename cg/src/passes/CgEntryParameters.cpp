@@ -11,7 +11,12 @@ namespace cgrt {
 namespace {
 
 // Deeper nesting than any real shader has; a struct that holds itself stops there.
-constexpr int MAX_DEPTH = 8;
+constexpr int MAX_DEPTH = 16;
+// More parameters than any real program has: nested structs of many members each stop there
+// rather than multiply without end.
+constexpr std::size_t MAX_PARAMETERS = 4096;
+// Larger than any array a program can be given values for.
+constexpr long MAX_ARRAY_SIZE = 65536;
 
 std::string trimmed(const std::string& s) {
     const std::size_t first = s.find_first_not_of(" \t\r\n");
@@ -40,7 +45,11 @@ struct Declaration {
 // The size in the first "[N]" of `text`; 0 when there is none or it is no number.
 int arraySizeIn(const std::string& text) {
     const std::size_t open = text.find('[');
-    return open == std::string::npos ? 0 : std::atoi(text.c_str() + open + 1);
+    if (open == std::string::npos) {
+        return 0;
+    }
+    const long size = std::strtol(text.c_str() + open + 1, nullptr, 10);
+    return size > 0 && size <= MAX_ARRAY_SIZE ? static_cast<int>(size) : 0;
 }
 
 Declaration declarationOf(std::string text) {
@@ -86,6 +95,9 @@ class Lister {
     void add(const Declaration& d, const std::string& prefix, const EntryParameter& outer,
              int depth) {
         for (const std::string& name : d.names) {
+            if (out.size() >= MAX_PARAMETERS) {
+                return;
+            }
             EntryParameter p = outer;
             p.name = prefix + cgName(name);
             p.type = d.type;

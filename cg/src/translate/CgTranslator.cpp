@@ -411,6 +411,10 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
+// Arrays up to this long are given their elements as parameters of their own; a longer one (far
+// past what real programs declare) is sent whole, as its initializer says.
+constexpr std::uint32_t MAX_ELEMENTS = 4096;
+
 // Vectors of floats or ints and matrices of floats can be set; anything else is only found by
 // name. glslang writes a Cg matrix's rows as the columns of the module's type.
 void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
@@ -429,10 +433,12 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
                type.vecsize <= 4 && type.columns == 1) {
         u.arrayWidth = static_cast<int>(type.vecsize);
-        u.arraySize = type.array_size_literal[0] ? static_cast<int>(type.array[0]) : 0;
+        u.arraySize = type.array_size_literal[0] && type.array[0] <= MAX_ELEMENTS
+                          ? static_cast<int>(type.array[0])
+                          : 0;
     } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
-               type.array_size_literal[0] && type.columns >= 2 && type.vecsize >= 2 &&
-               type.vecsize <= 4) {
+               type.array_size_literal[0] && type.array[0] <= MAX_ELEMENTS && type.columns >= 2 &&
+               type.vecsize >= 2 && type.vecsize <= 4) {
         // An array of matrices: each element's shape, as a matrix's.
         u.arraySize = static_cast<int>(type.array[0]);
         u.components = static_cast<int>(type.vecsize * type.columns);
