@@ -1,5 +1,5 @@
-// Walking a program's parameters and setting their values without the GL-specific calls: what a
-// frontend that loads shaders it has never seen uses to find out what they take.
+// Setting parameters' values without the GL-specific calls, as a frontend that loads shaders it
+// has never seen does once it has walked their parameters (CgReflection.cpp).
 #include "CgState.h"
 
 #include <Cg/cgGL.h>
