@@ -979,18 +979,21 @@ TEST_F(CgRuntimeTest, VaryingInputsAreFedFromArraysThroughTheirParameters) {
     }
     EXPECT_EQ(callbackCalls, 0);
     // Where each went: the coordinate set on its own client unit, the active one left at 0.
-    EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_TRUE(glIsEnabled(GL_COLOR_ARRAY));
-    EXPECT_TRUE(glIsEnabled(GL_NORMAL_ARRAY));
-    GLint value = 0;
-    glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    glClientActiveTexture(GL_TEXTURE1);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    glClientActiveTexture(GL_TEXTURE0);
-    glGetVertexAttribiv(6, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &value);
-    EXPECT_EQ(value, GL_TRUE);
+    const auto expectArrays = [](GLboolean enabled) {
+        EXPECT_EQ(glIsEnabled(GL_VERTEX_ARRAY), enabled);
+        EXPECT_EQ(glIsEnabled(GL_COLOR_ARRAY), enabled);
+        EXPECT_EQ(glIsEnabled(GL_NORMAL_ARRAY), enabled);
+        GLint value = 0;
+        glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &value);
+        EXPECT_EQ(value, GL_TEXTURE0);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+        glClientActiveTexture(GL_TEXTURE1);
+        EXPECT_EQ(glIsEnabled(GL_TEXTURE_COORD_ARRAY), enabled);
+        glClientActiveTexture(GL_TEXTURE0);
+        glGetVertexAttribiv(6, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &value);
+        EXPECT_EQ(value, enabled);
+    };
+    expectArrays(GL_TRUE);
 
     cgGLBindProgram(vertex);
     cgGLBindProgram(fragment);
@@ -1010,12 +1013,7 @@ TEST_F(CgRuntimeTest, VaryingInputsAreFedFromArraysThroughTheirParameters) {
     for (const Input& input : INPUTS) {
         cgGLDisableClientState(cgGetNamedParameter(vertex, input.name));
     }
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    glClientActiveTexture(GL_TEXTURE1);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
-    glClientActiveTexture(GL_TEXTURE0);
-    glGetVertexAttribiv(6, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &value);
-    EXPECT_EQ(value, GL_FALSE);
+    expectArrays(GL_FALSE);
     EXPECT_EQ(callbackCalls, 0);
 
     // Only a vertex program's varying inputs are fed.
