@@ -38,16 +38,13 @@ inline GLuint makeNearestTexture(GLint format, int size, GLenum type, const void
 }
 
 // The samplers among the parameters from `p` on, also those in uniform structs (`IN.texture`).
-// NVIDIA's runtime walks global uniforms (the corpus's `decal`) under CG_GLOBAL only and gives a
-// struct as one parameter; ours gives both walks alike, each member on its own. Binding a sampler
-// twice changes nothing.
+// Global uniforms (the corpus's `decal`) walk under CG_GLOBAL only, and a struct is one parameter
+// holding its members.
 inline void collectSamplers(CGparameter p, std::vector<CGparameter>& out) {
     for (; p != nullptr; p = cgGetNextParameter(p)) {
-#ifdef NVIDIA_CG
         if (cgGetParameterType(p) == CG_STRUCT) {
             collectSamplers(cgGetFirstStructParameter(p), out);
         }
-#endif
         if (cgGetParameterType(p) == CG_SAMPLER2D) {
             out.push_back(p);
         }

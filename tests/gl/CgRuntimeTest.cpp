@@ -271,11 +271,17 @@ TEST_F(CgRuntimeTest, DrawsUseTheValuesSetWhetherBeforeOrAfterEnabling) {
     EXPECT_EQ(callbackCalls, 0);
 }
 
-TEST_F(CgRuntimeTest, SamplersTakeUnitsInDeclarationOrder) {
-    CGprogram fragment = compile(TWO_SAMPLER_FRAGMENT, fragmentProfile);
-    CGparameter first = cgGetNamedParameter(fragment, "first");
-    CGparameter second = cgGetNamedParameter(fragment, "second");
-
+// Samplers take the unit their TEXUNITn names, the others the lowest units left in declaration
+// order: a frontend that binds its source image to unit 0 itself finds it where it put it.
+TEST_F(CgRuntimeTest, SamplersTakeTheirTexunitOrTheLowestUnitLeft) {
+    struct Case {
+        const char* source;
+        int units[2];  // of `first` and `second`
+    };
+    const std::string explicitFirst =
+        std::string(TWO_SAMPLER_FRAGMENT)
+            .replace(std::strlen("uniform sampler2D first"), 0, " : TEXUNIT1");
+    const Case CASES[] = {{TWO_SAMPLER_FRAGMENT, {0, 1}}, {explicitFirst.c_str(), {1, 0}}};
     GLuint textures[2];
     glGenTextures(2, textures);
     const unsigned char colours[2][4] = {{255, 0, 0, 255}, {0, 0, 255, 255}};
@@ -286,35 +292,44 @@ TEST_F(CgRuntimeTest, SamplersTakeUnitsInDeclarationOrder) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     }
     glBindTexture(GL_TEXTURE_2D, 0);
-    cgGLSetTextureParameter(first, textures[0]);
-    cgGLSetTextureParameter(second, textures[1]);
-    cgGLEnableTextureParameter(first);
-    cgGLEnableTextureParameter(second);
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(c.source);
+        CGprogram fragment = compile(c.source, fragmentProfile);
+        const CGparameter samplers[2] = {cgGetNamedParameter(fragment, "first"),
+                                         cgGetNamedParameter(fragment, "second")};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(cgGetParameterResource(samplers[i]), CG_TEXUNIT0 + c.units[i]);
+            cgGLSetTextureParameter(samplers[i], textures[i]);
+            cgGLEnableTextureParameter(samplers[i]);
+        }
 
-    // Bound on their own units; the active unit is left as it was.
-    GLint value = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
-    EXPECT_EQ(value, GL_TEXTURE0);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), textures[0]);
-    glActiveTexture(GL_TEXTURE1);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), textures[1]);
-    glActiveTexture(GL_TEXTURE0);
+        // Bound on their own units; the active unit is left as it was.
+        GLint value = 0;
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &value);
+        EXPECT_EQ(value, GL_TEXTURE0);
+        for (int i = 0; i < 2; ++i) {
+            glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(c.units[i]));
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+            EXPECT_EQ(static_cast<GLuint>(value), textures[i]);
+        }
+        glActiveTexture(GL_TEXTURE0);
 
-    // The fragment program reads each sampler from its own unit.
-    cgGLSetParameter4f(cgGetNamedParameter(fragment, "weight"), 0.5f, 0.5f, 0.5f, 0.5f);
-    cgGLBindProgram(fragment);
-    cgGLEnableProfile(fragmentProfile);
-    const Rgb pixel = drawWhiteSquare();
-    EXPECT_NEAR(pixel[0], 128, 1);
-    EXPECT_EQ(pixel[1], 0);
-    EXPECT_EQ(pixel[2], 255);
+        // The fragment program reads each sampler from its own unit.
+        cgGLSetParameter4f(cgGetNamedParameter(fragment, "weight"), 0.5f, 0.5f, 0.5f, 0.5f);
+        cgGLBindProgram(fragment);
+        cgGLEnableProfile(fragmentProfile);
+        const Rgb pixel = drawWhiteSquare();
+        EXPECT_NEAR(pixel[0], 128, 1);
+        EXPECT_EQ(pixel[1], 0);
+        EXPECT_EQ(pixel[2], 255);
+        cgGLDisableProfile(fragmentProfile);
 
-    cgGLDisableTextureParameter(second);
-    EXPECT_FALSE(cgrt::isTextureParameterEnabled(second));
-    EXPECT_TRUE(cgrt::isTextureParameterEnabled(first));
-    EXPECT_EQ(cgGLGetTextureParameter(second), textures[1]);
+        cgGLDisableTextureParameter(samplers[1]);
+        EXPECT_FALSE(cgrt::isTextureParameterEnabled(samplers[1]));
+        EXPECT_TRUE(cgrt::isTextureParameterEnabled(samplers[0]));
+        EXPECT_EQ(cgGLGetTextureParameter(samplers[1]), textures[1]);
+    }
+    glDeleteTextures(2, textures);
     EXPECT_EQ(callbackCalls, 0);
 }
 
@@ -735,6 +750,325 @@ TEST_F(CgRuntimeTest, VertexInputsReadTheAttributesNvidiasProfilesBindThemTo) {
     EXPECT_EQ(drawnPixel(face, attributes), (std::array<float, 4>{20.25f, 30.5f, 5.75f, 10.125f}));
 }
 
+// One line a parameter of the walk from `p` on, a struct's members indented under it: name, type,
+// semantic, direction, variability and resource, with the resource's index where it numbers one
+// of a kind (cgc's constant registers, which NVIDIA gives as the index of "c", have no
+// counterpart in GLSL).
+std::string walkOf(CGparameter p, int depth = 0) {
+    static const std::pair<CGtype, const char*> TYPES[] = {
+        {CG_STRUCT, "struct"}, {CG_FLOAT, "float"},        {CG_FLOAT2, "float2"},
+        {CG_FLOAT3, "float3"}, {CG_FLOAT4, "float4"},      {CG_FLOAT4x4, "float4x4"},
+        {CG_HALF4, "half4"},   {CG_SAMPLER2D, "sampler2D"}};
+    std::string out;
+    for (; p != nullptr; p = cgGetNextParameter(p)) {
+        const char* type = "?";
+        for (const auto& [value, name] : TYPES) {
+            type = cgGetParameterType(p) == value ? name : type;
+        }
+        const CGenum direction = cgGetParameterDirection(p);
+        const CGresource resource = cgGetParameterResource(p);
+        out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + cgGetParameterName(p) + " " +
+               type + " '" + cgGetParameterSemantic(p) + "' " +
+               (direction == CG_IN    ? "in"
+                : direction == CG_OUT ? "out"
+                                      : "inout") +
+               " " + (cgGetParameterVariability(p) == CG_VARYING ? "varying" : "uniform") + " " +
+               cgGetResourceString(resource);
+        if (cgGetParameterBaseResource(p) != CG_UNDEFINED) {
+            out += " " + std::string(cgGetResourceString(cgGetParameterBaseResource(p))) + "+" +
+                   std::to_string(cgGetParameterResourceIndex(p));
+        }
+        out += "\n";
+        if (cgGetParameterType(p) == CG_STRUCT) {
+            out += walkOf(cgGetFirstStructParameter(p), depth + 1);
+        }
+    }
+    return out;
+}
+
+// Programs written for NVIDIA's runtime walk their parameters as it gives them (NVIDIA's Cg 3.1
+// answers, arbvp1 and arbfp1 on this driver): the entry's parameters under CG_PROGRAM in the
+// order of the signature, varyings among them, structs holding their members; the global uniforms
+// and the entry's result under CG_GLOBAL. Samplers take their TEXUNITn, the others the lowest
+// units left; every name of the walk is found by cgGetNamedParameter.
+TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
+    struct Case {
+        bool vertex;
+        const char* source;
+        const char* program;
+        const char* global;
+    };
+    const Case CASES[] = {
+        {true,
+         "struct input { float2 video_size; float frame_count; };\n"
+         "struct output { float4 position : POSITION; float4 color : COLOR;\n"
+         "                float2 tex_coord : TEXCOORD0; };\n"
+         "void main(in float4 position : POSITION, in float4 color : COLOR,\n"
+         "          in float2 tex_coord : TEXCOORD0, in float4 vertex_coord : ATTR5,\n"
+         "          in float4 t : TANGENT, in float3 n : NORMAL,\n"
+         "          uniform float4x4 modelViewProj, uniform input IN, out output OUT)\n"
+         "{\n"
+         "    OUT.position = mul(modelViewProj, position) + vertex_coord + t + n.xyzz;\n"
+         "    OUT.color = color;\n"
+         "    OUT.tex_coord = tex_coord * IN.video_size * IN.frame_count;\n"
+         "}\n",
+         "position float4 'POSITION' in varying POSITION0 POSITION0+0\n"
+         "color float4 'COLOR' in varying COLOR0 COLOR0+0\n"
+         "tex_coord float2 'TEXCOORD0' in varying TEXCOORD0 TEXCOORD0+0\n"
+         "vertex_coord float4 'ATTR5' in varying ATTR5 ATTR0+5\n"
+         "t float4 'TANGENT' in varying ATTR14 ATTR0+14\n"
+         "n float3 'NORMAL' in varying NORMAL0 NORMAL0+0\n"
+         "modelViewProj float4x4 '' in uniform c\n"
+         "IN struct '' in uniform CG_UNDEFINED\n"
+         "  IN.video_size float2 '' in uniform c\n"
+         "  IN.frame_count float '' in uniform c\n"
+         "OUT struct '' out varying CG_UNDEFINED\n"
+         "  OUT.position float4 'POSITION' out varying HPOS\n"
+         "  OUT.color float4 'COLOR' out varying COL0 COL0+0\n"
+         "  OUT.tex_coord float2 'TEXCOORD0' out varying TEX0 TEX0+0\n",
+         ""},
+        {false,
+         "struct vin { float2 tex : TEXCOORD1; float4 col : COLOR0; };\n"
+         "uniform sampler2D g;\n"
+         "uniform float4 tint;\n"
+         "float4 main(vin IN, uniform sampler2D s0 : TEXUNIT2, uniform sampler2D s1,\n"
+         "            float4 w : WPOS) : COLOR\n"
+         "{\n"
+         "    return tint * (tex2D(s0, IN.tex) + tex2D(s1, IN.tex) + tex2D(g, IN.tex)) * IN.col\n"
+         "           + w;\n"
+         "}\n",
+         "IN struct '' in varying CG_UNDEFINED\n"
+         "  IN.tex float2 'TEXCOORD1' in varying TEX1 TEX0+1\n"
+         "  IN.col float4 'COLOR0' in varying COL0 COL0+0\n"
+         "s0 sampler2D 'TEXUNIT2' in uniform texunit 2 texunit 0+2\n"
+         "s1 sampler2D '' in uniform texunit 0 texunit 0+0\n"
+         "w float4 'WPOS' in varying WPOS\n",
+         "g sampler2D '' in uniform texunit 1 texunit 0+1\n"
+         "tint float4 '' in uniform c\n"
+         "main float4 'COLOR' out varying COL0 COL0+0\n"},
+        {true,
+         "struct vout { float4 position : POSITION; float4 tex : TEXCOORD3; };\n"
+         "uniform float4x4 mvp;\n"
+         "vout main(float4 p : POSITION, float4 c1 : COLOR1, float4 b : BLENDWEIGHT,\n"
+         "          float4 t7 : TEXCOORD7)\n"
+         "{\n"
+         "    vout o;\n"
+         "    o.position = mul(mvp, p);\n"
+         "    o.tex = c1 + b + t7;\n"
+         "    return o;\n"
+         "}\n",
+         "p float4 'POSITION' in varying POSITION0 POSITION0+0\n"
+         "c1 float4 'COLOR1' in varying COLOR1 COLOR0+1\n"
+         "b float4 'BLENDWEIGHT' in varying BLENDWEIGHT0 BLENDWEIGHT0+0\n"
+         "t7 float4 'TEXCOORD7' in varying TEXCOORD7 TEXCOORD0+7\n",
+         "mvp float4x4 '' in uniform c\n"
+         "main struct '' out varying CG_UNDEFINED\n"
+         "  main.position float4 'POSITION' out varying HPOS\n"
+         "  main.tex float4 'TEXCOORD3' out varying TEX3 TEX0+3\n"},
+    };
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(c.source);
+        CGprogram program = compile(c.source, c.vertex ? vertexProfile : fragmentProfile);
+        ASSERT_NE(program, nullptr);
+        EXPECT_EQ(walkOf(cgGetFirstParameter(program, CG_PROGRAM)), c.program);
+        EXPECT_EQ(walkOf(cgGetFirstParameter(program, CG_GLOBAL)), c.global);
+        for (const CGenum nameSpace : {CG_PROGRAM, CG_GLOBAL}) {
+            for (CGparameter p = cgGetFirstLeafParameter(program, nameSpace); p != nullptr;
+                 p = cgGetNextLeafParameter(p)) {
+                EXPECT_EQ(cgGetNamedParameter(program, cgGetParameterName(p)), p);
+            }
+        }
+    }
+    // A struct's members belong to it; anything else has none.
+    CGparameter in = cgGetNamedParameter(compile(CASES[1].source, fragmentProfile), "IN");
+    EXPECT_STREQ(cgGetParameterName(cgGetFirstStructParameter(in)), "IN.tex");
+    EXPECT_EQ(callbackCalls, 0);
+    EXPECT_EQ(cgGetFirstStructParameter(cgGetNextParameter(in)), nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_TYPE_ERROR);
+    EXPECT_EQ(cgGetResource("texunit 2"), CG_TEXUNIT2);
+    EXPECT_EQ(cgGetResource("TEXUNIT2"), CG_UNDEFINED);
+    EXPECT_STREQ(cgGetResourceString(CG_TEX3), "TEX3");
+    EXPECT_STREQ(cgGetResourceString(static_cast<CGresource>(5000)), "");
+}
+
+// An array holds its elements as parameters of their own, set one by one or together, and every
+// parameter reads back what the source starts it at (NVIDIA's Cg 3.1 answers).
+TEST_F(CgRuntimeTest, ArraysHoldTheirElementsAndDefaultsReadBack) {
+    CGprogram fragment = compile(
+        "uniform float2 w[3] = {float2(0.1, 0.2), float2(0.3, 0.4), float2(0.5, 0.6)};\n"
+        "uniform float4 k = float4(1, 2, 3, 4);\n"
+        "uniform float2x2 m = {1, 2, 3, 4};\n"
+        "uniform float2x2 r[2];\n"
+        "float4 main(float4 c : COLOR0) : COLOR\n"
+        "{\n"
+        "    return float4(w[1], w[2]) + 0 * (k + m[0].xyxy + w[0].xyxy)\n"
+        "           + float4(mul(r[1], float2(1, 0)), mul(r[1], float2(0, 1)));\n"
+        "}\n",
+        fragmentProfile);
+    ASSERT_NE(fragment, nullptr);
+    CGparameter w = cgGetNamedParameter(fragment, "w");
+    EXPECT_EQ(cgGetParameterType(w), CG_ARRAY);
+    EXPECT_EQ(cgGetArraySize(w, 0), 3);
+    EXPECT_EQ(cgGetArrayDimension(w), 1);
+    EXPECT_EQ(cgGetArrayType(w), CG_FLOAT2);
+    EXPECT_EQ(cgGetArrayTotalSize(w), 3);
+    EXPECT_EQ(cgGetArrayParameter(w, 1), cgGetNamedParameter(fragment, "w[1]"));
+    EXPECT_STREQ(cgGetParameterName(cgGetArrayParameter(w, 2)), "w[2]");
+    EXPECT_EQ(callbackCalls, 0);
+
+    // Defaults: a vector's, a matrix's by rows and by columns, an array's elements in turn.
+    struct Default {
+        const char* name;
+        bool byColumns;
+        std::vector<float> values;
+    };
+    const Default DEFAULTS[] = {{"k", false, {1, 2, 3, 4}},
+                                {"m", false, {1, 2, 3, 4}},
+                                {"m", true, {1, 3, 2, 4}},
+                                {"w", false, {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f}},
+                                {"w[1]", false, {0.3f, 0.4f}}};
+    for (const Default& d : DEFAULTS) {
+        SCOPED_TRACE(d.name);
+        float got[8] = {};
+        CGparameter p = cgGetNamedParameter(fragment, d.name);
+        const int n = d.byColumns ? cgGetParameterDefaultValuefc(p, 8, got)
+                                  : cgGetParameterDefaultValuefr(p, 8, got);
+        EXPECT_EQ(std::vector<float>(got, got + n), d.values);
+    }
+    double room[2] = {};
+    EXPECT_EQ(cgGetParameterDefaultValuedr(cgGetNamedParameter(fragment, "k"), 2, room), 0);
+    EXPECT_EQ(cgGetError(), CG_NOT_ENOUGH_DATA_ERROR);
+
+    // Elements past either end, and arrays that are none.
+    EXPECT_EQ(cgGetArrayParameter(w, 3), nullptr);
+    EXPECT_EQ(cgGetError(), CG_OUT_OF_ARRAY_BOUNDS_ERROR);
+    EXPECT_EQ(cgGetArrayParameter(cgGetNamedParameter(fragment, "k"), 0), nullptr);
+    EXPECT_EQ(cgGetError(), CG_ARRAY_PARAM_ERROR);
+    EXPECT_EQ(cgGetArraySize(cgGetNamedParameter(fragment, "k"), 0), 0);
+    const float values[6] = {0, 0, 0.25f, 0.5f, 0.75f, 1};
+    cgGLSetParameterArray2f(w, 2, 2, values);
+    EXPECT_EQ(cgGetError(), CG_OUT_OF_ARRAY_BOUNDS_ERROR);
+
+    // The window keeps 8 bits a colour and no alpha.
+    const auto drawsNear = [&](std::array<float, 3> expected) {
+        const std::array<float, 4> pixel = drawnPixel(fragment);
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(pixel[i], expected[i], 1.0f / 255.0f) << "component " << i;
+        }
+    };
+    drawsNear({0.3f, 0.4f, 0.5f});
+    // As NVIDIA's, the values are laid out as the whole array: w[1] takes values[2..3].
+    cgGLSetParameterArray2f(w, 1, 2, values);
+    float all[6] = {};
+    cgGLGetParameterArray2f(w, 0, 0, all);
+    EXPECT_EQ(std::vector<float>(all, all + 6),
+              (std::vector<float>{0.1f, 0.2f, 0.25f, 0.5f, 0.75f, 1}));
+    drawsNear({0.25f, 0.5f, 0.75f});
+    cgSetParameter2f(cgGetArrayParameter(w, 2), 0.125f, 0.375f);
+    drawsNear({0.25f, 0.5f, 0.125f});
+    // Matrices by rows, element 1 at matrices + 4; mul(r[1], x) reads its columns.
+    CGparameter r = cgGetNamedParameter(fragment, "r");
+    EXPECT_EQ(cgGetArrayType(r), CG_FLOAT2x2);
+    const float matrices[8] = {9, 9, 9, 9, 0.25f, 0.125f, 0.25f, 0};
+    cgGLSetMatrixParameterArrayfr(r, 1, 1, matrices);
+    float byColumns[8] = {};
+    cgGLGetMatrixParameterArrayfc(r, 0, 2, byColumns);
+    EXPECT_EQ(std::vector<float>(byColumns, byColumns + 8),
+              (std::vector<float>{0, 0, 0, 0, 0.25f, 0.25f, 0.125f, 0}));
+    drawsNear({0.5f, 0.75f, 0.25f});
+    cgGLSetMatrixParameterArrayfr(w, 0, 1, matrices);
+    EXPECT_EQ(cgGetError(), CG_NOT_MATRIX_PARAM_ERROR);
+    EXPECT_EQ(callbackCalls, 5);
+}
+
+// A vertex program's varying inputs are fed from arrays the way NVIDIA's arbvp1 feeds them:
+// positions, colours, normals and coordinate sets through GL's own arrays, ATTRn through generic
+// attribute n. The quad is drawn from those arrays alone.
+TEST_F(CgRuntimeTest, VaryingInputsAreFedFromArraysThroughTheirParameters) {
+    CGprogram vertex = compile(
+        "void main(float4 position : POSITION, float4 color : COLOR0, float2 uv : TEXCOORD1,\n"
+        "          float4 extra : ATTR6, float3 n : NORMAL,\n"
+        "          out float4 oP : POSITION, out float4 oC : COLOR0)\n"
+        "{\n"
+        "    oP = position;\n"
+        "    oC = color * float4(uv, 1, 1) + extra + float4(n, 0);\n"
+        "}\n",
+        vertexProfile);
+    CGprogram fragment =
+        compile("float4 main(float4 c : COLOR0) : COLOR { return c; }\n", fragmentProfile);
+    ASSERT_NE(vertex, nullptr);
+    ASSERT_NE(fragment, nullptr);
+    const float positions[] = {-1, -1, 1, -1, 1, 1, -1, 1};
+    const float colors[] = {0.5f, 0.5f, 0.5f, 1, 0.5f, 0.5f, 0.5f, 1,
+                            0.5f, 0.5f, 0.5f, 1, 0.5f, 0.5f, 0.5f, 1};
+    // One value for every vertex: a stride of 0 would step to the next.
+    const float uv[] = {0.5f, 1, 0.5f, 1, 0.5f, 1, 0.5f, 1};
+    const float extras[] = {0, 0, 0.25f, 0, 0, 0, 0.25f, 0, 0, 0, 0.25f, 0, 0, 0, 0.25f, 0};
+    const float normals[] = {0.25f, 0, 0, 0.25f, 0, 0, 0.25f, 0, 0, 0.25f, 0, 0};
+    struct Input {
+        const char* name;
+        int size;
+        const float* values;
+    };
+    const Input INPUTS[] = {{"position", 2, positions},
+                            {"color", 4, colors},
+                            {"uv", 2, uv},
+                            {"extra", 4, extras},
+                            {"n", 3, normals}};
+    for (const Input& input : INPUTS) {
+        CGparameter p = cgGetNamedParameter(vertex, input.name);
+        cgGLSetParameterPointer(p, input.size, GL_FLOAT, 0, input.values);
+        cgGLEnableClientState(p);
+    }
+    EXPECT_EQ(callbackCalls, 0);
+    // Where each went: the coordinate set on its own client unit, the active one left at 0.
+    const auto expectArrays = [](GLboolean enabled) {
+        EXPECT_EQ(glIsEnabled(GL_VERTEX_ARRAY), enabled);
+        EXPECT_EQ(glIsEnabled(GL_COLOR_ARRAY), enabled);
+        EXPECT_EQ(glIsEnabled(GL_NORMAL_ARRAY), enabled);
+        GLint value = 0;
+        glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &value);
+        EXPECT_EQ(value, GL_TEXTURE0);
+        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+        glClientActiveTexture(GL_TEXTURE1);
+        EXPECT_EQ(glIsEnabled(GL_TEXTURE_COORD_ARRAY), enabled);
+        glClientActiveTexture(GL_TEXTURE0);
+        glGetVertexAttribiv(6, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &value);
+        EXPECT_EQ(value, enabled);
+    };
+    expectArrays(GL_TRUE);
+
+    cgGLBindProgram(vertex);
+    cgGLBindProgram(fragment);
+    cgGLEnableProfile(vertexProfile);
+    cgGLEnableProfile(fragmentProfile);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDrawArrays(GL_QUADS, 0, 4);
+    std::array<float, 4> pixel{};
+    glReadPixels(400, 300, 1, 1, GL_RGBA, GL_FLOAT, pixel.data());
+    const std::array<float, 4> expected{0.5f, 0.5f, 0.75f, 1.0f};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(pixel[static_cast<std::size_t>(i)], expected[static_cast<std::size_t>(i)],
+                    2.0f / 255.0f);
+    }
+
+    for (const Input& input : INPUTS) {
+        cgGLDisableClientState(cgGetNamedParameter(vertex, input.name));
+    }
+    expectArrays(GL_FALSE);
+    EXPECT_EQ(callbackCalls, 0);
+
+    // Only a vertex program's varying inputs are fed.
+    cgGLEnableClientState(cgGetNamedParameter(vertex, "oP"));
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+    cgGLSetParameterPointer(cgGetNamedParameter(fragment, "c"), 4, GL_FLOAT, 0, colors);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+    cgGLEnableClientState(nullptr);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAM_HANDLE_ERROR);
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_ARRAY));
+}
+
 // A frontend finds what a shader it has never seen takes: members of uniform structs by their Cg
 // names, samplers named with words HLSL reserves, all in declaration order; and what it sets there
 // reaches the draw.
@@ -747,12 +1081,12 @@ TEST_F(CgRuntimeTest, StructMembersAndReservedNamesAreParametersToWalkAndSet) {
         fragmentProfile);
     ASSERT_NE(fragment, nullptr);
     std::string walked;
-    for (CGparameter p = cgGetFirstParameter(fragment, CG_PROGRAM); p != nullptr;
-         p = cgGetNextParameter(p)) {
+    for (CGparameter p = cgGetFirstLeafParameter(fragment, CG_PROGRAM); p != nullptr;
+         p = cgGetNextLeafParameter(p)) {
         walked += std::string(cgGetParameterName(p)) + " ";
         EXPECT_EQ(cgGetParameterDirection(p), CG_IN);
     }
-    EXPECT_EQ(walked, "IN IN.video_size IN.frame_count texture ");
+    EXPECT_EQ(walked, "c IN.video_size IN.frame_count texture ");
     CGparameter size = cgGetNamedParameter(fragment, "IN.video_size");
     CGparameter frames = cgGetNamedParameter(fragment, "IN.frame_count");
     ASSERT_NE(size, nullptr);

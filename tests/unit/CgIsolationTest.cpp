@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "CgIsolation.h"
 
@@ -66,6 +67,16 @@ void expectSameTranslation(const Translation& apart, const Translation& here) {
         EXPECT_EQ(apart.uniforms[i].kind, here.uniforms[i].kind);
         EXPECT_EQ(apart.uniforms[i].components, here.uniforms[i].components);
         EXPECT_EQ(apart.uniforms[i].samplerTarget, here.uniforms[i].samplerTarget);
+        EXPECT_EQ(apart.uniforms[i].semantic, here.uniforms[i].semantic);
+    }
+    ASSERT_EQ(apart.parameters.size(), here.parameters.size());
+    for (std::size_t i = 0; i < here.parameters.size(); ++i) {
+        const cgrt::EntryParameter& a = apart.parameters[i];
+        const cgrt::EntryParameter& h = here.parameters[i];
+        EXPECT_EQ(std::tie(a.name, a.type, a.semantic, a.direction, a.uniform, a.structure,
+                           a.arraySize, a.depth, a.result),
+                  std::tie(h.name, h.type, h.semantic, h.direction, h.uniform, h.structure,
+                           h.arraySize, h.depth, h.result));
     }
 }
 
@@ -119,6 +130,7 @@ TEST(CgIsolationTest, GivesWhatTranslationInThisProcessGives) {
     const Translation here = cgrt::translate(FRAGMENT, "f.cg", Stage::Fragment, "fp_main");
     ASSERT_TRUE(here.ok) << here.listing;
     ASSERT_EQ(here.uniforms.size(), 4u);
+    ASSERT_EQ(here.parameters.size(), 3u);  // the two inputs and the result
     expectSameTranslation(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main"), here);
 
     const std::string broken = std::string(FRAGMENT) + "float4 x = ;\n";

@@ -241,26 +241,45 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
         "uniform float4x4 unusedMatrix;\n"
         "uniform sampler2D first;\n"
         "uniform float scale;\n"
-        "uniform sampler2D second;\n"
-        "float4 main(float2 uv : TEXCOORD0) : COLOR\n"
+        "uniform sampler2D second : TEXUNIT3;\n"
+        "struct pair { float2 a : TEXCOORD1; float4 b : COLOR0; };\n"
+        "float4 main(float2 uv : TEXCOORD0, uniform float2 shift, pair IN,\n"
+        "            out float depth : DEPTH) : COLOR\n"
         "{\n"
-        "    return tint * scale * tex2D(first, uv) * tex2D(second, uv);\n"
+        "    depth = IN.b.x;\n"
+        "    return tint * scale * tex2D(first, uv + shift) * tex2D(second, IN.a);\n"
         "}\n";
     const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
     ASSERT_TRUE(f.ok) << f.listing;
-    ASSERT_EQ(f.uniforms.size(), 5u);
-    // Values first, then samplers, each group in source order; the unused one is still there.
+    ASSERT_EQ(f.uniforms.size(), 6u);
+    // In source order, the unused one still there, with the semantic the declaration gives; the
+    // entry's uniform parameters after the globals.
     EXPECT_EQ(f.uniforms[0].name, "tint");
     EXPECT_EQ(f.uniforms[0].kind, UniformKind::Vector);
     EXPECT_EQ(f.uniforms[0].components, 4);
     EXPECT_EQ(f.uniforms[1].name, "unusedMatrix");
     EXPECT_EQ(f.uniforms[1].kind, UniformKind::Matrix);
     EXPECT_EQ(f.uniforms[1].components, 16);
-    EXPECT_EQ(f.uniforms[2].name, "scale");
-    EXPECT_EQ(f.uniforms[2].components, 1);
-    EXPECT_EQ(f.uniforms[3].name, "first");
-    EXPECT_EQ(f.uniforms[3].kind, UniformKind::Sampler);
+    EXPECT_EQ(f.uniforms[2].name, "first");
+    EXPECT_EQ(f.uniforms[2].kind, UniformKind::Sampler);
+    EXPECT_EQ(f.uniforms[3].name, "scale");
+    EXPECT_EQ(f.uniforms[3].components, 1);
     EXPECT_EQ(f.uniforms[4].name, "second");
+    EXPECT_EQ(f.uniforms[4].semantic, "TEXUNIT3");
+    EXPECT_EQ(f.uniforms[5].name, "shift");
+
+    // The entry's parameters as its signature declares them, varyings and the result included.
+    std::string parameters;
+    for (const cgrt::EntryParameter& p : f.parameters) {
+        parameters += std::string(static_cast<std::size_t>(p.depth), '.') + p.name + ":" + p.type +
+                      ":" + p.semantic + (p.direction == cgrt::Direction::Out ? ":out" : ":in") +
+                      (p.uniform ? ":uniform" : "") + (p.structure ? ":struct" : "") +
+                      (p.result ? ":result" : "") + " ";
+    }
+    EXPECT_EQ(parameters,
+              "uv:float2:TEXCOORD0:in shift:float2::in:uniform IN:pair::in:struct "
+              ".IN.a:float2:TEXCOORD1:in .IN.b:float4:COLOR0:in depth:float:DEPTH:out "
+              "main:float4:COLOR:out:result ");
 
     // The same names in the other stage must not collide once both stages share a GL program.
     const char* vertex =
@@ -270,6 +289,40 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
     ASSERT_TRUE(v.ok) << v.listing;
     ASSERT_EQ(v.uniforms.size(), 1u);
     EXPECT_NE(v.uniforms[0].glslName, f.uniforms[0].glslName);
+}
+
+// The signature is read as the preprocessor leaves it, and what no program declares stays
+// bounded: structs nested many members wide stop at a few thousand parameters instead of growing
+// without end, an array size past any real one is none, an entry that is not there gives nothing.
+TEST(CgTranslatorTest, EntryParametersAreReadWithinBounds) {
+    std::string wide = "struct s0 { float4 a; };\n";
+    for (int level = 1; level <= 8; ++level) {
+        wide += "struct s" + std::to_string(level) + " {";
+        for (int member = 0; member < 10; ++member) {
+            wide += " s" + std::to_string(level - 1) + " m" + std::to_string(member) + ";";
+        }
+        wide += " };\n";
+    }
+    wide += "float4 main(uniform s8 deep, float4 c : COLOR0) : COLOR { return c; }\n";
+    const auto start = std::chrono::steady_clock::now();
+    const std::vector<cgrt::EntryParameter> deep = cgrt::entryParameters(wide, "main", true);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    ASSERT_EQ(deep.size(), 4096u);
+    EXPECT_EQ(deep[1].name, "deep.m0");
+    EXPECT_EQ(deep[9].name, "deep.m0.m0.m0.m0.m0.m0.m0.m0.a");
+
+    const std::vector<cgrt::EntryParameter> arrays = cgrt::entryParameters(
+        "#define N 4\n"
+        "float4 main(uniform float4 a[N], uniform float b[99999999999], out float4 o : COLOR)\n"
+        "{ o = a[0]; return o; }\n",
+        "main", true);
+    ASSERT_EQ(arrays.size(), 4u);       // a, b, o and the result
+    EXPECT_EQ(arrays[0].arraySize, 0);  // unexpanded: the caller expands macros first
+    EXPECT_EQ(arrays[1].arraySize, 0);
+    EXPECT_EQ(arrays[2].direction, cgrt::Direction::Out);
+    EXPECT_TRUE(arrays[3].result);
+    EXPECT_TRUE(
+        cgrt::entryParameters("float4 other() : COLOR { return 0; }", "main", true).empty());
 }
 
 // Global uniforms start where their initializers say, read after preprocessing and wherever they

@@ -882,15 +882,16 @@ CGprofile cgGetProfile(const char* profileString);
 const char* cgGetProfileString(CGprofile profile);
 CGdomain cgGetProfileDomain(CGprofile profile);
 
-/* A uniform parameter declared in the program, whether or not the compiled code uses it; null
+/* A parameter declared in the program, whether or not the compiled code uses it: a uniform, a
+ * varying input or output of the entry, a struct or one of its members ("IN.tex_coord"); null
  * (and no error) when the program declares none of that name. */
 CGparameter cgGetNamedParameter(CGprogram program, const char* name);
 const char* cgGetParameterName(CGparameter param);
 CGtype cgGetParameterType(CGparameter param);
 CGprogram cgGetParameterProgram(CGparameter param);
-/* Walks the program's uniform parameters in declaration order, each member of a uniform struct
- * as a parameter of its own named "<struct>.<member>". `nameSpace` is CG_PROGRAM or CG_GLOBAL
- * (both give the same walk); null after the last. */
+/* Walks the program's parameters in declaration order: under CG_PROGRAM the entry function's
+ * (uniforms and varyings), under CG_GLOBAL the global uniforms. A struct is one parameter, its
+ * members under cgGetFirstStructParameter, named "<struct>.<member>". Null after the last. */
 CGparameter cgGetFirstParameter(CGprogram program, CGenum nameSpace);
 CGparameter cgGetNextParameter(CGparameter param);
 /* The semantic the source gives the parameter (such as "TEXUNIT0"); "" when none. */
@@ -1015,6 +1016,46 @@ CGbool cgGetProfileProperty(CGprofile profile, CGenum query);
  * what is none. */
 const char* cgGetEnumString(CGenum en);
 CGenum cgGetEnum(const char* enum_string);
+
+/* The members of a struct parameter (CG_INVALID_PARAMETER_TYPE_ERROR for any other), walked on with
+ * cgGetNextParameter. */
+CGparameter cgGetFirstStructParameter(CGparameter param);
+/* Every parameter of the walk that is no struct, members of structs included, in order. */
+CGparameter cgGetFirstLeafParameter(CGprogram program, CGenum nameSpace);
+CGparameter cgGetNextLeafParameter(CGparameter param);
+/* Where the parameter goes in the program's profile: a varying the resource of its semantic
+ * (CG_TEXCOORD0 for a vertex input, CG_TEX0 for the vertex output and the fragment input...), a
+ * sampler its texture unit (CG_TEXUNIT0 + n), a uniform of numbers CG_C (CG_GLSL_UNIFORM in the
+ * GLSL profiles) with index 0, anything else CG_UNDEFINED. */
+CGresource cgGetParameterResource(CGparameter param);
+/* The first resource of its kind (CG_ATTR0 for CG_ATTR5) and the number within it; CG_UNDEFINED
+ * and 0 for a resource that stands alone (CG_HPOS). */
+CGresource cgGetParameterBaseResource(CGparameter param);
+unsigned long cgGetParameterResourceIndex(CGparameter param);
+/* A resource's name ("TEXCOORD0", "texunit 2", "c"), "" for a value that is none; and back,
+ * CG_UNDEFINED for a name that is none. */
+const char* cgGetResourceString(CGresource resource);
+CGresource cgGetResource(const char* resourceString);
+
+/* An array of floats or float vectors (type CG_ARRAY, one dimension) holds its elements as
+ * parameters of their own, "w[1]", set and read like any other. cgGetArrayParameter gives one
+ * (CG_OUT_OF_ARRAY_BOUNDS_ERROR past either end, CG_ARRAY_PARAM_ERROR for what is no array, as
+ * cgGetArrayType); the sizes are 0 for what is no array. */
+CGparameter cgGetArrayParameter(CGparameter aparam, int index);
+int cgGetArrayDimension(CGparameter param);
+CGtype cgGetArrayType(CGparameter param);
+int cgGetArraySize(CGparameter param, int dimension);
+int cgGetArrayTotalSize(CGparameter param);
+
+/* What the source starts the parameter at (zeros where it says nothing): a vector's components,
+ * a matrix's by rows (r) or columns (c), an array's elements in turn. Gives how many values it
+ * wrote; 0 and CG_NOT_ENOUGH_DATA_ERROR when `nelements` has no room for them all. */
+int cgGetParameterDefaultValuefr(CGparameter param, int nelements, float* vals);
+int cgGetParameterDefaultValuefc(CGparameter param, int nelements, float* vals);
+int cgGetParameterDefaultValuedr(CGparameter param, int nelements, double* vals);
+int cgGetParameterDefaultValuedc(CGparameter param, int nelements, double* vals);
+int cgGetParameterDefaultValueir(CGparameter param, int nelements, int* vals);
+int cgGetParameterDefaultValueic(CGparameter param, int nelements, int* vals);
 
 #ifdef __cplusplus
 }

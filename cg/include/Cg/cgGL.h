@@ -89,8 +89,9 @@ void cgGLGetMatrixParameterdc(CGparameter param, double* matrix);
  * takes the top left. */
 void cgGLSetStateMatrixParameter(CGparameter param, CGGLenum matrix, CGGLenum transform);
 
-/* Samplers get texture units in the order the program declares them. Enabling a sampler binds
- * its texture on its unit; disabling only marks it, the binding stays for whatever GL draws
+/* A sampler of semantic TEXUNITn takes unit n, the others the lowest units left in the order of
+ * the walk (the entry's parameters, then the globals). Enabling a sampler binds its texture on
+ * its unit; disabling only marks it, the binding stays for whatever GL draws
  * next. */
 void cgGLSetTextureParameter(CGparameter param, unsigned int texture);
 unsigned int cgGLGetTextureParameter(CGparameter param);
@@ -117,6 +118,54 @@ CGbool cgGLGetManageTextureParameters(CGcontext ctx);
 unsigned int cgGLGetTextureEnum(CGparameter param);
 /* Sets the sampler's texture (sampler states come from effects, which this runtime lacks). */
 void cgGLSetupSampler(CGparameter param, unsigned int texobj);
+
+/* Vertex arrays for a vertex program's varying inputs, read as glVertexPointer and the like read
+ * theirs (`pointer` into the bound GL_ARRAY_BUFFER, if any): POSITION, NORMAL, COLOR0, COLOR1,
+ * TEXCOORD0-7 and FOGCOORD through GL's own arrays (a coordinate set on its client texture unit,
+ * the active one left as it was), ATTRn, TANGENT, BINORMAL and the rest through generic attribute
+ * n as NVIDIA's profiles number them. Any other parameter is CG_INVALID_PARAMETER_ERROR. */
+void cgGLSetParameterPointer(CGparameter param, int fsize, unsigned int type, int stride,
+                             const void* pointer);
+void cgGLEnableClientState(CGparameter param);
+void cgGLDisableClientState(CGparameter param);
+
+/* The elements [offset, offset + nelements) of an array (nelements 0: all from offset on), N
+ * values each from `v` or into it (an element's missing components read as 0). As in NVIDIA's
+ * runtime, `v` holds the whole array: element i is at v + i * N, whatever the offset.
+ * CG_OUT_OF_ARRAY_BOUNDS_ERROR for a range past the end, CG_ARRAY_PARAM_ERROR for what is no
+ * array. */
+void cgGLSetParameterArray1f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray2f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray3f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray4f(CGparameter param, long offset, long nelements, const float* v);
+void cgGLSetParameterArray1d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLSetParameterArray2d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLSetParameterArray3d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLSetParameterArray4d(CGparameter param, long offset, long nelements, const double* v);
+void cgGLGetParameterArray1f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray2f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray3f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray4f(CGparameter param, long offset, long nelements, float* v);
+void cgGLGetParameterArray1d(CGparameter param, long offset, long nelements, double* v);
+void cgGLGetParameterArray2d(CGparameter param, long offset, long nelements, double* v);
+void cgGLGetParameterArray3d(CGparameter param, long offset, long nelements, double* v);
+void cgGLGetParameterArray4d(CGparameter param, long offset, long nelements, double* v);
+/* Arrays of matrices alike, by rows (r) or columns (c): element i at matrices + i * its size.
+ * CG_NOT_MATRIX_PARAM_ERROR for an array of vectors. */
+void cgGLSetMatrixParameterArrayfc(CGparameter param, long offset, long nelements,
+                                   const float* matrices);
+void cgGLSetMatrixParameterArrayfr(CGparameter param, long offset, long nelements,
+                                   const float* matrices);
+void cgGLSetMatrixParameterArraydc(CGparameter param, long offset, long nelements,
+                                   const double* matrices);
+void cgGLSetMatrixParameterArraydr(CGparameter param, long offset, long nelements,
+                                   const double* matrices);
+void cgGLGetMatrixParameterArrayfc(CGparameter param, long offset, long nelements, float* matrices);
+void cgGLGetMatrixParameterArrayfr(CGparameter param, long offset, long nelements, float* matrices);
+void cgGLGetMatrixParameterArraydc(CGparameter param, long offset, long nelements,
+                                   double* matrices);
+void cgGLGetMatrixParameterArraydr(CGparameter param, long offset, long nelements,
+                                   double* matrices);
 
 #ifdef __cplusplus
 }

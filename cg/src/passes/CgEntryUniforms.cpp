@@ -68,8 +68,6 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e) {
     return false;
 }
 
-namespace {
-
 std::vector<std::string> words(const std::string& code) {
     std::vector<std::string> out;
     for (const text::Word& w : text::wordsOf(code)) {
@@ -78,38 +76,60 @@ std::vector<std::string> words(const std::string& code) {
     return out;
 }
 
-// Whether values of the type named `type` hold a sampler: a sampler type, or a struct of the
-// source with one among its members.
-bool holdsSampler(const std::string& code, const std::string& type) {
-    if (type.rfind("sampler", 0) == 0 || type == "texture") {
-        return true;
-    }
-    for (std::size_t at = code.find("struct"); at != std::string::npos;
+bool findStruct(const std::string& code, const std::string& type, std::size_t& open,
+                std::size_t& close, std::size_t from) {
+    for (std::size_t at = code.find("struct", from); at != std::string::npos;
          at = code.find("struct", at + 6)) {
         const std::vector<std::string> head = words(code.substr(at, 128));
         const std::size_t brace = code.find('{', at);
-        if (head.size() < 2 || head[1] != type || brace == std::string::npos) {
+        if (head.size() < 2 || head[0] != "struct" || head[1] != type ||
+            brace == std::string::npos) {
             continue;
         }
         const std::size_t end = matching(code, brace);
-        if (end != std::string::npos &&
-            code.substr(brace, end - brace).find("sampler") != std::string::npos) {
+        if (end != std::string::npos) {
+            open = brace;
+            close = end;
             return true;
         }
     }
     return false;
 }
 
-}  // namespace
-
-std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
-                                   bool fragment) {
-    const std::string code = text::withoutDirectives(source);
-    Entry e;
-    if (!findEntry(code, entry, e)) {
-        return std::string(source);
+bool holdsSampler(const std::string& code, const std::string& type) {
+    if (type.rfind("sampler", 0) == 0 || type == "texture") {
+        return true;
     }
-    // The parameters: [start, end) of each, split at the top level's commas.
+    // Each definition counts: the text has not been preprocessed, and a struct may be defined
+    // once for each branch of an #if.
+    for (std::size_t open = 0, close = 0; findStruct(code, type, open, close, open); open = close) {
+        if (code.substr(open, close - open).find("sampler") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> topLevelStatements(const std::string& code) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    int depth = 0;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
+        if (depth != 0 || (c != ';' && c != '}')) {
+            continue;
+        }
+        if (c == ';') {
+            out.emplace_back(start, i);
+        }
+        start = i + 1;
+    }
+    return out;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> parameterSpans(const std::string& code,
+                                                                const Entry& e) {
     std::vector<std::pair<std::size_t, std::size_t>> params;
     std::size_t start = e.open + 1;
     int depth = 0;
@@ -121,6 +141,17 @@ std::string withEntryUniformsMoved(std::string_view source, const std::string& e
         }
     }
     params.emplace_back(start, e.close);
+    return params;
+}
+
+std::string withEntryUniformsMoved(std::string_view source, const std::string& entry,
+                                   bool fragment) {
+    const std::string code = text::withoutDirectives(source);
+    Entry e;
+    if (!findEntry(code, entry, e)) {
+        return std::string(source);
+    }
+    const std::vector<std::pair<std::size_t, std::size_t>> params = parameterSpans(code, e);
 
     std::string out(source);
     std::string globals, copies;
@@ -233,19 +264,7 @@ std::string withWrittenGlobalsCopied(std::string_view source) {
     std::string out(source);
     // Replacements from the last to the first, so that earlier positions stay valid.
     std::vector<std::pair<std::pair<std::size_t, std::size_t>, std::string>> edits;
-    int depth = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        depth += c == '{' ? 1 : c == '}' ? -1 : 0;
-        if (depth != 0 || (c != ';' && c != '}')) {
-            continue;
-        }
-        const std::size_t from = start;
-        start = i + 1;
-        if (c != ';') {
-            continue;
-        }
+    for (const auto& [from, i] : topLevelStatements(code)) {
         const std::string text = code.substr(from, i - from);
         if (text.find_first_of("{}()[]=,") != std::string::npos) {
             continue;

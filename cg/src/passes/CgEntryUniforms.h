@@ -9,6 +9,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace cgrt {
 
@@ -34,6 +36,26 @@ struct Entry {
 // Where the definition of the function `entry` stands in `code` (comments and directives blanked);
 // false when there is none outside braces.
 bool findEntry(const std::string& code, const std::string& entry, Entry& e);
+
+// [start, end) of each of the entry's parameters in `code`, split at the top level's commas.
+std::vector<std::pair<std::size_t, std::size_t>> parameterSpans(const std::string& code,
+                                                                const Entry& e);
+
+// [start, end) of each statement outside braces that ends with a ';' (at `end`), in order; a
+// definition that ends with its '}' is none.
+std::vector<std::pair<std::size_t, std::size_t>> topLevelStatements(const std::string& code);
+
+// The identifiers of `code`, in order.
+std::vector<std::string> words(const std::string& code);
+
+// Where the first `struct type { ... }` from `from` on has its braces in `code`; false when the
+// source defines no such struct there.
+bool findStruct(const std::string& code, const std::string& type, std::size_t& open,
+                std::size_t& close, std::size_t from = 0);
+
+// Whether values of the type named `type` hold a sampler: a sampler type, or a struct of the
+// source with one among its members.
+bool holdsSampler(const std::string& code, const std::string& type);
 
 // The prefix of the globals that stand for non-sampler uniform parameters.
 constexpr const char* ENTRY_UNIFORM_PREFIX = "cgu_";

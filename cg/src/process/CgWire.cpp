@@ -10,6 +10,40 @@ namespace {
 // More than any uniform array GL gives a program room for.
 constexpr std::uint64_t MAX_INITIAL_VALUES = 1 << 16;
 
+// Whether `n` is a number that fits in [0, limit].
+bool within(const std::optional<std::uint64_t>& n, std::uint64_t limit) {
+    return n && *n <= limit;
+}
+
+bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
+    const auto count = in.number();
+    if (!count) {
+        return false;
+    }
+    for (std::uint64_t i = 0; i < *count; ++i) {
+        auto name = in.text();
+        auto type = in.text();
+        auto semantic = in.text();
+        const auto direction = in.number();
+        const auto uniform = in.number();
+        const auto structure = in.number();
+        const auto arraySize = in.number();
+        const auto depth = in.number();
+        const auto result = in.number();
+        if (!name || !type || !semantic || !within(result, 1) ||
+            !within(direction, static_cast<std::uint64_t>(Direction::InOut)) ||
+            !within(uniform, 1) || !within(structure, 1) ||
+            !within(arraySize, MAX_INITIAL_VALUES) || !within(depth, 64)) {
+            return false;
+        }
+        parameters.push_back(
+            EntryParameter{std::move(*name), std::move(*type), std::move(*semantic),
+                           static_cast<Direction>(*direction), *uniform == 1, *structure == 1,
+                           static_cast<int>(*arraySize), static_cast<int>(*depth), *result == 1});
+    }
+    return true;
+}
+
 }  // namespace
 
 void putNumber(std::string& out, std::uint64_t n) {
@@ -52,14 +86,28 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(u.components));
         putNumber(out, static_cast<std::uint64_t>(u.samplerTarget));
         putNumber(out, static_cast<std::uint64_t>(u.arrayWidth));
+        putNumber(out, static_cast<std::uint64_t>(u.arraySize));
         putNumber(out, u.integer ? 1 : 0);
         putNumber(out, static_cast<std::uint64_t>(u.rows));
+        putText(out, u.semantic);
         putNumber(out, u.initial.size());
         for (const float v : u.initial) {
             std::uint32_t bits = 0;
             std::memcpy(&bits, &v, sizeof bits);
             putNumber(out, bits);
         }
+    }
+    putNumber(out, t.parameters.size());
+    for (const EntryParameter& p : t.parameters) {
+        putText(out, p.name);
+        putText(out, p.type);
+        putText(out, p.semantic);
+        putNumber(out, static_cast<std::uint64_t>(p.direction));
+        putNumber(out, p.uniform ? 1 : 0);
+        putNumber(out, p.structure ? 1 : 0);
+        putNumber(out, static_cast<std::uint64_t>(p.arraySize));
+        putNumber(out, static_cast<std::uint64_t>(p.depth));
+        putNumber(out, p.result ? 1 : 0);
     }
     return out;
 }
@@ -125,12 +173,15 @@ std::optional<Translation> deserialize(const std::string& data) {
             return std::nullopt;
         }
         const auto arrayWidth = in.number();
+        const auto arraySize = in.number();
         const auto integer = in.number();
         const auto rows = in.number();
+        auto semantic = in.text();
         const auto initialCount = in.number();
         // A parameter keeps at most 16 values, a 4x4 matrix's.
-        if (!arrayWidth || *arrayWidth > 4 || !integer || *integer > 1 || !rows || *rows > 4 ||
-            *components > 16 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
+        if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
+            *integer > 1 || !rows || *rows > 4 || !semantic || *components > 16 || !initialCount ||
+            *initialCount > MAX_INITIAL_VALUES) {
             return std::nullopt;
         }
         std::vector<float> initial;
@@ -144,12 +195,13 @@ std::optional<Translation> deserialize(const std::string& data) {
             std::memcpy(&v, &narrow, sizeof v);
             initial.push_back(v);
         }
-        t.uniforms.push_back(Uniform{
-            std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
-            static_cast<int>(*components), static_cast<SamplerTarget>(*target), std::move(initial),
-            static_cast<int>(*arrayWidth), *integer == 1, static_cast<int>(*rows)});
+        t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
+                                     static_cast<UniformKind>(*kind), static_cast<int>(*components),
+                                     static_cast<SamplerTarget>(*target), std::move(initial),
+                                     static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
+                                     *integer == 1, static_cast<int>(*rows), std::move(*semantic)});
     }
-    if (!in.atEnd()) {
+    if (!readParameters(in, t.parameters) || !in.atEnd()) {
         return std::nullopt;
     }
     return t;

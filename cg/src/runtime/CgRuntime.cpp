@@ -23,53 +23,6 @@ CGerror readSource(const char* path, std::string& text, std::string& listing) {
     return CG_NO_ERROR;
 }
 
-// Each kind of sampler a translation reports: its Cg type and the texture target it reads.
-struct SamplerKind {
-    cgrt::SamplerTarget target;
-    CGtype type;
-    GLenum textureTarget;
-};
-
-constexpr SamplerKind SAMPLER_KINDS[] = {
-    {cgrt::SamplerTarget::Texture1D, CG_SAMPLER1D, GL_TEXTURE_1D},
-    {cgrt::SamplerTarget::Texture2D, CG_SAMPLER2D, GL_TEXTURE_2D},
-    {cgrt::SamplerTarget::Texture3D, CG_SAMPLER3D, GL_TEXTURE_3D},
-    {cgrt::SamplerTarget::TextureCube, CG_SAMPLERCUBE, GL_TEXTURE_CUBE_MAP},
-    {cgrt::SamplerTarget::TextureRectangle, CG_SAMPLERRECT, GL_TEXTURE_RECTANGLE},
-    // A depth texture read with a comparison is still a 2D texture to GL.
-    {cgrt::SamplerTarget::Texture2DShadow, CG_SAMPLER2DSHADOW, GL_TEXTURE_2D},
-};
-
-// The translator reports a sampler only with a target (anything else is UniformKind::Other).
-const SamplerKind& samplerKindOf(cgrt::SamplerTarget target) {
-    for (const SamplerKind& kind : SAMPLER_KINDS) {
-        if (kind.target == target) {
-            return kind;
-        }
-    }
-    return SAMPLER_KINDS[1];
-}
-
-CGtype typeOf(const cgrt::Uniform& u) {
-    switch (u.kind) {
-        case cgrt::UniformKind::Vector: {
-            static const CGtype vectors[] = {CG_FLOAT, CG_FLOAT2, CG_FLOAT3, CG_FLOAT4};
-            static const CGtype ints[] = {CG_INT, CG_INT2, CG_INT3, CG_INT4};
-            return (u.integer ? ints : vectors)[u.components - 1];
-        }
-        case cgrt::UniformKind::Matrix: {
-            static const CGtype matrices[3][3] = {{CG_FLOAT2x2, CG_FLOAT2x3, CG_FLOAT2x4},
-                                                  {CG_FLOAT3x2, CG_FLOAT3x3, CG_FLOAT3x4},
-                                                  {CG_FLOAT4x2, CG_FLOAT4x3, CG_FLOAT4x4}};
-            return matrices[u.rows - 2][u.components / u.rows - 2];
-        }
-        case cgrt::UniformKind::Sampler:
-            return samplerKindOf(u.samplerTarget).type;
-        default:
-            return CG_UNKNOWN_TYPE;
-    }
-}
-
 // What cgGetProgramString and cgGetProgramOptions give back: the text, the entry and the compiler
 // arguments as they came.
 void keepCreation(CgProgramState& program, std::string source, const char* entry,
@@ -147,32 +100,7 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         return nullptr;
     }
     program->genericAttributes = translation.genericAttributes;
-    int unit = 0;
-    for (const cgrt::Uniform& u : translation.uniforms) {
-        auto param = std::make_unique<CgParameterState>();
-        param->program = program.get();
-        param->index = static_cast<int>(program->parameters.size());
-        param->name = u.name;
-        param->glslName = u.glslName;
-        param->type = typeOf(u);
-        param->kind = u.kind;
-        param->components = u.components;
-        param->rows = u.rows;
-        param->integer = u.integer;
-        if (u.kind == cgrt::UniformKind::Other) {
-            param->arrayValues = u.initial;
-            param->arrayWidth = u.arrayWidth;
-        } else {
-            std::copy(u.initial.begin(),
-                      u.initial.begin() + std::min<std::size_t>(u.initial.size(), 16),
-                      param->values);
-        }
-        if (u.kind == cgrt::UniformKind::Sampler) {
-            param->textureTarget = samplerKindOf(u.samplerTarget).textureTarget;
-            param->unit = unit++;
-        }
-        program->parameters.push_back(std::move(param));
-    }
+    cgrt::addParameters(*program, translation);
     context->programs.push_back(std::move(program));
     return context->programs.back().get();
 }

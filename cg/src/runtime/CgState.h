@@ -37,6 +37,18 @@ struct CgParameterState {
     int unit = -1;
     GLuint texture = 0;
     bool textureEnabled = false;
+    // Its place in the walks, which follow NVIDIA's: the entry's parameters under CG_PROGRAM, the
+    // global uniforms and the entry's result under CG_GLOBAL; a struct's members under it.
+    bool global = false;
+    CgParameterState* parent = nullptr;
+    CgParameterState* firstMember = nullptr;
+    CgParameterState* next = nullptr;
+    CGenum direction = CG_IN;
+    CGenum variability = CG_UNIFORM;
+    CGresource resource = CG_UNDEFINED;
+    // What the source starts it at (as `values`), for cgGetParameterDefaultValue*.
+    float defaults[16] = {};
+    int arraySize = 0;  // of an array (CG_ARRAY), whose elements are its members
 };
 
 struct CgProgramState {
@@ -49,6 +61,7 @@ struct CgProgramState {
     // Bit n: the shader reads generic attribute n (an ATTRn, TANGENT, ... input) as cgAttr<n>.
     std::uint16_t genericAttributes = 0;
     bool loaded = false;
+    // Every parameter, each struct before its members: the entry's, then the globals.
     std::vector<std::unique_ptr<CgParameterState>> parameters;
     // As the program was created, for cgGetProgramString and cgGetProgramOptions. The GLSL above
     // stays too, so that an unloaded program can be loaded again.
@@ -56,6 +69,7 @@ struct CgProgramState {
     std::string entry;
     std::vector<std::string> options;
     std::vector<const char*> optionList;  // options' texts, then a null
+    CgParameterState* firstOf[2] = {};    // the CG_PROGRAM walk's first and the CG_GLOBAL one's
 };
 
 struct CgContextState {
@@ -107,5 +121,7 @@ bool isTextureParameterEnabled(CGparameter param);
 void valuesChanged(CgParameterState& param);
 // Unbinds the program, drops the GL programs it was linked into and deletes its shader.
 void releaseProgram(CgProgramState& program);
+// Gives `program` the parameters of its translation (CgReflection.cpp).
+void addParameters(CgProgramState& program, const Translation& translation);
 
 }  // namespace cgrt

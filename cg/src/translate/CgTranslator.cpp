@@ -21,6 +21,7 @@
 #include <glslang/SPIRV/disassemble.h>
 #include <spirv_glsl.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -115,21 +116,10 @@ struct Builtin {
     int attribute = 0;
 };
 
-// Splits "TEXCOORD3" into ("TEXCOORD", 3); no digits means index 0.
-void splitSemantic(const std::string& semantic, std::string& base, int& index) {
-    std::size_t end = semantic.size();
-    while (end > 0 && std::isdigit(static_cast<unsigned char>(semantic[end - 1]))) {
-        --end;
-    }
-    base = semantic.substr(0, end);
-    index = end < semantic.size() ? std::atoi(semantic.c_str() + end) : 0;
-}
-
 // TEXCOORD8 and on, which GL has no built-in varying for.
 bool isExtraTexCoord(const std::string& semantic) {
-    std::string base;
     int index = 0;
-    splitSemantic(upper(semantic), base, index);
+    const std::string base = splitSemantic(semantic, index);
     return (base == "TEXCOORD" || base == "TEX") && index >= 8;
 }
 
@@ -152,9 +142,8 @@ std::optional<Builtin> genericAttribute(const std::string& base, int index) {
 
 // The GL built-in that carries a stage input or output of the given semantic.
 std::optional<Builtin> builtinFor(Stage stage, bool input, const std::string& semantic) {
-    std::string base;
     int index = 0;
-    splitSemantic(upper(semantic), base, index);
+    const std::string base = splitSemantic(semantic, index);
     const bool texcoord = (base == "TEXCOORD" || base == "TEX") && index < 8;
     const bool color = (base == "COLOR" || base == "COL") && index < 2;
     if (stage == Stage::Vertex && input) {
@@ -422,6 +411,10 @@ bool mapInterface(spirv_cross::CompilerGLSL& compiler,
     return true;
 }
 
+// Arrays up to this long are given their elements as parameters of their own; a longer one (far
+// past what real programs declare) is sent whole, as its initializer says.
+constexpr std::uint32_t MAX_ELEMENTS = 4096;
+
 // Vectors of floats or ints and matrices of floats can be set; anything else is only found by
 // name. glslang writes a Cg matrix's rows as the columns of the module's type.
 void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
@@ -440,6 +433,16 @@ void setKind(const spirv_cross::SPIRType& type, Uniform& u) {
     } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
                type.vecsize <= 4 && type.columns == 1) {
         u.arrayWidth = static_cast<int>(type.vecsize);
+        u.arraySize = type.array_size_literal[0] && type.array[0] <= MAX_ELEMENTS
+                          ? static_cast<int>(type.array[0])
+                          : 0;
+    } else if (type.basetype == spirv_cross::SPIRType::Float && type.array.size() == 1 &&
+               type.array_size_literal[0] && type.array[0] <= MAX_ELEMENTS && type.columns >= 2 &&
+               type.vecsize >= 2 && type.vecsize <= 4) {
+        // An array of matrices: each element's shape, as a matrix's.
+        u.arraySize = static_cast<int>(type.array[0]);
+        u.components = static_cast<int>(type.vecsize * type.columns);
+        u.rows = static_cast<int>(type.columns);
     }
 }
 
@@ -606,24 +609,26 @@ std::vector<float> initialOf(const Uniform& u, const std::vector<float>& values)
     return columns;
 }
 
-// Gives the global uniforms that `text` (as glslang reads it) declares with an initializer
-// their starting values: glslang keeps the uniforms and drops the initializers.
-void setInitialValues(const std::string& hlsl, const std::string& name, Stage stage,
-                      const std::string& entry, std::vector<Uniform>& uniforms) {
-    if (!mayInitializeGlobals(hlsl.c_str())) {
-        return;
-    }
+// `hlsl` with its macros expanded, as glslang's preprocessor leaves it; false when it fails.
+bool preprocessed(const std::string& hlsl, const std::string& name, Stage stage,
+                  const std::string& entry, std::string& expanded) {
     const EShLanguage language = languageOf(stage);
-    const EShMessages messages = HLSL_MESSAGES;
     const char* text[] = {hlsl.c_str()};
     const int length[] = {static_cast<int>(hlsl.size())};
     glslang::TShader preprocessor(language);
     const char* names[] = {name.c_str()};
     configure(preprocessor, text, length, names, language, entry, libraryTypes());
     glslang::TShader::ForbidIncluder noIncludes;
+    return preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false,
+                                   HLSL_MESSAGES, &expanded, noIncludes);
+}
+
+// Gives the global uniforms that `text` (as glslang reads it) declares with an initializer
+// their starting values: glslang keeps the uniforms and drops the initializers.
+void setInitialValues(const std::string& hlsl, const std::string& name, Stage stage,
+                      const std::string& entry, std::vector<Uniform>& uniforms) {
     std::string expanded;
-    if (!preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false, messages,
-                                 &expanded, noIncludes)) {
+    if (!mayInitializeGlobals(hlsl.c_str()) || !preprocessed(hlsl, name, stage, entry, expanded)) {
         return;
     }
     std::map<std::string, std::vector<float>> initials;
@@ -752,6 +757,8 @@ struct PassContext {
     bool fragment;
     const std::string& entry;
     SamplerStandIns& standIns;
+    // The text with the entry's signature still whole, for its parameters' list.
+    std::string signatureText;
 };
 
 struct TextPass {
@@ -801,6 +808,7 @@ const TextPass TEXT_PASSES[] = {
      [](const std::string& t, PassContext&) { return withWrittenGlobalsCopied(t); }},
     {"entry-uniforms",
      [](const std::string& t, PassContext& c) {
+         c.signatureText = t;
          return withEntryUniformsMoved(t, c.entry, c.fragment);
      }},
 };
@@ -844,13 +852,14 @@ class Pipeline {
 };
 
 std::string asHlsl(std::string_view source, Stage stage, const std::string& entry,
-                   SamplerStandIns& standIns, Pipeline& pipeline) {
-    PassContext context{stage == Stage::Fragment, entry, standIns};
+                   SamplerStandIns& standIns, Pipeline& pipeline, std::string& signatureText) {
+    PassContext context{stage == Stage::Fragment, entry, standIns, {}};
     std::string text(source);
     for (const TextPass& pass : TEXT_PASSES) {
         text = pass.run(text, context);
         pipeline.finish(pass.name, text);
     }
+    signatureText = std::move(context.signatureText);
     return text;
 }
 
@@ -994,6 +1003,30 @@ bool crossCompile(const std::vector<unsigned>& spirv, const std::vector<unsigned
     }
 }
 
+// Gives the global uniforms their semantics and puts them in the order the source declares them
+// (the module has its blocks first, samplers after); a struct's members stay under it, and
+// what no declaration outside functions names (the entry's uniform parameters) comes last.
+void followDeclarations(const std::vector<std::pair<std::string, std::string>>& declarations,
+                        std::vector<Uniform>& uniforms) {
+    auto rank = [&declarations](const Uniform& u) {
+        const std::string root = u.name.substr(0, u.name.find('.'));
+        for (std::size_t i = 0; i < declarations.size(); ++i) {
+            if (declarations[i].first == root) {
+                return i;
+            }
+        }
+        return declarations.size();
+    };
+    for (Uniform& u : uniforms) {
+        const std::size_t at = rank(u);
+        if (at < declarations.size() && declarations[at].first == u.name) {
+            u.semantic = declarations[at].second;
+        }
+    }
+    std::stable_sort(uniforms.begin(), uniforms.end(),
+                     [&rank](const Uniform& a, const Uniform& b) { return rank(a) < rank(b); });
+}
+
 Translation translateIn(std::string_view source, const std::string& name, Stage stage,
                         const std::string& entry, Dialect dialect, Pipeline& pipeline) {
     Translation result;
@@ -1005,7 +1038,8 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     }
     ensureGlslangReady();
     SamplerStandIns standIns;
-    const std::string text = asHlsl(source, stage, entry, standIns, pipeline);
+    std::string signatureText;
+    const std::string text = asHlsl(source, stage, entry, standIns, pipeline, signatureText);
     std::vector<unsigned> spirv, plain;
     const bool compiled = compileHlsl(text, source, name, stage, entry, pipeline, spirv, plain);
     pipeline.finish(SPIRV_STAGE, compiled && pipeline.tracing() ? disassembly(spirv) : "");
@@ -1022,6 +1056,11 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     }
     giveBack(standIns, result);
     setInitialValues(text, name, stage, entry, result.uniforms);
+    std::string expanded;
+    if (preprocessed(signatureText, name, stage, entry, expanded)) {
+        result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
+        followDeclarations(globalDeclarations(expanded), result.uniforms);
+    }
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;

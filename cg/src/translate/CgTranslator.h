@@ -5,6 +5,7 @@
 // fixed-function pipeline on the other side as well.
 #pragma once
 
+#include "CgEntryParameters.h"
 #include "CgError.h"
 
 #include <cstddef>
@@ -49,11 +50,15 @@ struct Uniform {
     // What it starts at, as its initializer says (vectors as given, matrices column by column,
     // arrays element after element); empty for zeros.
     std::vector<float> initial;
-    // Of an array of floats or float vectors (kind Other): each element's size, 1 to 4.
+    // Of an array of floats or float vectors (kind Other): each element's size, 1 to 4, and the
+    // number of elements. An array of matrices has no width: `components` and `rows` give each
+    // element's shape.
     int arrayWidth = 0;
+    int arraySize = 0;
     // A vector (kind Vector) of ints: its values are set as floats and sent as ints.
     bool integer = false;
-    int rows = 0;  // of a matrix
+    int rows = 0;          // of a matrix
+    std::string semantic;  // as the declaration gives it ("TEXUNIT1"); "" for none
 };
 
 // A matrix of `rows` given row by row (Cg's "fr" order), column by column ("fc") into `byColumns`.
@@ -75,6 +80,8 @@ struct Translation {
     // The generic vertex attributes the code reads, bit n for attribute n (declared as cgAttrN):
     // the inputs of semantics GL has no built-in for (ATTRn, TANGENT, ...).
     std::uint16_t genericAttributes = 0;
+    // The entry's parameters as the signature declares them, varyings and structs included.
+    std::vector<EntryParameter> parameters;
 };
 
 // Larger sources are refused before parsing: nothing this program loads comes near it, and a

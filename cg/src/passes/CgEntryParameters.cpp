@@ -1,0 +1,208 @@
+#include "CgEntryParameters.h"
+
+#include "CgDialect.h"
+#include "CgEntryUniforms.h"
+#include "CgScan.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace cgrt {
+namespace {
+
+// Deeper nesting than any real shader has; a struct that holds itself stops there.
+constexpr int MAX_DEPTH = 16;
+// More parameters than any real program has: nested structs of many members each stop there
+// rather than multiply without end.
+constexpr std::size_t MAX_PARAMETERS = 4096;
+// Larger than any array a program can be given values for.
+constexpr long MAX_ARRAY_SIZE = 65536;
+
+std::string trimmed(const std::string& s) {
+    const std::size_t first = s.find_first_not_of(" \t\r\n");
+    const std::size_t last = s.find_last_not_of(" \t\r\n");
+    return first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
+}
+
+bool qualifier(const std::string& word) {
+    for (const char* q : {"in", "out", "inout", "uniform", "const", "varying", "static"}) {
+        if (word == q) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// One declaration "[qualifiers] TYPE NAME[N] [: SEMANTIC] [= VALUE]" (the value dropped).
+struct Declaration {
+    std::vector<std::string> qualifiers;
+    std::string type;
+    std::vector<std::string> names;  // "float2 a, b" declares two
+    std::string semantic;
+    int arraySize = 0;
+};
+
+// The size in the first "[N]" of `text`; 0 when there is none or it is no number.
+int arraySizeIn(const std::string& text) {
+    const std::size_t open = text.find('[');
+    if (open == std::string::npos) {
+        return 0;
+    }
+    const long size = std::strtol(text.c_str() + open + 1, nullptr, 10);
+    return size > 0 && size <= MAX_ARRAY_SIZE ? static_cast<int>(size) : 0;
+}
+
+Declaration declarationOf(std::string text) {
+    text = text.substr(0, text.find('='));
+    Declaration d;
+    const std::size_t colon = text.find(':');
+    if (colon != std::string::npos) {
+        d.semantic = trimmed(text.substr(colon + 1));
+        text.erase(colon);
+    }
+    d.arraySize = arraySizeIn(text);
+    std::string plain = text;
+    // Array sizes are no names.
+    for (std::size_t open = plain.find('['); open != std::string::npos; open = plain.find('[')) {
+        const std::size_t close = plain.find(']', open);
+        plain.erase(open, close == std::string::npos ? std::string::npos : close - open + 1);
+    }
+    std::vector<std::string> w = words(plain);
+    std::size_t k = 0;
+    while (k < w.size() && qualifier(w[k])) {
+        d.qualifiers.push_back(w[k++]);
+    }
+    if (k < w.size()) {
+        d.type = w[k++];
+    }
+    d.names.assign(w.begin() + static_cast<std::ptrdiff_t>(k), w.end());
+    return d;
+}
+
+bool has(const Declaration& d, const char* word) {
+    for (const std::string& q : d.qualifiers) {
+        if (q == word) {
+            return true;
+        }
+    }
+    return false;
+}
+
+class Lister {
+  public:
+    explicit Lister(const std::string& code) : code_(code) {}
+
+    void add(const Declaration& d, const std::string& prefix, const EntryParameter& outer,
+             int depth) {
+        for (const std::string& name : d.names) {
+            if (out.size() >= MAX_PARAMETERS) {
+                return;
+            }
+            EntryParameter p = outer;
+            p.name = prefix + cgName(name);
+            p.type = d.type;
+            p.semantic = d.semantic;
+            p.arraySize = d.arraySize;
+            p.depth = depth;
+            std::size_t open = 0, close = 0;
+            p.structure = findStruct(code_, d.type, open, close);
+            out.push_back(p);
+            if (p.structure && depth < MAX_DEPTH) {
+                addMembers(open, close, p, depth + 1);
+            }
+        }
+    }
+
+    std::vector<EntryParameter> out;
+
+  private:
+    void addMembers(std::size_t open, std::size_t close, const EntryParameter& outer, int depth) {
+        const std::string body = code_.substr(open + 1, close - open - 1);
+        std::size_t start = 0;
+        for (std::size_t end = body.find(';'); end != std::string::npos;
+             end = body.find(';', start)) {
+            const std::string piece = body.substr(start, end - start);
+            start = end + 1;
+            // Member functions declare no value.
+            const Declaration d = declarationOf(piece);
+            if (!d.type.empty() && piece.find('(') == std::string::npos) {
+                add(d, outer.name + ".", outer, depth);
+            }
+        }
+    }
+
+    const std::string& code_;
+};
+
+}  // namespace
+
+std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
+                                            bool fragment) {
+    const std::string blanked = text::withoutDirectives(code);
+    Entry e;
+    if (!findEntry(blanked, entry, e)) {
+        return {};
+    }
+    Lister lister(blanked);
+    for (const auto& [from, to] : parameterSpans(blanked, e)) {
+        const Declaration d = declarationOf(blanked.substr(from, to - from));
+        if (d.type.empty() || d.type == "void" || d.names.empty()) {
+            continue;
+        }
+        EntryParameter p;
+        p.direction = has(d, "inout") ? Direction::InOut
+                      : has(d, "out") ? Direction::Out
+                                      : Direction::In;
+        // Samplers are uniform with the word or without; so is a struct holding one that a
+        // fragment program takes, as the translation takes it.
+        p.uniform = has(d, "uniform") || d.type.rfind("sampler", 0) == 0 ||
+                    (fragment && holdsSampler(blanked, d.type));
+        lister.add(d, "", p, 0);
+    }
+    const std::vector<std::string> head = words(blanked.substr(e.signature, e.open - e.signature));
+    if (head.size() >= 2 && head[head.size() - 2] != "void") {
+        Declaration d;
+        d.type = head[head.size() - 2];
+        d.names.push_back(entry);
+        const std::string tail = blanked.substr(e.close + 1, e.body - e.close - 1);
+        const std::size_t colon = tail.find(':');
+        d.semantic = colon == std::string::npos ? "" : trimmed(tail.substr(colon + 1));
+        EntryParameter p;
+        p.direction = Direction::Out;
+        p.result = true;
+        lister.add(d, "", p, 0);
+    }
+    return lister.out;
+}
+
+std::string splitSemantic(const std::string& semantic, int& number) {
+    std::string base;
+    for (const char c : semantic) {
+        base += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    std::size_t end = base.size();
+    while (end > 0 && std::isdigit(static_cast<unsigned char>(base[end - 1]))) {
+        --end;
+    }
+    const std::size_t digits = base.size() - end;
+    number = digits == 0 ? 0 : digits > 2 ? 100 : std::atoi(base.c_str() + end);
+    return base.substr(0, end);
+}
+
+std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code) {
+    const std::string blanked = text::withoutDirectives(code);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& [from, end] : topLevelStatements(blanked)) {
+        const std::string piece = blanked.substr(from, end - from);
+        if (piece.find_first_of("(){}") != std::string::npos) {
+            continue;
+        }
+        const Declaration d = declarationOf(piece);
+        for (const std::string& name : d.names) {
+            out.emplace_back(cgName(name), d.semantic);
+        }
+    }
+    return out;
+}
+
+}  // namespace cgrt

@@ -1,0 +1,42 @@
+// What NVIDIA's runtime lists as a program's parameters: the entry function's own, in the order
+// the signature gives them, a struct as one parameter followed by its members ("IN.tex_coord"),
+// varying inputs and outputs beside the uniforms. Read from the Cg text, since the compiled module
+// has lost the signature (uniform parameters are moved out, structs of varyings split up).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cgrt {
+
+enum class Direction { In, Out, InOut };
+
+struct EntryParameter {
+    std::string name;      // "IN.tex_coord" for a member
+    std::string type;      // the Cg type's name: "float4", "sampler2D", a struct's name
+    std::string semantic;  // as written ("TEXCOORD0", "TEXUNIT2"); "" for none
+    Direction direction = Direction::In;
+    bool uniform = false;
+    bool structure = false;  // its members follow it, one level deeper
+    int arraySize = 0;       // of an array parameter (one dimension); 0 for none
+    int depth = 0;           // 0 for the entry's own parameters
+    bool result = false;     // the value the entry returns, named as the entry
+};
+
+// The parameters of `entry` in `code` (preprocessed: macros expanded), each struct followed by its
+// members, and last the value it returns (unless void); empty when the entry is not found.
+// `fragment` says whose: a fragment program takes a struct holding a sampler as uniform, with the
+// word or without.
+std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
+                                            bool fragment);
+
+// "TEXCOORD3" as ("TEXCOORD", 3), in upper case (semantics are read in any case); no digits is
+// number 0, more than two 100, past every numbered semantic.
+std::string splitSemantic(const std::string& semantic, int& number);
+
+// What the declarations outside functions declare, in order: each name with its semantic
+// (`uniform sampler2D s : TEXUNIT1;`), "" for none.
+std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code);
+
+}  // namespace cgrt

@@ -1,0 +1,265 @@
+// Array parameters, whose elements are parameters of their own ("w[1]"), and the values
+// parameters start at. Errors as NVIDIA's Cg 3.1 gives them.
+#include "CgState.h"
+
+#include <Cg/cgGL.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// The array `param`, or null (CG_ARRAY_PARAM_ERROR for one that is valid and no array).
+CgParameterState* array(CGparameter param) {
+    CgParameterState* p = cgrt::valid(param);
+    if (p != nullptr && p->type != CG_ARRAY) {
+        cgrt::raise(CG_ARRAY_PARAM_ERROR);
+        return nullptr;
+    }
+    return p;
+}
+
+// The elements [offset, offset + count) of `param`, count 0 standing for all from offset on; empty
+// with an error for a range that leaves the array.
+std::vector<CgParameterState*> elements(CGparameter param, long offset, long count) {
+    CgParameterState* a = array(param);
+    if (a == nullptr) {
+        return {};
+    }
+    const long size = a->arraySize;
+    if (count == 0) {
+        count = size - offset;
+    }
+    if (offset < 0 || count < 0 || offset > size || count > size - offset) {
+        cgrt::raise(CG_OUT_OF_ARRAY_BOUNDS_ERROR);
+        return {};
+    }
+    std::vector<CgParameterState*> out;
+    CgParameterState* e = a->firstMember;
+    for (long i = 0; e != nullptr && i < offset + count; ++i, e = e->next) {
+        if (i >= offset) {
+            out.push_back(e);
+        }
+    }
+    return out;
+}
+
+// `width` values an element from `values`, each element taking as many as it has. As in
+// NVIDIA's runtime, `values` holds the whole array: element i at values + i * width, whatever
+// the offset.
+template <typename T>
+void setArray(CGparameter param, long offset, long count, int width, const T* values) {
+    if (values == nullptr) {
+        cgrt::valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
+        return;
+    }
+    const auto each = static_cast<std::size_t>(width);
+    std::size_t at = static_cast<std::size_t>(offset) * each;
+    for (CgParameterState* e : elements(param, offset, count)) {
+        float v[4] = {};
+        for (std::size_t k = 0; k < each; ++k) {
+            v[k] = static_cast<float>(values[at + k]);
+        }
+        std::copy(v, v + std::min(width, e->components), e->values);
+        cgrt::valuesChanged(*e);
+        at += each;
+    }
+}
+
+// `width` values an element into `values` (laid out as setArray's): the element's own, then
+// zeros.
+template <typename T>
+void getArray(CGparameter param, long offset, long count, int width, T* values) {
+    if (values == nullptr) {
+        cgrt::valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
+        return;
+    }
+    std::size_t at = static_cast<std::size_t>(offset) * static_cast<std::size_t>(width);
+    for (CgParameterState* e : elements(param, offset, count)) {
+        for (int k = 0; k < width; ++k) {
+            values[at++] = static_cast<T>(k < e->components ? e->values[k] : 0.0f);
+        }
+    }
+}
+
+// Runs `use(element, at)` on each element of the range, `at` where its values start in the
+// caller's array: element i at i * its size, as NVIDIA's runtime lays matrices out. Stops with
+// CG_NOT_MATRIX_PARAM_ERROR at an element that is no matrix.
+template <typename Use>
+void forEachMatrix(CGparameter param, long offset, long count, const void* values, Use use) {
+    if (values == nullptr) {
+        cgrt::valid(param) != nullptr ? cgrt::raise(CG_INVALID_PARAMETER_ERROR) : void();
+        return;
+    }
+    for (CgParameterState* e : elements(param, offset, count)) {
+        if (e->kind != cgrt::UniformKind::Matrix) {
+            cgrt::raise(CG_NOT_MATRIX_PARAM_ERROR);
+            return;
+        }
+        use(*e, static_cast<std::size_t>(e->index - param->firstMember->index) *
+                    static_cast<std::size_t>(e->components));
+    }
+}
+
+template <typename T>
+void setMatrices(CGparameter param, long offset, long count, bool byColumns, const T* values) {
+    forEachMatrix(param, offset, count, values, [&](CgParameterState& e, std::size_t at) {
+        float given[16] = {}, columns[16] = {};
+        std::copy(values + at, values + at + e.components, given);
+        if (byColumns) {
+            std::copy(given, given + e.components, columns);
+        } else {
+            cgrt::toColumns(given, e.rows, e.components / e.rows, columns);
+        }
+        std::copy(columns, columns + e.components, e.values);
+        cgrt::valuesChanged(e);
+    });
+}
+
+template <typename T>
+void getMatrices(CGparameter param, long offset, long count, bool byColumns, T* values) {
+    forEachMatrix(param, offset, count, values, [&](CgParameterState& e, std::size_t at) {
+        const int rows = e.rows, columns = e.components / rows;
+        for (int k = 0; k < e.components; ++k) {
+            values[at + static_cast<std::size_t>(k)] = static_cast<T>(
+                byColumns ? e.values[k] : e.values[(k % columns) * rows + k / columns]);
+        }
+    });
+}
+
+// What `param` starts at: a vector's components, a matrix's by rows (or by columns), an array's
+// elements one after another.
+std::vector<float> defaultsOf(const CgParameterState& p, bool byColumns) {
+    if (p.type == CG_ARRAY) {
+        std::vector<float> out;
+        for (const CgParameterState* e = p.firstMember; e != nullptr; e = e->next) {
+            const std::vector<float> more = defaultsOf(*e, byColumns);
+            out.insert(out.end(), more.begin(), more.end());
+        }
+        return out;
+    }
+    if (p.kind == cgrt::UniformKind::Vector) {
+        return std::vector<float>(p.defaults, p.defaults + p.components);
+    }
+    if (p.kind != cgrt::UniformKind::Matrix) {
+        return {};
+    }
+    std::vector<float> out(p.defaults, p.defaults + p.components);
+    if (!byColumns) {
+        const int rows = p.rows;
+        const int columns = p.components / rows;
+        for (int i = 0; i < p.components; ++i) {
+            out[static_cast<std::size_t>(i)] = p.defaults[(i % columns) * rows + i / columns];
+        }
+    }
+    return out;
+}
+
+// Copies the defaults into `values` and gives their number; 0 with CG_NOT_ENOUGH_DATA_ERROR
+// when `count` has no room for them all.
+template <typename T>
+int getDefaults(CGparameter param, int count, T* values, bool byColumns) {
+    if (cgrt::valid(param) == nullptr) {
+        return 0;
+    }
+    const std::vector<float> defaults = defaultsOf(*param, byColumns);
+    if (values == nullptr || count < static_cast<int>(defaults.size())) {
+        cgrt::raise(CG_NOT_ENOUGH_DATA_ERROR);
+        return 0;
+    }
+    for (std::size_t i = 0; i < defaults.size(); ++i) {
+        values[i] = static_cast<T>(defaults[i]);
+    }
+    return static_cast<int>(defaults.size());
+}
+
+}  // namespace
+
+extern "C" {
+
+CGparameter cgGetArrayParameter(CGparameter aparam, int index) {
+    CgParameterState* a = array(aparam);
+    if (a == nullptr) {
+        return nullptr;
+    }
+    if (index < 0 || index >= a->arraySize) {
+        cgrt::raise(CG_OUT_OF_ARRAY_BOUNDS_ERROR);
+        return nullptr;
+    }
+    CgParameterState* e = a->firstMember;
+    for (int i = 0; i < index; ++i) {
+        e = e->next;
+    }
+    return e;
+}
+
+int cgGetArrayDimension(CGparameter param) {
+    const CgParameterState* p = cgrt::valid(param);
+    return p != nullptr && p->type == CG_ARRAY ? 1 : 0;
+}
+
+CGtype cgGetArrayType(CGparameter param) {
+    const CgParameterState* a = array(param);
+    return a != nullptr && a->firstMember != nullptr ? a->firstMember->type : CG_UNKNOWN_TYPE;
+}
+
+int cgGetArraySize(CGparameter param, int dimension) {
+    const CgParameterState* p = cgrt::valid(param);
+    return p != nullptr && p->type == CG_ARRAY && dimension == 0 ? p->arraySize : 0;
+}
+
+int cgGetArrayTotalSize(CGparameter param) {
+    return cgGetArraySize(param, 0);
+}
+
+// Each call below comes in float and double forms (and int for defaults), by rows and by columns,
+// for elements of 1 to 4 components: the macros write them out.
+#define CG_DEFAULT_CALLS(S, T)                                                      \
+    int cgGetParameterDefaultValue##S##r(CGparameter param, int count, T* values) { \
+        return getDefaults(param, count, values, false);                            \
+    }                                                                               \
+    int cgGetParameterDefaultValue##S##c(CGparameter param, int count, T* values) { \
+        return getDefaults(param, count, values, true);                             \
+    }
+
+CG_DEFAULT_CALLS(f, float)
+CG_DEFAULT_CALLS(d, double)
+CG_DEFAULT_CALLS(i, int)
+
+#define CG_VECTOR_ARRAY_CALLS(N, S, T)                                                         \
+    void cgGLSetParameterArray##N##S(CGparameter param, long offset, long count, const T* v) { \
+        setArray(param, offset, count, N, v);                                                  \
+    }                                                                                          \
+    void cgGLGetParameterArray##N##S(CGparameter param, long offset, long count, T* v) {       \
+        getArray(param, offset, count, N, v);                                                  \
+    }
+
+CG_VECTOR_ARRAY_CALLS(1, f, float)
+CG_VECTOR_ARRAY_CALLS(2, f, float)
+CG_VECTOR_ARRAY_CALLS(3, f, float)
+CG_VECTOR_ARRAY_CALLS(4, f, float)
+CG_VECTOR_ARRAY_CALLS(1, d, double)
+CG_VECTOR_ARRAY_CALLS(2, d, double)
+CG_VECTOR_ARRAY_CALLS(3, d, double)
+CG_VECTOR_ARRAY_CALLS(4, d, double)
+
+#define CG_MATRIX_ARRAY_CALLS(S, T)                                                            \
+    void cgGLSetMatrixParameterArray##S##c(CGparameter param, long offset, long count,         \
+                                           const T* m) {                                       \
+        setMatrices(param, offset, count, true, m);                                            \
+    }                                                                                          \
+    void cgGLSetMatrixParameterArray##S##r(CGparameter param, long offset, long count,         \
+                                           const T* m) {                                       \
+        setMatrices(param, offset, count, false, m);                                           \
+    }                                                                                          \
+    void cgGLGetMatrixParameterArray##S##c(CGparameter param, long offset, long count, T* m) { \
+        getMatrices(param, offset, count, true, m);                                            \
+    }                                                                                          \
+    void cgGLGetMatrixParameterArray##S##r(CGparameter param, long offset, long count, T* m) { \
+        getMatrices(param, offset, count, false, m);                                           \
+    }
+
+CG_MATRIX_ARRAY_CALLS(f, float)
+CG_MATRIX_ARRAY_CALLS(d, double)
+
+}  // extern "C"

@@ -1,0 +1,457 @@
+// What a program says about its parameters, in NVIDIA's shape: the entry's parameters walked as
+// the signature declares them, structs holding their members, varyings beside uniforms, each
+// with its semantic, direction, variability and resource.
+#include "CgResources.h"
+#include "CgState.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Each kind of sampler a translation reports: its Cg type and the texture target it reads.
+struct SamplerKind {
+    cgrt::SamplerTarget target;
+    CGtype type;
+    GLenum textureTarget;
+};
+
+constexpr SamplerKind SAMPLER_KINDS[] = {
+    {cgrt::SamplerTarget::Texture1D, CG_SAMPLER1D, GL_TEXTURE_1D},
+    {cgrt::SamplerTarget::Texture2D, CG_SAMPLER2D, GL_TEXTURE_2D},
+    {cgrt::SamplerTarget::Texture3D, CG_SAMPLER3D, GL_TEXTURE_3D},
+    {cgrt::SamplerTarget::TextureCube, CG_SAMPLERCUBE, GL_TEXTURE_CUBE_MAP},
+    {cgrt::SamplerTarget::TextureRectangle, CG_SAMPLERRECT, GL_TEXTURE_RECTANGLE},
+    // A depth texture read with a comparison is still a 2D texture to GL.
+    {cgrt::SamplerTarget::Texture2DShadow, CG_SAMPLER2DSHADOW, GL_TEXTURE_2D},
+};
+
+// The translator reports a sampler only with a target (anything else is UniformKind::Other).
+const SamplerKind& samplerKindOf(cgrt::SamplerTarget target) {
+    for (const SamplerKind& kind : SAMPLER_KINDS) {
+        if (kind.target == target) {
+            return kind;
+        }
+    }
+    return SAMPLER_KINDS[1];
+}
+
+CGtype typeOf(const cgrt::Uniform& u) {
+    switch (u.kind) {
+        case cgrt::UniformKind::Vector: {
+            static const CGtype vectors[] = {CG_FLOAT, CG_FLOAT2, CG_FLOAT3, CG_FLOAT4};
+            static const CGtype ints[] = {CG_INT, CG_INT2, CG_INT3, CG_INT4};
+            return (u.integer ? ints : vectors)[u.components - 1];
+        }
+        case cgrt::UniformKind::Matrix: {
+            static const CGtype matrices[3][3] = {{CG_FLOAT2x2, CG_FLOAT2x3, CG_FLOAT2x4},
+                                                  {CG_FLOAT3x2, CG_FLOAT3x3, CG_FLOAT3x4},
+                                                  {CG_FLOAT4x2, CG_FLOAT4x3, CG_FLOAT4x4}};
+            return matrices[u.rows - 2][u.components / u.rows - 2];
+        }
+        case cgrt::UniformKind::Sampler:
+            return samplerKindOf(u.samplerTarget).type;
+        default:
+            return CG_UNKNOWN_TYPE;
+    }
+}
+
+// Where each numeric family's types start in CGtype: the scalar, the one-vector, the 2-vector
+// (3 and 4 follow) and the 1x1 matrix (by rows, then columns, to 4x4).
+struct NumericFamily {
+    const char* name;
+    int scalar, one, two, matrix;
+};
+
+constexpr NumericFamily NUMERIC_FAMILIES[] = {
+    {"float", CG_FLOAT, CG_FLOAT1, CG_FLOAT2, CG_FLOAT1x1},
+    {"half", CG_HALF, CG_HALF1, CG_HALF2, CG_HALF1x1},
+    {"fixed", CG_FIXED, CG_FIXED1, CG_FIXED2, CG_FIXED1x1},
+    {"int", CG_INT, CG_INT1, CG_INT2, CG_INT1x1},
+    {"bool", CG_BOOL, CG_BOOL1, CG_BOOL2, CG_BOOL1x1},
+};
+
+bool digit1to4(char c) {
+    return c >= '1' && c <= '4';
+}
+
+// The CGtype of a numeric type's name as the source writes it ("float3", "half4x4").
+CGtype numericType(const std::string& name) {
+    for (const NumericFamily& f : NUMERIC_FAMILIES) {
+        const std::size_t n = std::strlen(f.name);
+        if (name.compare(0, n, f.name) != 0) {
+            continue;
+        }
+        const std::string shape = name.substr(n);
+        if (shape.empty()) {
+            return static_cast<CGtype>(f.scalar);
+        }
+        if (shape.size() == 1 && digit1to4(shape[0])) {
+            return static_cast<CGtype>(shape[0] == '1' ? f.one : f.two + shape[0] - '2');
+        }
+        if (shape.size() == 3 && digit1to4(shape[0]) && shape[1] == 'x' && digit1to4(shape[2])) {
+            return static_cast<CGtype>(f.matrix + (shape[0] - '1') * 4 + shape[2] - '1');
+        }
+    }
+    return CG_UNKNOWN_TYPE;
+}
+
+CGtype typeNamed(const std::string& name) {
+    static const std::pair<const char*, CGtype> SAMPLERS[] = {
+        {"sampler1D", CG_SAMPLER1D},     {"sampler2D", CG_SAMPLER2D},
+        {"sampler3D", CG_SAMPLER3D},     {"samplerRECT", CG_SAMPLERRECT},
+        {"samplerCUBE", CG_SAMPLERCUBE}, {"sampler2DShadow", CG_SAMPLER2DSHADOW}};
+    for (const auto& [word, type] : SAMPLERS) {
+        if (name == word) {
+            return type;
+        }
+    }
+    return numericType(name);
+}
+
+// Where a uniform that holds numbers goes: the profile's constants. NVIDIA's runtime gives the
+// register cgc allocated as the index, which has no counterpart in GLSL here; ours is 0.
+CGresource uniformResource(CGprofile profile, const CgParameterState& p) {
+    if (p.kind != cgrt::UniformKind::Vector && p.kind != cgrt::UniformKind::Matrix) {
+        return CG_UNDEFINED;
+    }
+    return profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF ? CG_GLSL_UNIFORM : CG_C;
+}
+
+void fillFromUniform(CgParameterState& param, const cgrt::Uniform& u) {
+    param.glslName = u.glslName;
+    param.type = typeOf(u);
+    param.kind = u.kind;
+    param.components = u.components;
+    param.rows = u.rows;
+    param.integer = u.integer;
+    if (u.kind == cgrt::UniformKind::Other) {
+        param.arrayValues = u.initial;
+        param.arrayWidth = u.arrayWidth;
+    } else {
+        std::copy(u.initial.begin(),
+                  u.initial.begin() + std::min<std::size_t>(u.initial.size(), 16), param.values);
+        std::copy(param.values, param.values + 16, param.defaults);
+    }
+    if (u.arraySize > 0 && (u.arrayWidth > 0 || u.rows > 0)) {
+        param.type = CG_ARRAY;
+        param.arraySize = u.arraySize;
+    }
+    if (u.kind == cgrt::UniformKind::Sampler) {
+        param.textureTarget = samplerKindOf(u.samplerTarget).textureTarget;
+    }
+}
+
+CGenum directionOf(cgrt::Direction direction) {
+    switch (direction) {
+        case cgrt::Direction::Out:
+            return CG_OUT;
+        case cgrt::Direction::InOut:
+            return CG_INOUT;
+        default:
+            return CG_IN;
+    }
+}
+
+// Builds a program's parameters one after another, each struct before its members.
+class Builder {
+  public:
+    explicit Builder(CgProgramState& program) : program_(program) {}
+
+    // A new parameter, last among those of `parent` (null: of its walk).
+    CgParameterState& add(const std::string& name, bool global, CgParameterState* parent) {
+        auto param = std::make_unique<CgParameterState>();
+        param->program = &program_;
+        param->index = static_cast<int>(program_.parameters.size());
+        param->name = name;
+        param->global = global;
+        param->parent = parent;
+        CgParameterState** link =
+            parent != nullptr ? &parent->firstMember : &program_.firstOf[global ? 1 : 0];
+        while (*link != nullptr) {
+            link = &(*link)->next;
+        }
+        *link = param.get();
+        program_.parameters.push_back(std::move(param));
+        return *program_.parameters.back();
+    }
+
+    // The parameter of that name among those added so far, or null.
+    CgParameterState* find(const std::string& name, bool global) const {
+        for (const auto& p : program_.parameters) {
+            if (p->name == name && p->global == global) {
+                return p.get();
+            }
+        }
+        return nullptr;
+    }
+
+  private:
+    CgProgramState& program_;
+};
+
+// The uniform of the translation that stands for `name`, marked as taken; null when none does.
+const cgrt::Uniform* takeUniform(const std::vector<cgrt::Uniform>& uniforms,
+                                 std::vector<bool>& taken, const std::string& name) {
+    for (std::size_t i = 0; i < uniforms.size(); ++i) {
+        if (!taken[i] && uniforms[i].name == name) {
+            taken[i] = true;
+            return &uniforms[i];
+        }
+    }
+    return nullptr;
+}
+
+// An array's elements, "name[i]", each a vector or matrix of its own set and sent on its own;
+// the array itself sends nothing then.
+void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform& u) {
+    cgrt::Uniform shape;
+    shape.kind = u.arrayWidth > 0 ? cgrt::UniformKind::Vector : cgrt::UniformKind::Matrix;
+    shape.components = u.arrayWidth > 0 ? u.arrayWidth : u.components;
+    shape.rows = u.arrayWidth > 0 ? 0 : u.rows;
+    const auto width = static_cast<std::size_t>(shape.components);
+    for (int i = 0; i < array.arraySize; ++i) {
+        const std::string index = "[" + std::to_string(i) + "]";
+        CgParameterState& e = builder.add(array.name + index, array.global, &array);
+        fillFromUniform(e, shape);
+        e.glslName = array.glslName + index;
+        e.variability = array.variability;
+        e.resource = uniformResource(e.program->profile, e);
+        const std::size_t first = static_cast<std::size_t>(i) * width;
+        for (std::size_t k = 0; k < width && first + k < array.arrayValues.size(); ++k) {
+            e.values[k] = e.defaults[k] = array.arrayValues[first + k];
+        }
+    }
+    array.arrayValues.clear();
+}
+
+// The entry's own parameters: varyings read from the signature, uniforms as the translation
+// found them.
+// The entry's result, a varying output, walks under CG_GLOBAL after the global uniforms.
+void addEntryParameters(Builder& builder, CgProgramState& program,
+                        const cgrt::Translation& translation, std::vector<bool>& taken,
+                        bool results) {
+    std::vector<CgParameterState*> outer;  // the struct at each depth, the current one
+    for (const cgrt::EntryParameter& e : translation.parameters) {
+        if (e.result != results) {
+            continue;
+        }
+        outer.resize(static_cast<std::size_t>(e.depth));
+        CgParameterState& p = builder.add(e.name, results, outer.empty() ? nullptr : outer.back());
+        p.semantic = e.semantic;
+        p.direction = directionOf(e.direction);
+        p.variability = e.uniform ? CG_UNIFORM : CG_VARYING;
+        p.type = e.structure ? CG_STRUCT : typeNamed(e.type);
+        const cgrt::Uniform* u =
+            e.uniform ? takeUniform(translation.uniforms, taken, e.name) : nullptr;
+        if (u != nullptr) {
+            const CGtype declared = p.type;
+            fillFromUniform(p, *u);
+            p.type = e.structure ? CG_STRUCT : p.type != CG_UNKNOWN_TYPE ? p.type : declared;
+            if (p.type == CG_ARRAY) {
+                addElements(builder, p, *u);
+            }
+        }
+        if (!e.uniform && !e.structure) {
+            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic);
+        } else if (!e.structure) {
+            p.resource = uniformResource(program.profile, p);
+        }
+        if (e.structure) {
+            outer.push_back(&p);
+        }
+    }
+}
+
+// The global uniforms: those the signature does not declare, a struct's members under it.
+void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
+                const std::vector<bool>& taken) {
+    for (std::size_t i = 0; i < uniforms.size(); ++i) {
+        if (taken[i]) {
+            continue;
+        }
+        const cgrt::Uniform& u = uniforms[i];
+        const std::size_t dot = u.name.rfind('.');
+        CgParameterState* parent =
+            dot == std::string::npos ? nullptr : builder.find(u.name.substr(0, dot), true);
+        if (parent != nullptr) {
+            parent->type = CG_STRUCT;
+        }
+        CgParameterState& p = builder.add(u.name, true, parent);
+        fillFromUniform(p, u);
+        p.semantic = u.semantic;
+        p.resource = uniformResource(p.program->profile, p);
+        if (p.type == CG_ARRAY) {
+            addElements(builder, p, u);
+        }
+    }
+}
+
+bool isStruct(const CgParameterState& p) {
+    return p.type == CG_STRUCT;
+}
+
+// What the leaf walks skip: structs and arrays, whose members they give instead.
+bool holdsMembers(const CgParameterState& p) {
+    return p.type == CG_STRUCT || p.type == CG_ARRAY;
+}
+
+// "TEXUNIT3" (in any case, as semantics are) gives 3; anything else -1.
+int unitOf(const std::string& semantic) {
+    const std::string word = "TEXUNIT";
+    if (semantic.size() <= word.size() || semantic.size() > word.size() + 2) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(semantic[i])) != word[i]) {
+            return -1;
+        }
+    }
+    for (std::size_t i = word.size(); i < semantic.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(semantic[i]))) {
+            return -1;
+        }
+    }
+    const int unit = std::atoi(semantic.c_str() + word.size());
+    return unit < 16 ? unit : -1;
+}
+
+// Samplers with a TEXUNITn semantic take unit n; the others the lowest units left, in the order
+// of the walk (the entry's samplers before the globals), as NVIDIA's runtime hands them out.
+void assignUnits(CgProgramState& program) {
+    std::vector<bool> used;
+    std::vector<CgParameterState*> rest;
+    for (const auto& p : program.parameters) {
+        if (p->kind != cgrt::UniformKind::Sampler) {
+            continue;
+        }
+        p->unit = unitOf(p->semantic);
+        if (p->unit < 0) {
+            rest.push_back(p.get());
+            continue;
+        }
+        used.resize(std::max(used.size(), static_cast<std::size_t>(p->unit) + 1));
+        used[static_cast<std::size_t>(p->unit)] = true;
+    }
+    int next = 0;
+    for (CgParameterState* p : rest) {
+        while (static_cast<std::size_t>(next) < used.size() &&
+               used[static_cast<std::size_t>(next)]) {
+            ++next;
+        }
+        p->unit = next++;
+    }
+    for (const auto& p : program.parameters) {
+        if (p->unit >= 0) {
+            p->resource = static_cast<CGresource>(CG_TEXUNIT0 + std::min(p->unit, 15));
+        }
+    }
+}
+
+// Whether `program` is a program and `nameSpace` one of its walks; raises the error if not.
+bool validWalk(CGprogram program, CGenum nameSpace) {
+    if (!cgrt::isValid(program)) {
+        cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return false;
+    }
+    if (nameSpace != CG_PROGRAM && nameSpace != CG_GLOBAL) {
+        cgrt::raise(CG_INVALID_ENUMERANT_ERROR);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+namespace cgrt {
+
+void addParameters(CgProgramState& program, const Translation& translation) {
+    Builder builder(program);
+    std::vector<bool> taken(translation.uniforms.size(), false);
+    addEntryParameters(builder, program, translation, taken, false);
+    addGlobals(builder, translation.uniforms, taken);
+    addEntryParameters(builder, program, translation, taken, true);
+    assignUnits(program);
+}
+
+}  // namespace cgrt
+
+extern "C" {
+
+CGparameter cgGetFirstParameter(CGprogram program, CGenum nameSpace) {
+    if (!validWalk(program, nameSpace)) {
+        return nullptr;
+    }
+    return program->firstOf[nameSpace == CG_GLOBAL ? 1 : 0];
+}
+
+CGparameter cgGetNextParameter(CGparameter param) {
+    return cgrt::valid(param) != nullptr ? param->next : nullptr;
+}
+
+CGparameter cgGetFirstStructParameter(CGparameter param) {
+    if (cgrt::valid(param) == nullptr) {
+        return nullptr;
+    }
+    if (!isStruct(*param)) {
+        cgrt::raise(CG_INVALID_PARAMETER_TYPE_ERROR);
+        return nullptr;
+    }
+    return param->firstMember;
+}
+
+CGparameter cgGetFirstLeafParameter(CGprogram program, CGenum nameSpace) {
+    if (!validWalk(program, nameSpace)) {
+        return nullptr;
+    }
+    for (const auto& p : program->parameters) {
+        if (p->global == (nameSpace == CG_GLOBAL) && !holdsMembers(*p)) {
+            return p.get();
+        }
+    }
+    return nullptr;
+}
+
+CGparameter cgGetNextLeafParameter(CGparameter param) {
+    if (cgrt::valid(param) == nullptr) {
+        return nullptr;
+    }
+    const auto& all = param->program->parameters;
+    for (std::size_t i = static_cast<std::size_t>(param->index) + 1; i < all.size(); ++i) {
+        if (all[i]->global == param->global && !holdsMembers(*all[i])) {
+            return all[i].get();
+        }
+    }
+    return nullptr;
+}
+
+const char* cgGetParameterSemantic(CGparameter param) {
+    return cgrt::valid(param) != nullptr ? param->semantic.c_str() : "";
+}
+
+CGenum cgGetParameterDirection(CGparameter param) {
+    return cgrt::valid(param) != nullptr ? param->direction : CG_ERROR;
+}
+
+CGenum cgGetParameterVariability(CGparameter param) {
+    return cgrt::valid(param) != nullptr ? param->variability : CG_ERROR;
+}
+
+CGresource cgGetParameterResource(CGparameter param) {
+    if (cgrt::valid(param) == nullptr) {
+        return CG_UNDEFINED;
+    }
+    return param->resource;
+}
+
+CGresource cgGetParameterBaseResource(CGparameter param) {
+    return cgrt::baseResource(cgGetParameterResource(param));
+}
+
+unsigned long cgGetParameterResourceIndex(CGparameter param) {
+    return cgrt::resourceIndex(cgGetParameterResource(param));
+}
+
+}  // extern "C"

@@ -1,0 +1,175 @@
+// Vertex arrays feeding a vertex program's varying inputs, as NVIDIA's arbvp1 feeds them: the
+// conventional inputs through GL's own arrays (glVertexPointer, glTexCoordPointer on the unit of
+// the coordinate set...), the others through the generic attribute the translation reads them
+// from (cgAttr<n>, bound to attribute n).
+#include "CgState.h"
+
+#include <Cg/cgGL.h>
+
+namespace {
+
+enum class Array { None, Vertex, Normal, Color, SecondaryColor, TexCoord, FogCoord, Generic };
+
+struct Feed {
+    Array array = Array::None;
+    int index = 0;  // the coordinate set, or the generic attribute
+};
+
+// The generic attributes NVIDIA's profiles read these semantics from (the translation's too).
+constexpr std::pair<const char*, int> GENERIC_SEMANTICS[] = {
+    {"BLENDWEIGHT", 1}, {"PSIZE", 6}, {"BLENDINDICES", 7}, {"TANGENT", 14}, {"BINORMAL", 15}};
+
+Feed feedOf(const std::string& semantic) {
+    int n = 0;
+    const std::string base = cgrt::splitSemantic(semantic, n);
+    if ((base == "POSITION" || base == "ATTR") && n == 0) {
+        return {Array::Vertex};
+    }
+    if (base == "NORMAL" && n == 0) {
+        return {Array::Normal};
+    }
+    if ((base == "COLOR" && n == 0) || base == "DIFFUSE") {
+        return {Array::Color};
+    }
+    if ((base == "COLOR" && n == 1) || base == "SPECULAR") {
+        return {Array::SecondaryColor};
+    }
+    if (base == "TEXCOORD" && n < 8) {
+        return {Array::TexCoord, n};
+    }
+    if (base == "FOGCOORD" && n == 0) {
+        return {Array::FogCoord};
+    }
+    if (base == "ATTR" && n < 16) {
+        return {Array::Generic, n};
+    }
+    for (const auto& [name, attribute] : GENERIC_SEMANTICS) {
+        if (base == name && n == 0) {
+            return {Array::Generic, attribute};
+        }
+    }
+    return {};
+}
+
+// The feed of a vertex program's varying input; CG_INVALID_PARAMETER_ERROR (and no feed) for any
+// other parameter.
+Feed feedOf(CGparameter param) {
+    if (!cgrt::isValid(param)) {
+        cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
+        return {};
+    }
+    if (param->variability != CG_VARYING || param->direction == CG_OUT ||
+        param->program->stage != cgrt::Stage::Vertex || param->type == CG_STRUCT) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return {};
+    }
+    return feedOf(param->semantic);
+}
+
+// Runs `use` with the client texture unit of coordinate set `set` active, then gives the unit
+// that was active back.
+template <typename Use>
+void onClientUnit(int set, Use use) {
+    GLint active = GL_TEXTURE0;
+    glGetIntegerv(GL_CLIENT_ACTIVE_TEXTURE, &active);
+    glClientActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(set));
+    use();
+    glClientActiveTexture(static_cast<GLenum>(active));
+}
+
+GLenum clientStateOf(Array array) {
+    switch (array) {
+        case Array::Vertex:
+            return GL_VERTEX_ARRAY;
+        case Array::Normal:
+            return GL_NORMAL_ARRAY;
+        case Array::Color:
+            return GL_COLOR_ARRAY;
+        case Array::SecondaryColor:
+            return GL_SECONDARY_COLOR_ARRAY;
+        case Array::FogCoord:
+            return GL_FOG_COORD_ARRAY;
+        default:
+            return GL_TEXTURE_COORD_ARRAY;
+    }
+}
+
+// The secondary colour's array or the fog coordinate's. Emscripten's GL emulation has neither:
+// there the inputs read what GL gives an attribute without an array.
+void setSecondaryPointer(Array array, GLint fsize, GLenum type, GLsizei stride,
+                         const void* pointer) {
+#ifdef __EMSCRIPTEN__
+    (void)array, (void)fsize, (void)type, (void)stride, (void)pointer;
+#else
+    if (array == Array::SecondaryColor) {
+        glSecondaryColorPointer(fsize, type, stride, pointer);
+    } else {
+        glFogCoordPointer(type, stride, pointer);
+    }
+#endif
+}
+
+void setClientState(CGparameter param, bool enable) {
+    const Feed feed = feedOf(param);
+    if (feed.array == Array::None) {
+        return;
+    }
+    if (feed.array == Array::Generic) {
+        const auto attribute = static_cast<GLuint>(feed.index);
+        enable ? glEnableVertexAttribArray(attribute) : glDisableVertexAttribArray(attribute);
+        return;
+    }
+    const GLenum state = clientStateOf(feed.array);
+    const auto set = [state, enable] {
+        enable ? glEnableClientState(state) : glDisableClientState(state);
+    };
+    if (feed.array == Array::TexCoord) {
+        onClientUnit(feed.index, set);
+    } else {
+        set();
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+void cgGLSetParameterPointer(CGparameter param, GLint fsize, GLenum type, GLsizei stride,
+                             const void* pointer) {
+    const Feed feed = feedOf(param);
+    switch (feed.array) {
+        case Array::None:
+            return;
+        case Array::Vertex:
+            glVertexPointer(fsize, type, stride, pointer);
+            return;
+        case Array::Normal:
+            // GL's normals have three components whatever the caller says.
+            glNormalPointer(type, stride, pointer);
+            return;
+        case Array::Color:
+            glColorPointer(fsize, type, stride, pointer);
+            return;
+        case Array::SecondaryColor:
+        case Array::FogCoord:
+            setSecondaryPointer(feed.array, fsize, type, stride, pointer);
+            return;
+        case Array::TexCoord:
+            onClientUnit(feed.index, [&] { glTexCoordPointer(fsize, type, stride, pointer); });
+            return;
+        case Array::Generic:
+            glVertexAttribPointer(static_cast<GLuint>(feed.index), fsize, type, GL_FALSE, stride,
+                                  pointer);
+            return;
+    }
+}
+
+void cgGLEnableClientState(CGparameter param) {
+    setClientState(param, true);
+}
+
+void cgGLDisableClientState(CGparameter param) {
+    setClientState(param, false);
+}
+
+}  // extern "C"
