@@ -230,6 +230,9 @@ TEST(CgIsolationTest, TheTranslatorChildServesTheRunAndIsReplacedWhenKilledFromO
 #if !defined(_WIN32)
     const Pid ahead = translatorChild();
     ASSERT_GT(ahead, Pid{0}) << "no translator child started ahead";
+    // A program of its own, not a copy of this one: a host's other threads cannot leave it locked.
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(ahead) + "/exe").filename(),
+              "cg-translator");
 #endif
     ASSERT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
     const Pid translator = translatorChild();
@@ -247,6 +250,20 @@ TEST(CgIsolationTest, TheTranslatorChildServesTheRunAndIsReplacedWhenKilledFromO
 }
 
 #if !defined(_WIN32)
+// A host may translate first from a thread that then ends: the child it started serves on.
+TEST(CgIsolationTest, TheTranslatorChildOutlivesTheThreadThatStartedIt) {
+    if (const Pid running = translatorChild(); running > 0) {
+        ASSERT_TRUE(killFromOutside(running));
+    }
+    std::thread([] {
+        EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    }).join();
+    const Pid started = translatorChild();
+    ASSERT_GT(started, 0) << "the thread started no child";
+    EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    EXPECT_EQ(translatorChild(), started) << "the child ended with the thread that started it";
+}
+
 // One stopped from outside is ended, reaped at once and replaced, and the source is not blamed for
 // it; one that takes more memory than any real source needs is ended and says so.
 TEST(CgIsolationTest, TheTranslatorChildIsReplacedWhenStoppedAndBoundedInMemory) {
