@@ -5,6 +5,21 @@
 # the build tree (build/lib) and installed alike, and libCg finds it from its own location.
 set(CG_SHARED ${CMAKE_CURRENT_SOURCE_DIR}/src/shared)
 set(CG_LIBRARY_DIR ${CMAKE_BINARY_DIR}/lib)
+set(CG_EXPORTS_HEADER ${CG_SHARED}/CgExports.h)
+
+# Hidden visibility and position-independent code throughout, so that the same objects make the
+# shared libraries and the static ones (for the tests that reach into the runtime's internals);
+# the runtime's sources see the Cg calls declared visible.
+function(cg_shareable target)
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  if(NOT target STREQUAL cg_translator)
+    target_compile_options(${target} PRIVATE -include ${CG_EXPORTS_HEADER})
+  endif()
+endfunction()
+foreach(target cg_translator cg_core_objects cg_gl_objects)
+  cg_shareable(${target})
+endforeach()
 
 add_executable(cg-translator ${PLATFORMS}/linux/CgTranslatorMain.cpp)
 target_link_libraries(cg-translator PRIVATE cg_translator)
@@ -14,10 +29,9 @@ add_dependencies(cg_runtime cg-translator)
 # Every symbol resolved at link time (a call across the two libraries that the table lacks fails
 # here, not in a client), the static libraries' symbols hidden, exports as the version script says.
 function(cg_shared_library target map)
-  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${target} NO_SONAME OFF
-    LIBRARY_OUTPUT_DIRECTORY ${CG_LIBRARY_DIR} POSITION_INDEPENDENT_CODE ON
-    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON LINK_DEPENDS ${map})
-  target_compile_options(${target} PRIVATE -include ${CG_EXPORTS_HEADER})
+  cg_shareable(${target})
+  set_target_properties(${target} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CG_LIBRARY_DIR}
+    LINK_DEPENDS ${map})
   target_include_directories(${target} PRIVATE include src/runtime ${EPOXY_INCLUDE_DIRS})
   target_link_options(${target} PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL
     -Wl,--version-script=${map} -Wl,-soname,lib${target}.so)
