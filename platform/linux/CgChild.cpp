@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
+#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -196,6 +197,8 @@ class SpawnedChild : public TranslatorChild, public SocketEnd {
         return howEnded(reaper_.status());
     }
 
+    void abandon() override { close(); }
+
   private:
     const pid_t pid_;
     // Ends the child and waits for it, once the pipe is closed (~SpawnedChild).
@@ -207,6 +210,11 @@ class SpawnedChild : public TranslatorChild, public SocketEnd {
 const bool TRANSLATOR_STARTS_AHEAD = true;
 
 std::unique_ptr<TranslatorChild> startTranslatorChild(std::string& why) {
+    // A host may fork without exec after this (to become a daemon, say), and its copy go on
+    // translating or end: that copy must neither share the original's child nor end it.
+    static const int forkHandled = pthread_atfork(
+        holdTranslationsForFork, releaseTranslationsAfterFork, forgetTheChildInTheCopy);
+    static_cast<void>(forkHandled);
     const std::string path = findTranslator(why);
     if (path.empty()) {
         return nullptr;

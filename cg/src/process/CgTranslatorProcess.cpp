@@ -137,6 +137,17 @@ class TranslatorProcess {
         }
     }
 
+    void holdForFork() { mutex_.lock(); }
+    void releaseAfterFork() { mutex_.unlock(); }
+    // The object is left behind: destroying it would end and wait for the original's child.
+    void forgetChild() {
+        if (child_) {
+            child_->abandon();
+            static_cast<void>(child_.release());
+        }
+        mutex_.unlock();
+    }
+
   private:
     // The child's translation of one request; nullopt when it died, was stopped or its time ran
     // out (then it is ended, and `why` says which). `gone` tells a child that could not take the
@@ -201,6 +212,18 @@ int serveRequests(BytePipe& in, BytePipe& out,
         }
     }
     return 0;
+}
+
+void holdTranslationsForFork() {
+    process.holdForFork();
+}
+
+void releaseTranslationsAfterFork() {
+    process.releaseAfterFork();
+}
+
+void forgetTheChildInTheCopy() {
+    process.forgetChild();
 }
 
 void prepareTranslations() {
