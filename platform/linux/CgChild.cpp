@@ -1,32 +1,38 @@
-// The translator child on Linux: forked from the program (first thing, while it is small and has
-// no threads, so that the child gets glslang's tables ready while the program opens its window),
-// over a socket pair. The protocol is cg/src/process/CgTranslatorProcess.cpp's; this file forks, watches,
-// ends and reaps the child.
+// The translator child on Linux: the program cg-translator (CgTranslatorMain.cpp), started with
+// posix_spawn over a socket pair. A library may live in a program with threads of its own, where a
+// fork without exec is unsafe; the child is found beside the library itself, so that no host has
+// to say where it is. The protocol is cg/src/process/CgTranslatorProcess.cpp's; this file starts,
+// watches, ends and reaps the child.
+#include <dlfcn.h>
 #include <fcntl.h>
-#include <poll.h>
+#include <link.h>
+#include <pthread.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/resource.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <new>
 #include <thread>
 
-#include "CgTranslatorProcess.h"
+#include "CgSocket.h"
+
+extern char** environ;
 
 namespace cgrt {
 namespace {
 
-// The status a child ends with when its memory ran out.
-constexpr int OUT_OF_MEMORY_STATUS = 3;
+// Where the child may be, from the folder of the file that holds this code: libCg.so, in the build
+// tree and installed alike, or a program of the build linked with the runtime statically (in the
+// build's root or one folder down).
+const char* const TRANSLATOR_PLACES[] = {"cg/cg-translator", "lib/cg/cg-translator",
+                                         "../lib/cg/cg-translator"};
 
 bool isStopped(pid_t pid) {
     siginfo_t info{};
@@ -48,106 +54,44 @@ bool overBudget(pid_t pid) {
                        (TRANSLATOR_MEMORY_MIB << 20);
 }
 
-// Bounds the child's address space at twice its memory besides, for a program that cannot watch it
-// (stopped itself, say). Not under AddressSanitizer, which reserves terabytes of it.
-void limitMemory() {
-#if defined(__SANITIZE_ADDRESS__)
-    return;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return;
-#endif
-#endif
-    unsigned long long pages = 0;
-    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(statm, "%llu", &pages) != 1) {
-            pages = 0;
-        }
-        std::fclose(statm);
+// The folder of the file this code was loaded from, symbolic links resolved; empty if unknown.
+std::string thisModulesFolder() {
+    Dl_info info{};
+    link_map* module = nullptr;
+    if (dladdr1(reinterpret_cast<void*>(&thisModulesFolder), &info,
+                reinterpret_cast<void**>(&module), RTLD_DL_LINKMAP) == 0 ||
+        module == nullptr) {
+        return "";
     }
-    const rlim_t limit = static_cast<rlim_t>(
-        pages * static_cast<unsigned long long>(getpagesize()) + (2 * TRANSLATOR_MEMORY_MIB << 20));
-    rlimit current{};
-    getrlimit(RLIMIT_AS, &current);
-    const rlimit bounded{std::min(limit, current.rlim_max), current.rlim_max};
-    setrlimit(RLIMIT_AS, &bounded);
-    // glslang takes its memory with new: running out ends the child with a status that says so.
-    std::set_new_handler([] { _exit(OUT_OF_MEMORY_STATUS); });
+    // The program itself has no name in its map; argv[0] may not be a path.
+    const char* const name = module->l_name[0] != '\0' ? module->l_name : "/proc/self/exe";
+    std::unique_ptr<char, decltype(&std::free)> real(realpath(name, nullptr), &std::free);
+    if (!real) {
+        return "";
+    }
+    const std::string path = real.get();
+    return path.substr(0, path.rfind('/') + 1);
 }
 
-// One end of the socket pair, blocking. MSG_NOSIGNAL: a peer that died leaves a write that
-// fails, not a SIGPIPE that ends the writer.
-class SocketEnd : public virtual BytePipe {
-  public:
-    explicit SocketEnd(int fd) : fd_(fd) {}
-    ~SocketEnd() override { close(); }
-
-    PipeState waitReadable(int ms) override { return waitFor(POLLIN, ms); }
-    PipeState waitWritable(int ms) override { return waitFor(POLLOUT, ms); }
-
-    std::size_t readSome(char* buffer, std::size_t size) override {
-        for (;;) {
-            const ssize_t n = read(fd_, buffer, size);
-            if (n >= 0 || errno != EINTR) {
-                return n > 0 ? static_cast<std::size_t>(n) : 0;
-            }
+// The child's path, or empty with `why` set.
+std::string findTranslator(std::string& why) {
+    const std::string folder = thisModulesFolder();
+    if (folder.empty()) {
+        why = "the Cg library cannot tell which folder it was loaded from";
+        return "";
+    }
+    for (const char* place : TRANSLATOR_PLACES) {
+        if (access((folder + place).c_str(), X_OK) == 0) {
+            return folder + place;
         }
     }
-
-    std::size_t writeSome(const char* data, std::size_t size) override {
-        for (;;) {
-            const ssize_t n = send(fd_, data, size, MSG_NOSIGNAL);
-            if (n >= 0 || (errno != EINTR && errno != EAGAIN)) {
-                return n > 0 ? static_cast<std::size_t>(n) : 0;
-            }
-        }
-    }
-
-    void close() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-
-  private:
-    PipeState waitFor(short events, int ms) {
-        pollfd p{fd_, events, 0};
-        const int ready = poll(&p, 1, ms);
-        if (ready < 0) {
-            return errno == EINTR ? PipeState::Waiting : PipeState::Closed;
-        }
-        return ready > 0 ? PipeState::Ready : PipeState::Waiting;
-    }
-
-    int fd_;
-};
-
-// The child's life: warm up, then one translation per request until the program closes its end.
-// Nothing of the program's (its windows, its buffered output, its exit handlers) may be touched.
-[[noreturn]] void serve(int fd, pid_t program) {
-    // So that ps and top tell it from the program.
-    prctl(PR_SET_NAME, "cg-translator");
-    // The program may go while the child translates, and then cannot end it: the child ends with
-    // it (the program's thread that forked, strictly; the program forks from its main thread).
-    // The program may also have gone before this line.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != program) {
-        _exit(0);
-    }
-    limitMemory();
-    // A crash here is reported as a compile error already: no core file besides.
-    const rlimit noCore{0, 0};
-    setrlimit(RLIMIT_CORE, &noCore);
-    SocketEnd toProgram(fd);
-    _exit(serveRequests(toProgram, toProgram, [](const Request& r) {
-        return translate(r.source, r.name, r.stage, r.entry);
-    }));
+    why = "the translator program " + folder + TRANSLATOR_PLACES[0] + " is not there";
+    return "";
 }
 
 // How a child ended without a result.
 ChildEnding howEnded(int status) {
-    if (WIFEXITED(status) && WEXITSTATUS(status) == OUT_OF_MEMORY_STATUS) {
+    if (WIFEXITED(status) && WEXITSTATUS(status) == TRANSLATOR_OUT_OF_MEMORY_STATUS) {
         return {true, ""};
     }
     if (WIFSIGNALED(status)) {
@@ -166,6 +110,33 @@ void keepStandardStreamsTaken() {
             open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
         }
     }
+}
+
+// Starts `path` with `socket` as its standard input, with the signal handling and mask a fresh
+// program has (the host's own may ignore or block what ends a crashed child); its pid, or -1 with
+// `why` set.
+pid_t spawnWithSocket(const std::string& path, int socket, std::string& why) {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_adddup2(&actions, socket, STDIN_FILENO);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+    pid_t pid = -1;
+    const int failed = posix_spawn(&pid, path.c_str(), &actions, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        why = path + ": " + std::strerror(failed);
+        return -1;
+    }
+    return pid;
 }
 
 // Reaps a child as soon as it ends, so that one killed from outside between translations is no
@@ -213,10 +184,10 @@ class Reaper {
     std::thread thread_;
 };
 
-class ForkedChild : public TranslatorChild, public SocketEnd {
+class SpawnedChild : public TranslatorChild, public SocketEnd {
   public:
-    ForkedChild(pid_t pid, int fd) : SocketEnd(fd), pid_(pid), reaper_(pid) {}
-    ~ForkedChild() override { close(); }
+    SpawnedChild(pid_t pid, int fd) : SocketEnd(fd), pid_(pid), reaper_(pid) {}
+    ~SpawnedChild() override { close(); }
 
     bool stopped() override { return isStopped(pid_); }
     bool overMemory() override { return overBudget(pid_); }
@@ -226,9 +197,11 @@ class ForkedChild : public TranslatorChild, public SocketEnd {
         return howEnded(reaper_.status());
     }
 
+    void abandon() override { close(); }
+
   private:
     const pid_t pid_;
-    // Ends the child and waits for it, once the pipe is closed (~ForkedChild).
+    // Ends the child and waits for it, once the pipe is closed (~SpawnedChild).
     Reaper reaper_;
 };
 
@@ -237,28 +210,30 @@ class ForkedChild : public TranslatorChild, public SocketEnd {
 const bool TRANSLATOR_STARTS_AHEAD = true;
 
 std::unique_ptr<TranslatorChild> startTranslatorChild(std::string& why) {
+    // A host may fork without exec after this (to become a daemon, say), and its copy go on
+    // translating or end: that copy must neither share the original's child nor end it.
+    static const int forkHandled = pthread_atfork(
+        holdTranslationsForFork, releaseTranslationsAfterFork, forgetTheChildInTheCopy);
+    static_cast<void>(forkHandled);
+    const std::string path = findTranslator(why);
+    if (path.empty()) {
+        return nullptr;
+    }
     keepStandardStreamsTaken();
+    // Both ends close on exec: the child gets its end as a copy, and no other program started
+    // from the host keeps the program's end open (the child would never see the program go).
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
         why = std::strerror(errno);
         return nullptr;
     }
-    const pid_t program = getpid();
-    const pid_t pid = fork();
+    const pid_t pid = spawnWithSocket(path, ends[1], why);
+    close(ends[1]);
     if (pid < 0) {
-        why = std::strerror(errno);
         close(ends[0]);
-        close(ends[1]);
         return nullptr;
     }
-    if (pid == 0) {
-        // The program's end stays open in here only if it is closed nowhere: then the child
-        // would never see the program go.
-        close(ends[0]);
-        serve(ends[1], program);
-    }
-    close(ends[1]);
-    return std::make_unique<ForkedChild>(pid, ends[0]);
+    return std::make_unique<SpawnedChild>(pid, ends[0]);
 }
 
 }  // namespace cgrt

@@ -245,6 +245,9 @@ TEST(CgIsolationTest, TheTranslatorChildServesTheRunAndIsReplacedWhenKilledFromO
 #if !defined(_WIN32)
     const Pid ahead = translatorChild();
     ASSERT_GT(ahead, Pid{0}) << "no translator child started ahead";
+    // A program of its own, not a copy of this one: a host's other threads cannot leave it locked.
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(ahead) + "/exe").filename(),
+              "cg-translator");
 #endif
     ASSERT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
     const Pid translator = translatorChild();
@@ -262,6 +265,49 @@ TEST(CgIsolationTest, TheTranslatorChildServesTheRunAndIsReplacedWhenKilledFromO
 }
 
 #if !defined(_WIN32)
+// A host may translate first from a thread that then ends: the child it started serves on.
+TEST(CgIsolationTest, TheTranslatorChildOutlivesTheThreadThatStartedIt) {
+    if (const Pid running = translatorChild(); running > 0) {
+        ASSERT_TRUE(killFromOutside(running));
+    }
+    std::thread([] {
+        EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    }).join();
+    const Pid started = translatorChild();
+    ASSERT_GT(started, 0) << "the thread started no child";
+    EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    EXPECT_EQ(translatorChild(), started) << "the child ended with the thread that started it";
+}
+
+// A host that forks after translating (to become a daemon, say): the copy translates with a child
+// of its own and ends without ending the original's, which serves on.
+TEST(CgIsolationTest, AForkedCopyOfTheProgramLeavesTheOriginalsChildAlone) {
+    ASSERT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    const Pid original = translatorChild();
+    ASSERT_GT(original, 0);
+    const pid_t copy = fork();
+    if (copy == 0) {
+        const bool ok = cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok &&
+                        translatorChild() > 0;
+        std::exit(ok ? 0 : 1);
+    }
+    ASSERT_GT(copy, 0);
+    int status = -1;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (waitpid(copy, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!WIFEXITED(status)) {
+        kill(copy, SIGKILL);
+        waitpid(copy, &status, 0);
+        FAIL() << "the copy did not end by itself";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the copy could not translate";
+    EXPECT_EQ(kill(original, 0), 0) << "the copy ended the original's child";
+    EXPECT_TRUE(cgrt::translateApart(FRAGMENT, "f.cg", Stage::Fragment, "fp_main").ok);
+    EXPECT_EQ(translatorChild(), original);
+}
+
 // One stopped from outside is ended, reaped at once and replaced, and the source is not blamed for
 // it; one that takes more memory than any real source needs is ended and says so.
 TEST(CgIsolationTest, TheTranslatorChildIsReplacedWhenStoppedAndBoundedInMemory) {

@@ -4,6 +4,7 @@
 #include "CgTranslatorProcess.h"
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 
 #include "CgIsolation.h"
@@ -109,6 +110,7 @@ class TranslatorProcess {
   public:
     // A child that cannot start now is tried again by the first translation, which reports why.
     void prepare() {
+        const std::lock_guard<std::mutex> lock(mutex_);
         if (!child_) {
             std::string why;
             child_ = startTranslatorChild(why);
@@ -116,6 +118,7 @@ class TranslatorProcess {
     }
 
     Translation translate(const Request& request, std::chrono::milliseconds limit) {
+        const std::lock_guard<std::mutex> lock(mutex_);
         std::string why;
         for (bool retried = false;; retried = true) {
             if (!child_) {
@@ -132,6 +135,17 @@ class TranslatorProcess {
                 return failedApart(request.name, why);
             }
         }
+    }
+
+    void holdForFork() { mutex_.lock(); }
+    void releaseAfterFork() { mutex_.unlock(); }
+    // The object is left behind: destroying it would end and wait for the original's child.
+    void forgetChild() {
+        if (child_) {
+            child_->abandon();
+            static_cast<void>(child_.release());
+        }
+        mutex_.unlock();
     }
 
   private:
@@ -171,6 +185,8 @@ class TranslatorProcess {
         return std::nullopt;
     }
 
+    // A host may create programs from several threads: one request at a time on the pipe.
+    std::mutex mutex_;
     std::unique_ptr<TranslatorChild> child_;
 };
 
@@ -196,6 +212,18 @@ int serveRequests(BytePipe& in, BytePipe& out,
         }
     }
     return 0;
+}
+
+void holdTranslationsForFork() {
+    process.holdForFork();
+}
+
+void releaseTranslationsAfterFork() {
+    process.releaseAfterFork();
+}
+
+void forgetTheChildInTheCopy() {
+    process.forgetChild();
 }
 
 void prepareTranslations() {

@@ -47,6 +47,9 @@ class TranslatorChild : public virtual BytePipe {
     // Closes the program's end, waits for the child to end (one still alive ends on seeing its
     // end closed) and says how it ended.
     virtual ChildEnding finish() = 0;
+    // Closes the program's end and nothing more: in a copy of the program made by fork, whose
+    // child is the original's to end and reap (never called where there is no fork).
+    virtual void abandon() {}
 };
 
 // The platform's: starts a translator child that serves translations (serveRequests) over
@@ -57,6 +60,13 @@ std::unique_ptr<TranslatorChild> startTranslatorChild(std::string& why);
 // prepareTranslations): where a program that ends without translating ends a half-started child
 // at no cost.
 extern const bool TRANSLATOR_STARTS_AHEAD;
+
+// Around a fork() of the program (where the platform has it; pthread_atfork's three handlers): no
+// translation is under way while it forks, and the copy lets go of the original's child, starting
+// its own should it translate.
+void holdTranslationsForFork();
+void releaseTranslationsAfterFork();
+void forgetTheChildInTheCopy();
 
 // The child's side: gets glslang ready, then answers each request from `in` with
 // `translateOne`'s result on `out` until the program closes its end. Returns the status the child

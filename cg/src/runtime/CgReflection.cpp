@@ -363,6 +363,22 @@ bool validWalk(CGprogram program, CGenum nameSpace) {
     return true;
 }
 
+// A struct is as variable as its members: CG_MIXED where they differ, as in RetroArch's PREV, whose
+// texture is uniform and whose coordinates are varying. Hosts pick the varyings to feed by this.
+CGenum settleVariability(CgParameterState& p) {
+    if (p.type != CG_STRUCT || p.firstMember == nullptr) {
+        return p.variability;
+    }
+    CGenum all = settleVariability(*p.firstMember);
+    for (CgParameterState* m = p.firstMember->next; m != nullptr; m = m->next) {
+        if (settleVariability(*m) != all) {
+            all = CG_MIXED;
+        }
+    }
+    p.variability = all;
+    return all;
+}
+
 }  // namespace
 
 namespace cgrt {
@@ -373,6 +389,11 @@ void addParameters(CgProgramState& program, const Translation& translation) {
     addEntryParameters(builder, program, translation, taken, false);
     addGlobals(builder, translation.uniforms, taken);
     addEntryParameters(builder, program, translation, taken, true);
+    for (CgParameterState* top : program.firstOf) {
+        for (CgParameterState* p = top; p != nullptr; p = p->next) {
+            settleVariability(*p);
+        }
+    }
     assignUnits(program);
 }
 

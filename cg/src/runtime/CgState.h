@@ -116,6 +116,14 @@ void setMatrixParameter(CGparameter param, const float* columns);
 // What the GL binding holds, for the tests: NVIDIA's API has no call that asks.
 bool isProfileEnabled(CGprofile profile);
 bool isTextureParameterEnabled(CGparameter param);
+// Shared by the core's value calls and the GL binding's forms of them (CgValues.cpp): the whole
+// value of a parameter of numbers into `values`, which must hold `count`; a matrix parameter, or
+// null after the error NVIDIA's runtime raises; an array's elements from `offset`, `count` of them
+// (0: all the rest), or none after the error (CgArrays.cpp).
+void getWholeValue(CGparameter param, int count, float* values);
+void getWholeValue(CGparameter param, int count, double* values);
+CgParameterState* matrixParameter(CGparameter param);
+std::vector<CgParameterState*> arrayElements(CGparameter param, long offset, long count);
 // Bumps the parameter's version after its values changed, and sends them at once when its program
 // is in use.
 void valuesChanged(CgParameterState& param);
