@@ -24,7 +24,8 @@ def text_of(folder):
 
 def normal_type(words):
     words = [GL_TYPES.get(w, w) for w in words]
-    return re.sub(r"\s*\*\s*", "*", " ".join(words)).strip()
+    text = re.sub(r"\b(\w+) const\b", r"const \1", " ".join(words))  # "char const" is "const char"
+    return re.sub(r"\s*\*\s*", "*", text).strip()
 
 
 def parameter_type(param):
@@ -42,7 +43,13 @@ def functions(text):
     found = {}
     text = DECORATIONS.sub(" ", text)
     for m in re.finditer(r"([A-Za-z_][\w\s\*]*?)\b(cg\w+)\s*\(([^;{}]*?)\)\s*;", text):
-        result = normal_type(re.findall(r"[A-Za-z_]\w*|\*", m.group(1))[-3:])
+        words = re.findall(r"[A-Za-z_]\w*|\*", m.group(1))
+        # The result type is the run of type words just before the name.
+        start = len(words)
+        while start > 0 and (words[start - 1] in TYPE_WORDS or words[start - 1] == "*" or
+                             words[start - 1].startswith(("CG", "GL"))):
+            start -= 1
+        result = normal_type(words[start:])
         params = [t for t in (parameter_type(p) for p in m.group(3).split(",")) if t]
         found[m.group(2)] = (result.split()[-1] if result.startswith("typedef") else result, params)
     return found

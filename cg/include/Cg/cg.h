@@ -1057,6 +1057,17 @@ int cgGetParameterDefaultValuedc(CGparameter param, int nelements, double* vals)
 int cgGetParameterDefaultValueir(CGparameter param, int nelements, int* vals);
 int cgGetParameterDefaultValueic(CGparameter param, int nelements, int* vals);
 
+/* Combined programs: a vertex and a fragment program of one context loaded and bound together
+ * (profile CG_PROFILE_GLSLC); a program that is no combination has one domain, itself. */
+CGprogram cgCombinePrograms2(const CGprogram exe1, const CGprogram exe2);
+int cgGetNumProgramDomains(CGprogram program);
+CGprogram cgGetProgramDomainProgram(CGprogram program, int index);
+/* "scalar", "vector", ... as NVIDIA's runtime names the classes. */
+const char* cgGetParameterClassString(CGparameterclass pc);
+CGbool cgIsParameterGlobal(CGparameter param);
+/* CG_TRUE for every parameter: the translation may read each (see the walk's notes). */
+CGbool cgIsParameterReferenced(CGparameter param);
+
 #ifdef __cplusplus
 }
 #endif

@@ -36,6 +36,8 @@ CGprofile cgGLGetLatestProfile(CGGLenum profileClass);
 CGbool cgGLIsProfileSupported(CGprofile profile);
 /* Only checks the profile: no compiler option depends on the GPU here. */
 void cgGLSetOptimalOptions(CGprofile profile);
+/* The options a supported profile is compiled with: none here, an empty list; null otherwise. */
+const char** cgGLGetOptimalOptions(CGprofile profile);
 
 /* Gives the program to the driver: CG_INVALID_PROFILE_ERROR without a GL context or for a profile
  * the driver does not support, CG_PROGRAM_LOAD_ERROR (with the driver's log as the listing) when

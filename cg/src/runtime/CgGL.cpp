@@ -468,9 +468,25 @@ void cgGLSetOptimalOptions(CGprofile profile) {
     }
 }
 
+// The compiler options a profile gets on this driver: none, since every profile is compiled to
+// GLSL alike (NVIDIA's lists the ARB limits it read from the driver); null for a profile the
+// driver does not run, as NVIDIA's gives.
+const char** cgGLGetOptimalOptions(CGprofile profile) {
+    static const char* none[] = {nullptr};
+    return cgGLIsProfileSupported(profile) ? none : nullptr;
+}
+
 void cgGLLoadProgram(CGprogram program) {
     if (!cgrt::isValid(program)) {
         cgrt::raise(CG_INVALID_PROGRAM_HANDLE_ERROR);
+        return;
+    }
+    if (!program->domains.empty()) {
+        program->loaded = true;
+        for (CgProgramState* domain : program->domains) {
+            cgGLLoadProgram(domain);
+            program->loaded = program->loaded && domain->loaded;
+        }
         return;
     }
     // Without GL, or on a driver without the profile, NVIDIA's runtime answers the same.
@@ -492,6 +508,12 @@ void cgGLBindProgram(CGprogram program) {
     }
     if (!program->loaded) {
         cgrt::raise(CG_PROGRAM_NOT_LOADED_ERROR);
+        return;
+    }
+    if (!program->domains.empty()) {
+        for (CgProgramState* domain : program->domains) {
+            cgGLBindProgram(domain);
+        }
         return;
     }
     bound[cgrt::profileSlot(program->profile)] = program;

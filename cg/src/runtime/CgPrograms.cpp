@@ -5,6 +5,7 @@
 #include <Cg/cgGL.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -44,6 +45,10 @@ void cgDestroyProgram(CGprogram program) {
     }
     cgrt::releaseProgram(*program);
     auto& programs = program->context->programs;
+    for (const auto& other : programs) {
+        auto& domains = other->domains;
+        domains.erase(std::remove(domains.begin(), domains.end(), program), domains.end());
+    }
     programs.erase(std::find_if(programs.begin(), programs.end(),
                                 [program](const auto& p) { return p.get() == program; }));
 }
@@ -92,6 +97,46 @@ void cgCompileProgram(CGprogram program) {
 
 CGbool cgIsProgramCompiled(CGprogram program) {
     return cgrt::valid(program) != nullptr ? CG_TRUE : CG_FALSE;
+}
+
+// A program standing for a vertex and a fragment program of one context, as NVIDIA's runtime
+// combines GLSL programs; ours links any pair on its own, so the combination only loads and binds
+// them together.
+CGprogram cgCombinePrograms2(const CGprogram first, const CGprogram second) {
+    if (cgrt::valid(first) == nullptr || cgrt::valid(second) == nullptr) {
+        return nullptr;
+    }
+    const int a = cgrt::profileSlot(first->profile), b = cgrt::profileSlot(second->profile);
+    if (first->context != second->context || a < 0 || b < 0 || a == b) {
+        cgrt::raise(CG_PROGRAM_LOAD_ERROR, first->context);
+        return nullptr;
+    }
+    auto combined = std::make_unique<CgProgramState>();
+    combined->context = first->context;
+    combined->profile = CG_PROFILE_GLSLC;
+    combined->domains = a == 0 ? std::vector<CgProgramState*>{first, second}
+                               : std::vector<CgProgramState*>{second, first};
+    first->context->programs.push_back(std::move(combined));
+    return first->context->programs.back().get();
+}
+
+int cgGetNumProgramDomains(CGprogram program) {
+    if (cgrt::valid(program) == nullptr) {
+        return 0;
+    }
+    return program->domains.empty() ? 1 : static_cast<int>(program->domains.size());
+}
+
+CGprogram cgGetProgramDomainProgram(CGprogram program, int index) {
+    if (cgrt::valid(program) == nullptr) {
+        return nullptr;
+    }
+    if (program->domains.empty()) {
+        return index == 0 ? program : nullptr;
+    }
+    return index >= 0 && index < static_cast<int>(program->domains.size())
+               ? program->domains[static_cast<std::size_t>(index)]
+               : nullptr;
 }
 
 }  // extern "C"

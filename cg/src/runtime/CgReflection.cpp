@@ -475,4 +475,15 @@ unsigned long cgGetParameterResourceIndex(CGparameter param) {
     return cgrt::resourceIndex(cgGetParameterResource(param));
 }
 
+CGbool cgIsParameterGlobal(CGparameter param) {
+    return cgrt::valid(param) != nullptr && param->global ? CG_TRUE : CG_FALSE;
+}
+
+// The translation reads every parameter it is given (glslang's HLSL entry wrapper copies each
+// input), so each may be referenced: the answer the reference pages allow for "potentially
+// referenced". NVIDIA's runtime knows better from its own compiler.
+CGbool cgIsParameterReferenced(CGparameter param) {
+    return cgrt::valid(param) != nullptr ? CG_TRUE : CG_FALSE;
+}
+
 }  // extern "C"

@@ -69,7 +69,9 @@ struct CgProgramState {
     std::string entry;
     std::vector<std::string> options;
     std::vector<const char*> optionList;  // options' texts, then a null
-    CgParameterState* firstOf[2] = {};    // the CG_PROGRAM walk's first and the CG_GLOBAL one's
+    CgParameterState* firstOf[2] = {};
+    // Of a program made by cgCombinePrograms: the programs it stands for, loaded and bound with it.
+    std::vector<CgProgramState*> domains;  // the CG_PROGRAM walk's first and the CG_GLOBAL one's
 };
 
 struct CgContextState {

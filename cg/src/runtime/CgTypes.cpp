@@ -544,6 +544,13 @@ void cgGetMatrixSize(CGtype type, int* nrows, int* ncols) {
     }
 }
 
+const char* cgGetParameterClassString(CGparameterclass parameterClass) {
+    static const char* const NAMES[] = {"unknown", "scalar",  "vector", "matrix", "struct",
+                                        "array",   "sampler", "object", "buffer"};
+    const auto index = static_cast<std::size_t>(parameterClass);
+    return index < std::size(NAMES) ? NAMES[index] : NAMES[0];
+}
+
 CGparameterclass cgGetParameterClass(CGparameter param) {
     return cgrt::valid(param) != nullptr ? cgGetTypeClass(param->type) : CG_PARAMETERCLASS_UNKNOWN;
 }
