@@ -767,6 +767,9 @@ std::string walkOf(CGparameter p, int depth = 0) {
         }
         const CGenum direction = cgGetParameterDirection(p);
         const CGresource resource = cgGetParameterResource(p);
+        // A struct has no resource of its own, and NVIDIA's runtime says so with an error.
+        const bool isStruct = cgGetParameterType(p) == CG_STRUCT;
+        EXPECT_EQ(cgGetError(), isStruct ? CG_INVALID_PARAMETER_ERROR : CG_NO_ERROR);
         out += std::string(static_cast<std::size_t>(depth) * 2, ' ') + cgGetParameterName(p) + " " +
                type + " '" + cgGetParameterSemantic(p) + "' " +
                (direction == CG_IN    ? "in"
@@ -774,7 +777,7 @@ std::string walkOf(CGparameter p, int depth = 0) {
                                       : "inout") +
                " " + (cgGetParameterVariability(p) == CG_VARYING ? "varying" : "uniform") + " " +
                cgGetResourceString(resource);
-        if (cgGetParameterBaseResource(p) != CG_UNDEFINED) {
+        if (!isStruct && cgGetParameterBaseResource(p) != CG_UNDEFINED) {
             out += " " + std::string(cgGetResourceString(cgGetParameterBaseResource(p))) + "+" +
                    std::to_string(cgGetParameterResourceIndex(p));
         }
@@ -879,6 +882,16 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
             }
         }
     }
+    callbackCalls = 0;  // the structs' resources asked for above
+    // A varying's value is each vertex's: the program's reads as zeros and cannot be set.
+    CGparameter position = cgGetNamedParameter(compile(CASES[0].source, vertexProfile), "position");
+    float values[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    EXPECT_EQ(cgGetParameterValuefr(position, 4, values), 4);
+    EXPECT_EQ(values[3], 0.0f);
+    EXPECT_EQ(cgGetParameterDefaultValuefr(position, 4, values), 4);
+    cgSetParameter4f(position, 1.0f, 2.0f, 3.0f, 4.0f);
+    EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+    callbackCalls = 0;
     // A struct's members belong to it; anything else has none.
     CGparameter in = cgGetNamedParameter(compile(CASES[1].source, fragmentProfile), "IN");
     EXPECT_STREQ(cgGetParameterName(cgGetFirstStructParameter(in)), "IN.tex");

@@ -61,7 +61,8 @@ std::vector<float> defaultsOf(const CgParameterState& p, bool byColumns) {
         return std::vector<float>(p.defaults, p.defaults + p.components);
     }
     if (p.kind != cgrt::UniformKind::Matrix) {
-        return {};
+        // A varying starts at no value of the program's: zeros, as NVIDIA's runtime reads it.
+        return std::vector<float>(static_cast<std::size_t>(cgrt::varyingSize(p)), 0.0f);
     }
     std::vector<float> out(p.defaults, p.defaults + p.components);
     if (!byColumns) {

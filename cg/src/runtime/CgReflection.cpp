@@ -464,6 +464,11 @@ CGresource cgGetParameterResource(CGparameter param) {
     if (cgrt::valid(param) == nullptr) {
         return CG_UNDEFINED;
     }
+    // A struct has no resource of its own, only its members do.
+    if (param->type == CG_STRUCT) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return CG_UNDEFINED;
+    }
     return param->resource;
 }
 

@@ -125,6 +125,8 @@ bool isTextureParameterEnabled(CGparameter param);
 void getWholeValue(CGparameter param, int count, float* values);
 void getWholeValue(CGparameter param, int count, double* values);
 CgParameterState* matrixParameter(CGparameter param);
+// How many numbers a varying parameter's type holds; 0 for a uniform, a struct or an array.
+int varyingSize(const CgParameterState& param);
 std::vector<CgParameterState*> arrayElements(CGparameter param, long offset, long count);
 // Bumps the parameter's version after its values changed, and sends them at once when its program
 // is in use.

@@ -60,6 +60,10 @@ CgParameterState* numeric(CGparameter param) {
     if (cgrt::valid(param) == nullptr) {
         return nullptr;
     }
+    if (cgrt::varyingSize(*param) > 0) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return nullptr;
+    }
     if (param->kind != cgrt::UniformKind::Vector && param->kind != cgrt::UniformKind::Matrix) {
         cgrt::raise(CG_NON_NUMERIC_PARAMETER_ERROR);
         return nullptr;
@@ -146,6 +150,16 @@ void setValue(CGparameter param, int count, const T* values, Order order) {
 
 template <typename T>
 int getValue(CGparameter param, int count, T* values, Order order) {
+    // A varying's value is each vertex's: the program's reads as zeros, as NVIDIA's runtime gives.
+    if (cgrt::isValid(param) && cgrt::varyingSize(*param) > 0) {
+        const int size = cgrt::varyingSize(*param);
+        if (values == nullptr || count < size) {
+            cgrt::raise(values == nullptr ? CG_INVALID_POINTER_ERROR : CG_NOT_ENOUGH_DATA_ERROR);
+            return 0;
+        }
+        std::fill(values, values + size, T{});
+        return size;
+    }
     CgParameterState* p = numeric(param);
     if (p == nullptr || !enough(*p, count, values)) {
         return 0;
@@ -171,6 +185,15 @@ void getMatrix(CGparameter param, T* values, Order order) {
 }
 
 }  // namespace
+
+int cgrt::varyingSize(const CgParameterState& param) {
+    if (param.variability != CG_VARYING || param.type == CG_STRUCT || param.type == CG_ARRAY) {
+        return 0;
+    }
+    int rows = 0, columns = 0;
+    cgGetTypeSizes(param.type, &rows, &columns);
+    return rows * columns;
+}
 
 void cgrt::getWholeValue(CGparameter param, int count, float* values) {
     getAll(param, count, values);
