@@ -260,6 +260,7 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             p.resource = uniformResource(program.profile, p);
         }
         if (e.structure) {
+            p.userType = cgrt::userType(*program.context, e.type);
             outer.push_back(&p);
         }
     }

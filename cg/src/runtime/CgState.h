@@ -42,6 +42,9 @@ struct CgParameterState {
     bool global = false;
     CgParameterState* parent = nullptr;
     CgParameterState* firstMember = nullptr;
+    // A struct's own type (cgrt::userType), 0 for none. An int: user types lie past the values
+    // CGtype names, which C++ does not let the enumeration hold.
+    int userType = 0;
     CgParameterState* next = nullptr;
     CGenum direction = CG_IN;
     CGenum variability = CG_UNIFORM;
@@ -79,6 +82,8 @@ struct CgContextState {
     std::string lastListing;
     // Whether binding a program binds its samplers' textures (cgGLSetManageTextureParameters).
     bool manageTextures = false;
+    // The struct types its programs declare, by name (cgrt::userType).
+    std::vector<std::pair<std::string, int>> userTypes;
 };
 
 namespace cgrt {
@@ -125,6 +130,9 @@ bool isTextureParameterEnabled(CGparameter param);
 void getWholeValue(CGparameter param, int count, float* values);
 void getWholeValue(CGparameter param, int count, double* values);
 CgParameterState* matrixParameter(CGparameter param);
+// The type a struct named `name` has in `context`: numbered from 8193 in the order the process met
+// them, as NVIDIA's runtime numbers user types; cgGetTypeString names it.
+int userType(CgContextState& context, const std::string& name);
 // How many numbers a varying parameter's type holds; 0 for a uniform, a struct or an array.
 int varyingSize(const CgParameterState& param);
 std::vector<CgParameterState*> arrayElements(CGparameter param, long offset, long count);

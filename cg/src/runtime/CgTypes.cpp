@@ -486,10 +486,36 @@ Shape shapeOf(CGtype type) {
 
 }  // namespace
 
+namespace {
+
+constexpr int FIRST_USER_TYPE = 8193;
+// Every user type's name, by its number less FIRST_USER_TYPE; kept for the process, as the
+// numbers are.
+std::vector<std::string> userTypeNames;
+
+}  // namespace
+
+int cgrt::userType(CgContextState& context, const std::string& name) {
+    for (const auto& [known, type] : context.userTypes) {
+        if (known == name) {
+            return type;
+        }
+    }
+    userTypeNames.push_back(name);
+    const int type = FIRST_USER_TYPE + static_cast<int>(userTypeNames.size()) - 1;
+    context.userTypes.emplace_back(name, type);
+    return type;
+}
+
 extern "C" {
 
 // "" for a value that is no type.
 const char* cgGetTypeString(CGtype type) {
+    const int number = static_cast<int>(type);
+    if (number >= FIRST_USER_TYPE &&
+        static_cast<std::size_t>(number - FIRST_USER_TYPE) < userTypeNames.size()) {
+        return userTypeNames[static_cast<std::size_t>(number - FIRST_USER_TYPE)].c_str();
+    }
     const char* name = nameOf(type);
     return name != nullptr ? name : "";
 }
@@ -513,7 +539,7 @@ CGtype cgGetType(const char* typeString) {
 }
 
 CGtype cgGetTypeBase(CGtype type) {
-    return shapeOf(type).base;
+    return static_cast<int>(type) >= FIRST_USER_TYPE ? type : shapeOf(type).base;
 }
 
 CGparameterclass cgGetTypeClass(CGtype type) {
@@ -556,7 +582,10 @@ CGparameterclass cgGetParameterClass(CGparameter param) {
 }
 
 CGtype cgGetParameterBaseType(CGparameter param) {
-    return cgrt::valid(param) != nullptr ? cgGetTypeBase(param->type) : CG_UNKNOWN_TYPE;
+    if (cgrt::valid(param) == nullptr) {
+        return CG_UNKNOWN_TYPE;
+    }
+    return param->userType != 0 ? static_cast<CGtype>(param->userType) : cgGetTypeBase(param->type);
 }
 
 int cgGetParameterRows(CGparameter param) {
