@@ -9,6 +9,37 @@
 
 namespace {
 
+// The first `width` values of a vector, as cgSetParameter4fv and its kin set them.
+void setFirst(CGparameter param, int width, const float* v) {
+    static void (*const SET[])(CGparameter, const float*) = {cgSetParameter1fv, cgSetParameter2fv,
+                                                             cgSetParameter3fv, cgSetParameter4fv};
+    SET[width - 1](param, v);
+}
+
+void setFirst(CGparameter param, int width, const double* v) {
+    static void (*const SET[])(CGparameter, const double*) = {cgSetParameter1dv, cgSetParameter2dv,
+                                                              cgSetParameter3dv, cgSetParameter4dv};
+    SET[width - 1](param, v);
+}
+
+// A matrix's values row by row or column by column, as cgSetMatrixParameterfr and its kin take
+// and give them.
+void setMatrix(CGparameter param, bool byColumns, const float* m) {
+    byColumns ? cgSetMatrixParameterfc(param, m) : cgSetMatrixParameterfr(param, m);
+}
+
+void setMatrix(CGparameter param, bool byColumns, const double* m) {
+    byColumns ? cgSetMatrixParameterdc(param, m) : cgSetMatrixParameterdr(param, m);
+}
+
+void getMatrix(CGparameter param, bool byColumns, float* m) {
+    byColumns ? cgGetMatrixParameterfc(param, m) : cgGetMatrixParameterfr(param, m);
+}
+
+void getMatrix(CGparameter param, bool byColumns, double* m) {
+    byColumns ? cgGetMatrixParameterdc(param, m) : cgGetMatrixParameterdr(param, m);
+}
+
 // `width` values an element from `values`, each element taking as many as it has. As in
 // NVIDIA's runtime, `values` holds the whole array: element i at values + i * width, whatever
 // the offset.
@@ -21,12 +52,7 @@ void setArray(CGparameter param, long offset, long count, int width, const T* va
     const auto each = static_cast<std::size_t>(width);
     std::size_t at = static_cast<std::size_t>(offset) * each;
     for (CgParameterState* e : cgrt::arrayElements(param, offset, count)) {
-        float v[4] = {};
-        for (std::size_t k = 0; k < each; ++k) {
-            v[k] = static_cast<float>(values[at + k]);
-        }
-        std::copy(v, v + std::min(width, e->components), e->values);
-        cgrt::valuesChanged(*e);
+        setFirst(e, width, values + at);
         at += each;
     }
 }
@@ -69,26 +95,14 @@ void forEachMatrix(CGparameter param, long offset, long count, const void* value
 template <typename T>
 void setMatrices(CGparameter param, long offset, long count, bool byColumns, const T* values) {
     forEachMatrix(param, offset, count, values, [&](CgParameterState& e, std::size_t at) {
-        float given[16] = {}, columns[16] = {};
-        std::copy(values + at, values + at + e.components, given);
-        if (byColumns) {
-            std::copy(given, given + e.components, columns);
-        } else {
-            cgrt::toColumns(given, e.rows, e.components / e.rows, columns);
-        }
-        std::copy(columns, columns + e.components, e.values);
-        cgrt::valuesChanged(e);
+        setMatrix(&e, byColumns, values + at);
     });
 }
 
 template <typename T>
 void getMatrices(CGparameter param, long offset, long count, bool byColumns, T* values) {
     forEachMatrix(param, offset, count, values, [&](CgParameterState& e, std::size_t at) {
-        const int rows = e.rows, columns = e.components / rows;
-        for (int k = 0; k < e.components; ++k) {
-            values[at + static_cast<std::size_t>(k)] = static_cast<T>(
-                byColumns ? e.values[k] : e.values[(k % columns) * rows + k / columns]);
-        }
+        getMatrix(&e, byColumns, values + at);
     });
 }
 

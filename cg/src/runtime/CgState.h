@@ -116,10 +116,6 @@ std::string shadingShortfall();
 // shader; when the driver rejects the code, it leaves `listing` and the driver's log as the
 // context's listing and returns false.
 bool compileShader(CgProgramState& program, const std::string& listing);
-// Value setters shared by cg.h's and cgGL.h's calls: they check the parameter's kind, keep the
-// values and send them when the parameter's program is in use. Matrices come column by column.
-void setVectorParameter(CGparameter param, int count, const float* values);
-void setMatrixParameter(CGparameter param, const float* columns);
 // What the GL binding holds, for the tests: NVIDIA's API has no call that asks.
 bool isProfileEnabled(CGprofile profile);
 bool isTextureParameterEnabled(CGparameter param);
