@@ -11,10 +11,10 @@ PLATFORM_CMAKE=(cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN")
 WIN_ZIP="$OUT/shadow-demo-windows.zip"
 
 # Debian 12 packages the Windows build and its runs under Wine need (besides RUN_PACKAGES, whose
-# Xvfb and xdotool the tests use). meson builds libepoxy; zip packs the program.
+# Xvfb and xdotool the tests use). meson builds libepoxy; CPack packs the zip, unzip opens it.
 WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 meson ninja-build cmake make pkg-config
-    dpkg-dev zip
+    dpkg-dev unzip
 )
 
 # libepoxy builds with meson; only its WGL side is wanted on Windows.
@@ -43,19 +43,18 @@ build_windows_deps() {
 }
 
 # Builds build-windows/shadow-demo.exe (and whatever the CMake options given add: the tests, the
-# benchmark) and packs the zip: the .exe in build/ beside src/ShadowMapping/resource/cg/, the
-# layout it reads its shaders from, so that a double-click in its folder starts it.
+# benchmark), has CPack pack the zip (cmake/Packaging.cmake: one folder, shadow-demo/, with the .exe
+# in build/ beside src/ShadowMapping/resource/cg/, the layout it reads its shaders from, so that a
+# double-click in its folder starts it) and unpacks it alone in build-windows/package/, from where
+# the program runs.
 build_windows() {
     ensure_packages "${WINDOWS_PACKAGES[@]}"
     build_deps_once "Windows: freeglut, libepoxy, glslang, SPIRV-Cross and GoogleTest with MinGW-w64" \
         build_windows_deps freeglut libepoxy glslang spirv-cross googletest
     build_program "$@"
-    local package="$OUT/package/shadow-demo"
     rm -rf "$OUT/package" "$WIN_ZIP"
-    mkdir -p "$package/build" "$package/src/ShadowMapping/resource/cg"
-    cp "$OUT/shadow-demo.exe" "$package/build/"
-    cp "$ROOT"/src/ShadowMapping/resource/cg/*.cg "$package/src/ShadowMapping/resource/cg/"
-    (cd "$OUT/package" && zip -q -r -X "$WIN_ZIP" shadow-demo)
+    (cd "$OUT" && cpack -G ZIP >"$OUT/cpack.log" 2>&1) || { cat "$OUT/cpack.log"; return 1; }
+    unzip -q "$WIN_ZIP" -d "$OUT/package"
     echo "shadow-demo.exe $(stat -c %s "$OUT/shadow-demo.exe") bytes, $(basename "$WIN_ZIP") $(stat -c %s "$WIN_ZIP") bytes"
 }
 
@@ -99,8 +98,22 @@ wine_program() {
 # keys went down and up.
 WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAgain|AFifoAsVertexSource|AKeyReleasedWhileAnotherWindowHasTheFocus|KeysInsideALongFrame'
 
-# On a display: the unit and GL tests (Windows programs, which CTest starts under Wine), then the
-# e2e tests (built for Linux in build-windows/e2e) against shadow-demo.exe. Fails when any failed.
+# On a display, with Wine started: the zip unpacked into a folder of its own, shadow-demo.exe
+# started as a double-click starts it (in its own folder) and its window checked for the scene.
+check_windows_zip() {
+    local alone status=0
+    alone=$(mktemp -d /tmp/shadow-zip-XXXXXX)
+    unzip -q "$WIN_ZIP" -d "$alone"
+    (cd "$alone/shadow-demo/build" &&
+        bash "$ROOT/scripts/screenshot.sh" "$OUT/zip-screenshot.png" "$WINE" shadow-demo.exe) &&
+        "$ROOT/.ci/check-screenshot" "$OUT/zip-screenshot.png" || status=1
+    rm -rf "$alone"
+    return "$status"
+}
+
+# On a display: the zip, then the unit and GL tests (Windows programs, which CTest starts under
+# Wine), then the e2e tests (built for Linux in build-windows/e2e) against the zip's
+# shadow-demo.exe. Fails when any failed.
 # Under Wine on a loaded machine a test's process now and then ends with status 1 before it prints
 # anything (seen for two different tests, each passing when run again): a test that fails gets a
 # second run, and one that fails twice fails the stage. The output shows both runs.
@@ -108,6 +121,10 @@ run_windows_tests() {
     start_wine
     trap stop_wine RETURN
     local status=0 start=$SECONDS
+    echo "== Windows: the zip unpacked alone, its program started in its folder under Wine"
+    check_windows_zip || status=1
+    echo "The zip: $((SECONDS - start)) s"
+    start=$SECONDS
     echo "== Windows: unit and GL tests under Wine"
     (cd "$OUT" && ctest --output-on-failure --timeout 300 --repeat until-pass:2) || status=1
     echo "Unit and GL tests under Wine: $((SECONDS - start)) s"
