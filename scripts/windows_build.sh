@@ -105,8 +105,7 @@ check_windows_zip() {
     alone=$(mktemp -d /tmp/shadow-zip-XXXXXX)
     unzip -q "$WIN_ZIP" -d "$alone"
     (cd "$alone/shadow-demo/build" &&
-        bash "$ROOT/scripts/screenshot.sh" "$OUT/zip-screenshot.png" "$WINE" shadow-demo.exe) &&
-        "$ROOT/.ci/check-screenshot" "$OUT/zip-screenshot.png" || status=1
+        "$ROOT/scripts/scene-check.sh" "$OUT/zip-screenshot.png" "$WINE" shadow-demo.exe) || status=1
     rm -rf "$alone"
     return "$status"
 }
