@@ -2,7 +2,9 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Window.h"
 
@@ -124,6 +126,32 @@ TEST(Reshape, ZeroHeightKeepsTheProjectionFinite) {
     }
     EXPECT_NEAR(p[5] / p[0], 800.0, 0.01);
     EXPECT_DOUBLE_EQ(viewerAspect(0, 0), 0.0);
+}
+
+// Past the largest window the driver can hold (Mesa's software renderer crashed in its own
+// buffers), the viewport is left alone and the window asked to shrink; a window at the limit is
+// drawn whole.
+TEST(Reshape, AWindowPastWhatTheDriverCanDrawIsNotDrawnInto) {
+    initGL();
+    const GLint limit = integer(GL_MAX_RENDERBUFFER_SIZE);
+    const GLint drawn = std::min(limit, integer(GL_MAX_VIEWPORT_DIMS));
+    ASSERT_GT(drawn, 800);
+    GLint viewport[4];
+    reshape(limit, 600);
+    EXPECT_TRUE(windowFits);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], drawn);
+    EXPECT_EQ(viewport[3], 600);
+    for (const auto& size :
+         {std::pair<int, int>{limit + 1, 600}, {800, limit + 1}, {32767, 32767}}) {
+        reshape(size.first, size.second);
+        EXPECT_FALSE(windowFits) << size.first << "x" << size.second;
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], drawn) << "the driver was asked for " << viewport[2];
+    }
+    reshape(800, 600);
+    EXPECT_TRUE(windowFits);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(Reshape, LeavesAnIdentityModelviewWhateverWasCurrent) {
