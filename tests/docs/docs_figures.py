@@ -22,7 +22,7 @@ SHADERS = ["src/ShadowMapping/resource/cg/vp_ShadowMapping.cg",
 # their "platform/" in the seams table and beside it.
 TREE_FOLDERS = {"src", "cg", "platform", "tests", "scripts", "docs", "bench", "tools", ".ci"}
 PLATFORM_FOLDERS = {"linux", "web", "windows", "common"}
-MARKED = re.compile(r"<!--measured:([a-z-]+)-->(.*?)<!--/measured-->")
+MARKED = re.compile(r"<!--measured:([\w-]+)-->(.*?)<!--/measured-->")
 
 
 def read(root, path):
@@ -38,17 +38,49 @@ def page_gzipped(root):
     return len(gzip.compress(read(root, PAGE), 9, mtime=0))
 
 
+def e2e_tests_under_wine(root):
+    """The e2e tests, split into those run under Wine and those scripts/windows_build.sh leaves
+    out."""
+    tests = set()
+    for name in os.listdir(os.path.join(root, "tests/e2e")):
+        if name.endswith(".cpp"):
+            text = read(root, "tests/e2e/" + name).decode("utf-8")
+            tests.update(re.findall(r"^TEST\(\w+, (\w+)\)", text, re.M))
+    left_out = re.search(r"WINE_E2E_LEFT_OUT='([^']*)'",
+                         read(root, "scripts/windows_build.sh").decode("utf-8")).group(1)
+    out = {t for t in tests if re.search(left_out, t)}
+    return tests - out, out
+
+
+def listed_lines(root, path):
+    return [line for line in read(root, path).decode("utf-8").splitlines()
+            if line.strip() and not line.startswith("#")]
+
+
+def reference_cases(root, prefix=""):
+    return str(len([n for n in os.listdir(os.path.join(root, "tests/reference/cases"))
+                    if n.startswith(prefix) and n.endswith(".cg")]))
+
+
 MEASURES = {
     "page-bytes": lambda root: f"{len(read(root, PAGE)):,}",
     "page-gzip-bytes": lambda root: f"{page_gzipped(root):,}",
     "page-mb": lambda root: megabytes(len(read(root, PAGE))),
     "page-gzip-mb": lambda root: megabytes(page_gzipped(root)),
     "shader-bytes": lambda root: f"{sum(len(read(root, s)) for s in SHADERS):,}",
+    "wine-e2e-tests": lambda root: str(len(e2e_tests_under_wine(root)[0])),
+    "reference-cases": reference_cases,
+    "reference-vertex-cases": lambda root: reference_cases(root, "vertex-"),
+    "probes": lambda root: str(len(listed_lines(root, "tests/reference/probes.txt"))),
+    "walk-cases": lambda root: str(len(listed_lines(root, "tests/reference/walk-cases.txt"))),
+    "wine-e2e-left-out": lambda root: str(len(e2e_tests_under_wine(root)[1])),
 }
 
 
 def stale_figures(root, doc, text):
     problems = []
+    if text.count("<!--measured:") != len(MARKED.findall(text)):
+        problems.append(f"{doc}: a measured figure's markers are malformed")
     for match in MARKED.finditer(text):
         key, value = match.group(1), match.group(2)
         if key not in MEASURES:
