@@ -35,8 +35,11 @@ void readDrawingLimits() {
 
 // A window larger than the driver can hold is not drawn into: Mesa's software renderer, which
 // says 16384, crashes in its own buffers at 32767x32767. It is asked back to the largest size
-// the driver can hold.
+// the driver can hold. The size is read again: the toolkit reads width and height from the X
+// server one at a time, so a resize between the two reads gives one old side.
 void refuseOversizedWindow(int width, int height) {
+    width = std::max(width, glutGet(GLUT_WINDOW_WIDTH));
+    height = std::max(height, glutGet(GLUT_WINDOW_HEIGHT));
     const int fitWidth = std::min(width, static_cast<int>(maxWindowSide));
     const int fitHeight = std::min(height, static_cast<int>(maxWindowSide));
     std::fprintf(stderr,
