@@ -175,6 +175,7 @@ void idle() {
     if (news.focusLost) {
         releaseKeys();
     }
+    shrinkOversizedWindow();
     if (!windowShown || !windowFits) {
         waitForWindowNews(FRAME_MILLIS);
         // Nothing is drawn meanwhile, so nothing moves: the next frame counts from here.

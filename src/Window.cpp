@@ -24,6 +24,9 @@ const GLfloat START_POINT_SIZE = 6.0f;
 // before.
 GLint maxViewport[2] = {std::numeric_limits<GLint>::max(), std::numeric_limits<GLint>::max()};
 GLint maxWindowSide = std::numeric_limits<GLint>::max();
+// The window found too large by reshape, until shrinkOversizedWindow has asked it to shrink.
+int oversizedWidth = 0;
+int oversizedHeight = 0;
 
 void readDrawingLimits() {
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, maxViewport);
@@ -31,22 +34,6 @@ void readDrawingLimits() {
     if (epoxy_gl_version() >= 30 || epoxy_has_gl_extension("GL_ARB_framebuffer_object")) {
         glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxWindowSide);
     }
-}
-
-// A window larger than the driver can hold is not drawn into: Mesa's software renderer, which
-// says 16384, crashes in its own buffers at 32767x32767. It is asked back to the largest size
-// the driver can hold. The size is read again: the toolkit reads width and height from the X
-// server one at a time, so a resize between the two reads gives one old side.
-void refuseOversizedWindow(int width, int height) {
-    width = std::max(width, glutGet(GLUT_WINDOW_WIDTH));
-    height = std::max(height, glutGet(GLUT_WINDOW_HEIGHT));
-    const int fitWidth = std::min(width, static_cast<int>(maxWindowSide));
-    const int fitHeight = std::min(height, static_cast<int>(maxWindowSide));
-    std::fprintf(stderr,
-                 "Navigation Example: a %dx%d window is larger than the driver can draw; "
-                 "it is made %dx%d\n",
-                 width, height, fitWidth, fitHeight);
-    glutReshapeWindow(fitWidth, fitHeight);
 }
 
 }  // namespace
@@ -85,8 +72,8 @@ double viewerAspect(int width, int height) {
 void reshape(int width, int height) {
     windowFits = width <= maxWindowSide && height <= maxWindowSide;
     if (!windowFits) {
-        refuseOversizedWindow(width, height);
-        return;
+        oversizedWidth = width;
+        oversizedHeight = height;
     }
     // Past the largest viewport the scene is drawn at that size in the window's top-left corner,
     // the part a screen smaller than the window shows; the frame's clear covers the rest.
@@ -99,6 +86,25 @@ void reshape(int width, int height) {
                    VIEWER_FAR);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+// Mesa's software renderer, which says 16384, crashed in its own buffers at 32767x32767. The size
+// is read again: the toolkit reads width and height from the X server one at a time, so a resize
+// between the two reads gives one old side.
+void shrinkOversizedWindow() {
+    if (windowFits || oversizedWidth == 0) {
+        return;
+    }
+    const int width = std::max(oversizedWidth, glutGet(GLUT_WINDOW_WIDTH));
+    const int height = std::max(oversizedHeight, glutGet(GLUT_WINDOW_HEIGHT));
+    oversizedWidth = oversizedHeight = 0;
+    const int fitWidth = std::min(width, static_cast<int>(maxWindowSide));
+    const int fitHeight = std::min(height, static_cast<int>(maxWindowSide));
+    std::fprintf(stderr,
+                 "Navigation Example: a %dx%d window is larger than the driver can draw; "
+                 "it is made %dx%d\n",
+                 width, height, fitWidth, fitHeight);
+    glutReshapeWindow(fitWidth, fitHeight);
 }
 
 void windowStatus(int state) {

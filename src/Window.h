@@ -22,5 +22,9 @@ void reshape(int width, int height);
 // Width over height for the projection; a window of height 0 is treated as height 1 so that
 // the projection stays finite.
 double viewerAspect(int width, int height);
+// Asks a window that reshape found larger than the driver can draw back to the largest size it
+// can, once; nothing is drawn until it is. Called by idle, after it has seen that the window was
+// not destroyed: the toolkit reads a destroyed window's size as whatever its memory held.
+void shrinkOversizedWindow();
 // freeglut's window status callback: keeps windowShown.
 void windowStatus(int state);
