@@ -25,6 +25,7 @@ const GLfloat START_POINT_SIZE = 6.0f;
 GLint maxViewport[2] = {std::numeric_limits<GLint>::max(), std::numeric_limits<GLint>::max()};
 GLint maxWindowSide = std::numeric_limits<GLint>::max();
 // The window found too large by reshape, until shrinkOversizedWindow has asked it to shrink.
+bool shrinkPending = false;
 int oversizedWidth = 0;
 int oversizedHeight = 0;
 
@@ -72,6 +73,7 @@ double viewerAspect(int width, int height) {
 void reshape(int width, int height) {
     windowFits = width <= maxWindowSide && height <= maxWindowSide;
     if (!windowFits) {
+        shrinkPending = true;
         oversizedWidth = width;
         oversizedHeight = height;
     }
@@ -92,12 +94,12 @@ void reshape(int width, int height) {
 // is read again: the toolkit reads width and height from the X server one at a time, so a resize
 // between the two reads gives one old side.
 void shrinkOversizedWindow() {
-    if (windowFits || oversizedWidth == 0) {
+    if (windowFits || !shrinkPending) {
         return;
     }
+    shrinkPending = false;
     const int width = std::max(oversizedWidth, glutGet(GLUT_WINDOW_WIDTH));
     const int height = std::max(oversizedHeight, glutGet(GLUT_WINDOW_HEIGHT));
-    oversizedWidth = oversizedHeight = 0;
     const int fitWidth = std::min(width, static_cast<int>(maxWindowSide));
     const int fitHeight = std::min(height, static_cast<int>(maxWindowSide));
     std::fprintf(stderr,
