@@ -95,8 +95,10 @@ wine_program() {
 # focus under Wine on a display without a window manager, so its held key was not released.
 # Keys typed while the program is stopped (a one-second frame made with SIGSTOP) moved the viewer
 # 0 to 0.15 units instead of 0.76 under Wine: the message times Wine gives them are not when the
-# keys went down and up.
-WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAgain|AFifoAsVertexSource|AKeyReleasedWhileAnotherWindowHasTheFocus|KeysInsideALongFrame'
+# keys went down and up. An X window made 32767x32767 from outside stays so under Wine, but the
+# program is not told: it went on drawing the whole scene into the 1280x1024 screen, so there was
+# nothing too large to refuse.
+WINE_E2E_LEFT_OUT='AWindowDestroyedByAnotherClient|AHiddenWindowWaitsAndDrawsAgain|AFifoAsVertexSource|AKeyReleasedWhileAnotherWindowHasTheFocus|KeysInsideALongFrame|AWindowLargerThanTheDriverCanDraw'
 
 # On a display, with Wine started: the zip unpacked into a folder of its own, shadow-demo.exe
 # started as a double-click starts it (in its own folder) and its window checked for the scene.

@@ -8,6 +8,7 @@
 #include "Objects.h"
 #include "Particles.h"
 #include "ShadowMapping/ShadowMap.h"
+#include "Window.h"
 
 std::int64_t lastFrameClock = 0;
 double frameSeconds = 0.0;
@@ -44,6 +45,10 @@ void drawLitPass() {
 }
 
 void display() {
+    // The window system may ask for a frame (an expose) before the window has shrunk.
+    if (!windowFits) {
+        return;
+    }
     frameSeconds = startFrame(clockMillis());
     // Here rather than in idle, which freeglut may call many times between two frames.
     moveViewer(frameSeconds);

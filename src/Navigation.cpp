@@ -175,7 +175,8 @@ void idle() {
     if (news.focusLost) {
         releaseKeys();
     }
-    if (!windowShown) {
+    shrinkOversizedWindow();
+    if (!windowShown || !windowFits) {
         waitForWindowNews(FRAME_MILLIS);
         // Nothing is drawn meanwhile, so nothing moves: the next frame counts from here.
         lastFrameClock = clockMillis();

@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -67,6 +68,14 @@ void typeInsideOneLongFrame(pid_t pid, double seconds, double after, const std::
     xdotool(keys);
     std::this_thread::sleep_until(start + std::chrono::duration<double>(seconds));
     kill(pid, SIGCONT);
+}
+
+// The window's size as the X server has it: "WIDTHxHEIGHT", or "" when xdotool cannot tell.
+std::string windowGeometry(const std::string& window) {
+    std::string out;
+    xdotool("getwindowgeometry " + window, &out);
+    const size_t at = out.find("Geometry: ");
+    return at == std::string::npos ? "" : out.substr(at + 10, out.find('\n', at) - at - 10);
 }
 
 }  // namespace
@@ -256,4 +265,49 @@ TEST(WindowE2E, AWindowDestroyedByAnotherClientEndsTheProgram) {
     ASSERT_TRUE(unread.demo->waitExit(5));
     EXPECT_FALSE(unread.demo->signalled()) << "status " << unread.demo->exitStatus();
     EXPECT_EQ(unread.demo->exitStatus(), 1);
+}
+
+// Mesa's software renderer says it draws at most 16384x16384 and crashed in its own buffers
+// (SIGSEGV) when the window was made 32767x32767. The program asks its window back to the size the
+// driver says it can draw, and goes on drawing at that size.
+TEST(WindowE2E, AWindowLargerThanTheDriverCanDrawIsMadeSmallerAndDrawnAtItsLimit) {
+    ShownDemo run;
+    ASSERT_FALSE(run.window.empty());
+    captureFirstFrame(run.window);
+    ASSERT_EQ(xdotool("windowsize " + run.window + " 32767 32767"), 0);
+    std::string size;
+    for (int tries = 0; tries < 100 && (size.empty() || size == "32767x32767"); ++tries) {
+        pause(0.2);
+        size = windowGeometry(run.window);
+    }
+    const std::string prefix =
+        "Navigation Example: a 32767x32767 window is larger than the driver "
+        "can draw; it is made ";
+    EXPECT_EQ(run.demo->errors(), prefix + size + "\n");
+    const int side = std::atoi(size.c_str());
+    EXPECT_GE(side, 800);
+    EXPECT_LT(side, 32767);
+    EXPECT_EQ(size, std::to_string(side) + "x" + std::to_string(side));
+    ASSERT_TRUE(run.demo->running()) << "status " << run.demo->exitStatus();
+
+    // A frame at that size takes seconds here. Its top-left corner, all the screen shows, is sky:
+    // the horizon lies half the window's height down.
+    Image image = capture(run.window);
+    for (int tries = 0; tries < 120 && !isSky(image, image.width - 5, image.height - 5); ++tries) {
+        pause(0.5);
+        image = capture(run.window);
+    }
+    ASSERT_GT(image.width, 800);
+    ASSERT_GT(image.height, 600);
+    for (int x : {5, image.width / 2, image.width - 5}) {
+        for (int y : {5, image.height / 2, image.height - 5}) {
+            EXPECT_TRUE(isSky(image, x, y)) << x << "," << y;
+        }
+    }
+    capture(run.window, buildDir() + "/huge-window.png");
+    xdotool("key --window " + run.window + " Escape");
+    ASSERT_TRUE(run.demo->waitExit(60)) << "Esc did not end the program";
+    EXPECT_FALSE(run.demo->signalled());
+    EXPECT_EQ(run.demo->exitStatus(), 0);
+    EXPECT_EQ(run.demo->output(), "");
 }

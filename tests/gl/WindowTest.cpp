@@ -2,6 +2,7 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "Window.h"
@@ -124,6 +125,32 @@ TEST(Reshape, ZeroHeightKeepsTheProjectionFinite) {
     }
     EXPECT_NEAR(p[5] / p[0], 800.0, 0.01);
     EXPECT_DOUBLE_EQ(viewerAspect(0, 0), 0.0);
+}
+
+// Past the largest window the driver can hold (Mesa's software renderer crashed in its own
+// buffers) the window is marked as not to be drawn into; the viewport never exceeds the largest
+// the driver takes, and lies in the window's top-left corner.
+TEST(Reshape, AWindowPastWhatTheDriverCanDrawIsNotDrawnInto) {
+    initGL();
+    const GLint limit = integer(GL_MAX_RENDERBUFFER_SIZE);
+    const GLint drawn = std::min(limit, integer(GL_MAX_VIEWPORT_DIMS));
+    ASSERT_GT(drawn, 800);
+    struct Case {
+        int width, height;
+        bool fits;
+    };
+    for (const Case& c :
+         {Case{limit, 600, true}, Case{limit + 1, 600, false}, Case{800, limit + 1, false},
+          Case{32767, 32767, false}, Case{800, 600, true}}) {
+        reshape(c.width, c.height);
+        EXPECT_EQ(windowFits, c.fits) << c.width << "x" << c.height;
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], std::min(c.width, drawn)) << c.width << "x" << c.height;
+        EXPECT_EQ(viewport[3], std::min(c.height, drawn)) << c.width << "x" << c.height;
+        EXPECT_EQ(viewport[1], c.height - viewport[3]) << "not at the top";
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST(Reshape, LeavesAnIdentityModelviewWhateverWasCurrent) {
