@@ -268,6 +268,30 @@ TEST_F(CgRuntimeTest, DrawsUseTheValuesSetWhetherBeforeOrAfterEnabling) {
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     EXPECT_EQ(program, 0);
     EXPECT_EQ(drawWhiteSquare(), (Rgb{255, 255, 255}));
+
+    // A host binds one stage, then the other, passing through a pair that may not link (this
+    // fragment program reads what the first vertex program does not write): NVIDIA's profiles
+    // take it without an error, and the pair bound last draws.
+    CGprogram shading = compile(
+        "void main(float4 p : POSITION, out float4 oP : POSITION,\n"
+        "          out float4 shade) {\n"
+        "    oP = p;\n"
+        "    shade = float4(0, 1, 0, 1);\n"
+        "}\n",
+        vertexProfile);
+    CGprogram shaded =
+        compile("float4 main(float4 shade) : COLOR { return shade; }\n", fragmentProfile);
+    cgGLEnableProfile(vertexProfile);
+    cgGLEnableProfile(fragmentProfile);
+    for (int frame = 0; frame < 2; ++frame) {
+        cgGLBindProgram(vertex);
+        cgGLBindProgram(shaded);
+        EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+        cgGLBindProgram(shading);
+        EXPECT_EQ(drawWhiteSquare(), (Rgb{0, 255, 0}));
+    }
+    cgGLDisableProfile(fragmentProfile);
+    cgGLDisableProfile(vertexProfile);
     EXPECT_EQ(callbackCalls, 0);
 }
 
@@ -750,6 +774,11 @@ TEST_F(CgRuntimeTest, VertexInputsReadTheAttributesNvidiasProfilesBindThemTo) {
     EXPECT_EQ(drawnPixel(face, attributes), (std::array<float, 4>{20.25f, 30.5f, 5.75f, 10.125f}));
 }
 
+const char* variabilityOf(CGparameter p) {
+    const CGenum variability = cgGetParameterVariability(p);
+    return variability == CG_VARYING ? "varying" : variability == CG_MIXED ? "mixed" : "uniform";
+}
+
 // One line a parameter of the walk from `p` on, a struct's members indented under it: name, type,
 // semantic, direction, variability and resource, with the resource's index where it numbers one
 // of a kind (cgc's constant registers, which NVIDIA gives as the index of "c", have no
@@ -775,8 +804,7 @@ std::string walkOf(CGparameter p, int depth = 0) {
                (direction == CG_IN    ? "in"
                 : direction == CG_OUT ? "out"
                                       : "inout") +
-               " " + (cgGetParameterVariability(p) == CG_VARYING ? "varying" : "uniform") + " " +
-               cgGetResourceString(resource);
+               " " + variabilityOf(p) + " " + cgGetResourceString(resource);
         if (!isStruct && cgGetParameterBaseResource(p) != CG_UNDEFINED) {
             out += " " + std::string(cgGetResourceString(cgGetParameterBaseResource(p))) + "+" +
                    std::to_string(cgGetParameterResourceIndex(p));
@@ -868,6 +896,20 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
          "main struct '' out varying CG_UNDEFINED\n"
          "  main.position float4 'POSITION' out varying HPOS\n"
          "  main.tex float4 'TEXCOORD3' out varying TEX3 TEX0+3\n"},
+        // RetroArch's own pass-through keeps its matrix in the vertex struct, marked uniform.
+        {true,
+         "struct input { float4 vertex_coord : POSITION; uniform float4x4 mvp_matrix; };\n"
+         "void main(out float4 oPosition : POSITION, out float4 oColor : COLOR0, input IN)\n"
+         "{\n"
+         "    oPosition = mul(IN.mvp_matrix, IN.vertex_coord);\n"
+         "    oColor = mul(IN.mvp_matrix, float4(0, 0, 0, 1));\n"
+         "}\n",
+         "oPosition float4 'POSITION' out varying HPOS\n"
+         "oColor float4 'COLOR0' out varying COL0 COL0+0\n"
+         "IN struct '' in mixed CG_UNDEFINED\n"
+         "  IN.vertex_coord float4 'POSITION' in varying POSITION0 POSITION0+0\n"
+         "  IN.mvp_matrix float4x4 '' in uniform c\n",
+         ""},
     };
     for (const Case& c : CASES) {
         SCOPED_TRACE(c.source);
@@ -892,6 +934,16 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     cgSetParameter4f(position, 1.0f, 2.0f, 3.0f, 4.0f);
     EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
     callbackCalls = 0;
+    // A uniform member of a varying struct takes its value like any uniform, and the code reads it
+    // as Cg's matrix: its last column, a shift in depth, comes out as the colour.
+    CGprogram mixed = compile(CASES[3].source, vertexProfile);
+    const float moved[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0.5f, 1};
+    cgGLSetMatrixParameterfc(cgGetNamedParameter(mixed, "IN.mvp_matrix"), moved);
+    const std::array<float, 4> pixel = drawnPixel(
+        compile("float4 main(float4 c : COLOR0) : COLOR { return c; }\n", fragmentProfile), mixed);
+    EXPECT_NEAR(pixel[0], 0.0f, 0.01f);
+    EXPECT_NEAR(pixel[2], 0.5f, 0.01f);
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
     // A struct's members belong to it; anything else has none.
     CGparameter in = cgGetNamedParameter(compile(CASES[1].source, fragmentProfile), "IN");
     EXPECT_STREQ(cgGetParameterName(cgGetFirstStructParameter(in)), "IN.tex");

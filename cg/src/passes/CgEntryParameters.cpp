@@ -88,6 +88,11 @@ bool has(const Declaration& d, const char* word) {
     return false;
 }
 
+// Samplers are uniform with the word or without.
+bool isUniform(const Declaration& d) {
+    return has(d, "uniform") || d.type.rfind("sampler", 0) == 0;
+}
+
 class Lister {
   public:
     explicit Lister(const std::string& code) : code_(code) {}
@@ -99,6 +104,9 @@ class Lister {
                 return;
             }
             EntryParameter p = outer;
+            // A member may be uniform in a varying struct (RetroArch's `uniform float4x4
+            // mvp_matrix` in its `input IN`); the struct is then mixed.
+            p.uniform = outer.uniform || isUniform(d);
             p.name = prefix + cgName(name);
             p.type = d.type;
             p.semantic = d.semantic;
@@ -153,10 +161,9 @@ std::vector<EntryParameter> entryParameters(const std::string& code, const std::
         p.direction = has(d, "inout") ? Direction::InOut
                       : has(d, "out") ? Direction::Out
                                       : Direction::In;
-        // Samplers are uniform with the word or without; so is a struct holding one that a
-        // fragment program takes, as the translation takes it.
-        p.uniform = has(d, "uniform") || d.type.rfind("sampler", 0) == 0 ||
-                    (fragment && holdsSampler(blanked, d.type));
+        // A struct holding a sampler that a fragment program takes is uniform, as the
+        // translation takes it.
+        p.uniform = isUniform(d) || (fragment && holdsSampler(blanked, d.type));
         lister.add(d, "", p, 0);
     }
     const std::vector<std::string> head = words(blanked.substr(e.signature, e.open - e.signature));

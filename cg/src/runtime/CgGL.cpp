@@ -69,9 +69,10 @@ void uploadArray(GLint location, const CgParameterState& p) {
                  p.arrayValues.data());
 }
 
-// The generated code multiplies matrix * vector, so a square matrix's columns go in as they are.
-// A non-square one the code reads as it stands: its GLSL columns are Cg's rows (see the
-// translator), which GL takes from the columns when told to transpose. WebGL 1 has none.
+// The generated code multiplies matrix * vector, so a square matrix's columns go in as they are;
+// one it reads by rows goes in transposed here, as WebGL 1 cannot transpose. A non-square one the
+// code reads as it stands: its GLSL columns are Cg's rows (see the translator), which GL takes
+// from the columns when told to transpose. WebGL 1 has none.
 void uploadMatrix(GLint location, const CgParameterState& p) {
     using Upload = void (*)(GLint, GLsizei, GLboolean, const GLfloat*);
     const int columns = p.rows > 0 ? p.components / p.rows : 0;
@@ -80,7 +81,11 @@ void uploadMatrix(GLint location, const CgParameterState& p) {
     }
     if (p.rows == columns) {
         const Upload square[] = {glUniformMatrix2fv, glUniformMatrix3fv, glUniformMatrix4fv};
-        square[p.rows - 2](location, 1, GL_FALSE, p.values);
+        float transposed[16];
+        if (p.byRows) {
+            cgrt::toColumns(p.values, p.rows, columns, transposed);
+        }
+        square[p.rows - 2](location, 1, GL_FALSE, p.byRows ? transposed : p.values);
         return;
     }
 #ifndef __EMSCRIPTEN__
@@ -149,10 +154,20 @@ Slot* slotOf(Linked& l, const CgParameterState& param) {
     return nullptr;
 }
 
-Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
+// GL's log of a shader or program object, through the calls that read it.
+template <typename GetValue, typename GetLog>
+std::string infoLog(GLuint object, GetValue getValue, GetLog getLog) {
+    GLint length = 0;
+    getValue(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
+    getLog(object, length, nullptr, log.data());
+    return log.c_str();
+}
+
+// The pair's GL program, linked; 0 when it does not link, with the listing saying why.
+GLuint linkedProgram(CgProgramState* vertex, CgProgramState* fragment) {
     const GLuint program = glCreateProgram();
-    CgProgramState* stages[2] = {vertex, fragment};
-    for (CgProgramState* stage : stages) {
+    for (CgProgramState* stage : {vertex, fragment}) {
         if (stage != nullptr) {
             glAttachShader(program, stage->shader);
         }
@@ -170,26 +185,23 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
     glLinkProgram(program);
     GLint ok = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        GLint length = 0;
-        glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-        std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-        glGetProgramInfoLog(program, length, nullptr, log.data());
-        glDeleteProgram(program);
-        CgContextState* context = (vertex != nullptr ? vertex : fragment)->context;
-        cgrt::setListing(*context,
-                         cgrt::format(cgrt::CgError{"", cgrt::NO_LOCATION,
-                                                    "the vertex and fragment programs cannot be "
-                                                    "linked:"}) +
-                             std::string(log.c_str()));
-        return nullptr;
+    if (ok == GL_TRUE) {
+        return program;
     }
-    auto l = std::make_unique<Linked>();
-    l->stages[0] = vertex;
-    l->stages[1] = fragment;
-    l->program = program;
-    l->fragmentFirst = vertex != nullptr ? vertex->parameters.size() : 0;
-    for (CgProgramState* stage : stages) {
+    const std::string log = infoLog(program, glGetProgramiv, glGetProgramInfoLog);
+    glDeleteProgram(program);
+    CgContextState* context = (vertex != nullptr ? vertex : fragment)->context;
+    cgrt::setListing(*context, cgrt::format(cgrt::CgError{"", cgrt::NO_LOCATION,
+                                                          "the vertex and fragment programs "
+                                                          "cannot be linked:"}) +
+                                   log);
+    return 0;
+}
+
+// Where each parameter of the pair goes in its GL program.
+void findSlots(Linked& l) {
+    l.fragmentFirst = l.stages[0] != nullptr ? l.stages[0]->parameters.size() : 0;
+    for (CgProgramState* stage : l.stages) {
         if (stage == nullptr) {
             continue;
         }
@@ -198,9 +210,21 @@ Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
             const bool sent =
                 param->kind != cgrt::UniformKind::Other || !param->arrayValues.empty();
             const GLint location =
-                sent ? glGetUniformLocation(program, param->glslName.c_str()) : -1;
-            l->slots.push_back(Slot{param.get(), location, 0});
+                sent ? glGetUniformLocation(l.program, param->glslName.c_str()) : -1;
+            l.slots.push_back(Slot{param.get(), location, 0});
         }
+    }
+}
+
+// A pair that does not link is kept too, without a GL program, so that it is not linked again
+// each time the host passes through it.
+Linked* link(CgProgramState* vertex, CgProgramState* fragment) {
+    auto l = std::make_unique<Linked>();
+    l->stages[0] = vertex;
+    l->stages[1] = fragment;
+    l->program = linkedProgram(vertex, fragment);
+    if (l->program != 0) {
+        findSlots(*l);
     }
     linked.push_back(std::move(l));
     return linked.back().get();
@@ -232,10 +256,12 @@ void updatePipeline() {
     if (next == nullptr) {
         next = link(vertex, fragment);
     }
-    if (next == nullptr) {
+    // A host binds one stage, then the other (RetroArch the next pass's fragment program before
+    // its vertex program): a pair that does not link is passed through on the way, and NVIDIA's
+    // profiles take any pair without an error. The listing says why it did not link.
+    if (next->program == 0) {
         glUseProgram(0);
         current = nullptr;
-        cgrt::raise(CG_PROGRAM_BIND_ERROR);
         return;
     }
     glUseProgram(next->program);
@@ -367,16 +393,13 @@ bool compileShader(CgProgramState& program, const std::string& listing) {
         program.shader = shader;
         return true;
     }
-    GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-    std::string log(static_cast<std::size_t>(std::max(length, 1)), '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    const std::string log = infoLog(shader, glGetShaderiv, glGetShaderInfoLog);
     glDeleteShader(shader);
     setListing(
         *program.context,
         listing +
             format(CgError{program.name, 0, "the GL driver rejected the translated program:"}) +
-            log.c_str());
+            log);
     return false;
 }
 

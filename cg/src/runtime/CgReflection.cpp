@@ -127,6 +127,7 @@ void fillFromUniform(CgParameterState& param, const cgrt::Uniform& u) {
     param.components = u.components;
     param.rows = u.rows;
     param.integer = u.integer;
+    param.byRows = u.byRows;
     if (u.kind == cgrt::UniformKind::Other) {
         param.arrayValues = u.initial;
         param.arrayWidth = u.arrayWidth;
@@ -211,6 +212,7 @@ void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform&
     shape.kind = u.arrayWidth > 0 ? cgrt::UniformKind::Vector : cgrt::UniformKind::Matrix;
     shape.components = u.arrayWidth > 0 ? u.arrayWidth : u.components;
     shape.rows = u.arrayWidth > 0 ? 0 : u.rows;
+    shape.byRows = u.byRows;
     const auto width = static_cast<std::size_t>(shape.components);
     for (int i = 0; i < array.arraySize; ++i) {
         const std::string index = "[" + std::to_string(i) + "]";

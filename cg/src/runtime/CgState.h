@@ -25,6 +25,7 @@ struct CgParameterState {
     int components = 0;
     int rows = 0;          // of a matrix, whose columns are components / rows
     bool integer = false;  // a vector of ints, sent as ints
+    bool byRows = false;   // a matrix the GLSL reads with Cg's rows as its columns
     // Vectors as given, matrices column by column.
     float values[16] = {};
     // An array of floats or float vectors: its starting values, element after element, and each

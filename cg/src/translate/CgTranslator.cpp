@@ -514,6 +514,7 @@ void nameUniforms(spirv_cross::CompilerGLSL& compiler, const std::vector<unsigne
                 u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
         } else {
             setKind(type, u);
+            u.byRows = u.rows > 0;
         }
         compiler.set_name(id, u.glslName);
         uniforms.push_back(u);
