@@ -90,6 +90,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, u.integer ? 1 : 0);
         putNumber(out, static_cast<std::uint64_t>(u.rows));
         putText(out, u.semantic);
+        putNumber(out, u.readByRows ? 1 : 0);
         putNumber(out, u.initial.size());
         for (const float v : u.initial) {
             std::uint32_t bits = 0;
@@ -177,11 +178,12 @@ std::optional<Translation> deserialize(const std::string& data) {
         const auto integer = in.number();
         const auto rows = in.number();
         auto semantic = in.text();
+        const auto byRows = in.number();
         const auto initialCount = in.number();
         // A parameter keeps at most 16 values, a 4x4 matrix's.
         if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
-            *integer > 1 || !rows || *rows > 4 || !semantic || *components > 16 || !initialCount ||
-            *initialCount > MAX_INITIAL_VALUES) {
+            *integer > 1 || !rows || *rows > 4 || !semantic || !within(byRows, 1) ||
+            *components > 16 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
             return std::nullopt;
         }
         std::vector<float> initial;
@@ -195,11 +197,11 @@ std::optional<Translation> deserialize(const std::string& data) {
             std::memcpy(&v, &narrow, sizeof v);
             initial.push_back(v);
         }
-        t.uniforms.push_back(Uniform{std::move(*uniformName), std::move(*glslName),
-                                     static_cast<UniformKind>(*kind), static_cast<int>(*components),
-                                     static_cast<SamplerTarget>(*target), std::move(initial),
-                                     static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
-                                     *integer == 1, static_cast<int>(*rows), std::move(*semantic)});
+        t.uniforms.push_back(
+            Uniform{std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
+                    static_cast<int>(*components), static_cast<SamplerTarget>(*target),
+                    std::move(initial), static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
+                    *integer == 1, static_cast<int>(*rows), std::move(*semantic), *byRows == 1});
     }
     if (!readParameters(in, t.parameters) || !in.atEnd()) {
         return std::nullopt;
