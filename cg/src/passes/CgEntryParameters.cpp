@@ -4,8 +4,10 @@
 #include "CgEntryUniforms.h"
 #include "CgScan.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace cgrt {
 namespace {
@@ -88,43 +90,41 @@ bool has(const Declaration& d, const char* word) {
     return false;
 }
 
-// Samplers are uniform with the word or without.
-bool isUniform(const Declaration& d) {
-    return has(d, "uniform") || d.type.rfind("sampler", 0) == 0;
-}
-
 class Lister {
   public:
     explicit Lister(const std::string& code) : code_(code) {}
 
+    // `held`: the translation takes it inside a uniform struct, though it is no uniform itself.
     void add(const Declaration& d, const std::string& prefix, const EntryParameter& outer,
-             int depth) {
+             int depth, bool held) {
         for (const std::string& name : d.names) {
             if (out.size() >= MAX_PARAMETERS) {
                 return;
             }
             EntryParameter p = outer;
-            // A member may be uniform in a varying struct (RetroArch's `uniform float4x4
-            // mvp_matrix` in its `input IN`); the struct is then mixed.
-            p.uniform = outer.uniform || isUniform(d);
             p.name = prefix + cgName(name);
             p.type = d.type;
             p.semantic = d.semantic;
             p.arraySize = d.arraySize;
             p.depth = depth;
+            // A member is uniform in a uniform struct, or by its own word, as a sampler always is.
+            p.uniform = outer.uniform || has(d, "uniform") || d.type.rfind("sampler", 0) == 0;
             std::size_t open = 0, close = 0;
             p.structure = findStruct(code_, d.type, open, close);
             out.push_back(p);
+            heldInUniform.push_back(held);
             if (p.structure && depth < MAX_DEPTH) {
-                addMembers(open, close, p, depth + 1);
+                addMembers(open, close, p, depth + 1, held);
             }
         }
     }
 
     std::vector<EntryParameter> out;
+    std::vector<bool> heldInUniform;  // of each of `out`
 
   private:
-    void addMembers(std::size_t open, std::size_t close, const EntryParameter& outer, int depth) {
+    void addMembers(std::size_t open, std::size_t close, const EntryParameter& outer, int depth,
+                    bool held) {
         const std::string body = code_.substr(open + 1, close - open - 1);
         std::size_t start = 0;
         for (std::size_t end = body.find(';'); end != std::string::npos;
@@ -134,13 +134,88 @@ class Lister {
             // Member functions declare no value.
             const Declaration d = declarationOf(piece);
             if (!d.type.empty() && piece.find('(') == std::string::npos) {
-                add(d, outer.name + ".", outer, depth);
+                add(d, outer.name + ".", outer, depth, held);
             }
         }
     }
 
     const std::string& code_;
 };
+
+// Numeric scalars and vectors: the varyings a resource of their own can carry.
+bool fitsOneResource(const EntryParameter& p) {
+    if (p.structure || p.arraySize > 0) {
+        return false;
+    }
+    for (const char* base : {"float", "half", "fixed", "int"}) {
+        const std::string shape =
+            p.type.rfind(base, 0) == 0 ? p.type.substr(std::strlen(base)) : std::string("x");
+        if (shape.empty() || (shape.size() == 1 && shape[0] >= '1' && shape[0] <= '4')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The resources varyings without a semantic are bound to: a vertex program's inputs to generic
+// attributes, the varyings between the stages to texture coordinate sets.
+enum class Slots { None, Attributes, TexCoords };
+
+constexpr int ATTRIBUTES = 16;
+constexpr int TEXCOORD_SETS = 8;
+
+Slots slotsOf(const EntryParameter& p, bool fragment) {
+    const bool input = p.direction != Direction::Out && !p.result;
+    if (!fragment) {
+        return input ? Slots::Attributes : Slots::TexCoords;
+    }
+    return input ? Slots::TexCoords : Slots::None;
+}
+
+// The slot a written semantic takes from those varyings; -1 for none.
+int claimedSlot(Slots slots, const std::string& semantic) {
+    if (slots == Slots::Attributes) {
+        return vertexAttributeOf(semantic);
+    }
+    int number = 0;
+    const std::string base = splitSemantic(semantic, number);
+    return base == "TEXCOORD" || base == "TEX" ? number : -1;
+}
+
+// Binds each varying without a semantic as cgc binds it: once the written semantics have taken
+// their resources, each in declaration order takes the lowest one left ("ATTR1", "TEX0"). The
+// stages meet on those: a vertex output and the fragment input of the same number. One left
+// over when they run out keeps no semantic, and is joined by name.
+void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<bool>& held,
+                      bool fragment) {
+    std::vector<bool> taken[3] = {
+        {}, std::vector<bool>(ATTRIBUTES), std::vector<bool>(TEXCOORD_SETS)};
+    std::vector<std::size_t> free;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const EntryParameter& p = params[i];
+        if (p.uniform || p.structure || held[i]) {
+            continue;
+        }
+        const Slots slots = slotsOf(p, fragment);
+        std::vector<bool>& used = taken[static_cast<int>(slots)];
+        const int claimed = slots == Slots::None ? -1 : claimedSlot(slots, p.semantic);
+        if (claimed >= 0 && claimed < static_cast<int>(used.size())) {
+            used[static_cast<std::size_t>(claimed)] = true;
+        } else if (slots != Slots::None && p.semantic.empty() && fitsOneResource(p)) {
+            free.push_back(i);
+        }
+    }
+    for (const std::size_t i : free) {
+        const Slots slots = slotsOf(params[i], fragment);
+        std::vector<bool>& used = taken[static_cast<int>(slots)];
+        const auto slot = std::find(used.begin(), used.end(), false);
+        if (slot != used.end()) {
+            *slot = true;
+            params[i].semantic =
+                (slots == Slots::Attributes ? "ATTR" : "TEX") + std::to_string(slot - used.begin());
+        }
+    }
+}
 
 }  // namespace
 
@@ -161,10 +236,10 @@ std::vector<EntryParameter> entryParameters(const std::string& code, const std::
         p.direction = has(d, "inout") ? Direction::InOut
                       : has(d, "out") ? Direction::Out
                                       : Direction::In;
-        // A struct holding a sampler that a fragment program takes is uniform, as the
-        // translation takes it.
-        p.uniform = isUniform(d) || (fragment && holdsSampler(blanked, d.type));
-        lister.add(d, "", p, 0);
+        // A fragment program takes a struct holding a sampler as uniform, with the word or
+        // without; its other members are still varyings to the program's users.
+        const bool held = fragment && !has(d, "uniform") && holdsSampler(blanked, d.type);
+        lister.add(d, "", p, 0, held);
     }
     const std::vector<std::string> head = words(blanked.substr(e.signature, e.open - e.signature));
     if (head.size() >= 2 && head[head.size() - 2] != "void") {
@@ -177,8 +252,9 @@ std::vector<EntryParameter> entryParameters(const std::string& code, const std::
         EntryParameter p;
         p.direction = Direction::Out;
         p.result = true;
-        lister.add(d, "", p, 0);
+        lister.add(d, "", p, 0, false);
     }
+    bindFreeVaryings(lister.out, lister.heldInUniform, fragment);
     return lister.out;
 }
 
@@ -194,6 +270,21 @@ std::string splitSemantic(const std::string& semantic, int& number) {
     const std::size_t digits = base.size() - end;
     number = digits == 0 ? 0 : digits > 2 ? 100 : std::atoi(base.c_str() + end);
     return base.substr(0, end);
+}
+
+int vertexAttributeOf(const std::string& semantic) {
+    static const std::pair<const char*, int> FIRST_ATTRIBUTES[] = {
+        {"POSITION", 0}, {"BLENDWEIGHT", 1}, {"NORMAL", 2}, {"COLOR", 3},        {"DIFFUSE", 3},
+        {"SPECULAR", 4}, {"FOGCOORD", 5},    {"PSIZE", 6},  {"BLENDINDICES", 7}, {"TEXCOORD", 8},
+        {"TANGENT", 14}, {"BINORMAL", 15},   {"ATTR", 0}};
+    int number = 0;
+    const std::string base = splitSemantic(semantic, number);
+    for (const auto& [name, first] : FIRST_ATTRIBUTES) {
+        if (base == name) {
+            return first + number;
+        }
+    }
+    return -1;
 }
 
 std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code) {

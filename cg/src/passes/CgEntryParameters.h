@@ -27,13 +27,19 @@ struct EntryParameter {
 // The parameters of `entry` in `code` (preprocessed: macros expanded), each struct followed by its
 // members, and last the value it returns (unless void); empty when the entry is not found.
 // `fragment` says whose: a fragment program takes a struct holding a sampler as uniform, with the
-// word or without.
+// word or without. A varying without a semantic is given the one of the resource cgc binds it to
+// ("ATTR1" for a vertex input, "TEX0" between the stages).
 std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
                                             bool fragment);
 
 // "TEXCOORD3" as ("TEXCOORD", 3), in upper case (semantics are read in any case); no digits is
 // number 0, more than two 100, past every numbered semantic.
 std::string splitSemantic(const std::string& semantic, int& number);
+
+// The generic vertex attribute NVIDIA's GL profiles read a vertex input of `semantic` from, as
+// ARB_vertex_program aliases them (POSITION 0, NORMAL 2, TEXCOORD3 11, ATTR5 5); -1 for a
+// semantic that names none. Past 15 for a number no attribute has.
+int vertexAttributeOf(const std::string& semantic);
 
 // What the declarations outside functions declare, in order: each name with its semantic
 // (`uniform sampler2D s : TEXUNIT1;`), "" for none.

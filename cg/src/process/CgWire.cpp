@@ -90,7 +90,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, u.integer ? 1 : 0);
         putNumber(out, static_cast<std::uint64_t>(u.rows));
         putText(out, u.semantic);
-        putNumber(out, u.byRows ? 1 : 0);
+        putNumber(out, u.readByRows ? 1 : 0);
         putNumber(out, u.initial.size());
         for (const float v : u.initial) {
             std::uint32_t bits = 0;
@@ -182,7 +182,7 @@ std::optional<Translation> deserialize(const std::string& data) {
         const auto initialCount = in.number();
         // A parameter keeps at most 16 values, a 4x4 matrix's.
         if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
-            *integer > 1 || !rows || *rows > 4 || !semantic || !byRows || *byRows > 1 ||
+            *integer > 1 || !rows || *rows > 4 || !semantic || !within(byRows, 1) ||
             *components > 16 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
             return std::nullopt;
         }

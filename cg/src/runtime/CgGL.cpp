@@ -69,10 +69,10 @@ void uploadArray(GLint location, const CgParameterState& p) {
                  p.arrayValues.data());
 }
 
-// The generated code multiplies matrix * vector, so a square matrix's columns go in as they are;
-// one it reads by rows goes in transposed here, as WebGL 1 cannot transpose. A non-square one the
-// code reads as it stands: its GLSL columns are Cg's rows (see the translator), which GL takes
-// from the columns when told to transpose. WebGL 1 has none.
+// The generated code multiplies matrix * vector, so a square matrix's columns go in as they are,
+// unless it reads that one as it stands (readByRows).
+// A non-square one the code reads as it stands: its GLSL columns are Cg's rows (see the
+// translator), which GL takes from the columns when told to transpose. WebGL 1 has none.
 void uploadMatrix(GLint location, const CgParameterState& p) {
     using Upload = void (*)(GLint, GLsizei, GLboolean, const GLfloat*);
     const int columns = p.rows > 0 ? p.components / p.rows : 0;
@@ -81,11 +81,10 @@ void uploadMatrix(GLint location, const CgParameterState& p) {
     }
     if (p.rows == columns) {
         const Upload square[] = {glUniformMatrix2fv, glUniformMatrix3fv, glUniformMatrix4fv};
-        float transposed[16];
-        if (p.byRows) {
-            cgrt::toColumns(p.values, p.rows, columns, transposed);
-        }
-        square[p.rows - 2](location, 1, GL_FALSE, p.byRows ? transposed : p.values);
+        // Turned here rather than by GL, which WebGL 1 cannot.
+        float byRows[16];
+        cgrt::toColumns(p.values, p.rows, p.rows, byRows);
+        square[p.rows - 2](location, 1, GL_FALSE, p.readByRows ? byRows : p.values);
         return;
     }
 #ifndef __EMSCRIPTEN__

@@ -126,8 +126,8 @@ void fillFromUniform(CgParameterState& param, const cgrt::Uniform& u) {
     param.kind = u.kind;
     param.components = u.components;
     param.rows = u.rows;
+    param.readByRows = u.readByRows;
     param.integer = u.integer;
-    param.byRows = u.byRows;
     if (u.kind == cgrt::UniformKind::Other) {
         param.arrayValues = u.initial;
         param.arrayWidth = u.arrayWidth;
@@ -212,7 +212,7 @@ void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform&
     shape.kind = u.arrayWidth > 0 ? cgrt::UniformKind::Vector : cgrt::UniformKind::Matrix;
     shape.components = u.arrayWidth > 0 ? u.arrayWidth : u.components;
     shape.rows = u.arrayWidth > 0 ? 0 : u.rows;
-    shape.byRows = u.byRows;
+    shape.readByRows = u.readByRows;
     const auto width = static_cast<std::size_t>(shape.components);
     for (int i = 0; i < array.arraySize; ++i) {
         const std::string index = "[" + std::to_string(i) + "]";
@@ -246,9 +246,10 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
         p.direction = directionOf(e.direction);
         p.variability = e.uniform ? CG_UNIFORM : CG_VARYING;
         p.type = e.structure ? CG_STRUCT : typeNamed(e.type);
-        const cgrt::Uniform* u =
-            e.uniform ? takeUniform(translation.uniforms, taken, e.name) : nullptr;
-        if (u != nullptr) {
+        // A varying member of a struct the translation takes as uniform (a fragment program's
+        // PREV holding its texture) is a uniform there: taken, so that it walks nowhere else.
+        const cgrt::Uniform* u = takeUniform(translation.uniforms, taken, e.name);
+        if (u != nullptr && e.uniform) {
             const CGtype declared = p.type;
             fillFromUniform(p, *u);
             p.type = e.structure ? CG_STRUCT : p.type != CG_UNKNOWN_TYPE ? p.type : declared;

@@ -83,12 +83,8 @@ struct Place {
 
 // arbvp1 reads the conventional inputs by their own names; TANGENT and BINORMAL are generic
 // attributes. GLSL profiles read every input as a generic attribute, aliased as in
-// ARB_vertex_program.
+// ARB_vertex_program (vertexAttributeOf).
 const Place ARB_VERTEX_INPUTS[] = {{"TANGENT", "ATTR", 14}, {"BINORMAL", "ATTR", 15}};
-const std::pair<const char*, int> GLSL_VERTEX_INPUTS[] = {
-    {"POSITION", 0}, {"BLENDWEIGHT", 1}, {"NORMAL", 2}, {"COLOR", 3},        {"DIFFUSE", 3},
-    {"SPECULAR", 4}, {"FOGCOORD", 5},    {"PSIZE", 6},  {"BLENDINDICES", 7}, {"TEXCOORD", 8},
-    {"TANGENT", 14}, {"BINORMAL", 15},   {"ATTR", 0}};
 const Place VERTEX_OUTPUTS[] = {{"POSITION", "HPOS", 0}, {"HPOS", "HPOS", 0}, {"COLOR", "COL"},
                                 {"COL", "COL"},          {"TEXCOORD", "TEX"}, {"TEX", "TEX"},
                                 {"PSIZE", "PSIZ", 0},    {"PSIZ", "PSIZ", 0}, {"CLP", "CLP"}};
@@ -110,15 +106,6 @@ CGresource placed(const Place (&places)[N], const std::string& base, int number,
     return otherwise;
 }
 
-CGresource glslVertexInput(const std::string& base, int number) {
-    for (const auto& [semantic, attribute] : GLSL_VERTEX_INPUTS) {
-        if (base == semantic) {
-            return named("ATTR", attribute + number);
-        }
-    }
-    return CG_UNDEFINED;
-}
-
 }  // namespace
 
 namespace cgrt {
@@ -132,7 +119,8 @@ CGresource varyingResource(CGprofile profile, bool input, const std::string& sem
             return placed(VERTEX_OUTPUTS, base, number, CG_UNDEFINED);
         }
         if (glsl) {
-            return glslVertexInput(base, number);
+            const int attribute = vertexAttributeOf(semantic);
+            return attribute < 0 ? CG_UNDEFINED : named("ATTR", attribute);
         }
         return placed(ARB_VERTEX_INPUTS, base, number, named(base.c_str(), number));
     }

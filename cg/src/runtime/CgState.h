@@ -23,9 +23,9 @@ struct CgParameterState {
     CGtype type = CG_UNKNOWN_TYPE;
     cgrt::UniformKind kind = cgrt::UniformKind::Other;
     int components = 0;
-    int rows = 0;          // of a matrix, whose columns are components / rows
-    bool integer = false;  // a vector of ints, sent as ints
-    bool byRows = false;   // a matrix the GLSL reads with Cg's rows as its columns
+    int rows = 0;             // of a matrix, whose columns are components / rows
+    bool readByRows = false;  // a square matrix the code reads transposed (cgrt::Uniform's)
+    bool integer = false;     // a vector of ints, sent as ints
     // Vectors as given, matrices column by column.
     float values[16] = {};
     // An array of floats or float vectors: its starting values, element after element, and each

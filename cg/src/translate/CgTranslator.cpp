@@ -26,6 +26,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -322,18 +323,43 @@ struct MappedInterface {
     std::uint16_t genericAttributes = 0;
 };
 
+// The semantics the entry's signature gives its varyings of one side (`input`), those bound to a
+// resource without one's being written included, by their names in the module: "IN.tex_coord",
+// "@entryPointOutput.tex" for a member of the returned struct.
+std::map<std::string, std::string> signatureSemantics(const std::vector<EntryParameter>& params,
+                                                      bool input) {
+    std::map<std::string, std::string> semantics;
+    for (const EntryParameter& p : params) {
+        // An inout parameter's semantic is bound as an input's; its output keeps its name.
+        const bool in = p.direction != Direction::Out && !p.result;
+        const bool out = p.direction == Direction::Out || p.result;
+        if (p.uniform || p.semantic.empty() || (input ? !in : !out)) {
+            continue;
+        }
+        const std::size_t dot = p.name.find('.');
+        semantics[p.result ? "@entryPointOutput" + p.name.substr(std::min(dot, p.name.size()))
+                           : p.name] = p.semantic;
+    }
+    return semantics;
+}
+
 // Maps every stage input and output onto its built-in; false (with a message) for one that has
-// none.
+// none. A variable the module gives no semantic takes the one `semantics` gives its name.
 bool mapInterface(spirv_cross::CompilerGLSL& compiler,
                   const spirv_cross::SmallVector<spirv_cross::Resource>& vars, Stage stage,
-                  bool input, Dialect dialect, const CgLocation& where, MappedInterface& mapped,
+                  bool input, Dialect dialect, const CgLocation& where,
+                  const std::map<std::string, std::string>& semantics, MappedInterface& mapped,
                   std::vector<CgError>& errors) {
     std::string& defines = mapped.defines;
     const bool varying = (stage == Stage::Vertex) != input;
     int counter = 0;
     for (const auto& var : vars) {
-        const std::string semantic =
+        std::string semantic =
             compiler.get_decoration_string(var.id, spv::DecorationHlslSemanticGOOGLE);
+        const auto bound = semantics.find(compiler.get_name(var.id));
+        if (semantic.empty() && bound != semantics.end()) {
+            semantic = bound->second;
+        }
         const spirv_cross::SPIRType& type = compiler.get_type(var.type_id);
         const std::string what = std::string(stageName(stage)) +
                                  (input ? " program input " : " program output ") + "'" +
@@ -514,7 +540,7 @@ void nameUniforms(spirv_cross::CompilerGLSL& compiler, const std::vector<unsigne
                 u.samplerTarget == SamplerTarget::None ? UniformKind::Other : UniformKind::Sampler;
         } else {
             setKind(type, u);
-            u.byRows = u.rows > 0;
+            u.readByRows = u.kind == UniformKind::Matrix;
         }
         compiler.set_name(id, u.glslName);
         uniforms.push_back(u);
@@ -703,10 +729,10 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     compiler.set_enabled_interface_variables(enabled);
     const spirv_cross::ShaderResources resources = compiler.get_shader_resources(enabled);
     MappedInterface mapped;
-    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, where, mapped,
-                      errors) ||
-        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, where, mapped,
-                      errors)) {
+    if (!mapInterface(compiler, resources.stage_inputs, stage, true, dialect, where,
+                      signatureSemantics(result.parameters, true), mapped, errors) ||
+        !mapInterface(compiler, resources.stage_outputs, stage, false, dialect, where,
+                      signatureSemantics(result.parameters, false), mapped, errors)) {
         return false;
     }
     std::string& defines = mapped.defines;
@@ -1048,6 +1074,13 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
         result.listing = pipeline.listing();
         return result;
     }
+    // The signature's parameters first: the varyings it leaves without a semantic are mapped as
+    // they are bound there.
+    std::string expanded;
+    const bool signatureRead = preprocessed(signatureText, name, stage, entry, expanded);
+    if (signatureRead) {
+        result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
+    }
     const bool written =
         crossCompile(spirv, plain, source, name, stage, entry, dialect, pipeline.errors, result);
     pipeline.finish(CROSS_STAGE, result.glsl);
@@ -1057,9 +1090,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     }
     giveBack(standIns, result);
     setInitialValues(text, name, stage, entry, result.uniforms);
-    std::string expanded;
-    if (preprocessed(signatureText, name, stage, entry, expanded)) {
-        result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
+    if (signatureRead) {
         followDeclarations(globalDeclarations(expanded), result.uniforms);
     }
     pipeline.finish(GLSL_STAGE, result.glsl);

@@ -59,9 +59,10 @@ struct Uniform {
     bool integer = false;
     int rows = 0;          // of a matrix
     std::string semantic;  // as the declaration gives it ("TEXUNIT1"); "" for none
-    // A matrix the GLSL reads with Cg's rows as its columns: a uniform member of a struct, which
-    // stands alone outside the uniform block, where nothing marks it row-major.
-    bool byRows = false;
+    // A square matrix the code reads as it stands, its GLSL columns Cg's rows, as a non-square one
+    // always is: a uniform member of a varying struct, which glslang makes a variable of its own
+    // and no layout can turn.
+    bool readByRows = false;
 };
 
 // A matrix of `rows` given row by row (Cg's "fr" order), column by column ("fc") into `byColumns`.
