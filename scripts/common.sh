@@ -24,6 +24,19 @@ TEST_PACKAGES=(
     dpkg-dev libjpeg-dev x11-utils
 )
 
+# What the web build and its browser test add (scripts/web, scripts/test-web).
+WEB_PACKAGES=(
+    emscripten nodejs cmake make python3 dpkg-dev
+    chromium firefox-esr xvfb xauth
+)
+# What the Windows build and its runs under Wine add (scripts/windows, scripts/test-windows),
+# besides RUN_PACKAGES, whose Xvfb and xdotool the tests use. meson builds libepoxy; zip packs the
+# program.
+WINDOWS_PACKAGES=(
+    g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 meson ninja-build cmake make pkg-config
+    dpkg-dev unzip
+)
+
 # ensure_packages PACKAGE...: installs those of the given Debian packages that are missing.
 ensure_packages() {
     local missing=()
@@ -62,6 +75,31 @@ build_tree() {
         targets=(--target ${BUILD_TARGETS})
     fi
     cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
+}
+
+# build_preset PRESET [cmake options...]: configures and builds CMakePresets.json's PRESET (only
+# the targets named in BUILD_TARGETS when it is set).
+build_preset() {
+    local preset=$1
+    shift
+    local targets=()
+    if [ -n "${BUILD_TARGETS:-}" ]; then
+        targets=(--target ${BUILD_TARGETS})
+    fi
+    (cd "$ROOT" && cmake --preset "$preset" "$@" >/dev/null &&
+        cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}")
+}
+
+# use_build TARGET...: sets BUILD, the build folder a script takes its programs from. One named by
+# BUILD is taken as it is, built by whoever named it (CTest names its own, built before its tests,
+# which must not build in it while they run beside each other); otherwise build/, where the targets
+# are built first.
+use_build() {
+    if [ -n "${BUILD:-}" ]; then
+        return 0
+    fi
+    BUILD=$ROOT/build
+    BUILD_TARGETS="$*" build_tree "$BUILD" >/dev/null
 }
 
 # with_display CMD...: runs CMD on the current display, or on a virtual one when there is none.

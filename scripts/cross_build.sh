@@ -1,8 +1,8 @@
 # Shared by the web and Windows builds (scripts/web_build.sh, scripts/windows_build.sh), which set
-# OUT (the build folder) and PLATFORM_CMAKE (the command that configures a CMake project for the
-# platform). The platform's libraries are built from Debian's own source packages once, into
-# OUT/deps (sources in deps/src, installed in deps/prefix, a `built` stamp when done); then the
-# program is the root CMake project configured for the platform in OUT.
+# PRESET (the CMake preset of the platform, CMakePresets.json), OUT (its build folder) and
+# PLATFORM_CMAKE (the command that configures a CMake project for the platform). The platform's
+# libraries are built from Debian's own source packages once, into OUT/deps (sources in deps/src,
+# installed in deps/prefix, a `built` stamp when done), where the preset finds them.
 # shellcheck shell=bash
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/debian_sources.sh"
@@ -62,12 +62,10 @@ dep_cmake_install() {
     echo "$name: $((SECONDS - start)) s"
 }
 
-# build_program [cmake options...]: configures the project for the platform in OUT and builds it.
+# build_program [cmake options...]: configures the project with the platform's preset and builds it.
 build_program() {
     local start=$SECONDS
     echo "== The program"
-    "${PLATFORM_CMAKE[@]}" -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
-        -DSHADOW_DEPS="$(deps_dir)/prefix" -DGLSLANG_SOURCE="$(dep_source glslang)" "$@" >/dev/null
-    cmake --build "$OUT" -j "$(nproc)"
+    build_preset "$PRESET" "$@"
     echo "Program built in $((SECONDS - start)) s"
 }

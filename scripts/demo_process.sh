@@ -19,11 +19,12 @@ alive() {
     [ "${stat%% *}" != "Z" ]
 }
 
-# start_demo CMD...: runs CMD (the demo, or a tool that runs it) in the background from build/,
-# with its output in $work/stdout and $work/stderr; its process id goes into $demo.
+# start_demo CMD...: runs CMD (the demo, or a tool that runs it) in the background from the run
+# folder of BUILD (run/build, whose ../src is the sources'), with its output in $work/stdout and
+# $work/stderr; its process id goes into $demo.
 start_demo() {
     (
-        cd "$ROOT/build"
+        cd "$BUILD/run/build"
         exec "$@" >"$work/stdout" 2>"$work/stderr" </dev/null
     ) &
     demo=$!

@@ -4,18 +4,13 @@
 # shellcheck shell=bash
 source "$(dirname "${BASH_SOURCE[0]}")/cross_build.sh"
 
+PRESET=web
 OUT="$ROOT/build-web"
 PLATFORM_CMAKE=(emcmake cmake)
 # The one-file page as the repository keeps it.
 SINGLE_PAGE="$ROOT/docs/shadow-demo.html"
 # emcc needs Debian's node modules (acorn), which Debian's node does not look in by default.
 export NODE_PATH=/usr/share/nodejs
-
-# Debian 12 packages the web build and its browser test need.
-WEB_PACKAGES=(
-    emscripten nodejs cmake make python3 dpkg-dev
-    chromium firefox-esr xvfb xauth
-)
 
 build_web_deps() {
     dep_cmake_install glslang "${GLSLANG_OPTIONS[@]}"

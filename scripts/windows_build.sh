@@ -5,17 +5,11 @@
 # shellcheck shell=bash
 source "$(dirname "${BASH_SOURCE[0]}")/cross_build.sh"
 
+PRESET=windows
 OUT="$ROOT/build-windows"
 WIN_TOOLCHAIN="$ROOT/platform/windows/mingw-w64.cmake"
 PLATFORM_CMAKE=(cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WIN_TOOLCHAIN")
 WIN_ZIP="$OUT/shadow-demo-windows.zip"
-
-# Debian 12 packages the Windows build and its runs under Wine need (besides RUN_PACKAGES, whose
-# Xvfb and xdotool the tests use). meson builds libepoxy; CPack packs the zip, unzip opens it.
-WINDOWS_PACKAGES=(
-    g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 meson ninja-build cmake make pkg-config
-    dpkg-dev unzip
-)
 
 # libepoxy builds with meson; only its WGL side is wanted on Windows.
 meson_install_libepoxy() {
@@ -113,8 +107,8 @@ check_windows_zip() {
 }
 
 # On a display: the zip, then the unit and GL tests (Windows programs, which CTest starts under
-# Wine), then the e2e tests (built for Linux in build-windows/e2e) against the zip's
-# shadow-demo.exe. Fails when any failed.
+# Wine), then the e2e tests of the Linux build BUILD against the zip's shadow-demo.exe, from the
+# folder of their own that build makes for them (e2e-elsewhere). Fails when any failed.
 # Under Wine on a loaded machine a test's process now and then ends with status 1 before it prints
 # anything (seen for two different tests, each passing when run again): a test that fails gets a
 # second run, and one that fails twice fails the stage. The output shows both runs.
@@ -131,8 +125,9 @@ run_windows_tests() {
     echo "Unit and GL tests under Wine: $((SECONDS - start)) s"
     start=$SECONDS
     echo "== Windows: e2e tests against shadow-demo.exe under Wine"
-    (cd "$OUT/e2e" && ctest --output-on-failure --timeout 600 --repeat until-pass:2 -L e2e \
-        -E "$WINE_E2E_LEFT_OUT") ||
+    (cd "$BUILD/e2e-elsewhere" &&
+        SHADOW_E2E_PROGRAM="$ROOT/platform/windows/wine-shadow-demo" ctest --output-on-failure \
+            --timeout 600 --repeat until-pass:2 -L e2e -E "$WINE_E2E_LEFT_OUT") ||
         status=1
     echo "e2e tests under Wine: $((SECONDS - start)) s"
     return "$status"

@@ -12,3 +12,5 @@ target_link_libraries(shadow_core PUBLIC DevIL::IL DevIL::ILU DevIL::ILUT X11::X
 
 # It saves its pictures with DevIL, which only Linux has in full.
 add_subdirectory(${PROJECT_SOURCE_DIR}/tools/lightview ${PROJECT_BINARY_DIR}/tools/lightview)
+# Counts the frames the demo shows, for the scripts that run it under a tool.
+add_subdirectory(${PROJECT_SOURCE_DIR}/tools/frame-counter ${PROJECT_BINARY_DIR}/tools/frame-counter)
