@@ -281,6 +281,21 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
               ".IN.a:float2:TEXCOORD1:in .IN.b:float4:COLOR0:in depth:float:DEPTH:out "
               "main:float4:COLOR:out:result ");
 
+    // What the optimized code never reads, by name (as the optimizer that strips the static
+    // samplers finds it, where the build has one): the unused uniform alone here; below, the
+    // member of a uniform struct and the inputs that only feed dead code.
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(f.unread, foldsStaticSamplers() ? Names{"unusedMatrix"} : Names{});
+    const char* unread =
+        "struct sizes { float2 video; float2 output; };\n"
+        "struct vin { float4 p : POSITION; float2 t : TEXCOORD1; };\n"
+        "float4 main(vin IN, float4 c : COLOR0, uniform sizes S, uniform float4x4 mvp)\n"
+        "    : POSITION\n"
+        "{ float4 dead = c * IN.t.x; return mul(mvp, IN.p) * S.video.x; }\n";
+    const auto r = translate(unread, "vp.cg", Stage::Vertex, "main");
+    ASSERT_TRUE(r.ok) << r.listing;
+    EXPECT_EQ(r.unread, (foldsStaticSamplers() ? Names{"S.output", "IN.t", "c"} : Names{}));
+
     // The same names in the other stage must not collide once both stages share a GL program.
     const char* vertex =
         "uniform float4 tint;\n"

@@ -44,6 +44,22 @@ bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
     return true;
 }
 
+// As many names as the count before them says; false when the data runs short first.
+bool readNames(Reader& in, std::vector<std::string>& names) {
+    const auto count = in.number();
+    if (!count) {
+        return false;
+    }
+    for (std::uint64_t i = 0; i < *count; ++i) {
+        auto name = in.text();
+        if (!name) {
+            return false;
+        }
+        names.push_back(std::move(*name));
+    }
+    return true;
+}
+
 }  // namespace
 
 void putNumber(std::string& out, std::uint64_t n) {
@@ -108,6 +124,10 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(p.arraySize));
         putNumber(out, static_cast<std::uint64_t>(p.depth));
         putNumber(out, p.result ? 1 : 0);
+    }
+    putNumber(out, t.unread.size());
+    for (const std::string& name : t.unread) {
+        putText(out, name);
     }
     return out;
 }
@@ -201,7 +221,7 @@ std::optional<Translation> deserialize(const std::string& data) {
                                      static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
                                      *integer == 1, static_cast<int>(*rows), std::move(*semantic)});
     }
-    if (!readParameters(in, t.parameters) || !in.atEnd()) {
+    if (!readParameters(in, t.parameters) || !readNames(in, t.unread) || !in.atEnd()) {
         return std::nullopt;
     }
     return t;

@@ -255,7 +255,8 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             }
         }
         if (!e.uniform && !e.structure) {
-            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic);
+            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic,
+                                               e.depth > 0);
         } else if (!e.structure) {
             p.resource = uniformResource(program.profile, p);
         }
@@ -380,6 +381,70 @@ CGenum settleVariability(CgParameterState& p) {
     return all;
 }
 
+// In the GLSL profiles a sampler the source binds to a unit keeps it, read or not; the ARB
+// profiles, whose code names its units, give an unread one none.
+bool keepsUnit(const CgParameterState& p) {
+    const CGprofile profile = p.program->profile;
+    return (profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF) &&
+           p.kind == cgrt::UniformKind::Sampler && unitOf(p.semantic) >= 0;
+}
+
+// Marks what the code does not read, by the translation's names: an array's elements with it, a
+// struct unread when none of its members is read.
+bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unread) {
+    if (p.type == CG_STRUCT && p.firstMember != nullptr) {
+        bool any = false;
+        for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
+            any = settleReferenced(*m, unread) || any;
+        }
+        p.referenced = any;
+    } else {
+        p.referenced = std::find(unread.begin(), unread.end(), p.name) == unread.end();
+        for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
+            m->referenced = p.referenced;
+            m->resource = p.referenced ? m->resource : CG_UNDEFINED;
+        }
+    }
+    if (!p.referenced && !keepsUnit(p)) {
+        p.resource = CG_UNDEFINED;
+    }
+    return p.referenced;
+}
+
+// The register the ARB profiles' constants start at: cgc keeps arbvp1's first one for the
+// program's own literals, whether it has any or not.
+int firstConstantRegister(CGprofile profile) {
+    switch (profile) {
+        case CG_PROFILE_ARBVP1:
+            return 1;
+        case CG_PROFILE_ARBFP1:
+            return 0;
+        default:
+            return -1;
+    }
+}
+
+bool isMatrix(const CgParameterState& p) {
+    return p.kind == cgrt::UniformKind::Matrix;
+}
+
+// Numbers the constant registers of the uniforms the code reads as cgc allocates them: matrices
+// first, then the rest, each group in the order of the walk, a register a row.
+void numberConstantRegisters(CgProgramState& program) {
+    int next = firstConstantRegister(program.profile);
+    if (next < 0) {
+        return;
+    }
+    for (const bool matrices : {true, false}) {
+        for (const auto& p : program.parameters) {
+            if (p->resource == CG_C && isMatrix(*p) == matrices) {
+                p->constantRegister = static_cast<unsigned long>(next);
+                next += matrices ? p->rows : 1;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 namespace cgrt {
@@ -396,6 +461,12 @@ void addParameters(CgProgramState& program, const Translation& translation) {
         }
     }
     assignUnits(program);
+    for (CgParameterState* top : program.firstOf) {
+        for (CgParameterState* p = top; p != nullptr; p = p->next) {
+            settleReferenced(*p, translation.unread);
+        }
+    }
+    numberConstantRegisters(program);
 }
 
 }  // namespace cgrt
@@ -478,18 +549,16 @@ CGresource cgGetParameterBaseResource(CGparameter param) {
 }
 
 unsigned long cgGetParameterResourceIndex(CGparameter param) {
-    return cgrt::resourceIndex(cgGetParameterResource(param));
+    const CGresource resource = cgGetParameterResource(param);
+    return resource == CG_C ? param->constantRegister : cgrt::resourceIndex(resource);
 }
 
 CGbool cgIsParameterGlobal(CGparameter param) {
     return cgrt::valid(param) != nullptr && param->global ? CG_TRUE : CG_FALSE;
 }
 
-// The translation reads every parameter it is given (glslang's HLSL entry wrapper copies each
-// input), so each may be referenced: the answer the reference pages allow for "potentially
-// referenced". NVIDIA's runtime knows better from its own compiler.
 CGbool cgIsParameterReferenced(CGparameter param) {
-    return cgrt::valid(param) != nullptr ? CG_TRUE : CG_FALSE;
+    return cgrt::valid(param) != nullptr && param->referenced ? CG_TRUE : CG_FALSE;
 }
 
 }  // extern "C"
