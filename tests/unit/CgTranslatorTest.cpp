@@ -281,20 +281,22 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
               ".IN.a:float2:TEXCOORD1:in .IN.b:float4:COLOR0:in depth:float:DEPTH:out "
               "main:float4:COLOR:out:result ");
 
-    // What the optimized code never reads, by name (as the optimizer that strips the static
-    // samplers finds it, where the build has one): the unused uniform alone here; below, the
-    // member of a uniform struct and the inputs that only feed dead code.
+    // What the optimized code never reads or writes, by name (as the optimizer that strips the
+    // static samplers finds it, where the build has one): the unused uniform alone here; below,
+    // the member of a uniform struct, the inputs that only feed dead code and the output member
+    // the entry never sets.
     using Names = std::vector<std::string>;
-    EXPECT_EQ(f.unread, foldsStaticSamplers() ? Names{"unusedMatrix"} : Names{});
-    const char* unread =
+    EXPECT_EQ(f.unused, foldsStaticSamplers() ? Names{"unusedMatrix"} : Names{});
+    const char* unused =
         "struct sizes { float2 video; float2 output; };\n"
         "struct vin { float4 p : POSITION; float2 t : TEXCOORD1; };\n"
-        "float4 main(vin IN, float4 c : COLOR0, uniform sizes S, uniform float4x4 mvp)\n"
-        "    : POSITION\n"
-        "{ float4 dead = c * IN.t.x; return mul(mvp, IN.p) * S.video.x; }\n";
-    const auto r = translate(unread, "vp.cg", Stage::Vertex, "main");
+        "struct vout { float4 p : POSITION; float4 spare : TEXCOORD2; };\n"
+        "vout main(vin IN, float4 c : COLOR0, uniform sizes S, uniform float4x4 mvp)\n"
+        "{ vout o; float4 dead = c * IN.t.x; o.p = mul(mvp, IN.p) * S.video.x; return o; }\n";
+    const auto r = translate(unused, "vp.cg", Stage::Vertex, "main");
     ASSERT_TRUE(r.ok) << r.listing;
-    EXPECT_EQ(r.unread, (foldsStaticSamplers() ? Names{"S.output", "IN.t", "c"} : Names{}));
+    EXPECT_EQ(r.unused,
+              (foldsStaticSamplers() ? Names{"S.output", "IN.t", "c", "main.spare"} : Names{}));
 
     // The same names in the other stage must not collide once both stages share a GL program.
     const char* vertex =

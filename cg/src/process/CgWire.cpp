@@ -125,8 +125,8 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(p.depth));
         putNumber(out, p.result ? 1 : 0);
     }
-    putNumber(out, t.unread.size());
-    for (const std::string& name : t.unread) {
+    putNumber(out, t.unused.size());
+    for (const std::string& name : t.unused) {
         putText(out, name);
     }
     return out;
@@ -221,7 +221,7 @@ std::optional<Translation> deserialize(const std::string& data) {
                                      static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
                                      *integer == 1, static_cast<int>(*rows), std::move(*semantic)});
     }
-    if (!readParameters(in, t.parameters) || !readNames(in, t.unread) || !in.atEnd()) {
+    if (!readParameters(in, t.parameters) || !readNames(in, t.unused) || !in.atEnd()) {
         return std::nullopt;
     }
     return t;

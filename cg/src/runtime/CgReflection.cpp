@@ -111,13 +111,17 @@ CGtype typeNamed(const std::string& name) {
     return numericType(name);
 }
 
+bool isGlsl(CGprofile profile) {
+    return profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF;
+}
+
 // Where a uniform that holds numbers goes: the profile's constants. NVIDIA's runtime gives the
 // register cgc allocated as the index, which has no counterpart in GLSL here; ours is 0.
 CGresource uniformResource(CGprofile profile, const CgParameterState& p) {
     if (p.kind != cgrt::UniformKind::Vector && p.kind != cgrt::UniformKind::Matrix) {
         return CG_UNDEFINED;
     }
-    return profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF ? CG_GLSL_UNIFORM : CG_C;
+    return isGlsl(profile) ? CG_GLSL_UNIFORM : CG_C;
 }
 
 void fillFromUniform(CgParameterState& param, const cgrt::Uniform& u) {
@@ -384,22 +388,23 @@ CGenum settleVariability(CgParameterState& p) {
 // In the GLSL profiles a sampler the source binds to a unit keeps it, read or not; the ARB
 // profiles, whose code names its units, give an unread one none.
 bool keepsUnit(const CgParameterState& p) {
-    const CGprofile profile = p.program->profile;
-    return (profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF) &&
-           p.kind == cgrt::UniformKind::Sampler && unitOf(p.semantic) >= 0;
+    return isGlsl(p.program->profile) && p.kind == cgrt::UniformKind::Sampler &&
+           unitOf(p.semantic) >= 0;
 }
 
-// Marks what the code does not read, by the translation's names: an array's elements with it, a
-// struct unread when none of its members is read.
-bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unread) {
+// Marks what the code does not use, by the translation's names: an array's elements with it, a
+// struct unused when none of its members is used.
+bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unused) {
     if (p.type == CG_STRUCT && p.firstMember != nullptr) {
         bool any = false;
         for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
-            any = settleReferenced(*m, unread) || any;
+            any = settleReferenced(*m, unused) || any;
         }
         p.referenced = any;
     } else {
-        p.referenced = std::find(unread.begin(), unread.end(), p.name) == unread.end();
+        // The GLSL profiles write every output, given a value or not.
+        p.referenced = (p.direction == CG_OUT && isGlsl(p.program->profile)) ||
+                       std::find(unused.begin(), unused.end(), p.name) == unused.end();
         for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
             m->referenced = p.referenced;
             m->resource = p.referenced ? m->resource : CG_UNDEFINED;
@@ -463,7 +468,7 @@ void addParameters(CgProgramState& program, const Translation& translation) {
     assignUnits(program);
     for (CgParameterState* top : program.firstOf) {
         for (CgParameterState* p = top; p != nullptr; p = p->next) {
-            settleReferenced(*p, translation.unread);
+            settleReferenced(*p, translation.unused);
         }
     }
     numberConstantRegisters(program);

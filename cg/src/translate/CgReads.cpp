@@ -58,20 +58,43 @@ struct Place {
     unsigned type = 0;
 };
 
-// Reads one module and gathers the names of what its code reads.
-class ReadFinder {
+// What the code of a module reads of its inputs and uniforms, and writes of its outputs with a
+// value (a store of an undefined value, all that is left of a member the entry never set, is
+// none), by name.
+struct Uses {
+    std::set<std::string> reads;
+    std::set<std::string> writes;
+};
+
+// Reads one module and gathers its uses.
+class UseFinder {
   public:
-    std::set<std::string> find(const std::vector<unsigned>& spirv) {
+    Uses find(const std::vector<unsigned>& spirv) {
         findInstruction(spirv, [this](spv::Op opcode, const unsigned* w, unsigned count) {
             visit(opcode, w, count);
             return false;
         });
-        return reads_;
+        return uses_;
     }
 
   private:
     void visit(spv::Op opcode, const unsigned* w, unsigned count) {
         switch (opcode) {
+            case spv::OpEntryPoint:
+                if (count > 3) {
+                    entry_ = literal(w, count, 3);
+                }
+                break;
+            case spv::OpUndef:
+                if (count > 2) {
+                    undefined_.insert(w[2]);
+                }
+                break;
+            case spv::OpStore:
+                if (count > 2 && undefined_.count(w[2]) == 0) {
+                    use(w[1], uses_.writes);
+                }
+                break;
             case spv::OpName:
                 if (count > 2) {
                     names_[w[1]] = literal(w, count, 2);
@@ -108,17 +131,18 @@ class ReadFinder {
                 break;
             case spv::OpLoad:
                 if (count > 3) {
-                    read(w[3]);
+                    use(w[3], uses_.reads);
                 }
                 break;
             case spv::OpCopyMemory:
                 if (count > 2) {
-                    read(w[2]);
+                    use(w[2], uses_.reads);
+                    use(w[1], uses_.writes);
                 }
                 break;
             case spv::OpFunctionCall:
                 for (unsigned i = 4; i < count; ++i) {
-                    read(w[i]);
+                    use(w[i], uses_.reads);
                 }
                 break;
             default:
@@ -126,16 +150,21 @@ class ReadFinder {
         }
     }
 
-    // Inputs and samplers are named by their variables; a uniform block's members by theirs.
+    // Inputs, outputs and samplers are named by their variables (the entry's result as the entry
+    // is); a uniform block's members by theirs.
     void addVariable(unsigned pointerType, unsigned id, spv::StorageClass storage) {
-        if (storage != spv::StorageClassInput && storage != spv::StorageClassUniform &&
-            storage != spv::StorageClassUniformConstant) {
+        if (storage != spv::StorageClassInput && storage != spv::StorageClassOutput &&
+            storage != spv::StorageClassUniform && storage != spv::StorageClassUniformConstant) {
             return;
         }
         const auto named = names_.find(id);
         const bool block = storage == spv::StorageClassUniform;
-        places_[id] = {block || named == names_.end() ? "" : cgName(named->second),
-                       pointees_[pointerType]};
+        std::string name = block || named == names_.end() ? "" : named->second;
+        const std::string result = "@entryPointOutput";
+        if (name.compare(0, result.size(), result) == 0) {
+            name.replace(0, result.size(), entry_);
+        }
+        places_[id] = {cgName(name), pointees_[pointerType]};
     }
 
     void chain(unsigned id, unsigned base, const unsigned* indices, unsigned count) {
@@ -156,14 +185,12 @@ class ReadFinder {
             place.type = members->second[index->second];
         }
         places_[id] = place;
-        // A chain the optimizer left in is used.
-        reads_.insert(place.name);
     }
 
-    void read(unsigned pointer) {
+    void use(unsigned pointer, std::set<std::string>& names) {
         const auto place = places_.find(pointer);
         if (place != places_.end()) {
-            reads_.insert(place->second.name);
+            names.insert(place->second.name);
         }
     }
 
@@ -173,17 +200,19 @@ class ReadFinder {
     std::map<unsigned, unsigned> pointees_;
     std::map<unsigned, unsigned> constants_;
     std::map<unsigned, Place> places_;
-    std::set<std::string> reads_;
+    std::set<unsigned> undefined_;
+    std::string entry_;
+    Uses uses_;
 };
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Whether the parameter `name` is read: itself, a member of it, or a struct holding it whole ("":
-// a whole uniform block, which holds them all).
-bool isRead(const std::set<std::string>& reads, const std::string& name) {
-    for (const std::string& r : reads) {
+// Whether the parameter `name` is among `uses`: itself, a member of it, or a struct holding it
+// whole ("": a whole uniform block, which holds them all).
+bool isUsed(const std::set<std::string>& uses, const std::string& name) {
+    for (const std::string& r : uses) {
         if (r.empty() || r == name || startsWith(r, name + ".") || startsWith(name, r + ".")) {
             return true;
         }
@@ -193,27 +222,27 @@ bool isRead(const std::set<std::string>& reads, const std::string& name) {
 
 }  // namespace
 
-std::vector<std::string> unreadNames(const std::vector<unsigned>& spirv,
+std::vector<std::string> unusedNames(const std::vector<unsigned>& spirv,
                                      const std::vector<Uniform>& uniforms,
                                      const std::vector<EntryParameter>& parameters) {
     const std::optional<std::vector<unsigned>> code = optimized(spirv);
     if (!code) {
         return {};
     }
-    const std::set<std::string> reads = ReadFinder().find(*code);
-    std::vector<std::string> unread;
+    const Uses uses = UseFinder().find(*code);
+    std::vector<std::string> unused;
     for (const Uniform& u : uniforms) {
-        if (!isRead(reads, u.name)) {
-            unread.push_back(u.name);
+        if (!isUsed(uses.reads, u.name)) {
+            unused.push_back(u.name);
         }
     }
     for (const EntryParameter& p : parameters) {
-        if (!p.uniform && !p.structure && !p.result && p.direction == Direction::In &&
-            !isRead(reads, p.name)) {
-            unread.push_back(p.name);
+        const bool input = p.direction == Direction::In && !p.result;
+        if (!p.uniform && !p.structure && !isUsed(input ? uses.reads : uses.writes, p.name)) {
+            unused.push_back(p.name);
         }
     }
-    return unread;
+    return unused;
 }
 
 }  // namespace cgrt

@@ -1062,7 +1062,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
         result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
         followDeclarations(globalDeclarations(expanded), result.uniforms);
     }
-    result.unread = unreadNames(spirv, result.uniforms, result.parameters);
+    result.unused = unusedNames(spirv, result.uniforms, result.parameters);
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;

@@ -82,8 +82,9 @@ struct Translation {
     std::uint16_t genericAttributes = 0;
     // The entry's parameters as the signature declares them, varyings and structs included.
     std::vector<EntryParameter> parameters;
-    // The names of those uniforms and varying inputs that the optimized code never reads.
-    std::vector<std::string> unread;
+    // The names of those uniforms and varying inputs that the optimized code never reads, and of
+    // the outputs it never writes.
+    std::vector<std::string> unused;
 };
 
 // Larger sources are refused before parsing: nothing this program loads comes near it, and a
