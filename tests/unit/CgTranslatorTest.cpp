@@ -361,10 +361,13 @@ TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {
         "float2 pairs[2] = { { 5, 6 }, float2(7, 8), };\n"
         "uniform float3 unread;\n"
         "static float kept = 9;\n"
+        "const float3 folded = K * float3(1, 2, 4);\n"
+        "const static float hidden = 3;\n"
+        "const int count = 16;\n"
         "float4 main(float2 uv : TEXCOORD0, uniform float d = 1.5) : COLOR\n"
         "{\n"
         "    float s = scaled + chosen + twice(spread.x) + m[0].x + pairs[1].y + unread.z;\n"
-        "    return float4(s, d, 0, 1) * kept;\n"
+        "    return float4(s, d, folded.x * hidden, count) * kept;\n"
         "}\n";
     const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
     ASSERT_TRUE(f.ok) << f.listing;
@@ -381,6 +384,12 @@ TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {
                            {"unread", {}},
                            {"d", {1.5f}},
                        }));
+    // The global constants as NVIDIA's runtime lists them: declared const and not static.
+    ASSERT_EQ(f.constants.size(), 2u);
+    EXPECT_EQ(f.constants[0].name, "folded");
+    EXPECT_EQ(f.constants[0].values, (std::vector<float>{0.5f, 1.0f, 2.0f}));
+    EXPECT_EQ(f.constants[1].name, "count");
+    EXPECT_EQ(f.constants[1].values, (std::vector<float>{16.0f}));
 }
 
 TEST(CgTranslatorTest, ASourceEndingInsideABracketSaysSoAtItsLastLine) {

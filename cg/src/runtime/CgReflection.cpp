@@ -295,6 +295,24 @@ void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
     }
 }
 
+// The global constants, after the global uniforms, as NVIDIA's runtime walks them: each a float4
+// of its values (an int or a float3 alike), which the code has folded in and never reads. A
+// constant of more than four values (a matrix, an array) is left out.
+void addConstants(Builder& builder, const std::vector<cgrt::Constant>& constants) {
+    for (const cgrt::Constant& c : constants) {
+        if (c.values.size() > 4) {
+            continue;
+        }
+        CgParameterState& p = builder.add(c.name, true, nullptr);
+        p.type = CG_FLOAT4;
+        p.kind = cgrt::UniformKind::Vector;
+        p.components = 4;
+        p.variability = CG_CONSTANT;
+        std::copy(c.values.begin(), c.values.end(), p.values);
+        std::copy(p.values, p.values + 4, p.defaults);
+    }
+}
+
 bool isStruct(const CgParameterState& p) {
     return p.type == CG_STRUCT;
 }
@@ -404,7 +422,8 @@ bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unuse
     } else {
         // The GLSL profiles write every output, given a value or not.
         p.referenced = (p.direction == CG_OUT && isGlsl(p.program->profile)) ||
-                       std::find(unused.begin(), unused.end(), p.name) == unused.end();
+                       (p.variability != CG_CONSTANT &&
+                        std::find(unused.begin(), unused.end(), p.name) == unused.end());
         for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
             m->referenced = p.referenced;
             m->resource = p.referenced ? m->resource : CG_UNDEFINED;
@@ -459,6 +478,7 @@ void addParameters(CgProgramState& program, const Translation& translation) {
     std::vector<bool> taken(translation.uniforms.size(), false);
     addEntryParameters(builder, program, translation, taken, false);
     addGlobals(builder, translation.uniforms, taken);
+    addConstants(builder, translation.constants);
     addEntryParameters(builder, program, translation, taken, true);
     for (CgParameterState* top : program.firstOf) {
         for (CgParameterState* p = top; p != nullptr; p = p->next) {

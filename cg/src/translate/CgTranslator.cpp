@@ -1061,6 +1061,9 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     if (preprocessed(signatureText, name, stage, entry, expanded)) {
         result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
         followDeclarations(globalDeclarations(expanded), result.uniforms);
+        for (auto& [constant, values] : constantInitializers(expanded)) {
+            result.constants.push_back({cgName(constant), std::move(values)});
+        }
     }
     result.unused = unusedNames(spirv, result.uniforms, result.parameters);
     pipeline.finish(GLSL_STAGE, result.glsl);

@@ -70,6 +70,13 @@ inline void toColumns(const float* byRows, int rows, int columns, float* byColum
     }
 }
 
+// A global constant (`const float3 k = ...;`) with the values its initializer gives: NVIDIA's
+// runtime walks it among the parameters.
+struct Constant {
+    std::string name;
+    std::vector<float> values;
+};
+
 struct Translation {
     bool ok = false;
     std::string glsl;
@@ -85,6 +92,8 @@ struct Translation {
     // The names of those uniforms and varying inputs that the optimized code never reads, and of
     // the outputs it never writes.
     std::vector<std::string> unused;
+    // The global constants whose initializers can be read, in the order declared.
+    std::vector<Constant> constants;
 };
 
 // Larger sources are refused before parsing: nothing this program loads comes near it, and a
