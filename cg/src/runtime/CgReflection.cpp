@@ -259,8 +259,9 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             }
         }
         if (!e.uniform && !e.structure) {
+            const bool floatMember = e.depth > 0 && cgGetTypeBase(p.type) == CG_FLOAT;
             p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic,
-                                               e.depth > 0);
+                                               floatMember);
         } else if (!e.structure) {
             p.resource = uniformResource(program.profile, p);
         }

@@ -610,15 +610,17 @@ std::vector<float> initialOf(const Uniform& u, const std::vector<float>& values)
     return columns;
 }
 
-// `hlsl` with its macros expanded, as glslang's preprocessor leaves it; false when it fails.
+// `hlsl` with its macros expanded (`types` defining the type names HLSL lacks), as glslang's
+// preprocessor leaves it; false when it fails.
 bool preprocessed(const std::string& hlsl, const std::string& name, Stage stage,
-                  const std::string& entry, std::string& expanded) {
+                  const std::string& entry, std::string& expanded,
+                  const char* types = libraryTypes()) {
     const EShLanguage language = languageOf(stage);
     const char* text[] = {hlsl.c_str()};
     const int length[] = {static_cast<int>(hlsl.size())};
     glslang::TShader preprocessor(language);
     const char* names[] = {name.c_str()};
-    configure(preprocessor, text, length, names, language, entry, libraryTypes());
+    configure(preprocessor, text, length, names, language, entry, types);
     glslang::TShader::ForbidIncluder noIncludes;
     return preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false,
                                    HLSL_MESSAGES, &expanded, noIncludes);
@@ -1058,7 +1060,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     giveBack(standIns, result);
     setInitialValues(text, name, stage, entry, result.uniforms);
     std::string expanded;
-    if (preprocessed(signatureText, name, stage, entry, expanded)) {
+    if (preprocessed(signatureText, name, stage, entry, expanded, declaredTypes())) {
         result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
         followDeclarations(globalDeclarations(expanded), result.uniforms);
         for (auto& [constant, values] : constantInitializers(expanded)) {
