@@ -562,8 +562,8 @@ CGresource cgGetParameterResource(CGparameter param) {
     if (cgrt::valid(param) == nullptr) {
         return CG_UNDEFINED;
     }
-    // A struct has no resource of its own, only its members do.
-    if (param->type == CG_STRUCT) {
+    // A struct or an array has no resource of its own, only its members do.
+    if (holdsMembers(*param)) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return CG_UNDEFINED;
     }
