@@ -372,9 +372,14 @@ TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {
     const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
     ASSERT_TRUE(f.ok) << f.listing;
     std::map<std::string, std::vector<float>> initial;
+    std::vector<std::string> order;
     for (const auto& u : f.uniforms) {
         initial[u.name] = u.initial;
+        order.push_back(u.name);
     }
+    // In the order declared, whatever their initializers hold (a constructor, a brace list).
+    EXPECT_EQ(order, (std::vector<std::string>{"scaled", "chosen", "spread", "m", "pairs", "unread",
+                                               "d"}));
     EXPECT_EQ(initial, (std::map<std::string, std::vector<float>>{
                            {"scaled", {0.75f}},
                            {"chosen", {2.0f}},
