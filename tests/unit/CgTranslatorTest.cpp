@@ -281,6 +281,23 @@ TEST(CgTranslatorTest, UniformsAreListedInDeclarationOrderUnderStageNames) {
               ".IN.a:float2:TEXCOORD1:in .IN.b:float4:COLOR0:in depth:float:DEPTH:out "
               "main:float4:COLOR:out:result ");
 
+    // What the optimized code never reads or writes, by name (as the optimizer that strips the
+    // static samplers finds it, where the build has one): the unused uniform alone here; below,
+    // the member of a uniform struct, the inputs that only feed dead code and the output member
+    // the entry never sets.
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(f.unused, foldsStaticSamplers() ? Names{"unusedMatrix"} : Names{});
+    const char* unused =
+        "struct sizes { float2 video; float2 output; };\n"
+        "struct vin { float4 p : POSITION; float2 t : TEXCOORD1; };\n"
+        "struct vout { float4 p : POSITION; float4 spare : TEXCOORD2; };\n"
+        "vout main(vin IN, float4 c : COLOR0, uniform sizes S, uniform float4x4 mvp)\n"
+        "{ vout o; float4 dead = c * IN.t.x; o.p = mul(mvp, IN.p) * S.video.x; return o; }\n";
+    const auto r = translate(unused, "vp.cg", Stage::Vertex, "main");
+    ASSERT_TRUE(r.ok) << r.listing;
+    EXPECT_EQ(r.unused,
+              (foldsStaticSamplers() ? Names{"S.output", "IN.t", "c", "main.spare"} : Names{}));
+
     // The same names in the other stage must not collide once both stages share a GL program.
     const char* vertex =
         "uniform float4 tint;\n"
@@ -344,17 +361,25 @@ TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {
         "float2 pairs[2] = { { 5, 6 }, float2(7, 8), };\n"
         "uniform float3 unread;\n"
         "static float kept = 9;\n"
+        "const float3 folded = K * float3(1, 2, 4);\n"
+        "const static float hidden = 3;\n"
+        "const int count = 16;\n"
         "float4 main(float2 uv : TEXCOORD0, uniform float d = 1.5) : COLOR\n"
         "{\n"
         "    float s = scaled + chosen + twice(spread.x) + m[0].x + pairs[1].y + unread.z;\n"
-        "    return float4(s, d, 0, 1) * kept;\n"
+        "    return float4(s, d, folded.x * hidden, count) * kept;\n"
         "}\n";
     const auto f = translate(source, "fp.cg", Stage::Fragment, "main");
     ASSERT_TRUE(f.ok) << f.listing;
     std::map<std::string, std::vector<float>> initial;
+    std::vector<std::string> order;
     for (const auto& u : f.uniforms) {
         initial[u.name] = u.initial;
+        order.push_back(u.name);
     }
+    // In the order declared, whatever their initializers hold (a constructor, a brace list).
+    EXPECT_EQ(order, (std::vector<std::string>{"scaled", "chosen", "spread", "m", "pairs", "unread",
+                                               "d"}));
     EXPECT_EQ(initial, (std::map<std::string, std::vector<float>>{
                            {"scaled", {0.75f}},
                            {"chosen", {2.0f}},
@@ -364,6 +389,12 @@ TEST(CgTranslatorTest, UniformsStartWhereTheirInitializersSay) {
                            {"unread", {}},
                            {"d", {1.5f}},
                        }));
+    // The global constants as NVIDIA's runtime lists them: declared const and not static.
+    ASSERT_EQ(f.constants.size(), 2u);
+    EXPECT_EQ(f.constants[0].name, "folded");
+    EXPECT_EQ(f.constants[0].values, (std::vector<float>{0.5f, 1.0f, 2.0f}));
+    EXPECT_EQ(f.constants[1].name, "count");
+    EXPECT_EQ(f.constants[1].values, (std::vector<float>{16.0f}));
 }
 
 TEST(CgTranslatorTest, ASourceEndingInsideABracketSaysSoAtItsLastLine) {

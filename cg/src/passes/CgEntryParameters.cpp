@@ -291,7 +291,9 @@ std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::s
     const std::string blanked = text::withoutDirectives(code);
     std::vector<std::pair<std::string, std::string>> out;
     for (const auto& [from, end] : topLevelStatements(blanked)) {
-        const std::string piece = blanked.substr(from, end - from);
+        // What the names are declared with; the initializer does not matter.
+        const std::size_t head = std::min(blanked.find('=', from), end);
+        const std::string piece = blanked.substr(from, head - from);
         if (piece.find_first_of("(){}") != std::string::npos) {
             continue;
         }

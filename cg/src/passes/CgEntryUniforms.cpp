@@ -120,6 +120,10 @@ std::vector<std::pair<std::size_t, std::size_t>> topLevelStatements(const std::s
         if (depth != 0 || (c != ';' && c != '}')) {
             continue;
         }
+        // A brace list (`= { 1, 2 };`) or a struct's members go on to the ';' after them.
+        if (c == '}' && i + 1 < code.size() && code[text::skipBlanks(code, i + 1)] == ';') {
+            continue;
+        }
         if (c == ';') {
             out.emplace_back(start, i);
         }

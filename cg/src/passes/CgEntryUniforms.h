@@ -41,8 +41,8 @@ bool findEntry(const std::string& code, const std::string& entry, Entry& e);
 std::vector<std::pair<std::size_t, std::size_t>> parameterSpans(const std::string& code,
                                                                 const Entry& e);
 
-// [start, end) of each statement outside braces that ends with a ';' (at `end`), in order; a
-// definition that ends with its '}' is none.
+// [start, end) of each statement outside braces that ends with a ';' (at `end`), in order, brace
+// lists and struct definitions included; a definition that ends with its '}' is none.
 std::vector<std::pair<std::size_t, std::size_t>> topLevelStatements(const std::string& code);
 
 // The identifiers of `code`, in order.

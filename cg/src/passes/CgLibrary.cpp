@@ -11,13 +11,20 @@ namespace {
 // source, so diagnostics keep the file's own line numbers. GLSL's vector type names are taken too:
 // shaders ported from GLSL keep some. Cg's GL profiles compute `double` in single precision, as
 // GLSL 1.20 can (cgc writes float for it).
-const char* const TYPES =
-    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n"
-    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"
-    "#define fixed4x4 half4x4\n#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n"
-    "#define double float\n#define double2 float2\n#define double3 float3\n"
-    "#define double4 float4\n#define double2x2 float2x2\n#define double3x3 float3x3\n"
-    "#define double4x4 float4x4\n";
+#define CG_FIXED_TYPES                                                                       \
+    "#define fixed half\n#define fixed1 half1\n#define fixed2 half2\n#define fixed3 half3\n" \
+    "#define fixed4 half4\n#define fixed2x2 half2x2\n#define fixed3x3 half3x3\n"             \
+    "#define fixed4x4 half4x4\n"
+#define CG_OTHER_TYPES                                                                 \
+    "#define vec2 float2\n#define vec3 float3\n#define vec4 float4\n"                  \
+    "#define double float\n#define double2 float2\n#define double3 float3\n"           \
+    "#define double4 float4\n#define double2x2 float2x2\n#define double3x3 float3x3\n" \
+    "#define double4x4 float4x4\n"
+const char* const TYPES = CG_FIXED_TYPES CG_OTHER_TYPES;
+// What a declaration is read with for the runtime's walk, where fixed stays fixed.
+const char* const DECLARED_TYPES = CG_OTHER_TYPES;
+#undef CG_FIXED_TYPES
+#undef CG_OTHER_TYPES
 
 struct LibraryFunction {
     const char* name;        // as sources call it
@@ -219,6 +226,10 @@ const LibraryFunction LIBRARY[] = {
 
 const char* libraryTypes() {
     return TYPES;
+}
+
+const char* declaredTypes() {
+    return DECLARED_TYPES;
 }
 
 std::string libraryPreamble(std::string_view source) {

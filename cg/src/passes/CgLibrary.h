@@ -12,6 +12,9 @@ namespace cgrt {
 // Cg's type names that HLSL lacks, as definitions: the preamble of the preprocessing that explains
 // a failed parse, which counts lines in its output and must not see the functions' code.
 const char* libraryTypes();
+// The same but `fixed`, which stays itself: for reading declarations the runtime reports by type,
+// as NVIDIA's does.
+const char* declaredTypes();
 
 // The types and the library's definitions, but for those the source defines itself.
 std::string libraryPreamble(std::string_view source);

@@ -179,24 +179,32 @@ void eachTopLevelStatement(const std::string& code, Each each) {
     }
 }
 
-// The declaration in [from, to) of `code`, if it is a uniform's with an initializer that can be
-// read: into `out`. An entry's `parameter` is uniform only with the word.
-void readDeclaration(const std::string& code, std::size_t from, std::size_t to, bool parameter,
-                     std::map<std::string, std::vector<float>>& out) {
-    const std::size_t equals = code.find('=', from);
+// The words of the declaration in [from, to) of `code` up to its semantic, if it has an
+// initializer (where it starts goes to `equals`); none for any other statement.
+std::vector<std::string> initializedDeclaration(const std::string& code, std::size_t from,
+                                                std::size_t to, std::size_t& equals) {
+    equals = code.find('=', from);
     if (equals >= to) {
-        return;
+        return {};
     }
     std::string head = code.substr(from, equals - from);
-    // An array's size, which the uniform's type says as well.
+    // An array's size, which the type says as well.
     const std::size_t open = head.find('[');
     if (open != std::string::npos && head.find(']', open) != std::string::npos) {
         head.erase(open, head.find(']', open) + 1 - open);
     }
     if (head.find_first_of("()[],") != std::string::npos) {
-        return;
+        return {};
     }
-    std::vector<std::string> w = wordsIn(head, 0, head.find(':'));
+    return wordsIn(head, 0, head.find(':'));
+}
+
+// The declaration in [from, to) of `code`, if it is a uniform's with an initializer that can be
+// read: into `out`. An entry's `parameter` is uniform only with the word.
+void readDeclaration(const std::string& code, std::size_t from, std::size_t to, bool parameter,
+                     std::map<std::string, std::vector<float>>& out) {
+    std::size_t equals = 0;
+    std::vector<std::string> w = initializedDeclaration(code, from, to, equals);
     const bool declared = !w.empty() && w[0] == "uniform";
     if (declared) {
         w.erase(w.begin());
@@ -244,6 +252,23 @@ std::map<std::string, std::vector<float>> uniformInitializers(const std::string&
             from = i + 1;
         }
     }
+    return out;
+}
+
+std::vector<std::pair<std::string, std::vector<float>>> constantInitializers(
+    const std::string& source) {
+    const std::string code = text::withoutDirectives(text::codeOnly(source));
+    std::vector<std::pair<std::string, std::vector<float>>> out;
+    eachTopLevelStatement(code, [&](std::size_t from, std::size_t to) {
+        std::size_t equals = 0;
+        const std::vector<std::string> w = initializedDeclaration(code, from, to, equals);
+        if (w.size() != 3 || w[0] != "const") {
+            return;
+        }
+        if (const std::optional<Values> v = Reader(code, equals + 1, to).all()) {
+            out.emplace_back(w[2], *v);
+        }
+    });
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace cgrt {
@@ -16,6 +17,11 @@ namespace cgrt {
 // The parameters of the function `entry` declared `uniform` with a default count as well.
 std::map<std::string, std::vector<float>> uniformInitializers(const std::string& source,
                                                               const std::string& entry);
+
+// Each global declared `const` (not static) alone with an initializer that can be read as above,
+// in the order declared, with its values. NVIDIA's runtime lists these among the parameters.
+std::vector<std::pair<std::string, std::vector<float>>> constantInitializers(
+    const std::string& source);
 
 // Whether `source` (before preprocessing) may hold such a global or parameter: a '=' outside
 // braces.

@@ -44,6 +44,69 @@ bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
     return true;
 }
 
+// The count of `values`, then each by its bits.
+void putFloats(std::string& out, const std::vector<float>& values) {
+    putNumber(out, values.size());
+    for (const float v : values) {
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &v, sizeof bits);
+        putNumber(out, bits);
+    }
+}
+
+// As many floats as the count before them says, each by its bits; false when the data runs short
+// first or the count is past any initializer's.
+bool readFloats(Reader& in, std::vector<float>& values) {
+    const auto count = in.number();
+    if (!within(count, MAX_INITIAL_VALUES)) {
+        return false;
+    }
+    for (std::uint64_t k = 0; k < *count; ++k) {
+        const auto bits = in.number();
+        if (!bits) {
+            return false;
+        }
+        const auto narrow = static_cast<std::uint32_t>(*bits);
+        float v = 0.0f;
+        std::memcpy(&v, &narrow, sizeof v);
+        values.push_back(v);
+    }
+    return true;
+}
+
+bool readConstants(Reader& in, std::vector<Constant>& constants) {
+    const auto count = in.number();
+    if (!count) {
+        return false;
+    }
+    for (std::uint64_t i = 0; i < *count; ++i) {
+        Constant c;
+        auto name = in.text();
+        if (!name || !readFloats(in, c.values)) {
+            return false;
+        }
+        c.name = std::move(*name);
+        constants.push_back(std::move(c));
+    }
+    return true;
+}
+
+// As many names as the count before them says; false when the data runs short first.
+bool readNames(Reader& in, std::vector<std::string>& names) {
+    const auto count = in.number();
+    if (!count) {
+        return false;
+    }
+    for (std::uint64_t i = 0; i < *count; ++i) {
+        auto name = in.text();
+        if (!name) {
+            return false;
+        }
+        names.push_back(std::move(*name));
+    }
+    return true;
+}
+
 }  // namespace
 
 void putNumber(std::string& out, std::uint64_t n) {
@@ -91,12 +154,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(u.rows));
         putText(out, u.semantic);
         putNumber(out, u.readByRows ? 1 : 0);
-        putNumber(out, u.initial.size());
-        for (const float v : u.initial) {
-            std::uint32_t bits = 0;
-            std::memcpy(&bits, &v, sizeof bits);
-            putNumber(out, bits);
-        }
+        putFloats(out, u.initial);
     }
     putNumber(out, t.parameters.size());
     for (const EntryParameter& p : t.parameters) {
@@ -109,6 +167,15 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(p.arraySize));
         putNumber(out, static_cast<std::uint64_t>(p.depth));
         putNumber(out, p.result ? 1 : 0);
+    }
+    putNumber(out, t.unused.size());
+    for (const std::string& name : t.unused) {
+        putText(out, name);
+    }
+    putNumber(out, t.constants.size());
+    for (const Constant& c : t.constants) {
+        putText(out, c.name);
+        putFloats(out, c.values);
     }
     return out;
 }
@@ -179,23 +246,12 @@ std::optional<Translation> deserialize(const std::string& data) {
         const auto rows = in.number();
         auto semantic = in.text();
         const auto byRows = in.number();
-        const auto initialCount = in.number();
+        std::vector<float> initial;
         // A parameter keeps at most 16 values, a 4x4 matrix's.
         if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
             *integer > 1 || !rows || *rows > 4 || !semantic || !within(byRows, 1) ||
-            *components > 16 || !initialCount || *initialCount > MAX_INITIAL_VALUES) {
+            *components > 16 || !readFloats(in, initial)) {
             return std::nullopt;
-        }
-        std::vector<float> initial;
-        for (std::uint64_t k = 0; k < *initialCount; ++k) {
-            const auto bits = in.number();
-            if (!bits) {
-                return std::nullopt;
-            }
-            const auto narrow = static_cast<std::uint32_t>(*bits);
-            float v = 0.0f;
-            std::memcpy(&v, &narrow, sizeof v);
-            initial.push_back(v);
         }
         t.uniforms.push_back(
             Uniform{std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
@@ -203,7 +259,8 @@ std::optional<Translation> deserialize(const std::string& data) {
                     std::move(initial), static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
                     *integer == 1, static_cast<int>(*rows), std::move(*semantic), *byRows == 1});
     }
-    if (!readParameters(in, t.parameters) || !in.atEnd()) {
+    if (!readParameters(in, t.parameters) || !readNames(in, t.unused) ||
+        !readConstants(in, t.constants) || !in.atEnd()) {
         return std::nullopt;
     }
     return t;

@@ -205,9 +205,11 @@ void findSlots(Linked& l) {
             continue;
         }
         for (const auto& param : stage->parameters) {
-            // Of the parameters that hold no value, only an array with a starting value is sent.
+            // Of the parameters that hold no value, only an array with a starting value is sent;
+            // a constant is in the code itself.
             const bool sent =
-                param->kind != cgrt::UniformKind::Other || !param->arrayValues.empty();
+                param->variability != CG_CONSTANT &&
+                (param->kind != cgrt::UniformKind::Other || !param->arrayValues.empty());
             const GLint location =
                 sent ? glGetUniformLocation(l.program, param->glslName.c_str()) : -1;
             l.slots.push_back(Slot{param.get(), location, 0});

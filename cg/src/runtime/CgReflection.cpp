@@ -111,13 +111,17 @@ CGtype typeNamed(const std::string& name) {
     return numericType(name);
 }
 
+bool isGlsl(CGprofile profile) {
+    return profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF;
+}
+
 // Where a uniform that holds numbers goes: the profile's constants. NVIDIA's runtime gives the
 // register cgc allocated as the index, which has no counterpart in GLSL here; ours is 0.
 CGresource uniformResource(CGprofile profile, const CgParameterState& p) {
     if (p.kind != cgrt::UniformKind::Vector && p.kind != cgrt::UniformKind::Matrix) {
         return CG_UNDEFINED;
     }
-    return profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF ? CG_GLSL_UNIFORM : CG_C;
+    return isGlsl(profile) ? CG_GLSL_UNIFORM : CG_C;
 }
 
 void fillFromUniform(CgParameterState& param, const cgrt::Uniform& u) {
@@ -258,7 +262,9 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             }
         }
         if (!e.uniform && !e.structure) {
-            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic);
+            const bool floatMember = e.depth > 0 && cgGetTypeBase(p.type) == CG_FLOAT;
+            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic,
+                                               floatMember);
         } else if (!e.structure) {
             p.resource = uniformResource(program.profile, p);
         }
@@ -290,6 +296,24 @@ void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
         if (p.type == CG_ARRAY) {
             addElements(builder, p, u);
         }
+    }
+}
+
+// The global constants, after the global uniforms, as NVIDIA's runtime walks them: each a float4
+// of its values (an int or a float3 alike), which the code has folded in and never reads. A
+// constant of more than four values (a matrix, an array) is left out.
+void addConstants(Builder& builder, const std::vector<cgrt::Constant>& constants) {
+    for (const cgrt::Constant& c : constants) {
+        if (c.values.size() > 4) {
+            continue;
+        }
+        CgParameterState& p = builder.add(c.name, true, nullptr);
+        p.type = CG_FLOAT4;
+        p.kind = cgrt::UniformKind::Vector;
+        p.components = 4;
+        p.variability = CG_CONSTANT;
+        std::copy(c.values.begin(), c.values.end(), p.values);
+        std::copy(p.values, p.values + 4, p.defaults);
     }
 }
 
@@ -383,6 +407,72 @@ CGenum settleVariability(CgParameterState& p) {
     return all;
 }
 
+// In the GLSL profiles a sampler the source binds to a unit keeps it, read or not; the ARB
+// profiles, whose code names its units, give an unread one none.
+bool keepsUnit(const CgParameterState& p) {
+    return isGlsl(p.program->profile) && p.kind == cgrt::UniformKind::Sampler &&
+           unitOf(p.semantic) >= 0;
+}
+
+// Marks what the code does not use, by the translation's names: an array's elements with it, a
+// struct unused when none of its members is used.
+bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unused) {
+    if (p.type == CG_STRUCT && p.firstMember != nullptr) {
+        bool any = false;
+        for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
+            any = settleReferenced(*m, unused) || any;
+        }
+        p.referenced = any;
+    } else {
+        // The GLSL profiles write every output, given a value or not.
+        p.referenced = (p.direction == CG_OUT && isGlsl(p.program->profile)) ||
+                       (p.variability != CG_CONSTANT &&
+                        std::find(unused.begin(), unused.end(), p.name) == unused.end());
+        for (CgParameterState* m = p.firstMember; m != nullptr; m = m->next) {
+            m->referenced = p.referenced;
+            m->resource = p.referenced ? m->resource : CG_UNDEFINED;
+        }
+    }
+    if (!p.referenced && !keepsUnit(p)) {
+        p.resource = CG_UNDEFINED;
+    }
+    return p.referenced;
+}
+
+// The register the ARB profiles' constants start at: cgc keeps arbvp1's first one for the
+// program's own literals, whether it has any or not.
+int firstConstantRegister(CGprofile profile) {
+    switch (profile) {
+        case CG_PROFILE_ARBVP1:
+            return 1;
+        case CG_PROFILE_ARBFP1:
+            return 0;
+        default:
+            return -1;
+    }
+}
+
+bool isMatrix(const CgParameterState& p) {
+    return p.kind == cgrt::UniformKind::Matrix;
+}
+
+// Numbers the constant registers of the uniforms the code reads as cgc allocates them: matrices
+// first, then the rest, each group in the order of the walk, a register a row.
+void numberConstantRegisters(CgProgramState& program) {
+    int next = firstConstantRegister(program.profile);
+    if (next < 0) {
+        return;
+    }
+    for (const bool matrices : {true, false}) {
+        for (const auto& p : program.parameters) {
+            if (p->resource == CG_C && isMatrix(*p) == matrices) {
+                p->constantRegister = static_cast<unsigned long>(next);
+                next += matrices ? p->rows : 1;
+            }
+        }
+    }
+}
+
 }  // namespace
 
 namespace cgrt {
@@ -392,6 +482,7 @@ void addParameters(CgProgramState& program, const Translation& translation) {
     std::vector<bool> taken(translation.uniforms.size(), false);
     addEntryParameters(builder, program, translation, taken, false);
     addGlobals(builder, translation.uniforms, taken);
+    addConstants(builder, translation.constants);
     addEntryParameters(builder, program, translation, taken, true);
     for (CgParameterState* top : program.firstOf) {
         for (CgParameterState* p = top; p != nullptr; p = p->next) {
@@ -399,6 +490,12 @@ void addParameters(CgProgramState& program, const Translation& translation) {
         }
     }
     assignUnits(program);
+    for (CgParameterState* top : program.firstOf) {
+        for (CgParameterState* p = top; p != nullptr; p = p->next) {
+            settleReferenced(*p, translation.unused);
+        }
+    }
+    numberConstantRegisters(program);
 }
 
 }  // namespace cgrt
@@ -468,8 +565,8 @@ CGresource cgGetParameterResource(CGparameter param) {
     if (cgrt::valid(param) == nullptr) {
         return CG_UNDEFINED;
     }
-    // A struct has no resource of its own, only its members do.
-    if (param->type == CG_STRUCT) {
+    // A struct or an array has no resource of its own, only its members do.
+    if (holdsMembers(*param)) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return CG_UNDEFINED;
     }
@@ -481,18 +578,16 @@ CGresource cgGetParameterBaseResource(CGparameter param) {
 }
 
 unsigned long cgGetParameterResourceIndex(CGparameter param) {
-    return cgrt::resourceIndex(cgGetParameterResource(param));
+    const CGresource resource = cgGetParameterResource(param);
+    return resource == CG_C ? param->constantRegister : cgrt::resourceIndex(resource);
 }
 
 CGbool cgIsParameterGlobal(CGparameter param) {
     return cgrt::valid(param) != nullptr && param->global ? CG_TRUE : CG_FALSE;
 }
 
-// The translation reads every parameter it is given (glslang's HLSL entry wrapper copies each
-// input), so each may be referenced: the answer the reference pages allow for "potentially
-// referenced". NVIDIA's runtime knows better from its own compiler.
 CGbool cgIsParameterReferenced(CGparameter param) {
-    return cgrt::valid(param) != nullptr ? CG_TRUE : CG_FALSE;
+    return cgrt::valid(param) != nullptr && param->referenced ? CG_TRUE : CG_FALSE;
 }
 
 }  // extern "C"

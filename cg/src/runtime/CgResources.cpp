@@ -110,10 +110,16 @@ CGresource placed(const Place (&places)[N], const std::string& base, int number,
 
 namespace cgrt {
 
-CGresource varyingResource(CGprofile profile, bool input, const std::string& semantic) {
+CGresource varyingResource(CGprofile profile, bool input, const std::string& semantic,
+                           bool floatMember) {
     int number = 0;
     const std::string base = splitSemantic(semantic, number);
     const bool glsl = profile == CG_PROFILE_GLSLV || profile == CG_PROFILE_GLSLF;
+    if (input && floatMember && base == "TEXCOORD" && profile == CG_PROFILE_GLSLF) {
+        // The GLSL fragment profile names a struct's float member's coordinates as the source
+        // does (a half or fixed one's as TEXn), and gives one whose semantic has no number none.
+        return semantic.size() > base.size() ? named("TEXCOORD", number) : CG_UNDEFINED;
+    }
     if (cgGetProfileDomain(profile) == CG_VERTEX_DOMAIN) {
         if (!input) {
             return placed(VERTEX_OUTPUTS, base, number, CG_UNDEFINED);

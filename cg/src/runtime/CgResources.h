@@ -9,8 +9,9 @@
 namespace cgrt {
 
 // The resource of a varying of `semantic` ("TEXCOORD1", "COLOR") in `profile`, read (`input`) or
-// written; CG_UNDEFINED for a semantic the profile has no place for.
-CGresource varyingResource(CGprofile profile, bool input, const std::string& semantic);
+// written, a `member` of a struct or not; CG_UNDEFINED for a semantic the profile has no place
+// for.
+CGresource varyingResource(CGprofile profile, bool input, const std::string& semantic, bool member);
 
 // The resource that numbers the ones of its kind (CG_ATTR0 for CG_ATTR5) and the number;
 // CG_UNDEFINED and 0 for one that stands alone (CG_HPOS, CG_C).

@@ -53,6 +53,11 @@ struct CgParameterState {
     // What the source starts it at (as `values`), for cgGetParameterDefaultValue*.
     float defaults[16] = {};
     int arraySize = 0;  // of an array (CG_ARRAY), whose elements are its members
+    // Whether the compiled code reads it (an output: writes it; a struct: any of its members); an
+    // unused one has no resource.
+    bool referenced = true;
+    // Of a uniform in the ARB profiles' constants (CG_C): the first register it takes.
+    unsigned long constantRegister = 0;
 };
 
 struct CgProgramState {

@@ -484,6 +484,12 @@ Shape shapeOf(CGtype type) {
     return shape;
 }
 
+// The type a parameter's base type, rows and columns are read from: an array's element's, as
+// NVIDIA's runtime answers.
+CGtype shapedType(const CgParameterState& p) {
+    return p.type == CG_ARRAY && p.firstMember != nullptr ? p.firstMember->type : p.type;
+}
+
 }  // namespace
 
 namespace {
@@ -585,15 +591,16 @@ CGtype cgGetParameterBaseType(CGparameter param) {
     if (cgrt::valid(param) == nullptr) {
         return CG_UNKNOWN_TYPE;
     }
-    return param->userType != 0 ? static_cast<CGtype>(param->userType) : cgGetTypeBase(param->type);
+    return param->userType != 0 ? static_cast<CGtype>(param->userType)
+                                : cgGetTypeBase(shapedType(*param));
 }
 
 int cgGetParameterRows(CGparameter param) {
-    return cgrt::valid(param) != nullptr ? shapeOf(param->type).rows : 0;
+    return cgrt::valid(param) != nullptr ? shapeOf(shapedType(*param)).rows : 0;
 }
 
 int cgGetParameterColumns(CGparameter param) {
-    return cgrt::valid(param) != nullptr ? shapeOf(param->type).columns : 0;
+    return cgrt::valid(param) != nullptr ? shapeOf(shapedType(*param)).columns : 0;
 }
 
 CGcontext cgGetParameterContext(CGparameter param) {

@@ -148,17 +148,50 @@ void setValue(CGparameter param, int count, const T* values, Order order) {
     }
 }
 
+// Whether `values` has room for `size` of them, `count` being how many; raises the error if not.
+bool room(int count, int size, const void* values) {
+    if (values == nullptr || count < size) {
+        cgrt::raise(values == nullptr ? CG_INVALID_POINTER_ERROR : CG_NOT_ENOUGH_DATA_ERROR);
+        return false;
+    }
+    return true;
+}
+
+// An array of numbers gives its elements' values one after another.
+template <typename T>
+int getArrayValue(const CgParameterState& array, int count, T* values, Order order) {
+    int size = 0;
+    for (const CgParameterState* e = array.firstMember; e != nullptr; e = e->next) {
+        if (e->kind != cgrt::UniformKind::Vector && e->kind != cgrt::UniformKind::Matrix) {
+            cgrt::raise(CG_NON_NUMERIC_PARAMETER_ERROR);
+            return 0;
+        }
+        size += sizeOf(*e);
+    }
+    if (!room(count, size, values)) {
+        return 0;
+    }
+    int at = 0;
+    for (const CgParameterState* e = array.firstMember; e != nullptr; e = e->next) {
+        load(*e, sizeOf(*e), values + at, order);
+        at += sizeOf(*e);
+    }
+    return size;
+}
+
 template <typename T>
 int getValue(CGparameter param, int count, T* values, Order order) {
     // A varying's value is each vertex's: the program's reads as zeros, as NVIDIA's runtime gives.
     if (cgrt::isValid(param) && cgrt::varyingSize(*param) > 0) {
         const int size = cgrt::varyingSize(*param);
-        if (values == nullptr || count < size) {
-            cgrt::raise(values == nullptr ? CG_INVALID_POINTER_ERROR : CG_NOT_ENOUGH_DATA_ERROR);
+        if (!room(count, size, values)) {
             return 0;
         }
         std::fill(values, values + size, T{});
         return size;
+    }
+    if (cgrt::isValid(param) && param->type == CG_ARRAY) {
+        return getArrayValue(*param, count, values, order);
     }
     CgParameterState* p = numeric(param);
     if (p == nullptr || !enough(*p, count, values)) {

@@ -52,14 +52,15 @@ Feed feedOf(const std::string& semantic) {
 }
 
 // The feed of a vertex program's varying input; CG_INVALID_PARAMETER_ERROR (and no feed) for any
-// other parameter.
+// other parameter, and for an input the code does not read, as NVIDIA's runtime refuses one.
 Feed feedOf(CGparameter param) {
     if (!cgrt::isValid(param)) {
         cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
         return {};
     }
     if (param->variability != CG_VARYING || param->direction == CG_OUT ||
-        param->program->stage != cgrt::Stage::Vertex || param->type == CG_STRUCT) {
+        param->program->stage != cgrt::Stage::Vertex || param->type == CG_STRUCT ||
+        !param->referenced) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return {};
     }

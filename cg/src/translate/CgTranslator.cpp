@@ -8,6 +8,7 @@
 #include "CgLibrary.h"
 #include "CgLookups.h"
 #include "CgReachable.h"
+#include "CgReads.h"
 #include "CgScan.h"
 #include "CgSamplerUse.h"
 #include "CgSourceEnd.h"
@@ -636,15 +637,17 @@ std::vector<float> initialOf(const Uniform& u, const std::vector<float>& values)
     return columns;
 }
 
-// `hlsl` with its macros expanded, as glslang's preprocessor leaves it; false when it fails.
+// `hlsl` with its macros expanded (`types` defining the type names HLSL lacks), as glslang's
+// preprocessor leaves it; false when it fails.
 bool preprocessed(const std::string& hlsl, const std::string& name, Stage stage,
-                  const std::string& entry, std::string& expanded) {
+                  const std::string& entry, std::string& expanded,
+                  const char* types = libraryTypes()) {
     const EShLanguage language = languageOf(stage);
     const char* text[] = {hlsl.c_str()};
     const int length[] = {static_cast<int>(hlsl.size())};
     glslang::TShader preprocessor(language);
     const char* names[] = {name.c_str()};
-    configure(preprocessor, text, length, names, language, entry, libraryTypes());
+    configure(preprocessor, text, length, names, language, entry, types);
     glslang::TShader::ForbidIncluder noIncludes;
     return preprocessor.preprocess(GetDefaultResources(), 110, ENoProfile, false, false,
                                    HLSL_MESSAGES, &expanded, noIncludes);
@@ -1077,7 +1080,8 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     // The signature's parameters first: the varyings it leaves without a semantic are mapped as
     // they are bound there.
     std::string expanded;
-    const bool signatureRead = preprocessed(signatureText, name, stage, entry, expanded);
+    const bool signatureRead =
+        preprocessed(signatureText, name, stage, entry, expanded, declaredTypes());
     if (signatureRead) {
         result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
     }
@@ -1092,7 +1096,11 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     setInitialValues(text, name, stage, entry, result.uniforms);
     if (signatureRead) {
         followDeclarations(globalDeclarations(expanded), result.uniforms);
+        for (auto& [constant, values] : constantInitializers(expanded)) {
+            result.constants.push_back({cgName(constant), std::move(values)});
+        }
     }
+    result.unused = unusedNames(spirv, result.uniforms, result.parameters);
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;

@@ -74,6 +74,13 @@ inline void toColumns(const float* byRows, int rows, int columns, float* byColum
     }
 }
 
+// A global constant (`const float3 k = ...;`) with the values its initializer gives: NVIDIA's
+// runtime walks it among the parameters.
+struct Constant {
+    std::string name;
+    std::vector<float> values;
+};
+
 struct Translation {
     bool ok = false;
     std::string glsl;
@@ -86,6 +93,11 @@ struct Translation {
     std::uint16_t genericAttributes = 0;
     // The entry's parameters as the signature declares them, varyings and structs included.
     std::vector<EntryParameter> parameters;
+    // The names of those uniforms and varying inputs that the optimized code never reads, and of
+    // the outputs it never writes.
+    std::vector<std::string> unused;
+    // The global constants whose initializers can be read, in the order declared.
+    std::vector<Constant> constants;
 };
 
 // Larger sources are refused before parsing: nothing this program loads comes near it, and a
