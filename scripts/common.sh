@@ -18,10 +18,11 @@ RUN_PACKAGES=(
 # What the tests add: scripts/test and the scripts it runs install these besides RUN_PACKAGES.
 # llvm gives the sanitizers' stack traces their function names (llvm-symbolizer), which clang
 # does not bring along and the fuzzing script reads. scripts/irrlicht-cg unpacks Irrlicht's
-# source package (dpkg-dev), builds it (libjpeg-dev) and finds its window (x11-utils).
+# source package (dpkg-dev), builds it (libjpeg-dev) and finds its window (x11-utils). CPack's
+# .deb asks file(1) what each installed file is and dpkg-shlibdeps (dpkg-dev) what it needs.
 TEST_PACKAGES=(
     libgtest-dev clang libclang-rt-14-dev llvm valgrind imagemagick python3
-    dpkg-dev libjpeg-dev x11-utils
+    dpkg-dev libjpeg-dev x11-utils file
 )
 
 # What the web build and its browser test add (scripts/web, scripts/test-web).
