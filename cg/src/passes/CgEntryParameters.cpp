@@ -185,9 +185,11 @@ int claimedSlot(Slots slots, const std::string& semantic) {
 // Binds each varying without a semantic as cgc binds it: once the written semantics have taken
 // their resources, each in declaration order takes the lowest one left ("ATTR1", "TEX0"). The
 // stages meet on those: a vertex output and the fragment input of the same number. One left
-// over when they run out keeps no semantic, and is joined by name.
+// over when they run out keeps no semantic, and is joined by name. A vertex input the code does
+// not read takes no attribute, nor claims the one its semantic names; the varyings between the
+// stages are bound whether read or not, so that both stages number them alike.
 void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<bool>& held,
-                      bool fragment) {
+                      bool fragment, const std::vector<std::string>& unread) {
     std::vector<bool> taken[3] = {
         {}, std::vector<bool>(ATTRIBUTES), std::vector<bool>(TEXCOORD_SETS)};
     std::vector<std::size_t> free;
@@ -197,6 +199,10 @@ void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<boo
             continue;
         }
         const Slots slots = slotsOf(p, fragment);
+        if (slots == Slots::Attributes &&
+            std::find(unread.begin(), unread.end(), p.name) != unread.end()) {
+            continue;
+        }
         std::vector<bool>& used = taken[static_cast<int>(slots)];
         const int claimed = slots == Slots::None ? -1 : claimedSlot(slots, p.semantic);
         if (claimed >= 0 && claimed < static_cast<int>(used.size())) {
@@ -220,7 +226,7 @@ void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<boo
 }  // namespace
 
 std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
-                                            bool fragment) {
+                                            bool fragment, const std::vector<std::string>& unread) {
     const std::string blanked = text::withoutDirectives(code);
     Entry e;
     if (!findEntry(blanked, entry, e)) {
@@ -254,7 +260,7 @@ std::vector<EntryParameter> entryParameters(const std::string& code, const std::
         p.result = true;
         lister.add(d, "", p, 0, false);
     }
-    bindFreeVaryings(lister.out, lister.heldInUniform, fragment);
+    bindFreeVaryings(lister.out, lister.heldInUniform, fragment, unread);
     return lister.out;
 }
 

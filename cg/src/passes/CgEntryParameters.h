@@ -28,9 +28,11 @@ struct EntryParameter {
 // members, and last the value it returns (unless void); empty when the entry is not found.
 // `fragment` says whose: a fragment program takes a struct holding a sampler as uniform, with the
 // word or without. A varying without a semantic is given the one of the resource cgc binds it to
-// ("ATTR1" for a vertex input, "TEX0" between the stages).
+// ("ATTR1" for a vertex input, "TEX0" between the stages); a vertex input among `unread` (named
+// as listed here) is given none.
 std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
-                                            bool fragment);
+                                            bool fragment,
+                                            const std::vector<std::string>& unread = {});
 
 // "TEXCOORD3" as ("TEXCOORD", 3), in upper case (semantics are read in any case); no digits is
 // number 0, more than two 100, past every numbered semantic.

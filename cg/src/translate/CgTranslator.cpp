@@ -1078,12 +1078,18 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
         return result;
     }
     // The signature's parameters first: the varyings it leaves without a semantic are mapped as
-    // they are bound there.
+    // they are bound there, the vertex inputs the code does not read left unbound.
     std::string expanded;
     const bool signatureRead =
         preprocessed(signatureText, name, stage, entry, expanded, declaredTypes());
+    std::vector<std::string> unreadParameters;
     if (signatureRead) {
-        result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
+        const bool fragment = stage == Stage::Fragment;
+        result.parameters = entryParameters(expanded, entry, fragment);
+        unreadParameters = unusedNames(spirv, {}, result.parameters);
+        if (!fragment && !unreadParameters.empty()) {
+            result.parameters = entryParameters(expanded, entry, fragment, unreadParameters);
+        }
     }
     const bool written =
         crossCompile(spirv, plain, source, name, stage, entry, dialect, pipeline.errors, result);
@@ -1100,7 +1106,8 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
             result.constants.push_back({cgName(constant), std::move(values)});
         }
     }
-    result.unused = unusedNames(spirv, result.uniforms, result.parameters);
+    result.unused = unusedNames(spirv, result.uniforms, {});
+    result.unused.insert(result.unused.end(), unreadParameters.begin(), unreadParameters.end());
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;
