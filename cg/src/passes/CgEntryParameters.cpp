@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace cgrt {
 namespace {
@@ -223,6 +224,93 @@ void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<boo
     }
 }
 
+// Every identifier `code` spells, in any scope: cgc numbers its names for varyings past them.
+std::set<std::string> identifiersIn(const std::string& code) {
+    std::set<std::string> found;
+    const auto wordChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    };
+    for (std::size_t i = 0; i < code.size();) {
+        if (!wordChar(code[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < code.size() && wordChar(code[end])) {
+            ++end;
+        }
+        if (!std::isdigit(static_cast<unsigned char>(code[i]))) {
+            found.insert(code.substr(i, end - i));
+        }
+        i = end;
+    }
+    return found;
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// The name cgc gives a varying without a semantic in the GLSL profiles, which NVIDIA's runtime
+// reports as its semantic: the parameter's own name numbered past every identifier the code
+// spells ("_IN1", "_PREV7" beside PREV1..PREV6), each member's after it ("_IN1._TEX_COORD").
+std::string glslName(const std::string& path, const std::set<std::string>& identifiers) {
+    const std::size_t dot = path.find('.');
+    const std::string top = path.substr(0, dot);
+    int number = 1;
+    while (identifiers.count(top + std::to_string(number)) != 0) {
+        ++number;
+    }
+    std::string name = "_" + top + std::to_string(number);
+    for (std::size_t from = dot; from != std::string::npos;) {
+        const std::size_t next = path.find('.', from + 1);
+        name += "._" + path.substr(from + 1, next == std::string::npos ? next : next - from - 1);
+        from = next;
+    }
+    return upper(name);
+}
+
+// Where a parameter sits for cgc's reading of it: a member by its struct's type and path (cgc
+// keeps a member of one struct type wherever the code reads it through any parameter), a
+// parameter by its name.
+std::string readingKey(const std::vector<EntryParameter>& params, std::size_t i) {
+    const std::size_t dot = params[i].name.find('.');
+    if (params[i].depth == 0 || dot == std::string::npos) {
+        return params[i].name;
+    }
+    std::size_t top = i;
+    while (top > 0 && params[top].depth > 0) {
+        --top;
+    }
+    return params[top].type + params[i].name.substr(dot);
+}
+
+// Gives each varying without a written semantic the one the GLSL profiles report: cgc's name for
+// it when the code reads (or writes) it, none when not.
+void nameForGlsl(std::vector<EntryParameter>& params, const std::vector<bool>& held, bool fragment,
+                 const std::string& code, const std::vector<std::string>& unread) {
+    std::set<std::string> read;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        if (std::find(unread.begin(), unread.end(), params[i].name) == unread.end()) {
+            read.insert(readingKey(params, i));
+        }
+    }
+    const std::set<std::string> identifiers = identifiersIn(code);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        EntryParameter& p = params[i];
+        p.glslSemantic = p.semantic;
+        if (p.uniform || p.structure || held[i] || !p.semantic.empty() ||
+            slotsOf(p, fragment) == Slots::None) {
+            continue;
+        }
+        p.glslSemantic =
+            read.count(readingKey(params, i)) != 0 ? glslName(p.name, identifiers) : "";
+    }
+}
+
 }  // namespace
 
 std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
@@ -260,6 +348,7 @@ std::vector<EntryParameter> entryParameters(const std::string& code, const std::
         p.result = true;
         lister.add(d, "", p, 0, false);
     }
+    nameForGlsl(lister.out, lister.heldInUniform, fragment, blanked, unread);
     bindFreeVaryings(lister.out, lister.heldInUniform, fragment, unread);
     return lister.out;
 }

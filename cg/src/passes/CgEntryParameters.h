@@ -22,6 +22,9 @@ struct EntryParameter {
     int arraySize = 0;       // of an array parameter (one dimension); 0 for none
     int depth = 0;           // 0 for the entry's own parameters
     bool result = false;     // the value the entry returns, named as the entry
+    // What the GLSL profiles report instead: the semantic as written, or for a varying without one
+    // cgc's name for it ("_IN1._TEX_COORD"), "" when the code does not read it.
+    std::string glslSemantic;
 };
 
 // The parameters of `entry` in `code` (preprocessed: macros expanded), each struct followed by its
@@ -29,7 +32,7 @@ struct EntryParameter {
 // `fragment` says whose: a fragment program takes a struct holding a sampler as uniform, with the
 // word or without. A varying without a semantic is given the one of the resource cgc binds it to
 // ("ATTR1" for a vertex input, "TEX0" between the stages); a vertex input among `unread` (named
-// as listed here) is given none.
+// as listed here) is given none. The names the GLSL profiles report follow `unread` too.
 std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
                                             bool fragment,
                                             const std::vector<std::string>& unread = {});

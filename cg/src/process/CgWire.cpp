@@ -30,7 +30,8 @@ bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
         const auto arraySize = in.number();
         const auto depth = in.number();
         const auto result = in.number();
-        if (!name || !type || !semantic || !within(result, 1) ||
+        auto glslSemantic = in.text();
+        if (!name || !type || !semantic || !within(result, 1) || !glslSemantic ||
             !within(direction, static_cast<std::uint64_t>(Direction::InOut)) ||
             !within(uniform, 1) || !within(structure, 1) ||
             !within(arraySize, MAX_INITIAL_VALUES) || !within(depth, 64)) {
@@ -39,7 +40,8 @@ bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
         parameters.push_back(
             EntryParameter{std::move(*name), std::move(*type), std::move(*semantic),
                            static_cast<Direction>(*direction), *uniform == 1, *structure == 1,
-                           static_cast<int>(*arraySize), static_cast<int>(*depth), *result == 1});
+                           static_cast<int>(*arraySize), static_cast<int>(*depth), *result == 1,
+                           std::move(*glslSemantic)});
     }
     return true;
 }
@@ -167,6 +169,7 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(p.arraySize));
         putNumber(out, static_cast<std::uint64_t>(p.depth));
         putNumber(out, p.result ? 1 : 0);
+        putText(out, p.glslSemantic);
     }
     putNumber(out, t.unused.size());
     for (const std::string& name : t.unused) {

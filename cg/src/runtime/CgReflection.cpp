@@ -233,6 +233,22 @@ void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform&
     array.arrayValues.clear();
 }
 
+// A varying's resource, and in the GLSL profiles the name cgc gave one without a semantic in
+// place of the resource it is bound to, which still feeds it: a vertex input's an attribute
+// GLSL names, another's none.
+void setVaryingResource(CgParameterState& p, const cgrt::EntryParameter& e) {
+    p.fedBy = e.semantic;
+    const bool input = p.direction != CG_OUT;
+    if (isGlsl(p.program->profile) && e.glslSemantic != e.semantic) {
+        p.semantic = e.glslSemantic;
+        const bool attribute = input && p.program->stage == cgrt::Stage::Vertex;
+        p.resource = attribute && !p.semantic.empty() ? CG_GLSL_ATTRIB : CG_UNDEFINED;
+        return;
+    }
+    const bool floatMember = e.depth > 0 && cgGetTypeBase(p.type) == CG_FLOAT;
+    p.resource = cgrt::varyingResource(p.program->profile, input, e.semantic, floatMember);
+}
+
 // The entry's own parameters: varyings read from the signature, uniforms as the translation
 // found them.
 // The entry's result, a varying output, walks under CG_GLOBAL after the global uniforms.
@@ -262,9 +278,7 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             }
         }
         if (!e.uniform && !e.structure) {
-            const bool floatMember = e.depth > 0 && cgGetTypeBase(p.type) == CG_FLOAT;
-            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic,
-                                               floatMember);
+            setVaryingResource(p, e);
         } else if (!e.structure) {
             p.resource = uniformResource(program.profile, p);
         }
@@ -433,7 +447,8 @@ bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unuse
             m->resource = p.referenced ? m->resource : CG_UNDEFINED;
         }
     }
-    if (!p.referenced && !keepsUnit(p)) {
+    // An attribute cgc named for a struct keeps its name, read or not.
+    if (!p.referenced && !keepsUnit(p) && p.resource != CG_GLSL_ATTRIB) {
         p.resource = CG_UNDEFINED;
     }
     return p.referenced;
@@ -579,6 +594,12 @@ CGresource cgGetParameterBaseResource(CGparameter param) {
 
 unsigned long cgGetParameterResourceIndex(CGparameter param) {
     const CGresource resource = cgGetParameterResource(param);
+    if (resource != CG_C && param->variability == CG_VARYING && param->semantic != param->fedBy) {
+        // A name cgc gave in the GLSL profiles: NVIDIA's runtime reads its number ("_COLORPHASE1").
+        int number = 0;
+        cgrt::splitSemantic(param->semantic, number);
+        return static_cast<unsigned long>(number);
+    }
     return resource == CG_C ? param->constantRegister : cgrt::resourceIndex(resource);
 }
 

@@ -1087,7 +1087,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
         const bool fragment = stage == Stage::Fragment;
         result.parameters = entryParameters(expanded, entry, fragment);
         unreadParameters = unusedNames(spirv, {}, result.parameters);
-        if (!fragment && !unreadParameters.empty()) {
+        if (!unreadParameters.empty()) {
             result.parameters = entryParameters(expanded, entry, fragment, unreadParameters);
         }
     }
