@@ -296,7 +296,8 @@ TEST_F(CgRuntimeTest, DrawsUseTheValuesSetWhetherBeforeOrAfterEnabling) {
 }
 
 // Samplers take the unit their TEXUNITn names, the others the lowest units left in declaration
-// order: a frontend that binds its source image to unit 0 itself finds it where it put it.
+// order (in the ARB profiles, as cgc gives them, in the order the code first reads them): a
+// frontend that binds its source image to unit 0 itself finds it where it put it.
 TEST_F(CgRuntimeTest, SamplersTakeTheirTexunitOrTheLowestUnitLeft) {
     struct Case {
         const char* source;
@@ -305,7 +306,16 @@ TEST_F(CgRuntimeTest, SamplersTakeTheirTexunitOrTheLowestUnitLeft) {
     const std::string explicitFirst =
         std::string(TWO_SAMPLER_FRAGMENT)
             .replace(std::strlen("uniform sampler2D first"), 0, " : TEXUNIT1");
-    const Case CASES[] = {{TWO_SAMPLER_FRAGMENT, {0, 1}}, {explicitFirst.c_str(), {1, 0}}};
+    const std::string sum =
+        "weight * tex2D(first, float2(0.5, 0.5)) + tex2D(second, float2(0.5, 0.5))";
+    const std::string secondReadFirst =
+        std::string(TWO_SAMPLER_FRAGMENT)
+            .replace(std::string(TWO_SAMPLER_FRAGMENT).find(sum), sum.size(),
+                     "tex2D(second, float2(0.5, 0.5)) + weight * tex2D(first, float2(0.5, 0.5))");
+    const bool arb = fragmentProfile == CG_PROFILE_ARBFP1;
+    const Case CASES[] = {{TWO_SAMPLER_FRAGMENT, {0, 1}},
+                          {explicitFirst.c_str(), {1, 0}},
+                          {secondReadFirst.c_str(), {arb ? 1 : 0, arb ? 0 : 1}}};
     GLuint textures[2];
     glGenTextures(2, textures);
     const unsigned char colours[2][4] = {{255, 0, 0, 255}, {0, 0, 255, 255}};

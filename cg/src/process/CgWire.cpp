@@ -171,9 +171,11 @@ std::string serialize(const Translation& t) {
         putNumber(out, p.result ? 1 : 0);
         putText(out, p.glslSemantic);
     }
-    putNumber(out, t.unused.size());
-    for (const std::string& name : t.unused) {
-        putText(out, name);
+    for (const auto* names : {&t.unused, &t.samplersByFirstRead}) {
+        putNumber(out, names->size());
+        for (const std::string& name : *names) {
+            putText(out, name);
+        }
     }
     putNumber(out, t.constants.size());
     for (const Constant& c : t.constants) {
@@ -263,7 +265,7 @@ std::optional<Translation> deserialize(const std::string& data) {
                     *integer == 1, static_cast<int>(*rows), std::move(*semantic), *byRows == 1});
     }
     if (!readParameters(in, t.parameters) || !readNames(in, t.unused) ||
-        !readConstants(in, t.constants) || !in.atEnd()) {
+        !readNames(in, t.samplersByFirstRead) || !readConstants(in, t.constants) || !in.atEnd()) {
         return std::nullopt;
     }
     return t;

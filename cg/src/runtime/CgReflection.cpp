@@ -360,9 +360,16 @@ int unitOf(const std::string& semantic) {
     return unit < 16 ? unit : -1;
 }
 
+// The position of `name` in `order`, or past its end when not there.
+std::size_t rankIn(const std::vector<std::string>& order, const std::string& name) {
+    return static_cast<std::size_t>(std::find(order.begin(), order.end(), name) - order.begin());
+}
+
 // Samplers with a TEXUNITn semantic take unit n; the others the lowest units left, in the order
-// of the walk (the entry's samplers before the globals), as NVIDIA's runtime hands them out.
-void assignUnits(CgProgramState& program) {
+// of the walk (the entry's samplers before the globals), as NVIDIA's runtime hands them out in
+// the GLSL profiles. In the ARB profiles cgc hands them out in the order the code first reads
+// them (`byFirstRead`), the unread after.
+void assignUnits(CgProgramState& program, const std::vector<std::string>& byFirstRead) {
     std::vector<bool> used;
     std::vector<CgParameterState*> rest;
     for (const auto& p : program.parameters) {
@@ -376,6 +383,11 @@ void assignUnits(CgProgramState& program) {
         }
         used.resize(std::max(used.size(), static_cast<std::size_t>(p->unit) + 1));
         used[static_cast<std::size_t>(p->unit)] = true;
+    }
+    if (!isGlsl(program.profile)) {
+        std::stable_sort(rest.begin(), rest.end(), [&](CgParameterState* a, CgParameterState* b) {
+            return rankIn(byFirstRead, a->name) < rankIn(byFirstRead, b->name);
+        });
     }
     int next = 0;
     for (CgParameterState* p : rest) {
@@ -504,7 +516,7 @@ void addParameters(CgProgramState& program, const Translation& translation) {
             settleVariability(*p);
         }
     }
-    assignUnits(program);
+    assignUnits(program, translation.samplersByFirstRead);
     for (CgParameterState* top : program.firstOf) {
         for (CgParameterState* p = top; p != nullptr; p = p->next) {
             settleReferenced(*p, translation.unused);

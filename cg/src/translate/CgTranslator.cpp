@@ -1106,7 +1106,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
             result.constants.push_back({cgName(constant), std::move(values)});
         }
     }
-    result.unused = unusedNames(spirv, result.uniforms, {});
+    result.unused = unusedNames(spirv, result.uniforms, {}, &result.samplersByFirstRead);
     result.unused.insert(result.unused.end(), unreadParameters.begin(), unreadParameters.end());
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;

@@ -96,6 +96,8 @@ struct Translation {
     // The names of those uniforms and varying inputs that the optimized code never reads, and of
     // the outputs it never writes.
     std::vector<std::string> unused;
+    // The sampler uniforms the optimized code reads, in the order it first reads them.
+    std::vector<std::string> samplersByFirstRead;
     // The global constants whose initializers can be read, in the order declared.
     std::vector<Constant> constants;
 };
