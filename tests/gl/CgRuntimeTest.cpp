@@ -957,6 +957,16 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     // A struct's members belong to it; anything else has none.
     CGparameter in = cgGetNamedParameter(compile(CASES[1].source, fragmentProfile), "IN");
     EXPECT_STREQ(cgGetParameterName(cgGetFirstStructParameter(in)), "IN.tex");
+    // A global struct's base type is its struct type, as an entry parameter's of that type is.
+    CGprogram typed = compile(
+        "struct input { float2 video_size; };\n"
+        "input G;\n"
+        "float4 main(uniform input IN) : COLOR { G = IN; return G.video_size.xyxy; }\n",
+        fragmentProfile);
+    const CGtype globalType = cgGetParameterBaseType(cgGetNamedParameter(typed, "G"));
+    EXPECT_EQ(globalType, cgGetParameterBaseType(cgGetNamedParameter(typed, "IN")));
+    EXPECT_GE(globalType, CG_TYPE_START_ENUM);
+    EXPECT_NE(globalType, CG_STRUCT);
     EXPECT_EQ(callbackCalls, 0);
     EXPECT_EQ(cgGetFirstStructParameter(cgGetNextParameter(in)), nullptr);
     EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_TYPE_ERROR);

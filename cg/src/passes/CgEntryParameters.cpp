@@ -382,9 +382,9 @@ int vertexAttributeOf(const std::string& semantic) {
     return -1;
 }
 
-std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code) {
+std::vector<GlobalDeclaration> globalDeclarations(const std::string& code) {
     const std::string blanked = text::withoutDirectives(code);
-    std::vector<std::pair<std::string, std::string>> out;
+    std::vector<GlobalDeclaration> out;
     for (const auto& [from, end] : topLevelStatements(blanked)) {
         // What the names are declared with; the initializer does not matter.
         const std::size_t head = std::min(blanked.find('=', from), end);
@@ -394,7 +394,7 @@ std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::s
         }
         const Declaration d = declarationOf(piece);
         for (const std::string& name : d.names) {
-            out.emplace_back(cgName(name), d.semantic);
+            out.push_back({cgName(name), d.semantic, d.type});
         }
     }
     return out;

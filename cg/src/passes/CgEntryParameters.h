@@ -46,8 +46,14 @@ std::string splitSemantic(const std::string& semantic, int& number);
 // semantic that names none. Past 15 for a number no attribute has.
 int vertexAttributeOf(const std::string& semantic);
 
-// What the declarations outside functions declare, in order: each name with its semantic
-// (`uniform sampler2D s : TEXUNIT1;`), "" for none.
-std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code);
+// What a declaration outside functions declares: `uniform sampler2D s : TEXUNIT1;`.
+struct GlobalDeclaration {
+    std::string name;
+    std::string semantic;  // "" for none
+    std::string type;      // as written: "sampler2D", a struct's name
+};
+
+// What the declarations outside functions declare, in order.
+std::vector<GlobalDeclaration> globalDeclarations(const std::string& code);
 
 }  // namespace cgrt

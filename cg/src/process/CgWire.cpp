@@ -157,6 +157,7 @@ std::string serialize(const Translation& t) {
         putText(out, u.semantic);
         putNumber(out, u.readByRows ? 1 : 0);
         putFloats(out, u.initial);
+        putText(out, u.declaredType);
     }
     putNumber(out, t.parameters.size());
     for (const EntryParameter& p : t.parameters) {
@@ -252,17 +253,19 @@ std::optional<Translation> deserialize(const std::string& data) {
         auto semantic = in.text();
         const auto byRows = in.number();
         std::vector<float> initial;
+        const bool valuesRead = readFloats(in, initial);
+        auto declaredType = in.text();
         // A parameter keeps at most 16 values, a 4x4 matrix's.
         if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
             *integer > 1 || !rows || *rows > 4 || !semantic || !within(byRows, 1) ||
-            *components > 16 || !readFloats(in, initial)) {
+            *components > 16 || !valuesRead || !declaredType) {
             return std::nullopt;
         }
-        t.uniforms.push_back(
-            Uniform{std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
-                    static_cast<int>(*components), static_cast<SamplerTarget>(*target),
-                    std::move(initial), static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
-                    *integer == 1, static_cast<int>(*rows), std::move(*semantic), *byRows == 1});
+        t.uniforms.push_back(Uniform{
+            std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
+            static_cast<int>(*components), static_cast<SamplerTarget>(*target), std::move(initial),
+            static_cast<int>(*arrayWidth), static_cast<int>(*arraySize), *integer == 1,
+            static_cast<int>(*rows), std::move(*semantic), *byRows == 1, std::move(*declaredType)});
     }
     if (!readParameters(in, t.parameters) || !readNames(in, t.unused) ||
         !readNames(in, t.samplersByFirstRead) || !readConstants(in, t.constants) || !in.atEnd()) {

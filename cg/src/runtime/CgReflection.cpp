@@ -289,6 +289,16 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
     }
 }
 
+// The user type of the global struct `p`, as its declaration names it; 0 when none does.
+int structTypeOf(const CgParameterState& p, const std::vector<cgrt::Uniform>& uniforms) {
+    for (const cgrt::Uniform& u : uniforms) {
+        if (u.name == p.name && !u.declaredType.empty()) {
+            return cgrt::userType(*p.program->context, u.declaredType);
+        }
+    }
+    return 0;
+}
+
 // The global uniforms: those the signature does not declare, a struct's members under it.
 void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
                 const std::vector<bool>& taken) {
@@ -300,8 +310,9 @@ void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
         const std::size_t dot = u.name.rfind('.');
         CgParameterState* parent =
             dot == std::string::npos ? nullptr : builder.find(u.name.substr(0, dot), true);
-        if (parent != nullptr) {
+        if (parent != nullptr && parent->type != CG_STRUCT) {
             parent->type = CG_STRUCT;
+            parent->userType = structTypeOf(*parent, uniforms);
         }
         CgParameterState& p = builder.add(u.name, true, parent);
         fillFromUniform(p, u);

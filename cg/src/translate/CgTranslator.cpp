@@ -1036,12 +1036,12 @@ bool crossCompile(const std::vector<unsigned>& spirv, const std::vector<unsigned
 // Gives the global uniforms their semantics and puts them in the order the source declares them
 // (the module has its blocks first, samplers after); a struct's members stay under it, and
 // what no declaration outside functions names (the entry's uniform parameters) comes last.
-void followDeclarations(const std::vector<std::pair<std::string, std::string>>& declarations,
+void followDeclarations(const std::vector<GlobalDeclaration>& declarations,
                         std::vector<Uniform>& uniforms) {
     auto rank = [&declarations](const Uniform& u) {
         const std::string root = u.name.substr(0, u.name.find('.'));
         for (std::size_t i = 0; i < declarations.size(); ++i) {
-            if (declarations[i].first == root) {
+            if (declarations[i].name == root) {
                 return i;
             }
         }
@@ -1049,8 +1049,9 @@ void followDeclarations(const std::vector<std::pair<std::string, std::string>>& 
     };
     for (Uniform& u : uniforms) {
         const std::size_t at = rank(u);
-        if (at < declarations.size() && declarations[at].first == u.name) {
-            u.semantic = declarations[at].second;
+        if (at < declarations.size() && declarations[at].name == u.name) {
+            u.semantic = declarations[at].semantic;
+            u.declaredType = declarations[at].type;
         }
     }
     std::stable_sort(uniforms.begin(), uniforms.end(),

@@ -63,6 +63,7 @@ struct Uniform {
     // always is: a uniform member of a varying struct, which glslang makes a variable of its own
     // and no layout can turn.
     bool readByRows = false;
+    std::string declaredType;  // of a global, as written ("cg_input" for a struct); "" unread
 };
 
 // A matrix of `rows` given row by row (Cg's "fr" order), column by column ("fc") into `byColumns`.
