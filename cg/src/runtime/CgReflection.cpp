@@ -477,6 +477,33 @@ bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unuse
     return p.referenced;
 }
 
+// The member's name within its struct ("mvp_matrix" of "FEEDBACK.mvp_matrix").
+std::string memberName(const CgParameterState& p) {
+    return p.name.substr(p.name.rfind('.') + 1);
+}
+
+// In the GLSL profiles cgc keeps a uniform member of a struct type wherever the code reads that
+// member through another parameter of the type: unread there, it still has its uniform.
+void keepSharedMembers(CgProgramState& program) {
+    if (!isGlsl(program.profile)) {
+        return;
+    }
+    for (const auto& p : program.parameters) {
+        if (p->referenced || p->variability != CG_UNIFORM || p->parent == nullptr ||
+            p->parent->userType == 0) {
+            continue;
+        }
+        for (const auto& other : program.parameters) {
+            if (other->referenced && other->parent != nullptr &&
+                other->parent->userType == p->parent->userType &&
+                memberName(*other) == memberName(*p)) {
+                p->resource = uniformResource(program.profile, *p);
+                break;
+            }
+        }
+    }
+}
+
 // The register the ARB profiles' constants start at: cgc keeps arbvp1's first one for the
 // program's own literals, whether it has any or not.
 int firstConstantRegister(CGprofile profile) {
@@ -533,6 +560,7 @@ void addParameters(CgProgramState& program, const Translation& translation) {
             settleReferenced(*p, translation.unused);
         }
     }
+    keepSharedMembers(program);
     numberConstantRegisters(program);
 }
 
