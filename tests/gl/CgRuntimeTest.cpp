@@ -967,6 +967,16 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     EXPECT_EQ(globalType, cgGetParameterBaseType(cgGetNamedParameter(typed, "IN")));
     EXPECT_GE(globalType, CG_TYPE_START_ENUM);
     EXPECT_NE(globalType, CG_STRUCT);
+    // An unread sampler keeps the unit its TEXUNITn names when it is the entry's own parameter;
+    // the ARB profiles give an unread global none.
+    CGprogram unread = compile(
+        "uniform sampler2D g : TEXUNIT2;\n"
+        "float4 main(uniform sampler2D s : TEXUNIT3, float4 c : COLOR0) : COLOR { return c; }\n",
+        fragmentProfile);
+    EXPECT_FALSE(cgIsParameterReferenced(cgGetNamedParameter(unread, "s")));
+    EXPECT_EQ(cgGetParameterResource(cgGetNamedParameter(unread, "s")), CG_TEXUNIT3);
+    EXPECT_EQ(cgGetParameterResource(cgGetNamedParameter(unread, "g")),
+              fragmentProfile == CG_PROFILE_ARBFP1 ? CG_UNDEFINED : CG_TEXUNIT2);
     EXPECT_EQ(callbackCalls, 0);
     EXPECT_EQ(cgGetFirstStructParameter(cgGetNextParameter(in)), nullptr);
     EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_TYPE_ERROR);

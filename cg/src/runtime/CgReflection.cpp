@@ -444,10 +444,11 @@ CGenum settleVariability(CgParameterState& p) {
     return all;
 }
 
-// In the GLSL profiles a sampler the source binds to a unit keeps it, read or not; the ARB
-// profiles, whose code names its units, give an unread one none.
+// A sampler the source binds to a unit keeps it, read or not; the ARB profiles, whose code names
+// its units, give an unread one none, but for the entry's own sampler parameters.
 bool keepsUnit(const CgParameterState& p) {
-    return isGlsl(p.program->profile) && p.kind == cgrt::UniformKind::Sampler &&
+    const bool ownParameter = !p.global && p.parent == nullptr;
+    return (isGlsl(p.program->profile) || ownParameter) && p.kind == cgrt::UniformKind::Sampler &&
            unitOf(p.semantic) >= 0;
 }
 
