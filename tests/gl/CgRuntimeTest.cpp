@@ -296,7 +296,8 @@ TEST_F(CgRuntimeTest, DrawsUseTheValuesSetWhetherBeforeOrAfterEnabling) {
 }
 
 // Samplers take the unit their TEXUNITn names, the others the lowest units left in declaration
-// order: a frontend that binds its source image to unit 0 itself finds it where it put it.
+// order (in the ARB profiles, as cgc gives them, in the order the code first reads them): a
+// frontend that binds its source image to unit 0 itself finds it where it put it.
 TEST_F(CgRuntimeTest, SamplersTakeTheirTexunitOrTheLowestUnitLeft) {
     struct Case {
         const char* source;
@@ -305,7 +306,16 @@ TEST_F(CgRuntimeTest, SamplersTakeTheirTexunitOrTheLowestUnitLeft) {
     const std::string explicitFirst =
         std::string(TWO_SAMPLER_FRAGMENT)
             .replace(std::strlen("uniform sampler2D first"), 0, " : TEXUNIT1");
-    const Case CASES[] = {{TWO_SAMPLER_FRAGMENT, {0, 1}}, {explicitFirst.c_str(), {1, 0}}};
+    const std::string sum =
+        "weight * tex2D(first, float2(0.5, 0.5)) + tex2D(second, float2(0.5, 0.5))";
+    const std::string secondReadFirst =
+        std::string(TWO_SAMPLER_FRAGMENT)
+            .replace(std::string(TWO_SAMPLER_FRAGMENT).find(sum), sum.size(),
+                     "tex2D(second, float2(0.5, 0.5)) + weight * tex2D(first, float2(0.5, 0.5))");
+    const bool arb = fragmentProfile == CG_PROFILE_ARBFP1;
+    const Case CASES[] = {{TWO_SAMPLER_FRAGMENT, {0, 1}},
+                          {explicitFirst.c_str(), {1, 0}},
+                          {secondReadFirst.c_str(), {arb ? 1 : 0, arb ? 0 : 1}}};
     GLuint textures[2];
     glGenTextures(2, textures);
     const unsigned char colours[2][4] = {{255, 0, 0, 255}, {0, 0, 255, 255}};
@@ -947,6 +957,26 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     // A struct's members belong to it; anything else has none.
     CGparameter in = cgGetNamedParameter(compile(CASES[1].source, fragmentProfile), "IN");
     EXPECT_STREQ(cgGetParameterName(cgGetFirstStructParameter(in)), "IN.tex");
+    // A global struct's base type is its struct type, as an entry parameter's of that type is.
+    CGprogram typed = compile(
+        "struct input { float2 video_size; };\n"
+        "input G;\n"
+        "float4 main(uniform input IN) : COLOR { G = IN; return G.video_size.xyxy; }\n",
+        fragmentProfile);
+    const CGtype globalType = cgGetParameterBaseType(cgGetNamedParameter(typed, "G"));
+    EXPECT_EQ(globalType, cgGetParameterBaseType(cgGetNamedParameter(typed, "IN")));
+    EXPECT_GE(globalType, CG_TYPE_START_ENUM);
+    EXPECT_NE(globalType, CG_STRUCT);
+    // An unread sampler keeps the unit its TEXUNITn names when it is the entry's own parameter;
+    // the ARB profiles give an unread global none.
+    CGprogram unread = compile(
+        "uniform sampler2D g : TEXUNIT2;\n"
+        "float4 main(uniform sampler2D s : TEXUNIT3, float4 c : COLOR0) : COLOR { return c; }\n",
+        fragmentProfile);
+    EXPECT_FALSE(cgIsParameterReferenced(cgGetNamedParameter(unread, "s")));
+    EXPECT_EQ(cgGetParameterResource(cgGetNamedParameter(unread, "s")), CG_TEXUNIT3);
+    EXPECT_EQ(cgGetParameterResource(cgGetNamedParameter(unread, "g")),
+              fragmentProfile == CG_PROFILE_ARBFP1 ? CG_UNDEFINED : CG_TEXUNIT2);
     EXPECT_EQ(callbackCalls, 0);
     EXPECT_EQ(cgGetFirstStructParameter(cgGetNextParameter(in)), nullptr);
     EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_TYPE_ERROR);

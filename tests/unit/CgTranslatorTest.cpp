@@ -546,9 +546,10 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
         "struct data { float2 tex; };\n"
         "struct data {\n  float2 tex;\n};\n"
         "float4 unused(sampler1D s, float2 t) { return tex1D(s, t) + undefinedName; }\n"
-        "void vp_main(float4 p : POSITION, float2 free, out float4 oP : POSITION, out data d,\n"
-        "             out float4 ninth : TEXCOORD8, out float4 first : TEXCOORD0)\n"
-        "{\n    oP = p;\n    d.tex = free;\n    ninth = p;\n    first = p;\n}\n"
+        "void vp_main(float4 p : POSITION, float4 spare, float2 free, out float4 oP : POSITION,\n"
+        "             out data d, out float4 ninth : TEXCOORD8, out float4 first : TEXCOORD0)\n"
+        "{\n    float d1 = 2.0;\n    oP = p;\n    d.tex = free * d1;\n    ninth = p;\n"
+        "    first = p;\n}\n"
         "float4 fp_main(float4 wpos : POSITION, in data d, float4 ninth : TEXCOORD8,\n"
         "               float4 first : TEXCOORD0, uniform sampler2D texture) : COLOR\n"
         "{\n    return tex2D(texture, d.tex) + wpos + ninth + first;\n}\n"
@@ -557,22 +558,28 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     const auto fragment = translate(cgOnly, "f.cg", Stage::Fragment, "fp_main");
     ASSERT_TRUE(vertex.ok) << vertex.listing;
     ASSERT_TRUE(fragment.ok) << fragment.listing;
-    // Varyings without a semantic are bound as cgc binds them: the vertex input to the lowest
-    // generic attribute POSITION leaves, the struct member to the lowest texture coordinate set
-    // the written semantics leave, in both stages alike; and reported so.
+    // Varyings without a semantic are bound as cgc binds them: the vertex input the code reads to
+    // the lowest generic attribute POSITION leaves (one it does not read to none), the struct
+    // member to the lowest texture coordinate set the written semantics leave, in both stages
+    // alike; and reported so. The GLSL profiles report cgc's names for them instead, numbered
+    // past the identifiers the stage's code spells (d1 in the vertex entry only).
     expectParts(vertex.glsl, {"_ATTR1 cgAttr1.xy\n", "_TEX1 gl_TexCoord[1].xy\n",
                               "varying vec4 cgv_TEXCOORD8;"});
     expectParts(fragment.glsl,
                 {"_TEX1 gl_TexCoord[1].xy\n", "varying vec4 cgv_TEXCOORD8;", "gl_FragCoord"});
     EXPECT_EQ(vertex.genericAttributes, 1u << 1);
-    std::vector<std::string> bound;
+    std::vector<std::string> bound, named;
     for (const auto* side : {&vertex, &fragment}) {
         for (const auto& p : side->parameters) {
             bound.push_back(p.name + ":" + p.semantic);
+            if (p.glslSemantic != p.semantic) {
+                named.push_back(p.name + ":" + p.glslSemantic);
+            }
         }
     }
+    EXPECT_EQ(named, (std::vector<std::string>{"free:_FREE1", "d.tex:_D2._TEX", "d.tex:_D1._TEX"}));
     EXPECT_EQ(bound, (std::vector<std::string>{
-                         "p:POSITION", "free:ATTR1", "oP:POSITION", "d:", "d.tex:TEX1",
+                         "p:POSITION", "spare:", "free:ATTR1", "oP:POSITION", "d:", "d.tex:TEX1",
                          "ninth:TEXCOORD8", "first:TEXCOORD0", "wpos:POSITION", "d:", "d.tex:TEX1",
                          "ninth:TEXCOORD8", "first:TEXCOORD0", "texture:", "fp_main:COLOR"}));
     ASSERT_EQ(fragment.uniforms.size(), 1u);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace cgrt {
 namespace {
@@ -185,9 +186,11 @@ int claimedSlot(Slots slots, const std::string& semantic) {
 // Binds each varying without a semantic as cgc binds it: once the written semantics have taken
 // their resources, each in declaration order takes the lowest one left ("ATTR1", "TEX0"). The
 // stages meet on those: a vertex output and the fragment input of the same number. One left
-// over when they run out keeps no semantic, and is joined by name.
+// over when they run out keeps no semantic, and is joined by name. A vertex input the code does
+// not read takes no attribute, nor claims the one its semantic names; the varyings between the
+// stages are bound whether read or not, so that both stages number them alike.
 void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<bool>& held,
-                      bool fragment) {
+                      bool fragment, const std::vector<std::string>& unread) {
     std::vector<bool> taken[3] = {
         {}, std::vector<bool>(ATTRIBUTES), std::vector<bool>(TEXCOORD_SETS)};
     std::vector<std::size_t> free;
@@ -197,6 +200,10 @@ void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<boo
             continue;
         }
         const Slots slots = slotsOf(p, fragment);
+        if (slots == Slots::Attributes &&
+            std::find(unread.begin(), unread.end(), p.name) != unread.end()) {
+            continue;
+        }
         std::vector<bool>& used = taken[static_cast<int>(slots)];
         const int claimed = slots == Slots::None ? -1 : claimedSlot(slots, p.semantic);
         if (claimed >= 0 && claimed < static_cast<int>(used.size())) {
@@ -217,10 +224,97 @@ void bindFreeVaryings(std::vector<EntryParameter>& params, const std::vector<boo
     }
 }
 
+// Every identifier `code` spells, in any scope: cgc numbers its names for varyings past them.
+std::set<std::string> identifiersIn(const std::string& code) {
+    std::set<std::string> found;
+    const auto wordChar = [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    };
+    for (std::size_t i = 0; i < code.size();) {
+        if (!wordChar(code[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < code.size() && wordChar(code[end])) {
+            ++end;
+        }
+        if (!std::isdigit(static_cast<unsigned char>(code[i]))) {
+            found.insert(code.substr(i, end - i));
+        }
+        i = end;
+    }
+    return found;
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// The name cgc gives a varying without a semantic in the GLSL profiles, which NVIDIA's runtime
+// reports as its semantic: the parameter's own name numbered past every identifier the code
+// spells ("_IN1", "_PREV7" beside PREV1..PREV6), each member's after it ("_IN1._TEX_COORD").
+std::string glslName(const std::string& path, const std::set<std::string>& identifiers) {
+    const std::size_t dot = path.find('.');
+    const std::string top = path.substr(0, dot);
+    int number = 1;
+    while (identifiers.count(top + std::to_string(number)) != 0) {
+        ++number;
+    }
+    std::string name = "_" + top + std::to_string(number);
+    for (std::size_t from = dot; from != std::string::npos;) {
+        const std::size_t next = path.find('.', from + 1);
+        name += "._" + path.substr(from + 1, next == std::string::npos ? next : next - from - 1);
+        from = next;
+    }
+    return upper(name);
+}
+
+// Where a parameter sits for cgc's reading of it: a member by its struct's type and path (cgc
+// keeps a member of one struct type wherever the code reads it through any parameter), a
+// parameter by its name.
+std::string readingKey(const std::vector<EntryParameter>& params, std::size_t i) {
+    const std::size_t dot = params[i].name.find('.');
+    if (params[i].depth == 0 || dot == std::string::npos) {
+        return params[i].name;
+    }
+    std::size_t top = i;
+    while (top > 0 && params[top].depth > 0) {
+        --top;
+    }
+    return params[top].type + params[i].name.substr(dot);
+}
+
+// Gives each varying without a written semantic the one the GLSL profiles report: cgc's name for
+// it when the code reads (or writes) it, none when not.
+void nameForGlsl(std::vector<EntryParameter>& params, const std::vector<bool>& held, bool fragment,
+                 const std::string& code, const std::vector<std::string>& unread) {
+    std::set<std::string> read;
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        if (std::find(unread.begin(), unread.end(), params[i].name) == unread.end()) {
+            read.insert(readingKey(params, i));
+        }
+    }
+    const std::set<std::string> identifiers = identifiersIn(code);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        EntryParameter& p = params[i];
+        p.glslSemantic = p.semantic;
+        if (p.uniform || p.structure || held[i] || !p.semantic.empty() ||
+            slotsOf(p, fragment) == Slots::None) {
+            continue;
+        }
+        p.glslSemantic =
+            read.count(readingKey(params, i)) != 0 ? glslName(p.name, identifiers) : "";
+    }
+}
+
 }  // namespace
 
 std::vector<EntryParameter> entryParameters(const std::string& code, const std::string& entry,
-                                            bool fragment) {
+                                            bool fragment, const std::vector<std::string>& unread) {
     const std::string blanked = text::withoutDirectives(code);
     Entry e;
     if (!findEntry(blanked, entry, e)) {
@@ -254,7 +348,8 @@ std::vector<EntryParameter> entryParameters(const std::string& code, const std::
         p.result = true;
         lister.add(d, "", p, 0, false);
     }
-    bindFreeVaryings(lister.out, lister.heldInUniform, fragment);
+    nameForGlsl(lister.out, lister.heldInUniform, fragment, blanked, unread);
+    bindFreeVaryings(lister.out, lister.heldInUniform, fragment, unread);
     return lister.out;
 }
 
@@ -287,9 +382,9 @@ int vertexAttributeOf(const std::string& semantic) {
     return -1;
 }
 
-std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::string& code) {
+std::vector<GlobalDeclaration> globalDeclarations(const std::string& code) {
     const std::string blanked = text::withoutDirectives(code);
-    std::vector<std::pair<std::string, std::string>> out;
+    std::vector<GlobalDeclaration> out;
     for (const auto& [from, end] : topLevelStatements(blanked)) {
         // What the names are declared with; the initializer does not matter.
         const std::size_t head = std::min(blanked.find('=', from), end);
@@ -299,7 +394,7 @@ std::vector<std::pair<std::string, std::string>> globalDeclarations(const std::s
         }
         const Declaration d = declarationOf(piece);
         for (const std::string& name : d.names) {
-            out.emplace_back(cgName(name), d.semantic);
+            out.push_back({cgName(name), d.semantic, d.type});
         }
     }
     return out;

@@ -30,7 +30,8 @@ bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
         const auto arraySize = in.number();
         const auto depth = in.number();
         const auto result = in.number();
-        if (!name || !type || !semantic || !within(result, 1) ||
+        auto glslSemantic = in.text();
+        if (!name || !type || !semantic || !within(result, 1) || !glslSemantic ||
             !within(direction, static_cast<std::uint64_t>(Direction::InOut)) ||
             !within(uniform, 1) || !within(structure, 1) ||
             !within(arraySize, MAX_INITIAL_VALUES) || !within(depth, 64)) {
@@ -39,7 +40,8 @@ bool readParameters(Reader& in, std::vector<EntryParameter>& parameters) {
         parameters.push_back(
             EntryParameter{std::move(*name), std::move(*type), std::move(*semantic),
                            static_cast<Direction>(*direction), *uniform == 1, *structure == 1,
-                           static_cast<int>(*arraySize), static_cast<int>(*depth), *result == 1});
+                           static_cast<int>(*arraySize), static_cast<int>(*depth), *result == 1,
+                           std::move(*glslSemantic)});
     }
     return true;
 }
@@ -155,6 +157,7 @@ std::string serialize(const Translation& t) {
         putText(out, u.semantic);
         putNumber(out, u.readByRows ? 1 : 0);
         putFloats(out, u.initial);
+        putText(out, u.declaredType);
     }
     putNumber(out, t.parameters.size());
     for (const EntryParameter& p : t.parameters) {
@@ -167,10 +170,13 @@ std::string serialize(const Translation& t) {
         putNumber(out, static_cast<std::uint64_t>(p.arraySize));
         putNumber(out, static_cast<std::uint64_t>(p.depth));
         putNumber(out, p.result ? 1 : 0);
+        putText(out, p.glslSemantic);
     }
-    putNumber(out, t.unused.size());
-    for (const std::string& name : t.unused) {
-        putText(out, name);
+    for (const auto* names : {&t.unused, &t.samplersByFirstRead}) {
+        putNumber(out, names->size());
+        for (const std::string& name : *names) {
+            putText(out, name);
+        }
     }
     putNumber(out, t.constants.size());
     for (const Constant& c : t.constants) {
@@ -247,20 +253,22 @@ std::optional<Translation> deserialize(const std::string& data) {
         auto semantic = in.text();
         const auto byRows = in.number();
         std::vector<float> initial;
+        const bool valuesRead = readFloats(in, initial);
+        auto declaredType = in.text();
         // A parameter keeps at most 16 values, a 4x4 matrix's.
         if (!arrayWidth || *arrayWidth > 4 || !within(arraySize, MAX_INITIAL_VALUES) || !integer ||
             *integer > 1 || !rows || *rows > 4 || !semantic || !within(byRows, 1) ||
-            *components > 16 || !readFloats(in, initial)) {
+            *components > 16 || !valuesRead || !declaredType) {
             return std::nullopt;
         }
-        t.uniforms.push_back(
-            Uniform{std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
-                    static_cast<int>(*components), static_cast<SamplerTarget>(*target),
-                    std::move(initial), static_cast<int>(*arrayWidth), static_cast<int>(*arraySize),
-                    *integer == 1, static_cast<int>(*rows), std::move(*semantic), *byRows == 1});
+        t.uniforms.push_back(Uniform{
+            std::move(*uniformName), std::move(*glslName), static_cast<UniformKind>(*kind),
+            static_cast<int>(*components), static_cast<SamplerTarget>(*target), std::move(initial),
+            static_cast<int>(*arrayWidth), static_cast<int>(*arraySize), *integer == 1,
+            static_cast<int>(*rows), std::move(*semantic), *byRows == 1, std::move(*declaredType)});
     }
     if (!readParameters(in, t.parameters) || !readNames(in, t.unused) ||
-        !readConstants(in, t.constants) || !in.atEnd()) {
+        !readNames(in, t.samplersByFirstRead) || !readConstants(in, t.constants) || !in.atEnd()) {
         return std::nullopt;
     }
     return t;

@@ -233,6 +233,22 @@ void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform&
     array.arrayValues.clear();
 }
 
+// A varying's resource, and in the GLSL profiles the name cgc gave one without a semantic in
+// place of the resource it is bound to, which still feeds it: a vertex input's an attribute
+// GLSL names, another's none.
+void setVaryingResource(CgParameterState& p, const cgrt::EntryParameter& e) {
+    p.fedBy = e.semantic;
+    const bool input = p.direction != CG_OUT;
+    if (isGlsl(p.program->profile) && e.glslSemantic != e.semantic) {
+        p.semantic = e.glslSemantic;
+        const bool attribute = input && p.program->stage == cgrt::Stage::Vertex;
+        p.resource = attribute && !p.semantic.empty() ? CG_GLSL_ATTRIB : CG_UNDEFINED;
+        return;
+    }
+    const bool floatMember = e.depth > 0 && cgGetTypeBase(p.type) == CG_FLOAT;
+    p.resource = cgrt::varyingResource(p.program->profile, input, e.semantic, floatMember);
+}
+
 // The entry's own parameters: varyings read from the signature, uniforms as the translation
 // found them.
 // The entry's result, a varying output, walks under CG_GLOBAL after the global uniforms.
@@ -262,9 +278,7 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             }
         }
         if (!e.uniform && !e.structure) {
-            const bool floatMember = e.depth > 0 && cgGetTypeBase(p.type) == CG_FLOAT;
-            p.resource = cgrt::varyingResource(program.profile, p.direction != CG_OUT, e.semantic,
-                                               floatMember);
+            setVaryingResource(p, e);
         } else if (!e.structure) {
             p.resource = uniformResource(program.profile, p);
         }
@@ -273,6 +287,16 @@ void addEntryParameters(Builder& builder, CgProgramState& program,
             outer.push_back(&p);
         }
     }
+}
+
+// The user type of the global struct `p`, as its declaration names it; 0 when none does.
+int structTypeOf(const CgParameterState& p, const std::vector<cgrt::Uniform>& uniforms) {
+    for (const cgrt::Uniform& u : uniforms) {
+        if (u.name == p.name && !u.declaredType.empty()) {
+            return cgrt::userType(*p.program->context, u.declaredType);
+        }
+    }
+    return 0;
 }
 
 // The global uniforms: those the signature does not declare, a struct's members under it.
@@ -286,8 +310,9 @@ void addGlobals(Builder& builder, const std::vector<cgrt::Uniform>& uniforms,
         const std::size_t dot = u.name.rfind('.');
         CgParameterState* parent =
             dot == std::string::npos ? nullptr : builder.find(u.name.substr(0, dot), true);
-        if (parent != nullptr) {
+        if (parent != nullptr && parent->type != CG_STRUCT) {
             parent->type = CG_STRUCT;
+            parent->userType = structTypeOf(*parent, uniforms);
         }
         CgParameterState& p = builder.add(u.name, true, parent);
         fillFromUniform(p, u);
@@ -346,9 +371,16 @@ int unitOf(const std::string& semantic) {
     return unit < 16 ? unit : -1;
 }
 
+// The position of `name` in `order`, or past its end when not there.
+std::size_t rankIn(const std::vector<std::string>& order, const std::string& name) {
+    return static_cast<std::size_t>(std::find(order.begin(), order.end(), name) - order.begin());
+}
+
 // Samplers with a TEXUNITn semantic take unit n; the others the lowest units left, in the order
-// of the walk (the entry's samplers before the globals), as NVIDIA's runtime hands them out.
-void assignUnits(CgProgramState& program) {
+// of the walk (the entry's samplers before the globals), as NVIDIA's runtime hands them out in
+// the GLSL profiles. In the ARB profiles cgc hands them out in the order the code first reads
+// them (`byFirstRead`), the unread after.
+void assignUnits(CgProgramState& program, const std::vector<std::string>& byFirstRead) {
     std::vector<bool> used;
     std::vector<CgParameterState*> rest;
     for (const auto& p : program.parameters) {
@@ -362,6 +394,11 @@ void assignUnits(CgProgramState& program) {
         }
         used.resize(std::max(used.size(), static_cast<std::size_t>(p->unit) + 1));
         used[static_cast<std::size_t>(p->unit)] = true;
+    }
+    if (!isGlsl(program.profile)) {
+        std::stable_sort(rest.begin(), rest.end(), [&](CgParameterState* a, CgParameterState* b) {
+            return rankIn(byFirstRead, a->name) < rankIn(byFirstRead, b->name);
+        });
     }
     int next = 0;
     for (CgParameterState* p : rest) {
@@ -407,10 +444,11 @@ CGenum settleVariability(CgParameterState& p) {
     return all;
 }
 
-// In the GLSL profiles a sampler the source binds to a unit keeps it, read or not; the ARB
-// profiles, whose code names its units, give an unread one none.
+// A sampler the source binds to a unit keeps it, read or not; the ARB profiles, whose code names
+// its units, give an unread one none, but for the entry's own sampler parameters.
 bool keepsUnit(const CgParameterState& p) {
-    return isGlsl(p.program->profile) && p.kind == cgrt::UniformKind::Sampler &&
+    const bool ownParameter = !p.global && p.parent == nullptr;
+    return (isGlsl(p.program->profile) || ownParameter) && p.kind == cgrt::UniformKind::Sampler &&
            unitOf(p.semantic) >= 0;
 }
 
@@ -433,10 +471,38 @@ bool settleReferenced(CgParameterState& p, const std::vector<std::string>& unuse
             m->resource = p.referenced ? m->resource : CG_UNDEFINED;
         }
     }
-    if (!p.referenced && !keepsUnit(p)) {
+    // An attribute cgc named for a struct keeps its name, read or not.
+    if (!p.referenced && !keepsUnit(p) && p.resource != CG_GLSL_ATTRIB) {
         p.resource = CG_UNDEFINED;
     }
     return p.referenced;
+}
+
+// The member's name within its struct ("mvp_matrix" of "FEEDBACK.mvp_matrix").
+std::string memberName(const CgParameterState& p) {
+    return p.name.substr(p.name.rfind('.') + 1);
+}
+
+// In the GLSL profiles cgc keeps a uniform member of a struct type wherever the code reads that
+// member through another parameter of the type: unread there, it still has its uniform.
+void keepSharedMembers(CgProgramState& program) {
+    if (!isGlsl(program.profile)) {
+        return;
+    }
+    for (const auto& p : program.parameters) {
+        if (p->referenced || p->variability != CG_UNIFORM || p->parent == nullptr ||
+            p->parent->userType == 0) {
+            continue;
+        }
+        for (const auto& other : program.parameters) {
+            if (other->referenced && other->parent != nullptr &&
+                other->parent->userType == p->parent->userType &&
+                memberName(*other) == memberName(*p)) {
+                p->resource = uniformResource(program.profile, *p);
+                break;
+            }
+        }
+    }
 }
 
 // The register the ARB profiles' constants start at: cgc keeps arbvp1's first one for the
@@ -489,12 +555,13 @@ void addParameters(CgProgramState& program, const Translation& translation) {
             settleVariability(*p);
         }
     }
-    assignUnits(program);
+    assignUnits(program, translation.samplersByFirstRead);
     for (CgParameterState* top : program.firstOf) {
         for (CgParameterState* p = top; p != nullptr; p = p->next) {
             settleReferenced(*p, translation.unused);
         }
     }
+    keepSharedMembers(program);
     numberConstantRegisters(program);
 }
 
@@ -579,6 +646,12 @@ CGresource cgGetParameterBaseResource(CGparameter param) {
 
 unsigned long cgGetParameterResourceIndex(CGparameter param) {
     const CGresource resource = cgGetParameterResource(param);
+    if (resource != CG_C && param->variability == CG_VARYING && param->semantic != param->fedBy) {
+        // A name cgc gave in the GLSL profiles: NVIDIA's runtime reads its number ("_COLORPHASE1").
+        int number = 0;
+        cgrt::splitSemantic(param->semantic, number);
+        return static_cast<unsigned long>(number);
+    }
     return resource == CG_C ? param->constantRegister : cgrt::resourceIndex(resource);
 }
 

@@ -20,6 +20,7 @@ struct CgParameterState {
     std::string name;
     std::string glslName;
     std::string semantic;
+    std::string fedBy;  // the semantic a varying input is fed through, whatever is reported
     CGtype type = CG_UNKNOWN_TYPE;
     cgrt::UniformKind kind = cgrt::UniformKind::Other;
     int components = 0;

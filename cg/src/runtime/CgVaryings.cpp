@@ -64,7 +64,7 @@ Feed feedOf(CGparameter param) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return {};
     }
-    return feedOf(param->semantic);
+    return feedOf(param->fedBy);
 }
 
 // Runs `use` with the client texture unit of coordinate set `set` active, then gives the unit

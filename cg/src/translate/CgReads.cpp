@@ -7,6 +7,7 @@
 #include "CgDialect.h"
 #include "CgSpirvWalk.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -64,6 +65,7 @@ struct Place {
 struct Uses {
     std::set<std::string> reads;
     std::set<std::string> writes;
+    std::vector<std::string> firstReads;  // the reads, each where the code first reads it
 };
 
 // Reads one module and gathers its uses.
@@ -131,18 +133,18 @@ class UseFinder {
                 break;
             case spv::OpLoad:
                 if (count > 3) {
-                    use(w[3], uses_.reads);
+                    read(w[3]);
                 }
                 break;
             case spv::OpCopyMemory:
                 if (count > 2) {
-                    use(w[2], uses_.reads);
+                    read(w[2]);
                     use(w[1], uses_.writes);
                 }
                 break;
             case spv::OpFunctionCall:
                 for (unsigned i = 4; i < count; ++i) {
-                    use(w[i], uses_.reads);
+                    read(w[i]);
                 }
                 break;
             default:
@@ -194,6 +196,13 @@ class UseFinder {
         }
     }
 
+    void read(unsigned pointer) {
+        const auto place = places_.find(pointer);
+        if (place != places_.end() && uses_.reads.insert(place->second.name).second) {
+            uses_.firstReads.push_back(place->second.name);
+        }
+    }
+
     std::map<unsigned, std::string> names_;
     std::map<std::pair<unsigned, unsigned>, std::string> memberNames_;
     std::map<unsigned, std::vector<unsigned>> structs_;
@@ -224,7 +233,8 @@ bool isUsed(const std::set<std::string>& uses, const std::string& name) {
 
 std::vector<std::string> unusedNames(const std::vector<unsigned>& spirv,
                                      const std::vector<Uniform>& uniforms,
-                                     const std::vector<EntryParameter>& parameters) {
+                                     const std::vector<EntryParameter>& parameters,
+                                     std::vector<std::string>* samplersByFirstRead) {
     const std::optional<std::vector<unsigned>> code = optimized(spirv);
     if (!code) {
         return {};
@@ -234,6 +244,14 @@ std::vector<std::string> unusedNames(const std::vector<unsigned>& spirv,
     for (const Uniform& u : uniforms) {
         if (!isUsed(uses.reads, u.name)) {
             unused.push_back(u.name);
+        }
+    }
+    for (const std::string& name : uses.firstReads) {
+        const auto sampler = std::find_if(uniforms.begin(), uniforms.end(), [&](const Uniform& u) {
+            return u.kind == UniformKind::Sampler && u.name == name;
+        });
+        if (samplersByFirstRead != nullptr && sampler != uniforms.end()) {
+            samplersByFirstRead->push_back(name);
         }
     }
     for (const EntryParameter& p : parameters) {

@@ -15,9 +15,11 @@ namespace cgrt {
 // The names, as the program writes them ("IN.video_size", "t1", "main.color"), of the varying
 // inputs in `parameters` and of the `uniforms` that `spirv` never reads once optimized, and of the
 // varying outputs it never gives a value. Empty when the optimizer is not built in or fails: every
-// parameter may then be used, as the runtime answered before it knew.
+// parameter may then be used, as the runtime answered before it knew. `samplersByFirstRead`, when
+// given, is filled with the sampler uniforms the code reads, in the order it first reads them.
 std::vector<std::string> unusedNames(const std::vector<unsigned>& spirv,
                                      const std::vector<Uniform>& uniforms,
-                                     const std::vector<EntryParameter>& parameters);
+                                     const std::vector<EntryParameter>& parameters,
+                                     std::vector<std::string>* samplersByFirstRead = nullptr);
 
 }  // namespace cgrt

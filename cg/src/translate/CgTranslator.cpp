@@ -1036,12 +1036,12 @@ bool crossCompile(const std::vector<unsigned>& spirv, const std::vector<unsigned
 // Gives the global uniforms their semantics and puts them in the order the source declares them
 // (the module has its blocks first, samplers after); a struct's members stay under it, and
 // what no declaration outside functions names (the entry's uniform parameters) comes last.
-void followDeclarations(const std::vector<std::pair<std::string, std::string>>& declarations,
+void followDeclarations(const std::vector<GlobalDeclaration>& declarations,
                         std::vector<Uniform>& uniforms) {
     auto rank = [&declarations](const Uniform& u) {
         const std::string root = u.name.substr(0, u.name.find('.'));
         for (std::size_t i = 0; i < declarations.size(); ++i) {
-            if (declarations[i].first == root) {
+            if (declarations[i].name == root) {
                 return i;
             }
         }
@@ -1049,8 +1049,9 @@ void followDeclarations(const std::vector<std::pair<std::string, std::string>>& 
     };
     for (Uniform& u : uniforms) {
         const std::size_t at = rank(u);
-        if (at < declarations.size() && declarations[at].first == u.name) {
-            u.semantic = declarations[at].second;
+        if (at < declarations.size() && declarations[at].name == u.name) {
+            u.semantic = declarations[at].semantic;
+            u.declaredType = declarations[at].type;
         }
     }
     std::stable_sort(uniforms.begin(), uniforms.end(),
@@ -1078,12 +1079,18 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
         return result;
     }
     // The signature's parameters first: the varyings it leaves without a semantic are mapped as
-    // they are bound there.
+    // they are bound there, the vertex inputs the code does not read left unbound.
     std::string expanded;
     const bool signatureRead =
         preprocessed(signatureText, name, stage, entry, expanded, declaredTypes());
+    std::vector<std::string> unreadParameters;
     if (signatureRead) {
-        result.parameters = entryParameters(expanded, entry, stage == Stage::Fragment);
+        const bool fragment = stage == Stage::Fragment;
+        result.parameters = entryParameters(expanded, entry, fragment);
+        unreadParameters = unusedNames(spirv, {}, result.parameters);
+        if (!unreadParameters.empty()) {
+            result.parameters = entryParameters(expanded, entry, fragment, unreadParameters);
+        }
     }
     const bool written =
         crossCompile(spirv, plain, source, name, stage, entry, dialect, pipeline.errors, result);
@@ -1100,7 +1107,8 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
             result.constants.push_back({cgName(constant), std::move(values)});
         }
     }
-    result.unused = unusedNames(spirv, result.uniforms, result.parameters);
+    result.unused = unusedNames(spirv, result.uniforms, {}, &result.samplersByFirstRead);
+    result.unused.insert(result.unused.end(), unreadParameters.begin(), unreadParameters.end());
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
     return result;

@@ -63,6 +63,7 @@ struct Uniform {
     // always is: a uniform member of a varying struct, which glslang makes a variable of its own
     // and no layout can turn.
     bool readByRows = false;
+    std::string declaredType;  // of a global, as written ("cg_input" for a struct); "" unread
 };
 
 // A matrix of `rows` given row by row (Cg's "fr" order), column by column ("fc") into `byColumns`.
@@ -96,6 +97,8 @@ struct Translation {
     // The names of those uniforms and varying inputs that the optimized code never reads, and of
     // the outputs it never writes.
     std::vector<std::string> unused;
+    // The sampler uniforms the optimized code reads, in the order it first reads them.
+    std::vector<std::string> samplersByFirstRead;
     // The global constants whose initializers can be read, in the order declared.
     std::vector<Constant> constants;
 };
