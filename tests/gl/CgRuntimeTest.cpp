@@ -935,13 +935,33 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
         }
     }
     callbackCalls = 0;  // the structs' resources asked for above
-    // A varying's value is each vertex's: the program's reads as zeros and cannot be set.
-    CGparameter position = cgGetNamedParameter(compile(CASES[0].source, vertexProfile), "position");
+    // A varying's value is each vertex's: the program's reads as zeros. A value set on a vertex
+    // input is GL's current value of the attribute it reads, the components not given GL's
+    // defaults, but a colour's repeated up to blue; a position, which GL would take as a vertex,
+    // takes none.
+    CGprogram inputs = compile(CASES[0].source, vertexProfile);
+    CGparameter position = cgGetNamedParameter(inputs, "position");
     float values[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     EXPECT_EQ(cgGetParameterValuefr(position, 4, values), 4);
     EXPECT_EQ(values[3], 0.0f);
     EXPECT_EQ(cgGetParameterDefaultValuefr(position, 4, values), 4);
     cgSetParameter4f(position, 1.0f, 2.0f, 3.0f, 4.0f);
+    cgGLSetParameter2f(cgGetNamedParameter(inputs, "vertex_coord"), 3.0f, 5.0f);
+    cgSetParameter1d(cgGetNamedParameter(inputs, "tex_coord"), 7.0);
+    cgGLSetParameter2f(cgGetNamedParameter(inputs, "color"), 0.25f, 0.5f);
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+    std::array<float, 4> current{};
+    glGetVertexAttribfv(5, GL_CURRENT_VERTEX_ATTRIB, current.data());
+    EXPECT_EQ(current, (std::array<float, 4>{3.0f, 5.0f, 0.0f, 1.0f}));
+    glActiveTexture(GL_TEXTURE0);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, current.data());
+    EXPECT_EQ(current, (std::array<float, 4>{7.0f, 0.0f, 0.0f, 1.0f}));
+    glGetFloatv(GL_CURRENT_COLOR, current.data());
+    EXPECT_EQ(current, (std::array<float, 4>{0.25f, 0.5f, 0.5f, 1.0f}));
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glMultiTexCoord4f(GL_TEXTURE0, 0.0f, 0.0f, 0.0f, 1.0f);
+    // An output has no attribute to take one.
+    cgSetParameter4f(cgGetNamedParameter(inputs, "OUT.color"), 1.0f, 2.0f, 3.0f, 4.0f);
     EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
     callbackCalls = 0;
     // A uniform member of a varying struct takes its value like any uniform, and the code reads it

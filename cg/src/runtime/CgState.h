@@ -138,6 +138,9 @@ CgParameterState* matrixParameter(CGparameter param);
 int userType(CgContextState& context, const std::string& name);
 // How many numbers a varying parameter's type holds; 0 for a uniform, a struct or an array.
 int varyingSize(const CgParameterState& param);
+// Gives a vertex program's varying input the first `count` of `values` as GL's current value of
+// the attribute it reads, as NVIDIA's runtime does for a value set on one (CgVaryings.cpp).
+void setCurrentVarying(CGparameter param, int count, const float* values);
 std::vector<CgParameterState*> arrayElements(CGparameter param, long offset, long count);
 // Bumps the parameter's version after its values changed, and sends them at once when its program
 // is in use.

@@ -114,6 +114,13 @@ void load(const CgParameterState& p, int count, T* values, Order order) {
 // stay as they were, and values past the parameter's size are dropped.
 template <typename T>
 void setFirst(CGparameter param, int count, const T* values) {
+    if (cgrt::isValid(param) && cgrt::varyingSize(*param) > 0 && values != nullptr) {
+        float given[4] = {};
+        const int n = std::min({count, cgrt::varyingSize(*param), 4});
+        std::copy(values, values + n, given);
+        cgrt::setCurrentVarying(param, n, given);
+        return;
+    }
     CgParameterState* p = numeric(param);
     if (p == nullptr) {
         return;

@@ -51,6 +51,11 @@ Feed feedOf(const std::string& semantic) {
     return {};
 }
 
+bool isVertexInput(const CgParameterState& param) {
+    return param.variability == CG_VARYING && param.direction != CG_OUT &&
+           param.program->stage == cgrt::Stage::Vertex && param.type != CG_STRUCT;
+}
+
 // The feed of a vertex program's varying input; CG_INVALID_PARAMETER_ERROR (and no feed) for any
 // other parameter, and for an input the code does not read, as NVIDIA's runtime refuses one.
 Feed feedOf(CGparameter param) {
@@ -58,13 +63,51 @@ Feed feedOf(CGparameter param) {
         cgrt::raise(CG_INVALID_PARAM_HANDLE_ERROR);
         return {};
     }
-    if (param->variability != CG_VARYING || param->direction == CG_OUT ||
-        param->program->stage != cgrt::Stage::Vertex || param->type == CG_STRUCT ||
-        !param->referenced) {
+    if (!isVertexInput(*param) || !param->referenced) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return {};
     }
     return feedOf(param->fedBy);
+}
+
+// GL's current secondary colour, or fog coordinate; Emscripten's GL emulation has neither.
+void setSecondaryCurrent(Array array, const float* v) {
+#ifdef __EMSCRIPTEN__
+    (void)array, (void)v;
+#else
+    if (array == Array::SecondaryColor) {
+        glSecondaryColor3f(v[0], v[1], v[2]);
+    } else {
+        glFogCoordf(v[0]);
+    }
+#endif
+}
+
+// GL's current value of the attribute `feed` names. A vertex position has none: GL takes it as a
+// vertex of its own, so it is left alone.
+void setCurrent(const Feed& feed, const float* v) {
+    switch (feed.array) {
+        case Array::None:
+        case Array::Vertex:
+            return;
+        case Array::Normal:
+            glNormal3f(v[0], v[1], v[2]);
+            return;
+        case Array::Color:
+            glColor4f(v[0], v[1], v[2], v[3]);
+            return;
+        case Array::SecondaryColor:
+        case Array::FogCoord:
+            setSecondaryCurrent(feed.array, v);
+            return;
+        case Array::TexCoord:
+            glMultiTexCoord4f(GL_TEXTURE0 + static_cast<GLenum>(feed.index), v[0], v[1], v[2],
+                              v[3]);
+            return;
+        case Array::Generic:
+            glVertexAttrib4f(static_cast<GLuint>(feed.index), v[0], v[1], v[2], v[3]);
+            return;
+    }
 }
 
 // Runs `use` with the client texture unit of coordinate set `set` active, then gives the unit
@@ -132,6 +175,29 @@ void setClientState(CGparameter param, bool enable) {
 }
 
 }  // namespace
+
+void cgrt::setCurrentVarying(CGparameter param, int count, const float* values) {
+    // An input the code does not read takes the value without a word, as NVIDIA's runtime takes it.
+    if (!isVertexInput(*param)) {
+        cgrt::raise(CG_INVALID_PARAMETER_ERROR);
+        return;
+    }
+    if (!param->referenced) {
+        return;
+    }
+    const Feed feed = feedOf(param->semantic);
+    // The components not given read as GL's defaults (0, 0, 1), but a colour, which GL has no
+    // one- or two-component form of, repeats its last given component up to blue, as NVIDIA's
+    // runtime sends it.
+    float v[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    for (int i = 0; i < 4 && i < count; ++i) {
+        v[i] = values[i];
+    }
+    for (int i = count; feed.array == Array::Color && count > 0 && i < 3; ++i) {
+        v[i] = v[count - 1];
+    }
+    setCurrent(feed, v);
+}
 
 extern "C" {
 

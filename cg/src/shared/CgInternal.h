@@ -35,6 +35,7 @@ struct CgInternalTable {
     bool (*compileShader)(CgProgramState& program, const std::string& listing);
     void (*valuesChanged)(CgParameterState& param);
     void (*releaseProgram)(CgProgramState& program);
+    void (*setCurrentVarying)(CGparameter param, int count, const float* values);
 };
 
 extern "C" __attribute__((visibility("default"))) CgInternalTable cgrtInternal;

@@ -36,6 +36,7 @@ CgInternalTable cgrtInternal = {
     nullptr,
     nullptr,
     nullptr,
+    nullptr,
 };
 
 bool cgrt::glContextCurrent() {
@@ -62,5 +63,12 @@ void cgrt::valuesChanged(CgParameterState& param) {
 void cgrt::releaseProgram(CgProgramState& program) {
     if (cgrtInternal.releaseProgram != nullptr) {
         cgrtInternal.releaseProgram(program);
+    }
+}
+
+// Without the GL binding there is no GL to hold a vertex attribute's current value.
+void cgrt::setCurrentVarying(CGparameter param, int count, const float* values) {
+    if (cgrtInternal.setCurrentVarying != nullptr) {
+        cgrtInternal.setCurrentVarying(param, count, values);
     }
 }

@@ -71,6 +71,7 @@ void connect(bool on) {
     cgrtInternal.compileShader = on ? &cgrt::compileShader : nullptr;
     cgrtInternal.valuesChanged = on ? &cgrt::valuesChanged : nullptr;
     cgrtInternal.releaseProgram = on ? &cgrt::releaseProgram : nullptr;
+    cgrtInternal.setCurrentVarying = on ? &cgrt::setCurrentVarying : nullptr;
 }
 
 // libCg is loaded and set up before libCgGL, which needs it.
