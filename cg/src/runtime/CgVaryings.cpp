@@ -83,6 +83,16 @@ void setSecondaryCurrent(Array array, const float* v) {
 #endif
 }
 
+// GL's current texture coordinate of set `set`; Emscripten's GL emulation has no multitexture
+// current values.
+void setTexCoordCurrent(int set, const float* v) {
+#ifdef __EMSCRIPTEN__
+    (void)set, (void)v;
+#else
+    glMultiTexCoord4f(GL_TEXTURE0 + static_cast<GLenum>(set), v[0], v[1], v[2], v[3]);
+#endif
+}
+
 // GL's current value of the attribute `feed` names. A vertex position has none: GL takes it as a
 // vertex of its own, so it is left alone.
 void setCurrent(const Feed& feed, const float* v) {
@@ -101,8 +111,7 @@ void setCurrent(const Feed& feed, const float* v) {
             setSecondaryCurrent(feed.array, v);
             return;
         case Array::TexCoord:
-            glMultiTexCoord4f(GL_TEXTURE0 + static_cast<GLenum>(feed.index), v[0], v[1], v[2],
-                              v[3]);
+            setTexCoordCurrent(feed.index, v);
             return;
         case Array::Generic:
             glVertexAttrib4f(static_cast<GLuint>(feed.index), v[0], v[1], v[2], v[3]);
