@@ -194,7 +194,7 @@ void cgrt::setCurrentVarying(CGparameter param, int count, const float* values) 
     if (!param->referenced) {
         return;
     }
-    const Feed feed = feedOf(param->semantic);
+    const Feed feed = feedOf(param->fedBy);
     // The components not given read as GL's defaults (0, 0, 1), but a colour, which GL has no
     // one- or two-component form of, repeats its last given component up to blue, as NVIDIA's
     // runtime sends it.
