@@ -59,15 +59,6 @@ struct Place {
     unsigned type = 0;
 };
 
-// What the code of a module reads of its inputs and uniforms, and writes of its outputs with a
-// value (a store of an undefined value, all that is left of a member the entry never set, is
-// none), by name.
-struct Uses {
-    std::set<std::string> reads;
-    std::set<std::string> writes;
-    std::vector<std::string> firstReads;  // the reads, each where the code first reads it
-};
-
 // Reads one module and gathers its uses.
 class UseFinder {
   public:
@@ -231,15 +222,22 @@ bool isUsed(const std::set<std::string>& uses, const std::string& name) {
 
 }  // namespace
 
-std::vector<std::string> unusedNames(const std::vector<unsigned>& spirv,
+std::optional<Uses> usesOf(const std::vector<unsigned>& spirv) {
+    const std::optional<std::vector<unsigned>> code = optimized(spirv);
+    if (!code) {
+        return std::nullopt;
+    }
+    return UseFinder().find(*code);
+}
+
+std::vector<std::string> unusedNames(const std::optional<Uses>& found,
                                      const std::vector<Uniform>& uniforms,
                                      const std::vector<EntryParameter>& parameters,
                                      std::vector<std::string>* samplersByFirstRead) {
-    const std::optional<std::vector<unsigned>> code = optimized(spirv);
-    if (!code) {
+    if (!found) {
         return {};
     }
-    const Uses uses = UseFinder().find(*code);
+    const Uses& uses = *found;
     std::vector<std::string> unused;
     for (const Uniform& u : uniforms) {
         if (!isUsed(uses.reads, u.name)) {

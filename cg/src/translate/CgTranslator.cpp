@@ -1083,11 +1083,12 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
     std::string expanded;
     const bool signatureRead =
         preprocessed(signatureText, name, stage, entry, expanded, declaredTypes());
+    const std::optional<Uses> uses = usesOf(spirv);
     std::vector<std::string> unreadParameters;
     if (signatureRead) {
         const bool fragment = stage == Stage::Fragment;
         result.parameters = entryParameters(expanded, entry, fragment);
-        unreadParameters = unusedNames(spirv, {}, result.parameters);
+        unreadParameters = unusedNames(uses, {}, result.parameters);
         if (!unreadParameters.empty()) {
             result.parameters = entryParameters(expanded, entry, fragment, unreadParameters);
         }
@@ -1107,7 +1108,7 @@ Translation translateIn(std::string_view source, const std::string& name, Stage 
             result.constants.push_back({cgName(constant), std::move(values)});
         }
     }
-    result.unused = unusedNames(spirv, result.uniforms, {}, &result.samplersByFirstRead);
+    result.unused = unusedNames(uses, result.uniforms, {}, &result.samplersByFirstRead);
     result.unused.insert(result.unused.end(), unreadParameters.begin(), unreadParameters.end());
     pipeline.finish(GLSL_STAGE, result.glsl);
     result.ok = true;
