@@ -3,16 +3,31 @@
 # file name, such as the Windows build under Wine), waits, saves its window as a PNG, and ends it
 # with Esc.
 set -euo pipefail
+trap 'echo "screenshot.sh: line $LINENO failed (status $?): $BASH_COMMAND" >&2' ERR
 out=$1
 shift
 if [ $# -eq 0 ]; then
     set -- ./shadow-demo
 fi
+title='^Navigation Example$'
+# A demo that an earlier check ended may still be closing its window on this display; capturing
+# or keying that one instead of ours would fail for no fault of ours.
+for _ in $(seq 60); do
+    xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 || break
+    sleep 0.5
+done
+before=$(xdotool search --onlyvisible --name "$title" 2>/dev/null || true)
 "$@" &
 demo=$!
 # A loaded machine can take long to show the first frame.
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Navigation Example$' | head -n 1) ||
-    true
+window=
+for _ in $(seq 120); do
+    window=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -vxF -e "${before:-none}" |
+        head -n 1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$demo" 2>/dev/null || break
+    sleep 0.5
+done
 if [ -z "$window" ]; then
     echo "No window titled \"Navigation Example\" showed within 60 s; no screenshot." >&2
     kill "$demo" 2>/dev/null || true
@@ -23,7 +38,12 @@ fi
 xdotool windowmove "$window" 0 0
 sleep 4
 xwd -silent -id "$window" | xwdtopnm -quiet | pnmtopng -quiet >"$out"
-xdotool key --window "$window" Escape 2>/dev/null
+# xdotool complains on every key here that Xvfb has no focused window; only a failure is news.
+if ! keyed=$(xdotool key --window "$window" Escape 2>&1); then
+    echo "screenshot.sh: Esc could not be sent to window $window: $keyed" >&2
+    kill "$demo" 2>/dev/null || true
+    exit 1
+fi
 status=0
 wait "$demo" || status=$?
 echo "Screenshot saved: $out (the demo ended with status $status)"
