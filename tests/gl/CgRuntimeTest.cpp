@@ -365,8 +365,27 @@ TEST_F(CgRuntimeTest, SamplersTakeTheirTexunitOrTheLowestUnitLeft) {
         EXPECT_TRUE(cgrt::isTextureParameterEnabled(samplers[0]));
         EXPECT_EQ(cgGLGetTextureParameter(samplers[1]), textures[1]);
     }
-    glDeleteTextures(2, textures);
     EXPECT_EQ(callbackCalls, 0);
+
+    // A sampler the code does not read takes no unit and leaves the others theirs (where what
+    // the code reads is known); its texture is kept but bound nowhere.
+    const bool readsKnown = cgrt::foldsStaticSamplers();
+    CGprogram spare =
+        compile((std::string("uniform sampler2D spare;\n") + TWO_SAMPLER_FRAGMENT).c_str(),
+                fragmentProfile);
+    const CGparameter unread = cgGetNamedParameter(spare, "spare");
+    EXPECT_EQ(cgGetParameterResource(cgGetNamedParameter(spare, "first")),
+              readsKnown ? CG_TEXUNIT0 : CG_TEXUNIT1);
+    cgGLSetTextureParameter(unread, textures[1]);
+    cgGLEnableTextureParameter(unread);
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+    EXPECT_EQ(cgGLGetTextureParameter(unread), textures[1]);
+    if (readsKnown) {
+        EXPECT_EQ(cgGLGetTextureEnum(unread), GLenum{GL_INVALID_OPERATION});
+        EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+    }
+    glDeleteTextures(2, textures);
 }
 
 // Expected values measured with NVIDIA's runtime on the same GL state.
@@ -962,9 +981,9 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     EXPECT_EQ(current, (std::array<float, 4>{0.25f, 0.5f, 0.5f, 1.0f}));
     // In the GLSL profiles a varying without a semantic reports cgc's name for it, but its value
     // still goes to the attribute it is bound to.
-    CGprogram named = compile(
-        "float4 main(float4 p : POSITION, float2 size) : POSITION { return p * size.x; }\n",
-        CG_PROFILE_GLSLV);
+    CGprogram named =
+        compile("float4 main(float4 p : POSITION, float2 size) : POSITION { return p * size.x; }\n",
+                CG_PROFILE_GLSLV);
     cgGLSetParameter2f(cgGetNamedParameter(named, "size"), 3.0f, 5.0f);
     EXPECT_EQ(cgGetError(), CG_NO_ERROR);
     glGetVertexAttribfv(1, GL_CURRENT_VERTEX_ATTRIB, current.data());
@@ -1518,6 +1537,13 @@ TEST_F(CgRuntimeTest, ProgramsAreListedQueriedUnloadedAndDestroyedAsNvidiasRunti
          CG_INVALID_PROGRAM_HANDLE_ERROR},
         {"no profile to unbind", [] { cgGLUnbindProgram(CG_PROFILE_UNKNOWN); },
          CG_INVALID_PROFILE_ERROR},
+        {"no profile to compile for",
+         [&] {
+             EXPECT_EQ(cgCreateProgram(context, CG_SOURCE, TINT_FRAGMENT, CG_PROFILE_UNKNOWN,
+                                       "main", nullptr),
+                       nullptr);
+         },
+         CG_COMPILER_ERROR},
         {"no context to manage", [] { cgGLSetManageTextureParameters(nullptr, CG_TRUE); },
          CG_INVALID_CONTEXT_HANDLE_ERROR},
         {"no sampler's unit",

@@ -546,9 +546,9 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
         "struct data { float2 tex; };\n"
         "struct data {\n  float2 tex;\n};\n"
         "float4 unused(sampler1D s, float2 t) { return tex1D(s, t) + undefinedName; }\n"
-        "void vp_main(float4 p : POSITION, float4 spare, float2 free, out float4 oP : POSITION,\n"
+        "void vp_main(float4 p : POSITION, float4 spare, float2 tex, out float4 oP : POSITION,\n"
         "             out data d, out float4 ninth : TEXCOORD8, out float4 first : TEXCOORD0)\n"
-        "{\n    float d1 = 2.0;\n    oP = p;\n    d.tex = free * d1;\n    ninth = p;\n"
+        "{\n    float d1 = 2.0;\n    oP = p;\n    d.tex = tex * d1;\n    ninth = p;\n"
         "    first = p;\n}\n"
         "float4 fp_main(float4 wpos : POSITION, in data d, float4 ninth : TEXCOORD8,\n"
         "               float4 first : TEXCOORD0, uniform sampler2D texture) : COLOR\n"
@@ -562,7 +562,9 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     // the lowest generic attribute POSITION leaves (one it does not read to none), the struct
     // member to the lowest texture coordinate set the written semantics leave, in both stages
     // alike; and reported so. The GLSL profiles report cgc's names for them instead, numbered
-    // past the identifiers the stage's code spells (d1 in the vertex entry only).
+    // past the identifiers the stage's code spells (d1 in the vertex entry only); a member named
+    // as a parameter of the entry (tex in the vertex entry) is numbered, and that parameter
+    // numbered past it.
     // Without the optimizer every input may be read, `spare` too, and takes the first attribute.
     const bool readsKnown = foldsStaticSamplers();
     expectParts(vertex.glsl, {readsKnown ? "_ATTR1 cgAttr1.xy\n" : "_ATTR2 cgAttr2.xy\n",
@@ -580,21 +582,22 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
         }
     }
     using Names = std::vector<std::string>;
-    Names cgcNamed = {"free:_FREE1", "d.tex:_D2._TEX", "d.tex:_D1._TEX"};
+    Names cgcNamed = {"tex:_TEX2", "d.tex:_D2._TEX1", "d.tex:_D1._TEX"};
     if (!readsKnown) {
         cgcNamed.insert(cgcNamed.begin(), "spare:_SPARE1");
     }
     EXPECT_EQ(named, cgcNamed);
     EXPECT_EQ(bound,
               (Names{"p:POSITION", readsKnown ? "spare:" : "spare:ATTR1",
-                     readsKnown ? "free:ATTR1" : "free:ATTR2", "oP:POSITION", "d:", "d.tex:TEX1",
+                     readsKnown ? "tex:ATTR1" : "tex:ATTR2", "oP:POSITION", "d:", "d.tex:TEX1",
                      "ninth:TEXCOORD8", "first:TEXCOORD0", "wpos:POSITION", "d:", "d.tex:TEX1",
                      "ninth:TEXCOORD8", "first:TEXCOORD0", "texture:", "fp_main:COLOR"}));
     ASSERT_EQ(fragment.uniforms.size(), 1u);
     EXPECT_EQ(fragment.uniforms[0].name, "texture");
     EXPECT_EQ(fragment.uniforms[0].kind, UniformKind::Sampler);
 
-    // A global the program writes, uniform or sampler, is its own copy; GLSL's array constructors
+    // A global the program writes, uniform or sampler, is its own copy, and still a parameter of
+    // the program; GLSL's array constructors
     // (nested calls among their arguments) and matrix names, which ported sources use, are Cg's;
     // so are matrices of one row, which glslang cannot construct, and arrays of vectors written
     // as their scalars.
@@ -614,10 +617,18 @@ TEST(CgTranslatorTest, CgSourcesOfOtherProgramsTranslateAsCgReadsThem) {
     for (const auto& u : written.uniforms) {
         names.push_back(u.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"tint", "image"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"tint", "picked", "image"}));
     // Mesa takes samplers only as uniforms: the copy must be gone, where the translator has the
     // optimizer that folds it (without, only other programs' shaders keep such a copy).
     expectParts(written.glsl, {"sampler2D picked"}, !foldsStaticSamplers());
+    // A stage that reads no global still has those the source declares.
+    const auto none = translate(
+        "float4 unread;\nfloat4 vp_main(float4 p : POSITION) : POSITION\n"
+        "{\n    return p;\n}\n",
+        "u.cg", Stage::Vertex, "vp_main");
+    ASSERT_TRUE(none.ok) << none.listing;
+    ASSERT_EQ(none.uniforms.size(), 1u);
+    EXPECT_EQ(none.uniforms[0].name, "unread");
 
     // Numbers are arguments too: each call reaches the overload of as many parameters, and the
     // one never called is still left out.

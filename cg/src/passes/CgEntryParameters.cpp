@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 
 namespace cgrt {
@@ -254,24 +255,82 @@ std::string upper(std::string text) {
     return text;
 }
 
-// The name cgc gives a varying without a semantic in the GLSL profiles, which NVIDIA's runtime
-// reports as its semantic: the parameter's own name numbered past every identifier the code
-// spells ("_IN1", "_PREV7" beside PREV1..PREV6), each member's after it ("_IN1._TEX_COORD").
-std::string glslName(const std::string& path, const std::set<std::string>& identifiers) {
-    const std::size_t dot = path.find('.');
-    const std::string top = path.substr(0, dot);
+// The number cgc appends to a name of the entry's own: the first that no identifier of the
+// code spells after it ("_PREV7" beside PREV1..PREV6) and no name in `given` has.
+int topNumber(const std::string& name, const std::set<std::string>& identifiers,
+              const std::set<std::string>& given = {}) {
     int number = 1;
-    while (identifiers.count(top + std::to_string(number)) != 0) {
+    while (identifiers.count(name + std::to_string(number)) != 0 ||
+           given.count(name + std::to_string(number)) != 0) {
         ++number;
     }
-    std::string name = "_" + top + std::to_string(number);
-    for (std::size_t from = dot; from != std::string::npos;) {
-        const std::size_t next = path.find('.', from + 1);
-        name += "._" + path.substr(from + 1, next == std::string::npos ? next : next - from - 1);
-        from = next;
-    }
-    return upper(name);
+    return number;
 }
+
+// cgc names things in this order: the globals and the entry parameters it binds by semantic (or
+// holds as uniforms), then the members of the structs, then the parameters left. Spelled without
+// its underscore, a member keeps its own name unless that is taken at file scope, by an entry
+// parameter or a global, or by what was named before it ("_tex2" past the input tex named
+// "_tex1"); the parameters left are numbered past the members' names too.
+class GlslNamer {
+  public:
+    GlslNamer(const std::vector<EntryParameter>& params, const std::string& code)
+        : identifiers_(identifiersIn(code)) {
+        for (const GlobalDeclaration& g : globalDeclarations(code)) {
+            taken_.insert(g.name);
+        }
+        for (const EntryParameter& p : params) {
+            if (p.depth == 0) {
+                taken_.insert(p.name);
+                if (p.uniform || !p.semantic.empty()) {
+                    taken_.insert(p.name + std::to_string(topNumber(p.name, identifiers_)));
+                }
+            }
+        }
+        for (const EntryParameter& p : params) {
+            for (std::size_t dot = p.name.find('.'); dot != std::string::npos;) {
+                const std::size_t next = p.name.find('.', dot + 1);
+                const std::string member = p.name.substr(dot + 1, next - dot - 1);
+                members_.emplace(member, memberName(member));
+                dot = next;
+            }
+        }
+        for (const auto& [member, name] : members_) {
+            given_.insert(name);
+        }
+    }
+
+    // The name cgc gives a varying without a semantic in the GLSL profiles, which NVIDIA's
+    // runtime reports as its semantic: "_IN1", "_IN1._TEX_COORD".
+    std::string operator()(const std::string& path) const {
+        const std::size_t dot = path.find('.');
+        const std::string top = path.substr(0, dot);
+        std::string name = "_" + top + std::to_string(topNumber(top, identifiers_, given_));
+        for (std::size_t from = dot; from != std::string::npos;) {
+            const std::size_t next = path.find('.', from + 1);
+            name += "._" + members_.at(path.substr(from + 1, next - from - 1));
+            from = next;
+        }
+        return upper(name);
+    }
+
+  private:
+    std::string memberName(const std::string& member) const {
+        if (taken_.count(member) == 0) {
+            return member;
+        }
+        int number = 1;
+        while (taken_.count(member + std::to_string(number)) != 0) {
+            ++number;
+        }
+        return member + std::to_string(number);
+    }
+
+    std::set<std::string> identifiers_;
+    std::set<std::string> taken_;                 // at file scope before the members are named
+    std::map<std::string, std::string> members_;  // each member's name, by its own
+    std::set<std::string> given_;                 // the members' names
+};
 
 // Where a parameter sits for cgc's reading of it: a member by its struct's type and path (cgc
 // keeps a member of one struct type wherever the code reads it through any parameter), a
@@ -298,7 +357,7 @@ void nameForGlsl(std::vector<EntryParameter>& params, const std::vector<bool>& h
             read.insert(readingKey(params, i));
         }
     }
-    const std::set<std::string> identifiers = identifiersIn(code);
+    const GlslNamer glslName(params, code);
     for (std::size_t i = 0; i < params.size(); ++i) {
         EntryParameter& p = params[i];
         p.glslSemantic = p.semantic;
@@ -306,8 +365,7 @@ void nameForGlsl(std::vector<EntryParameter>& params, const std::vector<bool>& h
             slotsOf(p, fragment) == Slots::None) {
             continue;
         }
-        p.glslSemantic =
-            read.count(readingKey(params, i)) != 0 ? glslName(p.name, identifiers) : "";
+        p.glslSemantic = read.count(readingKey(params, i)) != 0 ? glslName(p.name) : "";
     }
 }
 

@@ -285,11 +285,13 @@ std::string withWrittenGlobalsCopied(std::string_view source) {
         }
         const std::string& type = w[0];
         const std::string& name = w[1];
-        // A sampler has no value of its own to keep; anything else starts as the uniform.
+        // A sampler has no value of its own to keep, yet stays a parameter of the program, unread;
+        // anything else starts as the uniform.
+        const std::string uniform =
+            std::string("uniform ") + type + " " + ENTRY_UNIFORM_PREFIX + name + "; ";
         const std::string copy = holdsSampler(code, type)
-                                     ? "static " + type + " " + name + ";"
-                                     : std::string("uniform ") + type + " " + ENTRY_UNIFORM_PREFIX +
-                                           name + "; static " + type + " " + name + " = " +
+                                     ? uniform + "static " + type + " " + name + ";"
+                                     : uniform + "static " + type + " " + name + " = " +
                                            ENTRY_UNIFORM_PREFIX + name + ";";
         const std::size_t first = text::skipBlanks(code, from);
         edits.push_back({{first, i + 1}, copy});

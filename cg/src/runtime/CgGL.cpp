@@ -295,6 +295,9 @@ void changed(CgParameterState& param) {
 }
 
 void bindTexture(const CgParameterState& param) {
+    if (param.unit < 0) {
+        return;
+    }
     GLint active = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
     const GLenum unit = GL_TEXTURE0 + static_cast<GLenum>(param.unit);

@@ -52,7 +52,8 @@ GLenum cgGLGetTextureEnum(CGparameter param) {
     if (cgrt::valid(param) == nullptr) {
         return GL_INVALID_OPERATION;
     }
-    if (param->kind != cgrt::UniformKind::Sampler) {
+    // An unread sampler that no semantic binds has no unit to name.
+    if (param->kind != cgrt::UniformKind::Sampler || param->unit < 0) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return GL_INVALID_OPERATION;
     }

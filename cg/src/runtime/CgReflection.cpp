@@ -376,15 +376,27 @@ std::size_t rankIn(const std::vector<std::string>& order, const std::string& nam
     return static_cast<std::size_t>(std::find(order.begin(), order.end(), name) - order.begin());
 }
 
+// A sampler the source binds to a unit keeps it, read or not; the ARB profiles, whose code names
+// its units, give an unread one none, but for the entry's own sampler parameters.
+bool keepsUnit(const CgParameterState& p) {
+    const bool ownParameter = !p.global && p.parent == nullptr;
+    return (isGlsl(p.program->profile) || ownParameter) && p.kind == cgrt::UniformKind::Sampler &&
+           unitOf(p.semantic) >= 0;
+}
+
 // Samplers with a TEXUNITn semantic take unit n; the others the lowest units left, in the order
 // of the walk (the entry's samplers before the globals), as NVIDIA's runtime hands them out in
 // the GLSL profiles. In the ARB profiles cgc hands them out in the order the code first reads
-// them (`byFirstRead`), the unread after.
+// them (`byFirstRead`). A sampler the code does not read takes none, unless it keeps its own.
 void assignUnits(CgProgramState& program, const std::vector<std::string>& byFirstRead) {
     std::vector<bool> used;
     std::vector<CgParameterState*> rest;
     for (const auto& p : program.parameters) {
         if (p->kind != cgrt::UniformKind::Sampler) {
+            continue;
+        }
+        if (!p->referenced && !keepsUnit(*p)) {
+            p->unit = -1;
             continue;
         }
         p->unit = unitOf(p->semantic);
@@ -442,14 +454,6 @@ CGenum settleVariability(CgParameterState& p) {
     }
     p.variability = all;
     return all;
-}
-
-// A sampler the source binds to a unit keeps it, read or not; the ARB profiles, whose code names
-// its units, give an unread one none, but for the entry's own sampler parameters.
-bool keepsUnit(const CgParameterState& p) {
-    const bool ownParameter = !p.global && p.parent == nullptr;
-    return (isGlsl(p.program->profile) || ownParameter) && p.kind == cgrt::UniformKind::Sampler &&
-           unitOf(p.semantic) >= 0;
 }
 
 // Marks what the code does not use, by the translation's names: an array's elements with it, a
@@ -555,12 +559,12 @@ void addParameters(CgProgramState& program, const Translation& translation) {
             settleVariability(*p);
         }
     }
-    assignUnits(program, translation.samplersByFirstRead);
     for (CgParameterState* top : program.firstOf) {
         for (CgParameterState* p = top; p != nullptr; p = p->next) {
             settleReferenced(*p, translation.unused);
         }
     }
+    assignUnits(program, translation.samplersByFirstRead);
     keepSharedMembers(program);
     numberConstantRegisters(program);
 }

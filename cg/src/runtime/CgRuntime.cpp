@@ -48,11 +48,6 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         cgrt::raise(CG_INVALID_ENUMERANT_ERROR, context);
         return nullptr;
     }
-    const int slot = cgrt::profileSlot(profile);
-    if (slot < 0) {
-        cgrt::raise(CG_INVALID_PROFILE_ERROR, context);
-        return nullptr;
-    }
     std::string source;
     std::string name;
     if (path != nullptr) {
@@ -67,6 +62,16 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
     } else {
         name = "(program text)";
         source = text;
+    }
+    // The profile is the compiler's to refuse, as with NVIDIA's runtime, once the file is read.
+    const int slot = cgrt::profileSlot(profile);
+    if (slot < 0) {
+        cgrt::setListing(
+            *context, cgrt::format(cgrt::CgError{name, 0,
+                                                 "there is no profile numbered " +
+                                                     std::to_string(static_cast<int>(profile))}));
+        cgrt::raise(CG_COMPILER_ERROR, context);
+        return nullptr;
     }
     std::string argWarnings;
     const cgrt::SourceOptions options = cgrt::parseCompilerArgs(args, argWarnings);

@@ -744,7 +744,8 @@ bool writeGlsl(const std::vector<unsigned>& spirv, const std::vector<unsigned>& 
     readNonSquareMatricesAsTheyStand(compiler, resources);
     const std::string prefix = stage == Stage::Vertex ? "cgVertex" : "cgFragment";
     result.uniforms.clear();
-    nameUniforms(compiler, spirv, resources, prefix, result.uniforms);
+    // Every block, used or not: a stage that reads no global still lists those the source has.
+    nameUniforms(compiler, spirv, compiler.get_shader_resources(), prefix, result.uniforms);
     // Legalizing drops what the code does not use; the program still finds every uniform the
     // source declares, so they are listed from the module as it was before.
     if (!plain.empty()) {
