@@ -9,13 +9,17 @@ LD_LIBRARY_PATH alone picks the runtime it runs on. NVIDIA's is run twice: its o
 same both times, or no comparison could be trusted. Ours are the libCg.so and libCgGL.so found in
 --ours-lib (or CG_OURS), else anywhere under --build; where there are none the run fails and says
 so. The outputs are compared section by section ("== " lines: the runtime, each case, the bad
-calls); it prints the program pairs compared, those identical, and the first differing line of
-each that is not. The known file lists sections that differ for a known reason
-("SECTION  # reason"); the run fails on any other difference and on a listed section that no
-longer differs.
+calls); it prints the program pairs compared, those identical, and for each that is not, where
+its lines part and the first line pair of each run of differing lines. Such a run is known by its
+section and the kind of its first line (the words before its first value: "pointers",
+'param "IN.video_size"', "compile main_fragment"). The known file lists the runs that differ for a
+known reason ("SECTION :: KIND  # reason"); the run fails on any other difference, so a known one
+hides nothing after it, and on a listed one that no longer differs.
 """
+import difflib
 import argparse
 import os
+import re
 import subprocess
 import sys
 
@@ -58,17 +62,36 @@ def sections(text):
     return found
 
 
-def first_difference(ours, theirs):
-    """None when the two line lists are the same, else where and how they first part."""
-    for number, (mine, nvidia) in enumerate(zip(ours, theirs), 1):
-        if mine != nvidia:
-            return 'line %d:\n    nvidia: %s\n    ours:   %s' % (number, nvidia, mine)
-    if len(ours) == len(theirs):
-        return None
-    shorter = 'ours' if len(ours) < len(theirs) else 'nvidia'
-    longer = theirs if shorter == 'ours' else ours
-    return 'line %d: %s stops here; the other goes on: %s' % (
-        min(len(ours), len(theirs)) + 1, shorter, longer[min(len(ours), len(theirs))])
+def kind(line):
+    """What a line of the walk is about: its words before the first value."""
+    return re.match(r'\s*(.*?)(?::|=| \w+=|$)', line).group(1).rstrip(' !')
+
+
+def part_at(lines, number):
+    """The part of a section ("-- " lines: an entry in a profile, a draw) line number is in."""
+    for line in reversed(lines[:number + 1]):
+        if line.startswith('-- '):
+            return line[3:] + ' / '
+    return ''
+
+
+def differences(ours, theirs):
+    """{kind: how the two part there} for each run of lines that differs, keyed by the part of
+    the section and the kind of its first line."""
+    found = {}
+    matcher = difflib.SequenceMatcher(None, theirs, ours, autojunk=False)
+    for tag, nvidia_from, nvidia_to, ours_from, ours_to in matcher.get_opcodes():
+        if tag == 'equal':
+            continue
+        nvidia = theirs[nvidia_from] if nvidia_from < nvidia_to else '(nothing)'
+        mine = ours[ours_from] if ours_from < ours_to else '(nothing)'
+        if nvidia_from < nvidia_to:
+            key = part_at(theirs, nvidia_from) + kind(nvidia)
+        else:
+            key = part_at(ours, ours_from) + kind(mine)
+        found.setdefault(key, 'line %d:\n    nvidia: %s\n    ours:   %s' % (
+            nvidia_from + 1, nvidia, mine))
+    return found
 
 
 def find_ours(args):
@@ -99,9 +122,9 @@ def check_stable(args):
             stray[0] if stray else 'no output'))
         return None
     again, _ = run_walk(args, args.nvidia_lib)
-    difference = first_difference(again.splitlines(), first.splitlines())
-    if difference:
-        print('cg-walk on NVIDIA\'s libraries printed two different outputs, %s' % difference)
+    parting = list(differences(again.splitlines(), first.splitlines()).values())
+    if parting:
+        print('cg-walk on NVIDIA\'s libraries printed two different outputs, %s' % parting[0])
         return None
     return first
 
@@ -113,24 +136,65 @@ def save(folder, name, text):
             out.write(text)
 
 
+def pictures(lines, part):
+    """{'immediate': picture, 'pointers': picture} of the draw that is part of a section."""
+    found, inside = {}, False
+    for line in lines:
+        if line.startswith('-- '):
+            inside = line[3:] == part
+        elif inside and line.split()[:1] in (['immediate'], ['pointers']):
+            label, _, picture = line.strip().partition(' ')
+            found[label] = picture
+    return found
+
+
+def fed_apart(ours, theirs, key):
+    """Whether a pointer-fed picture differs because NVIDIA's runtime feeds the draw otherwise
+    than it draws when fed through glVertex (it sends TEXCOORDn through generic attribute 8+n,
+    which Mesa does not alias to the texture coordinates its GLSL reads): its two pictures
+    differ, ours are one and the same."""
+    part, _, what = key.rpartition(' / ')
+    if what != 'pointers':
+        return False
+    mine, nvidia = pictures(ours, part), pictures(theirs, part)
+    return (None not in (mine.get('pointers'), nvidia.get('pointers')) and
+            mine.get('pointers') == mine.get('immediate') and
+            nvidia.get('pointers') != nvidia.get('immediate'))
+
+
 def report(theirs, ours, known):
     """Prints the comparison; 0 when every difference is a listed one and every listed one
     still differs."""
     cases = [key for key in theirs if key not in ('', 'runtime', 'bad calls')]
     differing = {}
+    parted = set()
+    fed = []
     for key, lines in theirs.items():
-        difference = first_difference(ours.get(key, []), lines)
         if key not in ours:
-            difference = 'missing from ours'
-        if difference:
-            differing[key] = difference
+            differing[key + ' :: (all)'] = 'missing from ours'
+            parted.add(key)
+            continue
+        for what, where in differences(ours[key], lines).items():
+            parted.add(key)
+            if fed_apart(ours[key], lines, what):
+                fed.append(key)
+            else:
+                differing['%s :: %s' % (key, what)] = where
     for key in ours:
         if key not in theirs:
-            differing[key] = 'only in ours'
+            differing[key + ' :: (all)'] = 'only in ours'
+            parted.add(key)
     print('program pairs compared: %d, identical: %d, differing: %d '
           '(sections differing, the runtime and the bad calls counted: %d)' % (
-              len(cases), len([c for c in cases if c not in differing]),
-              len([c for c in cases if c in differing]), len(differing)))
+              len(cases), len([c for c in cases if c not in parted]),
+              len([c for c in cases if c in parted]), len(parted)))
+    if fed:
+        only_fed = [c for c in cases if c in parted and
+                    not any(k.startswith(c + ' :: ') for k in differing)]
+        print('pointer-fed pictures NVIDIA\'s runtime draws otherwise than it draws through '
+              'glVertex (it feeds TEXCOORDn through generic attribute 8+n, which Mesa does not '
+              'alias), where ours draws one picture both ways: %d (first: %s); pairs that differ '
+              'in nothing else: %d' % (len(fed), fed[0], len(only_fed)))
     return 1 if check_known(differing, known, theirs) else 0
 
 
