@@ -979,15 +979,25 @@ TEST_F(CgRuntimeTest, ParametersWalkAsNvidiasRuntimeGivesThem) {
     EXPECT_EQ(current, (std::array<float, 4>{7.0f, 0.0f, 0.0f, 1.0f}));
     glGetFloatv(GL_CURRENT_COLOR, current.data());
     EXPECT_EQ(current, (std::array<float, 4>{0.25f, 0.5f, 0.5f, 1.0f}));
-    // In the GLSL profiles a varying without a semantic reports cgc's name for it, but its value
-    // still goes to the attribute it is bound to.
-    CGprogram named =
-        compile("float4 main(float4 p : POSITION, float2 size) : POSITION { return p * size.x; }\n",
-                CG_PROFILE_GLSLV);
-    cgGLSetParameter2f(cgGetNamedParameter(named, "size"), 3.0f, 5.0f);
-    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
+    // In the GLSL profiles an input without a semantic, or with a generic ATTRn one, is an
+    // attribute cgc declares under a name of its own: NVIDIA's runtime reports it so (index 0)
+    // and will neither set nor feed it.
+    CGprogram named = compile(
+        "float4 main(float4 p : POSITION, float2 size, float4 more : ATTR6) : POSITION\n"
+        "{\n    return p * size.x + more;\n}\n",
+        CG_PROFILE_GLSLV);
+    for (const char* name : {"size", "more"}) {
+        SCOPED_TRACE(name);
+        const CGparameter attribute = cgGetNamedParameter(named, name);
+        EXPECT_EQ(cgGetParameterResource(attribute), CG_GLSL_ATTRIB);
+        EXPECT_EQ(cgGetParameterResourceIndex(attribute), 0u);
+        cgGLSetParameter2f(attribute, 3.0f, 5.0f);
+        EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+        cgGLEnableClientState(attribute);
+        EXPECT_EQ(cgGetError(), CG_INVALID_PARAMETER_ERROR);
+    }
     glGetVertexAttribfv(1, GL_CURRENT_VERTEX_ATTRIB, current.data());
-    EXPECT_EQ(current, (std::array<float, 4>{3.0f, 5.0f, 0.0f, 1.0f}));
+    EXPECT_EQ(current, (std::array<float, 4>{0.0f, 0.0f, 0.0f, 1.0f}));
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glMultiTexCoord4f(GL_TEXTURE0, 0.0f, 0.0f, 0.0f, 1.0f);
     // An output has no attribute to take one.

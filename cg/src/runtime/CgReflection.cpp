@@ -650,6 +650,9 @@ CGresource cgGetParameterBaseResource(CGparameter param) {
 
 unsigned long cgGetParameterResourceIndex(CGparameter param) {
     const CGresource resource = cgGetParameterResource(param);
+    if (resource == CG_GLSL_ATTRIB) {
+        return 0;
+    }
     if (resource != CG_C && param->variability == CG_VARYING && param->semantic != param->fedBy) {
         // A name cgc gave in the GLSL profiles: NVIDIA's runtime reads its number ("_COLORPHASE1").
         int number = 0;

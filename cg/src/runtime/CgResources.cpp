@@ -125,8 +125,12 @@ CGresource varyingResource(CGprofile profile, bool input, const std::string& sem
             return placed(VERTEX_OUTPUTS, base, number, CG_UNDEFINED);
         }
         if (glsl) {
+            // cgc declares a generic attribute under a name of its own, found by that name
+            // rather than by a number the runtime could feed.
             const int attribute = vertexAttributeOf(semantic);
-            return attribute < 0 ? CG_UNDEFINED : named("ATTR", attribute);
+            return attribute < 0    ? CG_UNDEFINED
+                   : base == "ATTR" ? CG_GLSL_ATTRIB
+                                    : named("ATTR", attribute);
         }
         return placed(ARB_VERTEX_INPUTS, base, number, named(base.c_str(), number));
     }

@@ -51,9 +51,12 @@ Feed feedOf(const std::string& semantic) {
     return {};
 }
 
+// A varying input of a vertex program that the runtime feeds; in the GLSL profiles not one that
+// cgc declares under a name of its own (CG_GLSL_ATTRIB), which NVIDIA's runtime refuses to feed.
 bool isVertexInput(const CgParameterState& param) {
     return param.variability == CG_VARYING && param.direction != CG_OUT &&
-           param.program->stage == cgrt::Stage::Vertex && param.type != CG_STRUCT;
+           param.program->stage == cgrt::Stage::Vertex && param.type != CG_STRUCT &&
+           param.resource != CG_GLSL_ATTRIB;
 }
 
 // The feed of a vertex program's varying input; CG_INVALID_PARAMETER_ERROR (and no feed) for any
