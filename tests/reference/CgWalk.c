@@ -639,7 +639,7 @@ static const float* pointerData(const char* semantic) {
     if (strncmp(semantic, "TEXCOORD", 8) == 0) {
         return &TEXCOORDS[0][0];
     }
-    if (strncmp(semantic, "COLOR", 5) == 0) {
+    if (strncmp(semantic, "COLOR", 5) == 0 || strncmp(semantic, "ATTR", 4) == 0) {
         return &COLORS[0][0];
     }
     return NULL;
