@@ -194,6 +194,21 @@ TEST_F(CgRuntimeTest, CompileFailuresLeaveAListingThatSaysWhy) {
     // A good compile replaces the old listing.
     compile(TINT_FRAGMENT, fragmentProfile);
     EXPECT_STREQ(cgGetLastListing(context), "");
+
+    // The options cgGLGetOptimalOptions gives a profile go back in as arguments without a word;
+    // another profile's option, and what no compiler knows, are warned of.
+    const char** optimal = cgGLGetOptimalOptions(fragmentProfile);
+    ASSERT_NE(optimal, nullptr);
+    EXPECT_NE(cgCreateProgram(context, CG_SOURCE, TINT_FRAGMENT, fragmentProfile, "main", optimal),
+              nullptr);
+    EXPECT_STREQ(cgGetLastListing(context), "");
+    const char* foreign[] = {"-po", "PosInv=1", "-fancy", nullptr};
+    EXPECT_NE(cgCreateProgram(context, CG_SOURCE, TINT_FRAGMENT, fragmentProfile, "main", foreign),
+              nullptr);
+    listing = cgGetLastListing(context);
+    EXPECT_NE(listing.find("\"PosInv=1\""), std::string::npos) << listing;
+    EXPECT_NE(listing.find("\"-fancy\""), std::string::npos) << listing;
+    EXPECT_EQ(cgGetError(), CG_NO_ERROR);
 }
 
 TEST_F(CgRuntimeTest, ParametersAreFoundByDeclaredNameAndKeepTheirValues) {

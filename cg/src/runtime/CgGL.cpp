@@ -341,6 +341,8 @@ int glslVersion(const char* text) {
     return 100 * major + (minor < 10 ? 10 * minor : minor);
 }
 
+}  // namespace
+
 // The one string of a compatibility context, which is where the ARB programs live (a core context
 // answers null and an error, which is dropped). Reading the string rather than counting the
 // extensions one by one keeps the host's GL stream as it was without these questions.
@@ -360,8 +362,6 @@ bool hasExtension(const char* name) {
     }
     return false;
 }
-
-}  // namespace
 
 std::string shadingShortfall() {
     const char* glText = reinterpret_cast<const char*>(glGetString(GL_VERSION));
@@ -493,14 +493,6 @@ void cgGLSetOptimalOptions(CGprofile profile) {
     if (cgrt::profileSlot(profile) < 0) {
         cgrt::raise(CG_INVALID_PROFILE_ERROR);
     }
-}
-
-// The compiler options a profile gets on this driver: none, since every profile is compiled to
-// GLSL alike (NVIDIA's lists the ARB limits it read from the driver); null for a profile the
-// driver does not run, as NVIDIA's gives.
-const char** cgGLGetOptimalOptions(CGprofile profile) {
-    static const char* none[] = {nullptr};
-    return cgGLIsProfileSupported(profile) ? none : nullptr;
 }
 
 void cgGLLoadProgram(CGprogram program) {

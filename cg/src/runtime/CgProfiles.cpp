@@ -139,6 +139,29 @@ int profileSlot(CGprofile profile) {
     return p->domain == CG_VERTEX_DOMAIN ? 0 : p->domain == CG_FRAGMENT_DOMAIN ? 1 : -1;
 }
 
+std::vector<std::string> profileOptionNames(CGprofile profile) {
+    switch (profile) {
+        case CG_PROFILE_ARBVP1:
+            return {"NumTemps", "MaxInstructions", "MaxAddressRegs", "MaxLocalParams", "PosInv"};
+        case CG_PROFILE_ARBFP1:
+            return {"NumTemps",
+                    "NumInstructionSlots",
+                    "NumTexInstructionSlots",
+                    "NumMathInstructionSlots",
+                    "MaxTexIndirections",
+                    "MaxLocalParams",
+                    "MaxDrawBuffers",
+                    "ARB_draw_buffers",
+                    "ATI_draw_buffers"};
+        case CG_PROFILE_GLSLV:
+        case CG_PROFILE_GLSLF:
+            return {"ATI_draw_buffers", "EXT_gpu_shader4", "ARB_draw_instanced",
+                    "ARB_uniform_buffer_object"};
+        default:
+            return {};
+    }
+}
+
 }  // namespace cgrt
 
 extern "C" {

@@ -74,7 +74,8 @@ CGprogram createProgram(CGcontext context, CGenum programType, const char* text,
         return nullptr;
     }
     std::string argWarnings;
-    const cgrt::SourceOptions options = cgrt::parseCompilerArgs(args, argWarnings);
+    const cgrt::SourceOptions options =
+        cgrt::parseCompilerArgs(args, cgrt::profileOptionNames(profile), argWarnings);
     const cgrt::ExpandedSource expanded = cgrt::expandCgSource(
         source, name, path != nullptr ? cgrt::folderOf(path) : std::string(), options);
     if (!expanded.ok) {

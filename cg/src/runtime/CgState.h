@@ -115,6 +115,11 @@ CgParameterState* valid(CGparameter param);
 
 // 0 for the vertex profile, 1 for the fragment profile, -1 for anything else.
 int profileSlot(CGprofile profile);
+// The profile options (cgc's -po) NVIDIA's compiler takes for `profile` without a word, such as
+// cgGLGetOptimalOptions gives: "NumTemps" for arbvp1. They change nothing here.
+std::vector<std::string> profileOptionNames(CGprofile profile);
+// Whether the current context's extension string names `name`.
+bool hasExtension(const char* name);
 // Empty when the current driver runs what the translator writes; otherwise one line saying what is
 // needed and what the driver offers.
 std::string shadingShortfall();

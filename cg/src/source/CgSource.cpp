@@ -435,10 +435,40 @@ ExpandedSource readCgSource(const std::string& path, const SourceOptions& option
     return expandCgSource(file.text, path, folderOf(path), options);
 }
 
-SourceOptions parseCompilerArgs(const char* const* args, std::string& unknown) {
+namespace {
+
+bool isProfileOption(const std::string& option, const std::vector<std::string>& known) {
+    return std::find(known.begin(), known.end(), option.substr(0, option.find('='))) != known.end();
+}
+
+// The options of "-po A=1,B": each one the profile does not take is a message in `unknown`.
+void checkProfileOptions(const std::string& list, const std::vector<std::string>& known,
+                         std::string& unknown) {
+    for (std::size_t from = 0; from <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const std::string option = list.substr(from, comma - from);
+        if (!isProfileOption(option, known)) {
+            unknown += "warning: the profile option \"" + option + "\" is ignored\n";
+        }
+        from = comma + 1;
+    }
+}
+
+}  // namespace
+
+SourceOptions parseCompilerArgs(const char* const* args,
+                                const std::vector<std::string>& profileOptions,
+                                std::string& unknown) {
     SourceOptions options;
     for (; args != nullptr && *args != nullptr; ++args) {
         const std::string arg = *args;
+        if ((arg == "-po" || arg == "-profileopts") && args[1] != nullptr) {
+            checkProfileOptions(*++args, profileOptions, unknown);
+            continue;
+        }
+        if (isProfileOption(arg, profileOptions)) {
+            continue;
+        }
         const bool define = arg.rfind("-D", 0) == 0;
         const bool include = arg.rfind("-I", 0) == 0;
         if (!define && !include) {

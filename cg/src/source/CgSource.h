@@ -52,7 +52,11 @@ ExpandedSource expandCgSource(const std::string& text, const std::string& name,
 std::string folderOf(const std::string& path);
 
 // Picks -D and -I out of the compiler arguments a program is created with ("-DNAME=V", "-D NAME",
-// "-IDIR", "-I DIR"); anything else is a message in `unknown`, one line each.
-SourceOptions parseCompilerArgs(const char* const* args, std::string& unknown);
+// "-IDIR", "-I DIR"). A profile option among `profileOptions` ("NumTemps=32", alone or in
+// "-po LIST") is taken without a word and changes nothing; anything else is a message in
+// `unknown`, one line each.
+SourceOptions parseCompilerArgs(const char* const* args,
+                                const std::vector<std::string>& profileOptions,
+                                std::string& unknown);
 
 }  // namespace cgrt
