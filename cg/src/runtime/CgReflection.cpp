@@ -234,10 +234,10 @@ void addElements(Builder& builder, CgParameterState& array, const cgrt::Uniform&
 }
 
 // A varying's resource, and in the GLSL profiles the name cgc gave one without a semantic in
-// place of the resource it is bound to, which still feeds it: a vertex input's an attribute
-// GLSL names, another's none.
+// place of the semantic it is bound by: a vertex input's resource is then an attribute GLSL
+// names, another's none.
 void setVaryingResource(CgParameterState& p, const cgrt::EntryParameter& e) {
-    p.fedBy = e.semantic;
+    p.boundBy = e.semantic;
     const bool input = p.direction != CG_OUT;
     if (isGlsl(p.program->profile) && e.glslSemantic != e.semantic) {
         p.semantic = e.glslSemantic;
@@ -653,7 +653,7 @@ unsigned long cgGetParameterResourceIndex(CGparameter param) {
     if (resource == CG_GLSL_ATTRIB) {
         return 0;
     }
-    if (resource != CG_C && param->variability == CG_VARYING && param->semantic != param->fedBy) {
+    if (resource != CG_C && param->variability == CG_VARYING && param->semantic != param->boundBy) {
         // A name cgc gave in the GLSL profiles: NVIDIA's runtime reads its number ("_COLORPHASE1").
         int number = 0;
         cgrt::splitSemantic(param->semantic, number);

@@ -20,7 +20,9 @@ struct CgParameterState {
     std::string name;
     std::string glslName;
     std::string semantic;
-    std::string fedBy;  // the semantic a varying input is fed through, whatever is reported
+    // The semantic a varying is bound by: where the GLSL profiles report cgc's name for it
+    // instead, `semantic` differs (and the runtime feeds no such input).
+    std::string boundBy;
     CGtype type = CG_UNKNOWN_TYPE;
     cgrt::UniformKind kind = cgrt::UniformKind::Other;
     int components = 0;

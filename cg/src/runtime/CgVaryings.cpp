@@ -70,7 +70,7 @@ Feed feedOf(CGparameter param) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return {};
     }
-    return feedOf(param->fedBy);
+    return feedOf(param->semantic);
 }
 
 // GL's current secondary colour, or fog coordinate; Emscripten's GL emulation has neither.
@@ -189,15 +189,15 @@ void setClientState(CGparameter param, bool enable) {
 }  // namespace
 
 void cgrt::setCurrentVarying(CGparameter param, int count, const float* values) {
-    // An input the code does not read takes the value without a word, as NVIDIA's runtime takes it.
     if (!isVertexInput(*param)) {
         cgrt::raise(CG_INVALID_PARAMETER_ERROR);
         return;
     }
+    // An input the code does not read takes the value without a word, as NVIDIA's runtime takes it.
     if (!param->referenced) {
         return;
     }
-    const Feed feed = feedOf(param->fedBy);
+    const Feed feed = feedOf(param->semantic);
     // The components not given read as GL's defaults (0, 0, 1), but a colour, which GL has no
     // one- or two-component form of, repeats its last given component up to blue, as NVIDIA's
     // runtime sends it.
