@@ -85,10 +85,8 @@ def differences(ours, theirs):
             continue
         nvidia = theirs[nvidia_from] if nvidia_from < nvidia_to else '(nothing)'
         mine = ours[ours_from] if ours_from < ours_to else '(nothing)'
-        if nvidia_from < nvidia_to:
-            key = part_at(theirs, nvidia_from) + kind(nvidia)
-        else:
-            key = part_at(ours, ours_from) + kind(mine)
+        side, at = (theirs, nvidia_from) if nvidia_from < nvidia_to else (ours, ours_from)
+        key = part_at(side, at) + kind(side[at])
         found.setdefault(key, 'line %d:\n    nvidia: %s\n    ours:   %s' % (
             nvidia_from + 1, nvidia, mine))
     return found
