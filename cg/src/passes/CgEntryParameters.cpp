@@ -255,13 +255,13 @@ std::string upper(std::string text) {
     return text;
 }
 
-// The number cgc appends to a name of the entry's own: the first that no identifier of the
-// code spells after it ("_PREV7" beside PREV1..PREV6) and no name in `given` has.
-int topNumber(const std::string& name, const std::set<std::string>& identifiers,
-              const std::set<std::string>& given = {}) {
+// The number cgc appends to a name: the first that gives a name neither set holds ("_PREV7"
+// beside the identifiers PREV1..PREV6).
+int numberPast(const std::string& name, const std::set<std::string>& taken,
+               const std::set<std::string>& alsoTaken = {}) {
     int number = 1;
-    while (identifiers.count(name + std::to_string(number)) != 0 ||
-           given.count(name + std::to_string(number)) != 0) {
+    while (taken.count(name + std::to_string(number)) != 0 ||
+           alsoTaken.count(name + std::to_string(number)) != 0) {
         ++number;
     }
     return number;
@@ -283,7 +283,7 @@ class GlslNamer {
             if (p.depth == 0) {
                 taken_.insert(p.name);
                 if (p.uniform || !p.semantic.empty()) {
-                    taken_.insert(p.name + std::to_string(topNumber(p.name, identifiers_)));
+                    taken_.insert(p.name + std::to_string(numberPast(p.name, identifiers_)));
                 }
             }
         }
@@ -305,7 +305,7 @@ class GlslNamer {
     std::string operator()(const std::string& path) const {
         const std::size_t dot = path.find('.');
         const std::string top = path.substr(0, dot);
-        std::string name = "_" + top + std::to_string(topNumber(top, identifiers_, given_));
+        std::string name = "_" + top + std::to_string(numberPast(top, identifiers_, given_));
         for (std::size_t from = dot; from != std::string::npos;) {
             const std::size_t next = path.find('.', from + 1);
             name += "._" + members_.at(path.substr(from + 1, next - from - 1));
@@ -316,14 +316,8 @@ class GlslNamer {
 
   private:
     std::string memberName(const std::string& member) const {
-        if (taken_.count(member) == 0) {
-            return member;
-        }
-        int number = 1;
-        while (taken_.count(member + std::to_string(number)) != 0) {
-            ++number;
-        }
-        return member + std::to_string(number);
+        return taken_.count(member) == 0 ? member
+                                         : member + std::to_string(numberPast(member, taken_));
     }
 
     std::set<std::string> identifiers_;
