@@ -9,29 +9,25 @@ shift
 if [ $# -eq 0 ]; then
     set -- ./shadow-demo
 fi
-title='^Navigation Example$'
-# A demo that an earlier check ended may still be closing its window on this display; capturing
-# or keying that one instead of ours would fail for no fault of ours.
-for _ in $(seq 60); do
-    xdotool search --onlyvisible --name "$title" >/dev/null 2>&1 || break
-    sleep 0.5
-done
-before=$(xdotool search --onlyvisible --name "$title" 2>/dev/null || true)
 "$@" &
 demo=$!
-# A loaded machine can take long to show the first frame.
+# A loaded machine can take long to show the first frame; a demo that ended shows none.
 window=
 for _ in $(seq 120); do
-    window=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -vxF -e "${before:-none}" |
-        head -n 1 || true)
+    window=$(xdotool search --onlyvisible --name '^Navigation Example$' 2>/dev/null | head -n 1 ||
+        true)
     [ -n "$window" ] && break
     kill -0 "$demo" 2>/dev/null || break
     sleep 0.5
 done
 if [ -z "$window" ]; then
-    echo "No window titled \"Navigation Example\" showed within 60 s; no screenshot." >&2
-    kill "$demo" 2>/dev/null || true
-    wait "$demo" 2>/dev/null || true
+    if kill -0 "$demo" 2>/dev/null; then
+        echo "No window titled \"Navigation Example\" showed within 60 s; no screenshot." >&2
+        kill "$demo" 2>/dev/null || true
+    fi
+    status=0
+    wait "$demo" 2>/dev/null || status=$?
+    echo "No window titled \"Navigation Example\"; the demo ended with status $status." >&2
     exit 1
 fi
 # No window manager places the window: move it where a capture sees all of it.
