@@ -81,10 +81,14 @@ void uploadMatrix(GLint location, const CgParameterState& p) {
     }
     if (p.rows == columns) {
         const Upload square[] = {glUniformMatrix2fv, glUniformMatrix3fv, glUniformMatrix4fv};
+        if (!p.readByRows) {
+            square[p.rows - 2](location, 1, GL_FALSE, p.values);
+            return;
+        }
         // Turned here rather than by GL, which WebGL 1 cannot.
-        float byRows[16];
-        cgrt::toColumns(p.values, p.rows, p.rows, byRows);
-        square[p.rows - 2](location, 1, GL_FALSE, p.readByRows ? byRows : p.values);
+        float byColumns[16];
+        cgrt::toColumns(p.values, p.rows, p.rows, byColumns);
+        square[p.rows - 2](location, 1, GL_FALSE, byColumns);
         return;
     }
 #ifndef __EMSCRIPTEN__
